@@ -1,0 +1,37 @@
+#pragma once
+// Application object: start-up from the command line and shut-down.
+
+#include <QApplication>
+#include <QSize>
+#include <QString>
+
+class CMainFrame;
+
+class CMolderyApp : public QApplication {
+    Q_OBJECT
+public:
+    /// What the command line asks for.
+    struct Options {
+        QString screenshotPath;  ///< empty: run interactively
+        QSize screenshotSize;    ///< invalid: the view's own size
+        bool showHelp = false;   ///< print helpText and exit
+        QString helpText;
+    };
+
+    CMolderyApp(int& argc, char** argv);
+    ~CMolderyApp() override;
+
+    /// Parses the command line into options; false (with the reason in error)
+    /// on a malformed option.
+    static bool ParseCommandLine(const QStringList& arguments, Options& options, QString& error);
+
+    /// Builds the main window with one document and shows it. In screenshot
+    /// mode the program renders one frame, writes it and quits. Returns the
+    /// process exit code.
+    int Run(const Options& options);
+
+private:
+    bool WriteScreenshot(const Options& options);
+
+    CMainFrame* m_mainFrame = nullptr;
+};

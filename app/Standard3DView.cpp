@@ -1,9 +1,17 @@
 #include "app/Standard3DView.h"
 
 #include <GL/gl.h>
-#include <GL/glu.h>
 
-CStandard3DView::CStandard3DView(QWidget* parent) : CGLView(parent) { setMinimumSize(64, 64); }
+CStandard3DView::CStandard3DView(QWidget* parent) : CGLView(parent), m_camera(1.0f, 1.0f)
+{
+    setMinimumSize(64, 64);
+    // Start from a three-quarter view so that all three axes are seen at a slant.
+    const Wml::Vector3f location(2.2f, 1.8f, 3.0f), target(0.0f, 0.3f, 0.0f);
+    Wml::Vector3f direction = target - location;
+    direction.Normalize();
+    const Wml::Vector3f left = Wml::Vector3f::UNIT_Y.UnitCross(direction);
+    m_camera.SetFrameLookAt(location, left, direction.UnitCross(left), target);
+}
 
 void CStandard3DView::InitGL()
 {
@@ -14,9 +22,12 @@ void CStandard3DView::InitGL()
 
 void CStandard3DView::Resize(int width, int height)
 {
-    m_width = width > 0 ? width : 1;
-    m_height = height > 0 ? height : 1;
-    CGLView::Resize(m_width, m_height);
+    width = width > 0 ? width : 1;
+    height = height > 0 ? height : 1;
+    CGLView::Resize(width, height);
+    m_camera.SetViewport(width, height);
+    m_camera.SetFrustum(m_camera.GetFieldOfViewY(), float(width) / float(height), m_camera.GetNear(),
+                        m_camera.GetFar());
 }
 
 void CStandard3DView::RenderScene()
@@ -24,14 +35,7 @@ void CStandard3DView::RenderScene()
     glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(45.0, double(m_width) / double(m_height), 0.1, 100.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    // Three-quarter view so that all three axes are seen at a slant.
-    gluLookAt(2.2, 1.8, 3.0, 0.0, 0.3, 0.0, 0.0, 1.0, 0.0);
-
+    m_camera.Update();
     DrawAxes();
 }
 

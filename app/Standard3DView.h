@@ -2,6 +2,7 @@
 // The 3D view of the scene.
 
 #include "app/GLView.h"
+#include "wml/ExtendedWmlCamera.h"
 
 class CStandard3DView : public CGLView {
     Q_OBJECT
@@ -16,6 +17,5 @@ protected:
 private:
     void DrawAxes() const;
 
-    int m_width = 1;
-    int m_height = 1;
+    Wml::ExtendedWmlCamera m_camera;
 };

@@ -277,22 +277,6 @@ Vector2<Real> BSplineCurve2<Real>::Fallback() const
 }
 
 template <class Real>
-Vector2<Real> BSplineCurve2<Real>::Combine(Real t, int order) const
-{
-    if (!m_basis.IsValid()) return order == 0 ? Fallback() : Vector2<Real>::ZERO;
-    typename BSplineBasis<Real>::Weights w;
-    m_basis.Evaluate(t, order, w);
-    const unsigned n = GetNumControlPoints();
-    // Derivative weights sum to zero; measuring from a control point keeps
-    // the curve's offset from the origin out of the rounding.
-    const Vector2<Real> origin = m_controlPoints[w.first % n];
-    Vector2<Real> sum = Vector2<Real>::ZERO;
-    for (int j = 0; j <= m_degree; ++j)
-        sum += (m_controlPoints[(w.first + j) % n] - origin) * w.weights[order][j];
-    return order == 0 ? origin + sum : sum;
-}
-
-template <class Real>
 Vector2<Real> BSplineCurve2<Real>::GetPosition(Real t) const
 {
     return Combine(t, 0);

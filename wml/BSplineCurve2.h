@@ -84,6 +84,29 @@ public:
     void Evaluate(Real t, int order, Weights& out) const;
 
     /**
+     * \brief The curve point (order 0) or derivative (order 1, 2) at t over
+     * the given control points (2D or 3D). An invalid basis gives the
+     * fallback for order 0 and the zero vector for derivatives.
+     */
+    template <class Point>
+    Point Combine(const std::vector<Point>& controlPoints, int degree, Real t, int order,
+                  const Point& fallback) const
+    {
+        if (!IsValid()) return order == 0 ? fallback : Point();
+        Weights w;
+        Evaluate(t, order, w);
+        const size_t n = controlPoints.size();
+        // Derivative weights sum to zero; measuring from a control point keeps
+        // the curve's offset from the origin out of the rounding (a still curve
+        // has exactly zero speed).
+        const Point origin = controlPoints[w.first % n];
+        Point sum;
+        for (int j = 0; j <= degree; ++j)
+            sum += (controlPoints[(w.first + j) % n] - origin) * w.weights[order][j];
+        return order == 0 ? origin + sum : sum;
+    }
+
+    /**
      * \brief Integrates \p speed(t) over [t0, t1] (both clamped to [0, 1],
      * swapped if reversed) by Gauss-Legendre quadrature on every knot span,
      * where the curve is polynomial. Zero for an invalid basis.
@@ -201,7 +224,10 @@ public:
 
 private:
     void Rebuild();
-    Vector2<Real> Combine(Real t, int order) const;
+    Vector2<Real> Combine(Real t, int order) const
+    {
+        return m_basis.Combine(m_controlPoints, m_degree, t, order, Fallback());
+    }
     Vector2<Real> Fallback() const;
 
     std::vector<Vector2<Real>> m_controlPoints;

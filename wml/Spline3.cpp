@@ -135,23 +135,6 @@ Vector3<Real> Spline3<Real>::Fallback() const
 }
 
 template <class Real>
-Vector3<Real> Spline3<Real>::Combine(Real t, int order) const
-{
-    if (!m_basis.IsValid()) return order == 0 ? Fallback() : Vector3<Real>::ZERO;
-    typename BSplineBasis<Real>::Weights w;
-    m_basis.Evaluate(t, order, w);
-    const unsigned n = GetNumControlPoints();
-    // Derivative weights sum to zero, so measuring from one of the control
-    // points loses nothing and keeps rounding from the curve's distance to
-    // the origin out of the result (a still curve has exactly zero speed).
-    const Vector3<Real> origin = m_controlPoints[w.first % n];
-    Vector3<Real> sum = Vector3<Real>::ZERO;
-    for (int j = 0; j <= m_degree; ++j)
-        sum += (m_controlPoints[(w.first + j) % n] - origin) * w.weights[order][j];
-    return order == 0 ? origin + sum : sum;
-}
-
-template <class Real>
 Vector3<Real> Spline3<Real>::GetPosition(Real t) const
 {
     return Combine(t, 0);

@@ -109,7 +109,10 @@ public:
 private:
     void Rebuild();
     void BuildFrames();
-    Vector3<Real> Combine(Real t, int order) const;
+    Vector3<Real> Combine(Real t, int order) const
+    {
+        return m_basis.Combine(m_controlPoints, m_degree, t, order, Fallback());
+    }
     Vector3<Real> Fallback() const;
 
     std::vector<Vector3<Real>> m_controlPoints;

@@ -22,11 +22,15 @@
 //
 // Only Update() talks to OpenGL; everything else works without a context.
 
+#include <string>
+
 #include "wml/Matrix3.h"
 #include "wml/Ray3.h"
 #include "wml/Vector3.h"
 
 namespace Wml {
+
+class SerializerRecord;
 
 class ExtendedWmlCamera {
 public:
@@ -176,6 +180,21 @@ public:
     /// the nearest view whose azimuth and elevation are multiples of
     /// SNAP_STEP_DEGREES, levelled (left horizontal).
     void UpdateTurntable(float dx, float dy, bool snap);
+
+    // ---- records (defined in FrameRecords.cpp) ---------------------------
+
+    /// Writes location, left, up, direction, target (vector3), the frustum
+    /// (float array: left, right, bottom, top, near, far), the perspective
+    /// flag (uint 0/1), the viewport (ints x, y, width, height) and the
+    /// minimum target distance into record, under keys prefix + "Camera...".
+    void Store(SerializerRecord& record, const std::string& prefix = "") const;
+    /// Reads what Store wrote, bit for bit. Answers false and leaves the
+    /// camera unchanged when a field is missing or of another kind, a number
+    /// is not finite, the axes are not orthonormal and right-handed, the
+    /// target is not in front on the view axis (at least the minimum distance
+    /// away), the frustum is one SetFrustum refuses or a viewport size is
+    /// negative. The minimum target distance is optional (kept when absent).
+    bool Restore(const SerializerRecord& record, const std::string& prefix = "");
 
 private:
     void ProjectionMatrix(double m[16]) const;

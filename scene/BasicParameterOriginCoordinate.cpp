@@ -1,0 +1,35 @@
+#include "scene/BasicParameterOriginCoordinate.h"
+
+#include "scene/SceneObject.h"
+
+namespace vynui {
+
+BasicParameterOriginCoordinate::BasicParameterOriginCoordinate(const std::string& name, SceneObject* target,
+                                                               int axis, bool excluded)
+    : GenericFloatParameter(name, excluded), m_target(target), m_axis(axis)
+{
+}
+
+void BasicParameterOriginCoordinate::GetRange(float& min, float& max)
+{
+    min = -100000.0f;
+    max = 100000.0f;
+}
+
+void BasicParameterOriginCoordinate::ApplyValue(float value)
+{
+    if (!m_target || m_axis < 0 || m_axis > 2) return;
+    boost::recursive_mutex::scoped_lock lock(m_target->GetLock());
+    Wml::Vector3<float> origin = m_target->GetFrame().Origin();
+    origin[m_axis] = value;
+    m_target->Translate(origin, false);
+}
+
+float BasicParameterOriginCoordinate::ReadValue()
+{
+    if (!m_target || m_axis < 0 || m_axis > 2) return 0.0f;
+    boost::recursive_mutex::scoped_lock lock(m_target->GetLock());
+    return m_target->GetFrame().Origin()[m_axis];
+}
+
+}  // namespace vynui

@@ -768,6 +768,8 @@ bool Serializer::Read(const char* path)
         maxID = std::max(maxID, record->GetID());
     }
     m_nextID = maxID + 1;  // 0 after the top ID: CreateRecord then searches
+    // Readers resolve paths stored relative to the file (billboard images).
+    m_filename = path;
     return true;
 }
 

@@ -157,7 +157,8 @@ public:
     bool Write(const char* path = nullptr);
     /// Replaces the records by those of the file. False, with GetLastError()
     /// and no records, when the file cannot be read or is not a valid record
-    /// file. Items are dropped either way; readers are kept.
+    /// file. Items are dropped either way; readers are kept. On success the
+    /// file name becomes path, so readers can resolve paths relative to it.
     bool Read(const char* path);
     const std::string& GetLastError() const { return m_lastError; }
 

@@ -270,7 +270,6 @@ TEST(BillboardRecords, ImagePathIsStoredRelativeToTheSceneFile)
 
     Wml::Serializer in;
     ASSERT_TRUE(in.Read(scene.c_str()));
-    in.SetFilename(scene.c_str());  // the loader names the file it reads
     BillboardSO copy;
     copy.InitializeParameters();
     ASSERT_TRUE(copy.Restore(&in, in.GetRecord(0)));

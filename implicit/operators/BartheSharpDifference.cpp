@@ -41,10 +41,7 @@ void BartheSharpDifference::FieldBounds(Wml::AxisAlignedBox3<float>& box)
 
 void BartheSharpDifference::Color(float x, float y, float z, float& r, float& g, float& b)
 {
-    if (ScalarField* child = fold::SelectedChild<fold::Kind::Difference>(m_children, x, y, z))
-        child->Color(x, y, z, r, g, b);
-    else
-        ScalarField::Color(x, y, z, r, g, b);
+    fold::SelectedColor<fold::Kind::Difference>(*this, m_children, x, y, z, r, g, b);
 }
 
 void BartheSharpDifference::GetSeedPoints(std::vector<Wml::Vector3<float>>& points)

@@ -131,5 +131,32 @@ ScalarField* SelectedChild(const std::vector<ScalarField*>& children, float x, f
     return selected;
 }
 
+/// Colour of SelectedChild at the point, or the operator's default colour
+/// without children.
+template <Kind K>
+void SelectedColor(ScalarField& self, const std::vector<ScalarField*>& children, float x, float y, float z,
+                   float& r, float& g, float& b)
+{
+    if (ScalarField* child = SelectedChild<K>(children, x, y, z))
+        child->Color(x, y, z, r, g, b);
+    else
+        self.ScalarField::Color(x, y, z, r, g, b);
+}
+
+/// The common part of the children's boxes: where every child can be non-zero.
+inline void IntersectionBounds(const std::vector<ScalarField*>& children, Wml::AxisAlignedBox3<float>& box)
+{
+    box.MakeEmpty();
+    Wml::AxisAlignedBox3<float> childBox;
+    for (size_t i = 0; i < children.size(); ++i) {
+        children[i]->FieldBounds(childBox);
+        box = i == 0 ? childBox : box.Intersection(childBox);
+        if (box.IsEmpty()) {
+            box.MakeEmpty();
+            return;
+        }
+    }
+}
+
 }  // namespace fold
 }  // namespace vynimplicit

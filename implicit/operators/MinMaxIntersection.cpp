@@ -32,24 +32,12 @@ void MinMaxIntersection::Gradient(float x, float y, float z, float& gx, float& g
 
 void MinMaxIntersection::FieldBounds(Wml::AxisAlignedBox3<float>& box)
 {
-    box.MakeEmpty();
-    Wml::AxisAlignedBox3<float> childBox;
-    for (size_t i = 0; i < m_children.size(); ++i) {
-        m_children[i]->FieldBounds(childBox);
-        box = i == 0 ? childBox : box.Intersection(childBox);
-        if (box.IsEmpty()) {
-            box.MakeEmpty();
-            return;
-        }
-    }
+    fold::IntersectionBounds(m_children, box);
 }
 
 void MinMaxIntersection::Color(float x, float y, float z, float& r, float& g, float& b)
 {
-    if (ScalarField* child = fold::SelectedChild<fold::Kind::Intersection>(m_children, x, y, z))
-        child->Color(x, y, z, r, g, b);
-    else
-        ScalarField::Color(x, y, z, r, g, b);
+    fold::SelectedColor<fold::Kind::Intersection>(*this, m_children, x, y, z, r, g, b);
 }
 
 void MinMaxIntersection::GetSeedPoints(std::vector<Wml::Vector3<float>>& points)

@@ -13,7 +13,7 @@
 #include "implicit/sweeps/CubicBezierSweep.h"
 #include "implicit/sweeps/DiscreteLinearSweep.h"
 #include "implicit/sweeps/DiscreteRevolution.h"
-#include "implicit/sweeps/DiscreteScalarField2D.h"
+#include "implicit/fields2d/DiscreteScalarField2D.h"
 #include "implicit/sweeps/InterpolatingLinearSweep.h"
 #include "implicit/sweeps/MultiSweep.h"
 #include "implicit/sweeps/QuadraticBezierSweep.h"

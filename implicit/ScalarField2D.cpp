@@ -24,14 +24,33 @@ void ScalarField2D::SetBounds(const Wml::AxisAlignedBox2<float>& box) { m_bounds
 // ---- records ---------------------------------------------------------------
 // Every 2D field record starts with the field's bounds: "BoundsMin" and
 // "BoundsMax" (2D vectors); an empty box is written as it is held.
+//
+// Older-format records carry a numeric type (OLD_TYPES below) and, so that a
+// reader does not depend on the numbers alone, the type name under
+// "TypeName". Their fields are those the field's Store writes.
 
 #include "wml/DeprecatedSerializer.h"
 #include "wml/Serializer.h"
-#include "implicit/sweeps/DiscreteScalarField2D.h"
+#include "implicit/fields2d/DiscreteScalarField2D.h"
+#include "implicit/fields2d/DynDiscreteScalarField2D.h"
+#include "implicit/fields2d/PolygonField2D.h"
 
 namespace vynimplicit {
 
 namespace {
+
+struct OldType {
+    const char* name;
+    unsigned int type;
+};
+
+// Well clear of the node records (1000 + factory code) and the file's
+// bookkeeping records (20481 and up).
+const OldType OLD_TYPES[] = {
+    {"DiscreteScalarField2D", 3001},
+    {"DynDiscreteScalarField2D", 3002},
+    {"PolygonField2D", 3003},
+};
 
 bool ReadBounds(const Wml::SerializerRecord& record, Wml::AxisAlignedBox2<float>& box)
 {
@@ -63,24 +82,53 @@ bool ScalarField2D::Restore(Wml::SerializerRecord* record)
 
 bool ScalarField2D::Serialize_Old(WmlDeprecated::SerializerRecord* record)
 {
-    return record && Store(&record->Values());
+    if (!record || !Store(&record->Values())) return false;
+    record->SetValue("TypeName", GetTypeName());
+    return true;
 }
 
-bool ScalarField2D::Serialize_Old(WmlDeprecated::Serializer*, unsigned int&)
+bool ScalarField2D::Serialize_Old(WmlDeprecated::Serializer* serializer, unsigned int& recordID)
 {
-    // Only concrete fields know their record type in the older format.
-    return false;
+    if (!serializer) return false;
+    const std::string name = GetTypeName();
+    unsigned int type = 0;
+    for (const OldType& t : OLD_TYPES)
+        if (name == t.name) type = t.type;
+    if (type == 0) return false;
+    WmlDeprecated::SerializerRecord* record = serializer->CreateRecord(type);
+    if (!record) return false;
+    // A record that could not be filled stays behind empty; readers refuse it.
+    if (!Serialize_Old(record)) return false;
+    recordID = record->GetID();
+    return true;
 }
 
 ScalarField2D* ScalarField2D::CreateByTypeName(const std::string& typeName)
 {
     if (typeName == "DiscreteScalarField2D") return new DiscreteScalarField2D();
+    if (typeName == "DynDiscreteScalarField2D") return new DynDiscreteScalarField2D();
+    if (typeName == "PolygonField2D") return new PolygonField2D();
     return nullptr;
 }
 
-ScalarField2D* ScalarField2D::RestoreField_Old(WmlDeprecated::Serializer*, unsigned int)
+ScalarField2D* ScalarField2D::RestoreField_Old(WmlDeprecated::Serializer* serializer, unsigned int recordID)
 {
-    return nullptr;
+    if (!serializer) return nullptr;
+    WmlDeprecated::SerializerRecord* record = serializer->FindRecord(recordID);
+    if (!record) return nullptr;
+    std::string name;
+    for (const OldType& t : OLD_TYPES)
+        if (record->GetType() == t.type) name = t.name;
+    std::string stored;
+    // The name, when present, must agree with the numeric type.
+    if (record->GetValue("TypeName", stored, std::string()) && stored != name) return nullptr;
+    ScalarField2D* field = CreateByTypeName(name);
+    if (!field) return nullptr;
+    if (!field->Restore(&record->Values())) {
+        delete field;
+        return nullptr;
+    }
+    return field;
 }
 
 }  // namespace vynimplicit

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "implicit/ScalarField2D.h"
-#include "implicit/sweeps/DiscreteScalarField2D.h"
+#include "implicit/fields2d/DiscreteScalarField2D.h"
 #include "wml/AxisAlignedBox2.h"
 #include "wml/Vector2.h"
 

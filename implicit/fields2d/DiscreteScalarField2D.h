@@ -33,6 +33,23 @@ namespace vynimplicit {
  *
  * Until both a grid (Resize) and bounds (SetBounds) are given the value is 0
  * everywhere and FieldBounds is empty.
+ *
+ * \par The .mdvalue2d file format (version 1)
+ * Two text lines, numbers in the C locale, single spaces, '\n' line ends:
+ * \code
+ * mdvalue2d 1 <width> <height>
+ * <xmin> <ymin> <xmax> <ymax>
+ * \endcode
+ * followed directly by width * height samples as 32-bit IEEE floats, little
+ * endian, row by row as held in memory, and nothing after them. Sizes lie in
+ * [2, MAX_SIZE], the bounds are finite with positive extents and every
+ * sample lies in [0, 1]; anything else, a short or overlong file included,
+ * is refused. The interpolation mode is not part of the file.
+ *
+ * \par Records
+ * Store writes the base bounds, "Width" and "Height" (uint), "Interpolation"
+ * (uint: 0 bilinear, 1 Catmull-Rom) and "Samples" (float vector, row by row).
+ * The older format holds the same fields (see ScalarField2D).
  */
 class DiscreteScalarField2D : public ScalarField2D {
 public:
@@ -88,12 +105,29 @@ public:
     void Gradient(float x, float y, float& gx, float& gy) override { EvaluateWithGradient(x, y, gx, gy); }
     std::string GetTypeName() const override { return "DiscreteScalarField2D"; }
 
+    /// False for a field that is not ready (nothing worth writing).
+    bool Store(Wml::SerializerRecord* record) override;
+    /// False, field unchanged, when a key is missing, a size is out of range,
+    /// the sample count disagrees with the size, a sample is NaN or outside
+    /// [0, 1], or the bounds are not finite with positive extents.
+    bool Restore(Wml::SerializerRecord* record) override;
+
+    /// Reads a .mdvalue2d file (format above). On failure answers false and
+    /// leaves the field as it was; on success replaces samples and bounds.
+    bool LoadFromFile(const char* path);
+    /// Writes a .mdvalue2d file beside the target, then renames it over the
+    /// target, so a failed save never damages an existing file. False when
+    /// the field is not ready or the file cannot be written.
+    bool SaveToFile(const char* path) const;
+
     /// Non-virtual value, for callers that know the type (the sweeps).
     float Evaluate(float x, float y) const;
     /// Value and gradient in one pass; the gradient is 0 where the value is.
     float EvaluateWithGradient(float x, float y, float& gx, float& gy) const;
 
 private:
+    // Takes over a validated grid and box in one step.
+    void Assign(unsigned width, unsigned height, std::vector<float>&& data, const Wml::AxisAlignedBox2<float>& box);
     void UpdateMapping();
     // Grid coordinates of (x, y): cell (i, j) and the fractions inside it.
     // False outside the bounds or when the field is not ready.

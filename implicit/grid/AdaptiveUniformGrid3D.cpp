@@ -1,0 +1,437 @@
+#include "implicit/grid/AdaptiveUniformGrid3D.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <vector>
+
+namespace vynimplicit {
+
+namespace {
+
+constexpr float NOT_COMPUTED = std::numeric_limits<float>::quiet_NaN();
+constexpr int BLOCK_MASK = AdaptiveUniformGrid3D::BLOCK_DIM - 1;
+// Points this close to the storable limit would need nodes beyond it.
+constexpr float GRID_LIMIT = float(AdaptiveUniformGrid3D::MAX_NODE_INDEX - 4);
+
+// Callers keep |x| well inside the int range.
+inline int FloorToInt(float x)
+{
+    const int i = static_cast<int>(x);
+    return x < float(i) ? i - 1 : i;
+}
+
+// Block coordinates lie within +-2^17; 21 bits per axis with an offset keep
+// them non-negative and the key unique.
+inline std::uint64_t PackKey(int bi, int bj, int bk)
+{
+    constexpr std::int64_t offset = std::int64_t(1) << 20;
+    return (std::uint64_t(bi + offset) << 42) | (std::uint64_t(bj + offset) << 21) | std::uint64_t(bk + offset);
+}
+
+inline int NodeIndex(int i, int j, int k)
+{
+    using G = AdaptiveUniformGrid3D;
+    return (i & BLOCK_MASK) | ((j & BLOCK_MASK) << G::BLOCK_SHIFT) | ((k & BLOCK_MASK) << (2 * G::BLOCK_SHIFT));
+}
+
+inline float Sanitize(float v) { return std::isfinite(v) ? v : 0.0f; }
+
+// Quadratic B-spline weights of the nodes at offsets -1, 0, +1 for t in [-1/2, 1/2).
+inline void QuadraticWeights(float t, float w[3], float dw[3])
+{
+    const float a = 0.5f - t, b = 0.5f + t;
+    w[0] = 0.5f * a * a;
+    w[1] = 0.75f - t * t;
+    w[2] = 0.5f * b * b;
+    dw[0] = -a;
+    dw[1] = -2.0f * t;
+    dw[2] = b;
+}
+
+}  // namespace
+
+struct AdaptiveUniformGrid3D::Block {
+    int coord[3];
+    float values[BLOCK_NODES];
+
+    Block(int bi, int bj, int bk) : coord{bi, bj, bk} { std::fill(values, values + BLOCK_NODES, NOT_COMPUTED); }
+};
+
+AdaptiveUniformGrid3D::AdaptiveUniformGrid3D(float cellSize, const Wml::Vector3<float>& centre)
+{
+    if (std::isfinite(cellSize) && cellSize > 0.0f && std::isfinite(1.0f / cellSize)) m_voxelSize = cellSize;
+    m_inverseVoxelSize = 1.0f / m_voxelSize;
+    m_origin = Wml::Vector3<float>::ZERO;
+    SetOrigin(centre);
+}
+
+AdaptiveUniformGrid3D::~AdaptiveUniformGrid3D() = default;
+
+bool AdaptiveUniformGrid3D::SetOrigin(const Wml::Vector3<float>& origin)
+{
+    if (!std::isfinite(origin.X()) || !std::isfinite(origin.Y()) || !std::isfinite(origin.Z())) return false;
+    m_origin = origin;
+    return true;
+}
+
+bool AdaptiveUniformGrid3D::SetVoxelSize(const Wml::AxisAlignedBox3<float>& box, unsigned resolution,
+                                         bool forceInvalidate)
+{
+    float longest = 0.0f;
+    for (int a = 0; a < 3; ++a) {
+        const float extent = box.Max(a) - box.Min(a);
+        if (!std::isfinite(extent) || extent < 0.0f) return false;
+        longest = std::max(longest, extent);
+    }
+    resolution = std::min(std::max(resolution, 1u), MAX_RESOLUTION);
+    const float size = longest / float(resolution);
+    if (!(size > 0.0f) || !std::isfinite(1.0f / size)) return false;
+
+    if (size != m_voxelSize) {
+        m_voxelSize = size;
+        m_inverseVoxelSize = 1.0f / size;
+        Invalidate(true);
+    } else if (forceInvalidate) {
+        Invalidate(true);
+    }
+    return true;
+}
+
+void AdaptiveUniformGrid3D::ClearBlockCache()
+{
+    m_cachedKey = ~std::uint64_t(0);
+    m_cachedBlock = nullptr;
+}
+
+void AdaptiveUniformGrid3D::Invalidate(bool releaseMemory)
+{
+    if (releaseMemory) {
+        m_blocks.clear();
+        ClearBlockCache();
+        return;
+    }
+    for (auto& entry : m_blocks) std::fill(entry.second->values, entry.second->values + BLOCK_NODES, NOT_COMPUTED);
+}
+
+bool AdaptiveUniformGrid3D::NodeRange(const Wml::AxisAlignedBox3<float>& box, int lo[3], int hi[3],
+                                      bool inner) const
+{
+    for (int a = 0; a < 3; ++a) {
+        if (std::isnan(box.Min(a)) || std::isnan(box.Max(a)) || box.Min(a) > box.Max(a)) return false;
+        const double inv = double(m_inverseVoxelSize);
+        const double uMin = (double(box.Min(a)) - double(m_origin[a])) * inv;
+        const double uMax = (double(box.Max(a)) - double(m_origin[a])) * inv;
+        // inner: the nodes lying in the box; otherwise the union of the
+        // stencils of its points: trilinear reads floor(u) and floor(u) + 1,
+        // triquadratic round(u) - 1 to round(u) + 1.
+        double l = inner ? std::ceil(uMin) : std::floor(uMin + 0.5) - 1.0;
+        double h = inner ? std::floor(uMax) : std::floor(uMax + 0.5) + 1.0;
+        l = std::max(l, -double(MAX_NODE_INDEX));
+        h = std::min(h, double(MAX_NODE_INDEX));
+        if (l > h) return false;
+        lo[a] = int(l);
+        hi[a] = int(h);
+    }
+    return true;
+}
+
+template <class Fn>
+void AdaptiveUniformGrid3D::ForEachBlockInRange(const int lo[3], const int hi[3], Fn&& fn) const
+{
+    int blo[3], bhi[3];
+    double blockCount = 1.0;
+    for (int a = 0; a < 3; ++a) {
+        blo[a] = lo[a] >> BLOCK_SHIFT;
+        bhi[a] = hi[a] >> BLOCK_SHIFT;
+        blockCount *= double(bhi[a] - blo[a] + 1);
+    }
+    // Walk whichever is smaller: the block coordinates of the range or the map.
+    if (blockCount <= double(m_blocks.size())) {
+        for (int bk = blo[2]; bk <= bhi[2]; ++bk)
+            for (int bj = blo[1]; bj <= bhi[1]; ++bj)
+                for (int bi = blo[0]; bi <= bhi[0]; ++bi) {
+                    auto it = m_blocks.find(PackKey(bi, bj, bk));
+                    if (it != m_blocks.end()) fn(*it->second);
+                }
+        return;
+    }
+    for (const auto& entry : m_blocks) {
+        const Block& b = *entry.second;
+        if (b.coord[0] >= blo[0] && b.coord[0] <= bhi[0] && b.coord[1] >= blo[1] && b.coord[1] <= bhi[1] &&
+            b.coord[2] >= blo[2] && b.coord[2] <= bhi[2])
+            fn(*entry.second);
+    }
+}
+
+void AdaptiveUniformGrid3D::Invalidate(const Wml::AxisAlignedBox3<float>& box)
+{
+    int lo[3], hi[3];
+    if (!NodeRange(box, lo, hi, false)) return;
+    std::vector<std::uint64_t> emptied;
+    ForEachBlockInRange(lo, hi, [&](Block& b) {
+        int from[3], to[3];
+        bool whole = true;
+        for (int a = 0; a < 3; ++a) {
+            const int first = b.coord[a] * BLOCK_DIM;
+            from[a] = std::max(lo[a], first);
+            to[a] = std::min(hi[a], first + BLOCK_MASK);
+            whole = whole && from[a] == first && to[a] == first + BLOCK_MASK;
+        }
+        if (whole) {
+            emptied.push_back(PackKey(b.coord[0], b.coord[1], b.coord[2]));
+            return;
+        }
+        for (int k = from[2]; k <= to[2]; ++k)
+            for (int j = from[1]; j <= to[1]; ++j)
+                for (int i = from[0]; i <= to[0]; ++i) b.values[NodeIndex(i, j, k)] = NOT_COMPUTED;
+    });
+    if (emptied.empty()) return;
+    for (std::uint64_t key : emptied) m_blocks.erase(key);
+    ClearBlockCache();
+}
+
+AdaptiveUniformGrid3D::Where AdaptiveUniformGrid3D::Locate(const Wml::Vector3<float>& p, float u[3]) const
+{
+    bool far = false;
+    for (int a = 0; a < 3; ++a) {
+        if (!std::isfinite(p[a])) return Where::Invalid;
+        u[a] = (p[a] - m_origin[a]) * m_inverseVoxelSize;
+        far = far || !(std::fabs(u[a]) < GRID_LIMIT);
+    }
+    return far ? Where::Direct : Where::Grid;
+}
+
+AdaptiveUniformGrid3D::Block* AdaptiveUniformGrid3D::GetBlock(int bi, int bj, int bk)
+{
+    const std::uint64_t key = PackKey(bi, bj, bk);
+    if (key == m_cachedKey) return m_cachedBlock;
+    auto it = m_blocks.find(key);
+    if (it == m_blocks.end()) it = m_blocks.emplace(key, std::make_unique<Block>(bi, bj, bk)).first;
+    m_cachedKey = key;
+    m_cachedBlock = it->second.get();
+    return m_cachedBlock;
+}
+
+float AdaptiveUniformGrid3D::ComputeNode(int i, int j, int k, ScalarField* source) const
+{
+    if (!source) return 0.0f;
+    return Sanitize(source->Value(m_origin.X() + float(i) * m_voxelSize, m_origin.Y() + float(j) * m_voxelSize,
+                                  m_origin.Z() + float(k) * m_voxelSize));
+}
+
+template <int N>
+void AdaptiveUniformGrid3D::Gather(int i0, int j0, int k0, ScalarField* source, float* out)
+{
+    // A stencil spans at most two blocks per axis: look each block up once,
+    // then address nodes through the small table.
+    const int first[3] = {i0, j0, k0};
+    int base[3], span[3], local[3][N], which[3][N];
+    for (int a = 0; a < 3; ++a) {
+        base[a] = first[a] >> BLOCK_SHIFT;
+        for (int n = 0; n < N; ++n) {
+            const int index = first[a] + n;
+            which[a][n] = (index >> BLOCK_SHIFT) - base[a];
+            local[a][n] = index & BLOCK_MASK;
+        }
+        span[a] = which[a][N - 1];
+    }
+    Block* blocks[2][2][2];
+    for (int c = 0; c <= span[2]; ++c)
+        for (int b = 0; b <= span[1]; ++b)
+            for (int a = 0; a <= span[0]; ++a) blocks[c][b][a] = GetBlock(base[0] + a, base[1] + b, base[2] + c);
+
+    for (int c = 0; c < N; ++c)
+        for (int b = 0; b < N; ++b) {
+            const int offset = (local[1][b] << BLOCK_SHIFT) | (local[2][c] << (2 * BLOCK_SHIFT));
+            for (int a = 0; a < N; ++a) {
+                float& slot = blocks[which[2][c]][which[1][b]][which[0][a]]->values[offset | local[0][a]];
+                float v = slot;
+                if (std::isnan(v)) {
+                    v = ComputeNode(i0 + a, j0 + b, k0 + c, source);
+                    if (source) slot = v;
+                }
+                *out++ = v;
+            }
+        }
+}
+
+float AdaptiveUniformGrid3D::DirectValue(const Wml::Vector3<float>& p, ScalarField* source) const
+{
+    return source ? Sanitize(source->Value(p.X(), p.Y(), p.Z())) : 0.0f;
+}
+
+void AdaptiveUniformGrid3D::DirectGradient(const Wml::Vector3<float>& p, ScalarField* source,
+                                           Wml::Vector3<float>& gradient, float* value) const
+{
+    // The source may answer Value only, so differences it is; one voxel apart
+    // matches the resolution the grid would have given.
+    gradient = Wml::Vector3<float>::ZERO;
+    if (value) *value = DirectValue(p, source);
+    if (!source) return;
+    const float h = m_voxelSize;
+    for (int a = 0; a < 3; ++a) {
+        Wml::Vector3<float> plus = p, minus = p;
+        plus[a] += h;
+        minus[a] -= h;
+        gradient[a] = (DirectValue(plus, source) - DirectValue(minus, source)) / (plus[a] - minus[a]);
+        if (!std::isfinite(gradient[a])) gradient[a] = 0.0f;
+    }
+}
+
+float AdaptiveUniformGrid3D::SampleTriLinear(const Wml::Vector3<float>& p, ScalarField* source)
+{
+    float u[3];
+    const Where where = Locate(p, u);
+    if (where == Where::Invalid) return 0.0f;
+    if (where == Where::Direct) return DirectValue(p, source);
+    const int i0 = FloorToInt(u[0]), j0 = FloorToInt(u[1]), k0 = FloorToInt(u[2]);
+    const float tx = u[0] - float(i0), ty = u[1] - float(j0), tz = u[2] - float(k0);
+    float c[8];
+    Gather<2>(i0, j0, k0, source, c);
+    const float c00 = c[0] + tx * (c[1] - c[0]);
+    const float c10 = c[2] + tx * (c[3] - c[2]);
+    const float c01 = c[4] + tx * (c[5] - c[4]);
+    const float c11 = c[6] + tx * (c[7] - c[6]);
+    const float c0 = c00 + ty * (c10 - c00);
+    const float c1 = c01 + ty * (c11 - c01);
+    return c0 + tz * (c1 - c0);
+}
+
+void AdaptiveUniformGrid3D::SampleGradientTriLinear(const Wml::Vector3<float>& p, ScalarField* source,
+                                                    Wml::Vector3<float>& gradient, float* value)
+{
+    float u[3];
+    const Where where = Locate(p, u);
+    if (where == Where::Invalid) {
+        gradient = Wml::Vector3<float>::ZERO;
+        if (value) *value = 0.0f;
+        return;
+    }
+    if (where == Where::Direct) return DirectGradient(p, source, gradient, value);
+    const int i0 = FloorToInt(u[0]), j0 = FloorToInt(u[1]), k0 = FloorToInt(u[2]);
+    const float tx = u[0] - float(i0), ty = u[1] - float(j0), tz = u[2] - float(k0);
+    float c[8];
+    Gather<2>(i0, j0, k0, source, c);
+    const float d00 = c[1] - c[0], d10 = c[3] - c[2], d01 = c[5] - c[4], d11 = c[7] - c[6];
+    const float c00 = c[0] + tx * d00, c10 = c[2] + tx * d10, c01 = c[4] + tx * d01, c11 = c[6] + tx * d11;
+    const float c0 = c00 + ty * (c10 - c00), c1 = c01 + ty * (c11 - c01);
+    const float dx0 = d00 + ty * (d10 - d00), dx1 = d01 + ty * (d11 - d01);
+    const float s = m_inverseVoxelSize;
+    gradient = Wml::Vector3<float>((dx0 + tz * (dx1 - dx0)) * s,
+                                   ((c10 - c00) + tz * ((c11 - c01) - (c10 - c00))) * s, (c1 - c0) * s);
+    if (value) *value = c0 + tz * (c1 - c0);
+}
+
+float AdaptiveUniformGrid3D::SampleTriQuadratic(const Wml::Vector3<float>& p, ScalarField* source)
+{
+    float u[3];
+    const Where where = Locate(p, u);
+    if (where == Where::Invalid) return 0.0f;
+    if (where == Where::Direct) return DirectValue(p, source);
+    const int i = FloorToInt(u[0] + 0.5f), j = FloorToInt(u[1] + 0.5f), k = FloorToInt(u[2] + 0.5f);
+    float wx[3], wy[3], wz[3], dw[3];
+    QuadraticWeights(u[0] - float(i), wx, dw);
+    QuadraticWeights(u[1] - float(j), wy, dw);
+    QuadraticWeights(u[2] - float(k), wz, dw);
+    float c[27];
+    Gather<3>(i - 1, j - 1, k - 1, source, c);
+    float result = 0.0f;
+    for (int z = 0; z < 3; ++z) {
+        float slice = 0.0f;
+        for (int y = 0; y < 3; ++y) {
+            const float* row = c + 9 * z + 3 * y;
+            slice += wy[y] * (wx[0] * row[0] + wx[1] * row[1] + wx[2] * row[2]);
+        }
+        result += wz[z] * slice;
+    }
+    return result;
+}
+
+void AdaptiveUniformGrid3D::SampleGradientTriQuadratic(const Wml::Vector3<float>& p, ScalarField* source,
+                                                       Wml::Vector3<float>& gradient, float* value)
+{
+    float u[3];
+    const Where where = Locate(p, u);
+    if (where == Where::Invalid) {
+        gradient = Wml::Vector3<float>::ZERO;
+        if (value) *value = 0.0f;
+        return;
+    }
+    if (where == Where::Direct) return DirectGradient(p, source, gradient, value);
+    const int i = FloorToInt(u[0] + 0.5f), j = FloorToInt(u[1] + 0.5f), k = FloorToInt(u[2] + 0.5f);
+    float wx[3], wy[3], wz[3], dx[3], dy[3], dz[3];
+    QuadraticWeights(u[0] - float(i), wx, dx);
+    QuadraticWeights(u[1] - float(j), wy, dy);
+    QuadraticWeights(u[2] - float(k), wz, dz);
+    float c[27];
+    Gather<3>(i - 1, j - 1, k - 1, source, c);
+    float v = 0.0f, gx = 0.0f, gy = 0.0f, gz = 0.0f;
+    for (int z = 0; z < 3; ++z) {
+        float sv = 0.0f, sx = 0.0f, sy = 0.0f;
+        for (int y = 0; y < 3; ++y) {
+            const float* row = c + 9 * z + 3 * y;
+            const float rv = wx[0] * row[0] + wx[1] * row[1] + wx[2] * row[2];
+            const float rx = dx[0] * row[0] + dx[1] * row[1] + dx[2] * row[2];
+            sv += wy[y] * rv;
+            sx += wy[y] * rx;
+            sy += dy[y] * rv;
+        }
+        v += wz[z] * sv;
+        gx += wz[z] * sx;
+        gy += wz[z] * sy;
+        gz += dz[z] * sv;
+    }
+    const float s = m_inverseVoxelSize;
+    gradient = Wml::Vector3<float>(gx * s, gy * s, gz * s);
+    if (value) *value = v;
+}
+
+void AdaptiveUniformGrid3D::CalculateCellAllocationStats(const Wml::AxisAlignedBox3<float>& box,
+                                                         std::uint64_t& totalBlocks, std::uint64_t& allocatedBlocks,
+                                                         std::uint64_t& totalCells,
+                                                         std::uint64_t& allocatedCells) const
+{
+    totalBlocks = allocatedBlocks = totalCells = allocatedCells = 0;
+    int lo[3], hi[3];
+    if (!NodeRange(box, lo, hi, true)) return;
+    totalBlocks = totalCells = 1;
+    for (int a = 0; a < 3; ++a) {
+        totalBlocks *= std::uint64_t((hi[a] >> BLOCK_SHIFT) - (lo[a] >> BLOCK_SHIFT) + 1);
+        totalCells *= std::uint64_t(hi[a] - lo[a] + 1);
+    }
+    ForEachBlockInRange(lo, hi, [&](const Block& b) {
+        std::uint64_t cells = 1;
+        for (int a = 0; a < 3; ++a) {
+            const int first = b.coord[a] * BLOCK_DIM;
+            cells *= std::uint64_t(std::min(hi[a], first + BLOCK_MASK) - std::max(lo[a], first) + 1);
+        }
+        ++allocatedBlocks;
+        allocatedCells += cells;
+    });
+}
+
+void AdaptiveUniformGrid3D::CalculateCellEvaluationStats(const Wml::AxisAlignedBox3<float>& box,
+                                                         std::uint64_t& nodesInBox, std::uint64_t& allocatedNodes,
+                                                         std::uint64_t& evaluatedNodes) const
+{
+    std::uint64_t totalBlocks = 0, allocatedBlocks = 0;
+    CalculateCellAllocationStats(box, totalBlocks, allocatedBlocks, nodesInBox, allocatedNodes);
+    evaluatedNodes = 0;
+    int lo[3], hi[3];
+    if (!NodeRange(box, lo, hi, true)) return;
+    ForEachBlockInRange(lo, hi, [&](const Block& b) {
+        int from[3], to[3];
+        for (int a = 0; a < 3; ++a) {
+            const int first = b.coord[a] * BLOCK_DIM;
+            from[a] = std::max(lo[a], first);
+            to[a] = std::min(hi[a], first + BLOCK_MASK);
+        }
+        for (int k = from[2]; k <= to[2]; ++k)
+            for (int j = from[1]; j <= to[1]; ++j)
+                for (int i = from[0]; i <= to[0]; ++i)
+                    if (!std::isnan(b.values[NodeIndex(i, j, k)])) ++evaluatedNodes;
+    });
+}
+
+}  // namespace vynimplicit

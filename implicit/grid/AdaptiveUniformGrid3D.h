@@ -1,0 +1,136 @@
+#pragma once
+// A sparse, lazily filled lattice of samples of a scalar field, interpolated
+// on demand. Field caches put one behind every cached composition node, so the
+// lookup path is kept allocation-free once a region is warm.
+
+#include <cstdint>
+#include <memory>
+#include <unordered_map>
+
+#include "implicit/ScalarField.h"
+#include "wml/AxisAlignedBox3.h"
+#include "wml/Vector3.h"
+
+namespace vynimplicit {
+
+/// Sample nodes sit at origin + (i, j, k) * voxelSize for integer i, j, k.
+/// Nodes are stored in blocks of 8 x 8 x 8, allocated on first touch and kept
+/// in a hash map keyed by block coordinates, so memory grows only with the
+/// region that was actually evaluated. A node's sample is computed from the
+/// source field the first time an interpolation needs it and is kept until it
+/// is invalidated ("cells" in the statistics are these nodes, 4 bytes each).
+///
+/// Interpolation modes:
+///  - trilinear: the value interpolates the 2 x 2 x 2 nodes around the point;
+///    the gradient is the exact gradient of that interpolant (constant along
+///    its own axis inside a cell, so it converges as O(voxel size));
+///  - triquadratic: a quadratic B-spline over the 3 x 3 x 3 nodes nearest the
+///    point. It smooths rather than interpolates the samples, but value and
+///    gradient are continuous (C^1) and both converge as O(voxel size^2).
+///
+/// Hostile input: a non-finite point answers 0 (zero gradient) without
+/// touching the storage; a point more than MAX_NODE_INDEX voxels from the
+/// origin is answered directly from the source and stores nothing.
+/// Not thread safe: callers serialise evaluations of one grid.
+class AdaptiveUniformGrid3D {
+public:
+    static constexpr int BLOCK_SHIFT = 3;
+    static constexpr int BLOCK_DIM = 1 << BLOCK_SHIFT;
+    static constexpr int BLOCK_NODES = BLOCK_DIM * BLOCK_DIM * BLOCK_DIM;
+    /// Nodes farther than this (in voxels, per axis) from the origin are never stored.
+    static constexpr int MAX_NODE_INDEX = 1 << 20;
+    static constexpr unsigned MAX_RESOLUTION = 1u << 16;
+
+    /// A lattice with the given spacing anchored at centre. A non-finite or
+    /// non-positive cell size gives 1; a non-finite centre gives the zero vector.
+    explicit AdaptiveUniformGrid3D(float cellSize = 1.0f,
+                                   const Wml::Vector3<float>& centre = Wml::Vector3<float>::ZERO);
+    ~AdaptiveUniformGrid3D();
+    AdaptiveUniformGrid3D(const AdaptiveUniformGrid3D&) = delete;
+    AdaptiveUniformGrid3D& operator=(const AdaptiveUniformGrid3D&) = delete;
+
+    const Wml::Vector3<float>& GetOrigin() const { return m_origin; }
+    /// Moves the lattice. Stored samples are kept and move with it: a node
+    /// computed for point x answers for x + (newOrigin - oldOrigin) afterwards.
+    /// A non-finite origin is refused (false).
+    bool SetOrigin(const Wml::Vector3<float>& origin);
+
+    float GetVoxelSize() const { return m_voxelSize; }
+    /// Voxel size = longest side of box / resolution (resolution clamped to
+    /// [1, MAX_RESOLUTION]). When the size changes every sample is dropped and
+    /// its memory freed; when it is unchanged the samples are kept unless
+    /// forceInvalidate is true. An empty, flat or non-finite box is refused
+    /// (false, nothing changes).
+    bool SetVoxelSize(const Wml::AxisAlignedBox3<float>& box, unsigned resolution, bool forceInvalidate);
+
+    /// Drops every sample. releaseMemory frees the blocks too; otherwise they
+    /// stay allocated and are refilled in place.
+    void Invalidate(bool releaseMemory);
+    /// Drops exactly the samples that an interpolation (either mode) at some
+    /// point of box may read: the nodes within 1.5 voxels of the box, per
+    /// axis. Blocks that become wholly invalid are freed. A box with a NaN is
+    /// ignored.
+    void Invalidate(const Wml::AxisAlignedBox3<float>& box);
+
+    /// Interpolated value at p; missing samples are computed from source
+    /// (a null source leaves them 0 and unstored).
+    float SampleTriLinear(const Wml::Vector3<float>& p, ScalarField* source);
+    float SampleTriQuadratic(const Wml::Vector3<float>& p, ScalarField* source);
+    /// Gradient of the interpolant at p; its value is written when value is not null.
+    void SampleGradientTriLinear(const Wml::Vector3<float>& p, ScalarField* source, Wml::Vector3<float>& gradient,
+                                 float* value = nullptr);
+    void SampleGradientTriQuadratic(const Wml::Vector3<float>& p, ScalarField* source,
+                                    Wml::Vector3<float>& gradient, float* value = nullptr);
+
+    /// Over the nodes lying in box: the blocks they fall in, those of them
+    /// that are allocated, the nodes, and the nodes inside allocated blocks.
+    void CalculateCellAllocationStats(const Wml::AxisAlignedBox3<float>& box, std::uint64_t& totalBlocks,
+                                      std::uint64_t& allocatedBlocks, std::uint64_t& totalCells,
+                                      std::uint64_t& allocatedCells) const;
+    /// Over the nodes lying in box: all of them (a), those inside allocated
+    /// blocks (b) and those holding a computed sample (c); c <= b <= a.
+    void CalculateCellEvaluationStats(const Wml::AxisAlignedBox3<float>& box, std::uint64_t& nodesInBox,
+                                      std::uint64_t& allocatedNodes, std::uint64_t& evaluatedNodes) const;
+
+    /// Blocks currently allocated (BLOCK_NODES * 4 bytes of samples each).
+    std::size_t GetAllocatedBlockCount() const { return m_blocks.size(); }
+
+private:
+    struct Block;
+    struct KeyHash {
+        std::size_t operator()(std::uint64_t k) const
+        {
+            k ^= k >> 31;
+            k *= 0x9E3779B97F4A7C15ull;
+            return static_cast<std::size_t>(k ^ (k >> 29));
+        }
+    };
+    using BlockMap = std::unordered_map<std::uint64_t, std::unique_ptr<Block>, KeyHash>;
+
+    enum class Where { Grid, Direct, Invalid };
+    Where Locate(const Wml::Vector3<float>& p, float u[3]) const;
+    Block* GetBlock(int bi, int bj, int bk);
+    float ComputeNode(int i, int j, int k, ScalarField* source) const;
+    /// Fills out with the N^3 samples at (i0 + a, j0 + b, k0 + c), x fastest.
+    template <int N>
+    void Gather(int i0, int j0, int k0, ScalarField* source, float* out);
+    float DirectValue(const Wml::Vector3<float>& p, ScalarField* source) const;
+    void DirectGradient(const Wml::Vector3<float>& p, ScalarField* source, Wml::Vector3<float>& gradient,
+                        float* value) const;
+    /// Node index range of box (inclusive), clamped to the storable range;
+    /// false when empty.
+    bool NodeRange(const Wml::AxisAlignedBox3<float>& box, int lo[3], int hi[3], bool inner) const;
+    template <class Fn>
+    void ForEachBlockInRange(const int lo[3], const int hi[3], Fn&& fn) const;
+    void ClearBlockCache();
+
+    Wml::Vector3<float> m_origin;
+    float m_voxelSize = 1.0f;
+    float m_inverseVoxelSize = 1.0f;
+    BlockMap m_blocks;
+    // The last block looked up, so consecutive queries in one block skip the hash map.
+    std::uint64_t m_cachedKey = ~std::uint64_t(0);
+    Block* m_cachedBlock = nullptr;
+};
+
+}  // namespace vynimplicit

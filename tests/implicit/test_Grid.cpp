@@ -1,0 +1,471 @@
+// The sparse sampling grid: accuracy of both interpolation modes, lazy filling,
+// invalidation, memory growth, statistics, moving the origin, hostile input.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <random>
+#include <vector>
+
+#include "implicit/grid/AdaptiveUniformGrid3D.h"
+
+using namespace vynimplicit;
+using Wml::Vector3f;
+using Box = Wml::AxisAlignedBox3<float>;
+
+namespace {
+
+const float NaN = std::numeric_limits<float>::quiet_NaN();
+
+/// A smooth analytic field whose level can be shifted and which counts the
+/// evaluations the grid asks of it.
+class WaveField : public ScalarField {
+public:
+    float offset = 0.0f;
+    long evaluations = 0;
+
+    using ScalarField::Value;
+
+    float Value(float x, float y, float z) override
+    {
+        ++evaluations;
+        return 0.5f + offset + 0.25f * std::sin(x) * std::cos(1.3f * y) * std::sin(0.7f * z + 0.3f);
+    }
+    void Gradient(float x, float y, float z, float& gx, float& gy, float& gz, float* value) override
+    {
+        gx = 0.25f * std::cos(x) * std::cos(1.3f * y) * std::sin(0.7f * z + 0.3f);
+        gy = -0.25f * 1.3f * std::sin(x) * std::sin(1.3f * y) * std::sin(0.7f * z + 0.3f);
+        gz = 0.25f * 0.7f * std::sin(x) * std::cos(1.3f * y) * std::cos(0.7f * z + 0.3f);
+        if (value) *value = Value(x, y, z);
+    }
+    void FieldBounds(Box& box) override { box = Box(-4, 4, -4, 4, -4, 4); }
+};
+
+/// An affine field, which both modes must reproduce exactly.
+class LinearField : public ScalarField {
+public:
+    using ScalarField::Value;
+    float Value(float x, float y, float z) override { return 0.3f + 0.05f * x - 0.02f * y + 0.04f * z; }
+    void FieldBounds(Box& box) override { box = Box(-4, 4, -4, 4, -4, 4); }
+};
+
+std::vector<Vector3f> RandomPoints(int n, float extent, unsigned seed)
+{
+    std::mt19937 rng(seed);
+    std::uniform_real_distribution<float> d(-extent, extent);
+    std::vector<Vector3f> points(n);
+    for (Vector3f& p : points) p = Vector3f(d(rng), d(rng), d(rng));
+    return points;
+}
+
+enum class Mode { Linear, Quadratic };
+
+struct Errors {
+    float value = 0.0f, gradient = 0.0f;
+};
+
+Errors MaxErrors(float voxel, Mode mode, const Vector3f& origin = Vector3f(0.1f, -0.2f, 0.05f))
+{
+    WaveField field;
+    AdaptiveUniformGrid3D grid(voxel, origin);
+    Errors e;
+    for (const Vector3f& p : RandomPoints(2000, 2.5f, 3)) {
+        float exact, gx, gy, gz;
+        field.Gradient(p.X(), p.Y(), p.Z(), gx, gy, gz, &exact);
+        Vector3f g;
+        float gv = -1.0f;
+        float v;
+        if (mode == Mode::Linear) {
+            v = grid.SampleTriLinear(p, &field);
+            grid.SampleGradientTriLinear(p, &field, g, &gv);
+        } else {
+            v = grid.SampleTriQuadratic(p, &field);
+            grid.SampleGradientTriQuadratic(p, &field, g, &gv);
+        }
+        EXPECT_NEAR(gv, v, 1e-6f) << "the gradient call's value differs from the value call";
+        e.value = std::max(e.value, std::fabs(v - exact));
+        e.gradient = std::max(e.gradient, (g - Vector3f(gx, gy, gz)).Length());
+    }
+    return e;
+}
+
+void Sample(AdaptiveUniformGrid3D& grid, ScalarField& field, const std::vector<Vector3f>& points)
+{
+    for (const Vector3f& p : points) {
+        grid.SampleTriLinear(p, &field);
+        grid.SampleTriQuadratic(p, &field);
+    }
+}
+
+}  // namespace
+
+// ---- accuracy ---------------------------------------------------------------
+
+TEST(AdaptiveUniformGrid3D, InterpolationConvergesAtTheExpectedOrder)
+{
+    const Errors linCoarse = MaxErrors(0.2f, Mode::Linear), linFine = MaxErrors(0.1f, Mode::Linear);
+    const Errors quadCoarse = MaxErrors(0.2f, Mode::Quadratic), quadFine = MaxErrors(0.1f, Mode::Quadratic);
+
+    // Second order values: the error of a 0.1 lattice is below h^2/8 * |f''|max.
+    EXPECT_LT(linFine.value, 0.1f * 0.1f / 8.0f * 0.25f * 3.2f * 1.2f);
+    EXPECT_LT(quadFine.value, 0.1f * 0.1f / 8.0f * 0.25f * 3.2f * 1.2f);
+    const float linRatio = linCoarse.value / linFine.value, quadRatio = quadCoarse.value / quadFine.value;
+    EXPECT_GT(linRatio, 3.0f);
+    EXPECT_LT(linRatio, 5.0f);
+    EXPECT_GT(quadRatio, 3.0f);
+    EXPECT_LT(quadRatio, 5.0f);
+
+    // The trilinear gradient is first order, the B-spline's second order.
+    EXPECT_LT(linFine.gradient, 0.05f);
+    EXPECT_GT(linCoarse.gradient / linFine.gradient, 1.6f);
+    EXPECT_LT(quadFine.gradient, 0.01f);
+    EXPECT_GT(quadCoarse.gradient / quadFine.gradient, 3.0f);
+}
+
+TEST(AdaptiveUniformGrid3D, AffineFieldsAndNodesAreReproduced)
+{
+    LinearField field;
+    AdaptiveUniformGrid3D grid(0.3f, Vector3f(-0.05f, 0.4f, 0.0f));
+    for (const Vector3f& p : RandomPoints(500, 3.0f, 5)) {
+        const float exact = field.Value(p);
+        Vector3f g;
+        EXPECT_NEAR(grid.SampleTriLinear(p, &field), exact, 2e-6f);
+        EXPECT_NEAR(grid.SampleTriQuadratic(p, &field), exact, 2e-6f);
+        grid.SampleGradientTriLinear(p, &field, g);
+        EXPECT_NEAR(g.X(), 0.05f, 2e-5f);
+        EXPECT_NEAR(g.Y(), -0.02f, 2e-5f);
+        EXPECT_NEAR(g.Z(), 0.04f, 2e-5f);
+        grid.SampleGradientTriQuadratic(p, &field, g);
+        EXPECT_NEAR(g.X(), 0.05f, 2e-5f);
+        EXPECT_NEAR(g.Y(), -0.02f, 2e-5f);
+        EXPECT_NEAR(g.Z(), 0.04f, 2e-5f);
+    }
+    // Trilinear interpolation passes through the samples at the nodes.
+    WaveField wave;
+    AdaptiveUniformGrid3D nodes(0.25f);
+    for (int i = -9; i <= 9; i += 3) {
+        const Vector3f p(0.25f * i, -0.25f * i, 0.5f);
+        EXPECT_NEAR(nodes.SampleTriLinear(p, &wave), wave.Value(p), 1e-6f);
+    }
+}
+
+TEST(AdaptiveUniformGrid3D, TriQuadraticIsContinuousAcrossCellsAndBlocks)
+{
+    // Walk across cell faces and the block seam at 0 in small steps: value
+    // and gradient must not jump.
+    WaveField field;
+    AdaptiveUniformGrid3D grid(0.1f);
+    Vector3f previous;
+    float previousValue = 0.0f;
+    const float step = 1e-3f;
+    for (int s = 0; s <= 2000; ++s) {
+        const Vector3f p(-1.0f + s * step, 0.37f, -0.21f);
+        Vector3f g;
+        float v;
+        grid.SampleGradientTriQuadratic(p, &field, g, &v);
+        if (s > 0) {
+            EXPECT_LT(std::fabs(v - previousValue), 0.3f * step * 1.5f);
+            EXPECT_LT((g - previous).Length(), 0.005f);
+        }
+        previous = g;
+        previousValue = v;
+    }
+}
+
+// ---- lazy filling and invalidation ------------------------------------------
+
+TEST(AdaptiveUniformGrid3D, SamplesAreComputedOnceAndOnlyWhenNeeded)
+{
+    WaveField field;
+    AdaptiveUniformGrid3D grid(0.1f);
+    grid.SampleTriLinear(Vector3f(0.23f, 0.31f, 0.44f), &field);
+    EXPECT_EQ(field.evaluations, 8);
+    grid.SampleTriQuadratic(Vector3f(0.23f, 0.31f, 0.44f), &field);
+    EXPECT_EQ(field.evaluations, 27);  // the 8 are shared with the 3x3x3 stencil
+
+    const std::vector<Vector3f> points = RandomPoints(3000, 1.5f, 11);
+    Sample(grid, field, points);
+    const long filled = field.evaluations;
+    Sample(grid, field, points);
+    Vector3f g;
+    for (const Vector3f& p : points) grid.SampleGradientTriQuadratic(p, &field, g);
+    EXPECT_EQ(field.evaluations, filled);
+
+    // Without a source a missing sample reads 0 and stays missing.
+    AdaptiveUniformGrid3D empty(0.1f);
+    EXPECT_EQ(empty.SampleTriLinear(Vector3f(0.3f, 0.3f, 0.3f), nullptr), 0.0f);
+    EXPECT_NEAR(empty.SampleTriLinear(Vector3f(0.3f, 0.3f, 0.3f), &field), field.Value(0.3f, 0.3f, 0.3f), 1e-6f);
+}
+
+TEST(AdaptiveUniformGrid3D, InvalidateBoxRereadsInsideAndNowhereElse)
+{
+    WaveField field;
+    const float h = 0.1f;
+    AdaptiveUniformGrid3D grid(h, Vector3f(0.03f, 0.0f, -0.02f));
+    const std::vector<Vector3f> points = RandomPoints(4000, 1.5f, 17);
+    std::vector<float> oldLinear, oldQuadratic;
+    for (const Vector3f& p : points) {
+        oldLinear.push_back(grid.SampleTriLinear(p, &field));
+        oldQuadratic.push_back(grid.SampleTriQuadratic(p, &field));
+    }
+
+    field.offset = 0.2f;
+    const Box changed(-0.4f, 0.3f, -0.2f, 0.5f, 0.0f, 0.35f);
+    grid.Invalidate(changed);
+    Box reach = changed;
+    reach.Dilate(3.1f * h);  // beyond every stencil that reads a dropped node
+    int inside = 0, outside = 0;
+    for (size_t n = 0; n < points.size(); ++n) {
+        const Vector3f& p = points[n];
+        const float lin = grid.SampleTriLinear(p, &field), quad = grid.SampleTriQuadratic(p, &field);
+        if (changed.Contains(p)) {
+            ++inside;
+            EXPECT_NEAR(lin, oldLinear[n] + 0.2f, 1e-5f);
+            EXPECT_NEAR(quad, oldQuadratic[n] + 0.2f, 1e-5f);
+        } else if (!reach.Contains(p)) {
+            ++outside;
+            EXPECT_EQ(lin, oldLinear[n]);
+            EXPECT_EQ(quad, oldQuadratic[n]);
+        }
+    }
+    EXPECT_GT(inside, 20);
+    EXPECT_GT(outside, 1000);
+
+    // Only nodes near the box are re-read: it holds about 7 x 7 x 4 nodes, and
+    // the stencil margin grows that to at most 10 x 10 x 7.
+    const long before = field.evaluations;
+    field.offset = 0.3f;
+    grid.Invalidate(changed);
+    for (const Vector3f& p : points) grid.SampleTriQuadratic(p, &field);
+    EXPECT_LE(field.evaluations - before, 10 * 10 * 7);
+    EXPECT_GT(field.evaluations - before, 0);
+
+    // A box with a NaN changes nothing.
+    const long settled = field.evaluations;
+    grid.Invalidate(Box(NaN, 1, -1, 1, -1, 1));
+    Sample(grid, field, points);
+    EXPECT_EQ(field.evaluations, settled);
+}
+
+TEST(AdaptiveUniformGrid3D, InvalidateAllDropsEverySample)
+{
+    WaveField field;
+    AdaptiveUniformGrid3D grid(0.1f);
+    const std::vector<Vector3f> points = RandomPoints(500, 1.0f, 23);
+    Sample(grid, field, points);
+    const std::size_t blocks = grid.GetAllocatedBlockCount();
+    ASSERT_GT(blocks, 0u);
+    const Box all(-2, 2, -2, 2, -2, 2);
+    std::uint64_t a, b, c;
+
+    // Keeping the memory: blocks stay, no sample survives, refills are correct.
+    field.offset = 0.1f;
+    grid.Invalidate(false);
+    EXPECT_EQ(grid.GetAllocatedBlockCount(), blocks);
+    grid.CalculateCellEvaluationStats(all, a, b, c);
+    EXPECT_EQ(c, 0u);
+    EXPECT_GT(b, 0u);
+    for (const Vector3f& p : points) EXPECT_NEAR(grid.SampleTriLinear(p, &field), field.Value(p), 0.01f);
+    EXPECT_EQ(grid.GetAllocatedBlockCount(), blocks);
+
+    // Releasing it.
+    field.offset = 0.2f;
+    grid.Invalidate(true);
+    EXPECT_EQ(grid.GetAllocatedBlockCount(), 0u);
+    grid.CalculateCellEvaluationStats(all, a, b, c);
+    EXPECT_EQ(b, 0u);
+    EXPECT_EQ(c, 0u);
+    for (const Vector3f& p : points) EXPECT_NEAR(grid.SampleTriQuadratic(p, &field), field.Value(p), 0.01f);
+}
+
+// ---- voxel size and origin --------------------------------------------------
+
+TEST(AdaptiveUniformGrid3D, SetVoxelSizeKeepsSamplesOnlyWhenUnchanged)
+{
+    WaveField field;
+    AdaptiveUniformGrid3D grid(1.0f);
+    const Box bounds(-1, 1, -0.5f, 0.5f, 0, 0.2f);
+    EXPECT_TRUE(grid.SetVoxelSize(bounds, 20, false));
+    EXPECT_FLOAT_EQ(grid.GetVoxelSize(), 0.1f);
+    const std::vector<Vector3f> points = RandomPoints(300, 1.0f, 29);
+    Sample(grid, field, points);
+    const long filled = field.evaluations;
+
+    EXPECT_TRUE(grid.SetVoxelSize(bounds, 20, false));  // same size: samples stay
+    Sample(grid, field, points);
+    EXPECT_EQ(field.evaluations, filled);
+    EXPECT_TRUE(grid.SetVoxelSize(bounds, 20, true));  // forced: dropped
+    EXPECT_EQ(grid.GetAllocatedBlockCount(), 0u);
+    Sample(grid, field, points);
+    EXPECT_EQ(field.evaluations, 2 * filled);
+
+    // A new size drops the samples, which would answer for the wrong points.
+    field.offset = 0.1f;
+    EXPECT_TRUE(grid.SetVoxelSize(bounds, 40, false));
+    EXPECT_FLOAT_EQ(grid.GetVoxelSize(), 0.05f);
+    EXPECT_EQ(grid.GetAllocatedBlockCount(), 0u);
+    for (const Vector3f& p : points) EXPECT_NEAR(grid.SampleTriLinear(p, &field), field.Value(p), 0.003f);
+
+    // Refused boxes leave everything as it was; resolution 0 counts as 1.
+    const std::size_t blocks = grid.GetAllocatedBlockCount();
+    EXPECT_FALSE(grid.SetVoxelSize(Box(), 20, true));
+    EXPECT_FALSE(grid.SetVoxelSize(Box(0, 0, 1, 1, 2, 2), 20, true));
+    EXPECT_FALSE(grid.SetVoxelSize(Box(0, NaN, 0, 1, 0, 1), 20, true));
+    EXPECT_FALSE(grid.SetVoxelSize(Box(0, std::numeric_limits<float>::infinity(), 0, 1, 0, 1), 20, true));
+    EXPECT_FLOAT_EQ(grid.GetVoxelSize(), 0.05f);
+    EXPECT_EQ(grid.GetAllocatedBlockCount(), blocks);
+    EXPECT_TRUE(grid.SetVoxelSize(bounds, 0, false));
+    EXPECT_FLOAT_EQ(grid.GetVoxelSize(), 2.0f);
+
+    // A bad constructor size falls back to 1.
+    EXPECT_EQ(AdaptiveUniformGrid3D(-3.0f).GetVoxelSize(), 1.0f);
+    EXPECT_EQ(AdaptiveUniformGrid3D(NaN).GetVoxelSize(), 1.0f);
+}
+
+TEST(AdaptiveUniformGrid3D, MovingTheOriginCarriesTheSamples)
+{
+    WaveField field;
+    AdaptiveUniformGrid3D grid(0.1f, Vector3f(1.0f, 2.0f, 3.0f));
+    EXPECT_EQ(grid.GetOrigin(), Vector3f(1.0f, 2.0f, 3.0f));
+    const std::vector<Vector3f> points = RandomPoints(500, 1.0f, 31);
+    std::vector<float> linear, quadratic;
+    std::vector<Vector3f> gradients;
+    for (const Vector3f& p : points) {
+        linear.push_back(grid.SampleTriLinear(p, &field));
+        quadratic.push_back(grid.SampleTriQuadratic(p, &field));
+        Vector3f g;
+        grid.SampleGradientTriQuadratic(p, &field, g);
+        gradients.push_back(g);
+    }
+    const long filled = field.evaluations;
+
+    const Vector3f d(0.5f, -0.25f, 0.75f);  // whole voxels: exact in float
+    EXPECT_TRUE(grid.SetOrigin(grid.GetOrigin() + d));
+    for (size_t n = 0; n < points.size(); ++n) {
+        const Vector3f q = points[n] + d;
+        EXPECT_NEAR(grid.SampleTriLinear(q, &field), linear[n], 1e-5f);
+        EXPECT_NEAR(grid.SampleTriQuadratic(q, &field), quadratic[n], 1e-5f);
+        Vector3f g;
+        grid.SampleGradientTriQuadratic(q, &field, g);
+        EXPECT_LT((g - gradients[n]).Length(), 1e-3f);
+    }
+    EXPECT_EQ(field.evaluations, filled);
+    EXPECT_FALSE(grid.SetOrigin(Vector3f(NaN, 0, 0)));
+    EXPECT_EQ(grid.GetOrigin(), Vector3f(1.5f, 1.75f, 3.75f));
+}
+
+// ---- memory and statistics --------------------------------------------------
+
+TEST(AdaptiveUniformGrid3D, MemoryGrowsOnlyWithTheTouchedRegion)
+{
+    WaveField field;
+    AdaptiveUniformGrid3D grid(0.1f);
+    // A point in the middle of a block's nodes touches that block only.
+    grid.SampleTriQuadratic(Vector3f(0.35f, 0.35f, 0.35f), &field);
+    EXPECT_EQ(grid.GetAllocatedBlockCount(), 1u);
+    // A stencil straddling the corner of eight blocks touches all of them.
+    grid.SampleTriLinear(Vector3f(-0.05f, -0.05f, -0.05f), &field);
+    EXPECT_EQ(grid.GetAllocatedBlockCount(), 8u);
+
+    // A dense cloud in a small ball uses the blocks around it, however many
+    // points are asked.
+    AdaptiveUniformGrid3D cloud(0.1f);
+    for (const Vector3f& p : RandomPoints(20000, 0.35f, 37)) cloud.SampleTriQuadratic(p, &field);
+    EXPECT_LE(cloud.GetAllocatedBlockCount(), 8u);
+    // A segment far away, 80 voxels long, adds only the blocks along it (its
+    // stencils straddle a block face in z).
+    for (int s = 0; s <= 1000; ++s) cloud.SampleTriQuadratic(Vector3f(50.0f + 0.008f * s, 20.3f, -7.3f), &field);
+    EXPECT_LE(cloud.GetAllocatedBlockCount(), 8u + 2u * 12u);
+}
+
+TEST(AdaptiveUniformGrid3D, StatisticsCountBlocksNodesAndEvaluations)
+{
+    WaveField field;
+    AdaptiveUniformGrid3D grid(0.5f);
+    const Box oneBlock(0.0f, 3.5f, 0.0f, 3.5f, 0.0f, 3.5f);  // nodes 0..7 on each axis
+    std::uint64_t tb, ab, tc, ac, a, b, c;
+    grid.CalculateCellAllocationStats(oneBlock, tb, ab, tc, ac);
+    EXPECT_EQ(tb, 1u);
+    EXPECT_EQ(ab, 0u);
+    EXPECT_EQ(tc, 512u);
+    EXPECT_EQ(ac, 0u);
+
+    grid.SampleTriLinear(Vector3f(1.2f, 1.7f, 0.9f), &field);
+    grid.CalculateCellAllocationStats(oneBlock, tb, ab, tc, ac);
+    EXPECT_EQ(ab, 1u);
+    EXPECT_EQ(ac, 512u);
+    grid.CalculateCellEvaluationStats(oneBlock, a, b, c);
+    EXPECT_EQ(a, 512u);
+    EXPECT_EQ(b, 512u);
+    EXPECT_EQ(c, 8u);
+
+    // Half a block of nodes (x in 0..3) spanning two blocks in y (nodes 4..11).
+    const Box straddling(0.0f, 1.5f, 2.0f, 5.5f, 0.5f, 0.5f);
+    grid.CalculateCellAllocationStats(straddling, tb, ab, tc, ac);
+    EXPECT_EQ(tb, 2u);
+    EXPECT_EQ(ab, 1u);
+    EXPECT_EQ(tc, 4u * 8u * 1u);
+    EXPECT_EQ(ac, 4u * 4u * 1u);
+    grid.CalculateCellEvaluationStats(straddling, a, b, c);
+    EXPECT_EQ(c, 2u);  // of the sampled nodes 2..3 x 3..4 x 1..2, those with y = 4, z = 1
+}
+
+// ---- hostile input ------------------------------------------------------------
+
+TEST(AdaptiveUniformGrid3D, HostilePointsAndBoxesAreHarmless)
+{
+    WaveField field;
+    AdaptiveUniformGrid3D grid(0.1f);
+    Vector3f g(1, 1, 1);
+    float v = 1.0f;
+    const Vector3f bad[] = {Vector3f(NaN, 0, 0), Vector3f(0, NaN, 0), Vector3f(0, 0, NaN),
+                            Vector3f(std::numeric_limits<float>::infinity(), 0, 0)};
+    for (const Vector3f& p : bad) {
+        EXPECT_EQ(grid.SampleTriLinear(p, &field), 0.0f);
+        EXPECT_EQ(grid.SampleTriQuadratic(p, &field), 0.0f);
+        grid.SampleGradientTriLinear(p, &field, g, &v);
+        EXPECT_EQ(g, Vector3f::ZERO);
+        EXPECT_EQ(v, 0.0f);
+        grid.SampleGradientTriQuadratic(p, &field, g, &v);
+        EXPECT_EQ(g, Vector3f::ZERO);
+    }
+    EXPECT_EQ(field.evaluations, 0);
+    EXPECT_EQ(grid.GetAllocatedBlockCount(), 0u);
+
+    // Far beyond the storable lattice: answered from the source, nothing stored.
+    const Vector3f far(1e6f, 3.0f, -2.0f);
+    EXPECT_NEAR(grid.SampleTriLinear(far, &field), field.Value(far), 1e-6f);
+    EXPECT_NEAR(grid.SampleTriQuadratic(far, &field), field.Value(far), 1e-6f);
+    grid.SampleGradientTriQuadratic(far, &field, g, &v);
+    float gx, gy, gz;
+    field.Gradient(far.X(), far.Y(), far.Z(), gx, gy, gz, nullptr);
+    EXPECT_LT((g - Vector3f(gx, gy, gz)).Length(), 0.02f);
+    EXPECT_EQ(grid.GetAllocatedBlockCount(), 0u);
+
+    // Huge and inverted boxes: bounded work, sane counts.
+    std::uint64_t tb, ab, tc, ac;
+    const float inf = std::numeric_limits<float>::infinity();
+    grid.SampleTriLinear(Vector3f(0.3f, 0.3f, 0.3f), &field);
+    grid.CalculateCellAllocationStats(Box(-inf, inf, -inf, inf, -inf, inf), tb, ab, tc, ac);
+    EXPECT_EQ(ab, 1u);
+    EXPECT_GT(tb, 1000000u);
+    grid.CalculateCellAllocationStats(Box(1, 0, 0, 1, 0, 1), tb, ab, tc, ac);
+    EXPECT_EQ(tb + ab + tc + ac, 0u);
+    grid.CalculateCellAllocationStats(Box(0, 1, NaN, 1, 0, 1), tb, ab, tc, ac);
+    EXPECT_EQ(tb + ab + tc + ac, 0u);
+    grid.Invalidate(Box(-inf, inf, -inf, inf, -inf, inf));
+    EXPECT_EQ(grid.GetAllocatedBlockCount(), 0u);
+
+    // A source answering NaN is stored as 0, not retried forever.
+    class NaNField : public ScalarField {
+    public:
+        long evaluations = 0;
+        float Value(float, float, float) override { ++evaluations; return NaN; }
+        void FieldBounds(Box& box) override { box = Box(-1, 1, -1, 1, -1, 1); }
+    } broken;
+    EXPECT_EQ(grid.SampleTriLinear(Vector3f(0.31f, 0.2f, 0.1f), &broken), 0.0f);
+    EXPECT_EQ(grid.SampleTriLinear(Vector3f(0.31f, 0.2f, 0.1f), &broken), 0.0f);
+    EXPECT_EQ(broken.evaluations, 8);
+}

@@ -4,6 +4,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include "FieldBench.h"
+
 #include <memory>
 #include <random>
 #include <vector>
@@ -27,6 +29,9 @@ using namespace vynimplicit;
 using Wml::Vector3f;
 
 namespace {
+
+using fieldbench::RunGradient;
+using fieldbench::RunValue;
 
 /// Soft ball with an analytic gradient, as cheap as a primitive gets.
 class BenchBall : public ScalarField {
@@ -59,42 +64,6 @@ private:
 
 /// Fixed random points over the field's bounds, so every run sees the same mix
 /// of inside, outside and blend-region points.
-std::vector<Vector3f> SamplePoints(ScalarField& field)
-{
-    Wml::AxisAlignedBox3<float> box;
-    field.FieldBounds(box);
-    std::mt19937 rng(1);
-    std::vector<Vector3f> points(4096);
-    for (Vector3f& p : points)
-        for (int i = 0; i < 3; ++i) p[i] = std::uniform_real_distribution<float>(box.Min(i), box.Max(i))(rng);
-    return points;
-}
-
-void RunValue(benchmark::State& state, ScalarField& field)
-{
-    const std::vector<Vector3f> points = SamplePoints(field);
-    size_t i = 0;
-    for (auto _ : state) {
-        const Vector3f& p = points[i++ & 4095];
-        benchmark::DoNotOptimize(field.Value(p.X(), p.Y(), p.Z()));
-    }
-    state.SetItemsProcessed(state.iterations());
-}
-
-void RunGradient(benchmark::State& state, ScalarField& field)
-{
-    const std::vector<Vector3f> points = SamplePoints(field);
-    size_t i = 0;
-    float gx, gy, gz, v;
-    for (auto _ : state) {
-        const Vector3f& p = points[i++ & 4095];
-        field.Gradient(p.X(), p.Y(), p.Z(), gx, gy, gz, &v);
-        benchmark::DoNotOptimize(gx);
-        benchmark::DoNotOptimize(v);
-    }
-    state.SetItemsProcessed(state.iterations());
-}
-
 /// An operator of type Op over two overlapping balls.
 template <class Op>
 struct TwoBalls {

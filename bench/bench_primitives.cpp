@@ -3,6 +3,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include "FieldBench.h"
+
 #include <cmath>
 #include <random>
 #include <vector>
@@ -18,18 +20,8 @@ using Wml::Vector3f;
 
 namespace {
 
-constexpr size_t POINT_COUNT = 4096;  // a power of two, cycled through
-
-std::vector<Vector3f> RandomPointsIn(ScalarField& field)
-{
-    Wml::AxisAlignedBox3<float> box;
-    field.FieldBounds(box);
-    std::mt19937 rng(17);
-    std::vector<Vector3f> points(POINT_COUNT);
-    for (auto& p : points)
-        for (int i = 0; i < 3; ++i) p[i] = std::uniform_real_distribution<float>(box.Min(i), box.Max(i))(rng);
-    return points;
-}
+using fieldbench::RunGradient;
+using fieldbench::RunValue;
 
 Wml::Frame3<float> Tilted()
 {
@@ -113,31 +105,6 @@ FastQuadricPointSet& BenchPointSet()
         return s;
     }();
     return set;
-}
-
-void RunValue(benchmark::State& state, ScalarField& field)
-{
-    const std::vector<Vector3f> points = RandomPointsIn(field);
-    size_t i = 0;
-    for (auto _ : state) {
-        const Vector3f& p = points[i++ & (POINT_COUNT - 1)];
-        benchmark::DoNotOptimize(field.Value(p.X(), p.Y(), p.Z()));
-    }
-    state.SetItemsProcessed(state.iterations());
-}
-
-void RunGradient(benchmark::State& state, ScalarField& field)
-{
-    const std::vector<Vector3f> points = RandomPointsIn(field);
-    size_t i = 0;
-    for (auto _ : state) {
-        const Vector3f& p = points[i++ & (POINT_COUNT - 1)];
-        float gx, gy, gz, v;
-        field.Gradient(p.X(), p.Y(), p.Z(), gx, gy, gz, &v);
-        benchmark::DoNotOptimize(gx);
-        benchmark::DoNotOptimize(v);
-    }
-    state.SetItemsProcessed(state.iterations());
 }
 
 void BM_Primitive_Point_Value(benchmark::State& s) { RunValue(s, BenchPoint()); }

@@ -4,6 +4,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include "FieldBench.h"
+
 #include <cmath>
 #include <memory>
 #include <random>
@@ -23,6 +25,9 @@ using Wml::Vector3f;
 
 namespace {
 
+using fieldbench::RunGradient;
+using fieldbench::RunValue;
+
 DiscreteScalarField2D& DiscTemplate(float r, float cx = 0.0f)
 {
     static std::vector<std::unique_ptr<DiscreteScalarField2D>> keep;
@@ -36,45 +41,6 @@ DiscreteScalarField2D& DiscTemplate(float r, float cx = 0.0f)
         }
     keep.push_back(std::move(field));
     return *keep.back();
-}
-
-std::vector<Vector3f> PointsAround(ScalarField& field)
-{
-    Wml::AxisAlignedBox3<float> box;
-    field.FieldBounds(box);
-    std::mt19937 rng(1);
-    std::vector<Vector3f> points(4096);
-    for (Vector3f& p : points)
-        for (int a = 0; a < 3; ++a) {
-            const float pad = 0.1f * (box.Max(a) - box.Min(a));
-            p[a] = std::uniform_real_distribution<float>(box.Min(a) - pad, box.Max(a) + pad)(rng);
-        }
-    return points;
-}
-
-void RunValue(benchmark::State& state, ScalarField& field)
-{
-    const std::vector<Vector3f> points = PointsAround(field);
-    size_t i = 0;
-    for (auto _ : state) {
-        const Vector3f& p = points[i++ & 4095];
-        benchmark::DoNotOptimize(field.Value(p.X(), p.Y(), p.Z()));
-    }
-    state.SetItemsProcessed(state.iterations());
-}
-
-void RunGradient(benchmark::State& state, ScalarField& field)
-{
-    const std::vector<Vector3f> points = PointsAround(field);
-    size_t i = 0;
-    for (auto _ : state) {
-        const Vector3f& p = points[i++ & 4095];
-        float g[3], v;
-        field.Gradient(p.X(), p.Y(), p.Z(), g[0], g[1], g[2], &v);
-        benchmark::DoNotOptimize(g);
-        benchmark::DoNotOptimize(v);
-    }
-    state.SetItemsProcessed(state.iterations());
 }
 
 DiscreteLinearSweep& LinearSweep(int capStyle)
@@ -149,59 +115,59 @@ BENCHMARK(BM_Sweeps_Template2D_Value)->Arg(0)->Arg(1);
 
 void BM_Sweeps_LinearFlat_Value(benchmark::State& s)
 {
-    RunValue(s, LinearSweep(0));
+    RunValue(s, LinearSweep(0), 0.1f);
 }
 void BM_Sweeps_LinearFlat_Gradient(benchmark::State& s)
 {
-    RunGradient(s, LinearSweep(0));
+    RunGradient(s, LinearSweep(0), 0.1f);
 }
 void BM_Sweeps_LinearBlobby_Value(benchmark::State& s)
 {
-    RunValue(s, LinearSweep(1));
+    RunValue(s, LinearSweep(1), 0.1f);
 }
 void BM_Sweeps_LinearBlobby_Gradient(benchmark::State& s)
 {
-    RunGradient(s, LinearSweep(1));
+    RunGradient(s, LinearSweep(1), 0.1f);
 }
 void BM_Sweeps_Revolution_Value(benchmark::State& s)
 {
-    RunValue(s, Revolution());
+    RunValue(s, Revolution(), 0.1f);
 }
 void BM_Sweeps_Revolution_Gradient(benchmark::State& s)
 {
-    RunGradient(s, Revolution());
+    RunGradient(s, Revolution(), 0.1f);
 }
 void BM_Sweeps_CubicBezier_Value(benchmark::State& s)
 {
-    RunValue(s, Curve(true, int(s.range(0))));
+    RunValue(s, Curve(true, int(s.range(0))), 0.1f);
 }
 void BM_Sweeps_CubicBezier_Gradient(benchmark::State& s)
 {
-    RunGradient(s, Curve(true, int(s.range(0))));
+    RunGradient(s, Curve(true, int(s.range(0))), 0.1f);
 }
 void BM_Sweeps_QuadraticBezier_Value(benchmark::State& s)
 {
-    RunValue(s, Curve(false, int(s.range(0))));
+    RunValue(s, Curve(false, int(s.range(0))), 0.1f);
 }
 void BM_Sweeps_QuadraticBezier_Gradient(benchmark::State& s)
 {
-    RunGradient(s, Curve(false, int(s.range(0))));
+    RunGradient(s, Curve(false, int(s.range(0))), 0.1f);
 }
 void BM_Sweeps_Interpolating_Value(benchmark::State& s)
 {
-    RunValue(s, Interpolating());
+    RunValue(s, Interpolating(), 0.1f);
 }
 void BM_Sweeps_Interpolating_Gradient(benchmark::State& s)
 {
-    RunGradient(s, Interpolating());
+    RunGradient(s, Interpolating(), 0.1f);
 }
 void BM_Sweeps_MultiSweep_Value(benchmark::State& s)
 {
-    RunValue(s, Stack());
+    RunValue(s, Stack(), 0.1f);
 }
 void BM_Sweeps_MultiSweep_Gradient(benchmark::State& s)
 {
-    RunGradient(s, Stack());
+    RunGradient(s, Stack(), 0.1f);
 }
 
 BENCHMARK(BM_Sweeps_LinearFlat_Value);

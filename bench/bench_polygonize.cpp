@@ -1,0 +1,152 @@
+// Polygonizer speed: full runs of a blended scene at three cell sizes, a
+// bounded update after moving one point, and the extractor's own rate on a
+// field that costs almost nothing.
+
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <memory>
+#include <vector>
+
+#include "implicit/Falloff.h"
+#include "implicit/fields2d/DiscreteScalarField2D.h"
+#include "implicit/mesh/VFTriangleMesh.h"
+#include "implicit/operators/RicciBlend.h"
+#include "implicit/polygonizer/DynamicGG4Polygonizer3D.h"
+#include "implicit/polygonizer/GG4CSGPolygonizer3D.h"
+#include "implicit/primitives/Point.h"
+#include "implicit/sweeps/DiscreteLinearSweep.h"
+
+using namespace vynimplicit;
+using Vec3 = Wml::Vector3<float>;
+using Box = Wml::AxisAlignedBox3<float>;
+
+namespace {
+
+/// 16 points on a 4 x 4 grid 0.6 apart and a blobby sweep of a disc,
+/// Ricci-blended with power 6.
+struct BlendScene {
+    std::vector<std::unique_ptr<Point>> points;
+    DiscreteScalarField2D disc{128, 128, Wml::AxisAlignedBox2<float>(-1.0f, 1.0f, -1.0f, 1.0f)};
+    DiscreteLinearSweep sweep;
+    RicciBlend blend{6.0f};
+
+    BlendScene()
+    {
+        for (int j = 0; j < 4; ++j)
+            for (int i = 0; i < 4; ++i) {
+                points.push_back(std::make_unique<Point>(Vec3(0.6f * (float(i) - 1.5f), 0.6f * (float(j) - 1.5f), 0), 1.0f));
+                blend.AddChild(points.back().get());
+            }
+        for (unsigned j = 0; j < 128; ++j)
+            for (unsigned i = 0; i < 128; ++i)
+                disc.SetValue(i, j, Falloff(disc.GetSamplePosition(i, j).Length() * FALLOFF_SURFACE_RADIUS / 0.4f));
+        sweep.SetSweepTemplate(&disc);
+        sweep.SetFrame(Wml::Frame3<float>(Vec3(0, 0, 0.7f)));
+        sweep.SetHalfLength(0.4f);
+        sweep.SetCapStyle(CapStyle::Blobby);
+        sweep.SetFalloffLength(0.3f);
+        blend.AddChild(&sweep);
+    }
+};
+
+/// A ball of radius 0.5 in closed form: almost free to evaluate.
+class CheapSphere : public ScalarField {
+public:
+    float Value(float x, float y, float z) override
+    {
+        float r2 = (x * x + y * y + z * z) * (FALLOFF_SURFACE_RADIUS * FALLOFF_SURFACE_RADIUS / 0.25f);
+        return r2 >= 1.0f ? 0.0f : (1 - r2) * (1 - r2) * (1 - r2);
+    }
+    void Gradient(float x, float y, float z, float& gx, float& gy, float& gz, float* value) override
+    {
+        const float k = FALLOFF_SURFACE_RADIUS * FALLOFF_SURFACE_RADIUS / 0.25f;
+        float r2 = (x * x + y * y + z * z) * k;
+        float s = r2 >= 1.0f ? 0.0f : -6.0f * k * (1 - r2) * (1 - r2);
+        gx = s * x;
+        gy = s * y;
+        gz = s * z;
+        if (value) *value = Value(x, y, z);
+    }
+    void FieldBounds(Box& box) override
+    {
+        const float e = 0.5f / FALLOFF_SURFACE_RADIUS;
+        box = Box(-e, e, -e, e, -e, e);
+    }
+    void GetSeedPoints(std::vector<Vec3>& points) override { points.push_back(Vec3(0.5f, 0, 0)); }
+};
+
+void BM_PolygonizeBlendFull(benchmark::State& state)
+{
+    BlendScene scene;
+    vynmesh::VFTriangleMesh mesh;
+    GG4CSGPolygonizer3D poly;
+    poly.SetScalarField(&scene.blend);
+    poly.SetOutputMesh(&mesh);
+    Box bounds;
+    scene.blend.FieldBounds(bounds);
+    poly.SetCellSize(bounds, float(state.range(0)) / 1000.0f);
+    for (auto _ : state) {
+        poly.Polygonize();
+        benchmark::DoNotOptimize(mesh.GetNumTriangles());
+    }
+    state.counters["triangles"] = double(mesh.GetNumTriangles());
+    state.counters["evals_per_triangle"] =
+        double(poly.GetNumFieldEvaluations()) / std::max(1.0, double(mesh.GetNumTriangles()));
+}
+BENCHMARK(BM_PolygonizeBlendFull)->Arg(100)->Arg(50)->Arg(25)->Unit(benchmark::kMillisecond);
+
+// One point moves back and forth; each iteration is one bounded update.
+// update_to_full compares its evaluations with those of a full run.
+void BM_PolygonizeBlendBoundedUpdate(benchmark::State& state)
+{
+    BlendScene scene;
+    vynmesh::VFTriangleMesh mesh;
+    DynamicGG4Polygonizer3D poly;
+    poly.SetScalarField(&scene.blend);
+    poly.SetOutputMesh(&mesh);
+    poly.SetCellSize(float(state.range(0)) / 1000.0f);
+    poly.Polygonize(true);
+    const double fullEvaluations = double(poly.GetNumFieldEvaluations());
+    Point& moving = *scene.points[5];
+    const Vec3 home = moving.GetCenter();
+    bool away = false;
+    double updateEvaluations = 0;
+    for (auto _ : state) {
+        Box dirty;
+        moving.FieldBounds(dirty);
+        moving.SetCenter(away ? home : home + Vec3(0.05f, 0.04f, 0.06f));
+        away = !away;
+        Box after, fieldBox;
+        moving.FieldBounds(after);
+        dirty.Merge(after);
+        scene.blend.FieldBounds(fieldBox);
+        poly.UpdatePolygonize(dirty, fieldBox);
+        updateEvaluations = double(poly.GetNumFieldEvaluations());
+    }
+    state.counters["triangles"] = double(mesh.GetNumTriangles());
+    state.counters["update_to_full"] = updateEvaluations / std::max(1.0, fullEvaluations);
+}
+BENCHMARK(BM_PolygonizeBlendBoundedUpdate)->Arg(50)->Unit(benchmark::kMillisecond);
+
+// The extractor's own speed: the field costs next to nothing here.
+void BM_ExtractorCheapSphere(benchmark::State& state)
+{
+    CheapSphere sphere;
+    vynmesh::TriangleMesh mesh;
+    GG4CSGPolygonizer3D poly;
+    poly.SetScalarField(&sphere);
+    poly.SetOutputMesh(&mesh);
+    Box bounds;
+    sphere.FieldBounds(bounds);
+    poly.SetCellSize(bounds, float(state.range(0)) / 1000.0f);
+    double triangles = 0;
+    for (auto _ : state) {
+        poly.Polygonize();
+        triangles += double(mesh.GetNumTriangles());
+    }
+    state.counters["triangles_per_second"] = benchmark::Counter(triangles, benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_ExtractorCheapSphere)->Arg(20)->Arg(10)->Unit(benchmark::kMillisecond);
+
+}  // namespace

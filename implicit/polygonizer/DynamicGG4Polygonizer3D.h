@@ -1,0 +1,54 @@
+#pragma once
+// Polygonizer that keeps its lattice, node values, edge vertices and the
+// triangles of every cell between runs, so a local change of the field is
+// re-polygonized by redoing only the cells around the changed box.
+
+#include <unordered_map>
+#include <vector>
+
+#include "implicit/ScalarField.h"
+#include "implicit/mesh/TriangleMesh.h"
+#include "implicit/polygonizer/PolygonizerLattice.h"
+
+namespace vynimplicit {
+
+class DynamicGG4Polygonizer3D {
+public:
+    void SetIsoValue(float iso);
+    /// Cell size; the lattice is aligned to the field bounds at a full run.
+    void SetCellSize(float size);
+    /// Cell-count mode: n cells along the longest side of the field bounds.
+    void SetGridCells(unsigned n);
+    void SetEdgeBisections(unsigned n);
+    /// The field is not owned.
+    void SetScalarField(ScalarField* field) { m_lattice.SetField(field); }
+    /// The mesh is not owned; it is rebuilt from the kept cells after every run.
+    void SetOutputMesh(vynmesh::TriangleMesh* mesh) { m_mesh = mesh; }
+
+    /// full: a new lattice on the current field bounds, every cache dropped.
+    /// Otherwise the kept cells are written to the mesh again (a full run
+    /// when nothing is kept yet). False without a field, mesh or usable bounds.
+    bool Polygonize(bool full = true);
+    /// Redoes the cells touching dirtyBox (one cell of margin) and keeps the
+    /// others. When fieldBox no longer fits the lattice a full run is done.
+    bool UpdatePolygonize(const Wml::AxisAlignedBox3<float>& dirtyBox, const Wml::AxisAlignedBox3<float>& fieldBox);
+
+    /// Evaluations of the last run.
+    unsigned long long GetNumFieldEvaluations() const { return m_lattice.GetNumFieldEvaluations(); }
+    size_t GetNumKeptCells() const { return m_cells.size(); }
+    const PolygonizerLattice& GetLattice() const { return m_lattice; }
+
+private:
+    bool SetUpLattice(const Wml::AxisAlignedBox3<float>& box);
+    void WriteMesh();
+
+    PolygonizerLattice m_lattice;
+    vynmesh::TriangleMesh* m_mesh = nullptr;
+    bool m_countMode = false;
+    unsigned m_gridCells = 32;
+    float m_size = 0.1f;
+    bool m_built = false;
+    std::unordered_map<uint64_t, std::vector<LatticeTriangle>> m_cells;
+};
+
+}  // namespace vynimplicit

@@ -1,0 +1,274 @@
+// Mesh files: OBJ, STL and COLLADA written and read back through the
+// importer, the OBJ reader, and refusal of missing folders, empty meshes and
+// hostile OBJ files.
+
+#include <gtest/gtest.h>
+
+#include <assimp/Importer.hpp>
+#include <assimp/postprocess.h>
+#include <assimp/scene.h>
+
+#include <algorithm>
+#include <array>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "implicit/mesh/IMeshUtil.h"
+#include "implicit/mesh/MeshFiles.h"
+#include "implicit/mesh/VFTriangleMesh.h"
+#include "tests/implicit/MeshShapes.h"
+
+using namespace vynmesh;
+using Wml::Vector3f;
+namespace fs = std::filesystem;
+
+namespace {
+
+typedef std::array<float, 9> Corners;
+
+class MeshFilesTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        dir = fs::temp_directory_path() /
+              ("kilnform_meshfiles_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    std::string Path(const std::string& name) const { return (dir / name).string(); }
+
+    void WriteText(const std::string& name, const std::string& text) const
+    {
+        std::ofstream(Path(name), std::ios::binary) << text;
+    }
+
+    fs::path dir;
+};
+
+// Each triangle as its corners, rotated to start at the smallest corner so
+// that the same winding compares equal; sorted into a soup.
+std::vector<Corners> Soup(const std::vector<Corners>& tris)
+{
+    std::vector<Corners> out;
+    for (const Corners& c : tris) {
+        int start = 0;
+        for (int k = 1; k < 3; ++k)
+            if (std::lexicographical_compare(&c[3 * k], &c[3 * k + 3], &c[3 * start], &c[3 * start + 3])) start = k;
+        Corners r;
+        for (int k = 0; k < 3; ++k) std::copy(&c[3 * ((start + k) % 3)], &c[3 * ((start + k) % 3) + 3], &r[3 * k]);
+        out.push_back(r);
+    }
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+std::vector<Corners> SoupOf(const IMesh& m, float scale)
+{
+    std::vector<Corners> tris;
+    for (IMesh::TriangleID t = 0; t < m.GetNumTriangles(); ++t) {
+        IMesh::VertexID v[3];
+        m.GetTriangle(t, v);
+        Corners c;
+        for (int k = 0; k < 3; ++k) {
+            Vector3f p;
+            m.GetVertex(v[k], p);
+            for (int i = 0; i < 3; ++i) c[3 * k + i] = p[i] * scale;
+        }
+        tris.push_back(c);
+    }
+    return Soup(tris);
+}
+
+struct ReadBack {
+    unsigned vertices = 0;
+    std::vector<Corners> soup;
+};
+
+// Independent reader: the importer straight, all meshes merged.
+bool ReadWithImporter(const std::string& path, ReadBack& out)
+{
+    Assimp::Importer importer;
+    const aiScene* scene = importer.ReadFile(path, aiProcess_JoinIdenticalVertices | aiProcess_Triangulate);
+    if (!scene) return false;
+    std::vector<Corners> tris;
+    for (unsigned i = 0; i < scene->mNumMeshes; ++i) {
+        const aiMesh* m = scene->mMeshes[i];
+        out.vertices += m->mNumVertices;
+        for (unsigned f = 0; f < m->mNumFaces; ++f) {
+            Corners c;
+            for (int k = 0; k < 3; ++k) {
+                const aiVector3D& p = m->mVertices[m->mFaces[f].mIndices[k]];
+                c[3 * k] = p.x;
+                c[3 * k + 1] = p.y;
+                c[3 * k + 2] = p.z;
+            }
+            tris.push_back(c);
+        }
+    }
+    out.soup = Soup(tris);
+    return true;
+}
+
+void ExpectSameSoup(const std::vector<Corners>& a, const std::vector<Corners>& b)
+{
+    ASSERT_EQ(a.size(), b.size());
+    for (size_t i = 0; i < a.size(); ++i)
+        for (int k = 0; k < 9; ++k) ASSERT_NEAR(a[i][k], b[i][k], 1e-5f * (1 + std::fabs(a[i][k]))) << "triangle " << i;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- writers
+
+TEST_F(MeshFilesTest, EachFormatReadsBackWithTheSameScaledTriangles)
+{
+    VFTriangleMesh m;
+    meshtest::MakeSphere(m, 2, 0.75f);
+    const float scale = 2.0f;
+    struct Format {
+        const char* name;
+        bool (*write)(const char*, const IMesh&, std::string&, float);
+        bool sharesVertices;
+    };
+    for (const Format& f : {Format{"mesh.obj", &WriteOBJ, true}, Format{"mesh.stl", &WriteSTL, false},
+                            Format{"mesh.dae", &WriteCOLLADA, true}}) {
+        SCOPED_TRACE(f.name);
+        std::string error;
+        ASSERT_TRUE(f.write(Path(f.name).c_str(), m, error, scale)) << error;
+        EXPECT_TRUE(error.empty());
+        ReadBack back;
+        ASSERT_TRUE(ReadWithImporter(Path(f.name), back));
+        EXPECT_EQ(back.soup.size(), m.GetNumTriangles());
+        if (f.sharesVertices) {
+            EXPECT_EQ(back.vertices, m.GetNumVertices());
+        } else {
+            // STL repeats corners per facet (with the facet normal): count
+            // the distinct corner positions instead.
+            std::vector<std::array<float, 3>> corners;
+            for (const Corners& c : back.soup)
+                for (int k = 0; k < 3; ++k) corners.push_back({c[3 * k], c[3 * k + 1], c[3 * k + 2]});
+            std::sort(corners.begin(), corners.end());
+            EXPECT_EQ(size_t(std::unique(corners.begin(), corners.end()) - corners.begin()), m.GetNumVertices());
+        }
+        ExpectSameSoup(back.soup, SoupOf(m, scale));
+    }
+    // The mesh written is not changed by the scale.
+    EXPECT_FLOAT_EQ(IMeshUtil::BoundingBox(m).Max(0), 0.75f);
+}
+
+TEST_F(MeshFilesTest, MissingFolderEmptyMeshAndBadScaleAreRefused)
+{
+    TriangleMesh m;
+    meshtest::MakeTetrahedron(m);
+    const std::string missing = Path("no_such_folder/mesh.obj");
+    for (auto write : {&WriteOBJ, &WriteSTL, &WriteCOLLADA}) {
+        std::string error;
+        EXPECT_FALSE(write(missing.c_str(), m, error, 1.0f));
+        EXPECT_NE(error.find("no_such_folder"), std::string::npos) << error;
+        EXPECT_NE(error.find("does not exist"), std::string::npos) << error;
+        error.clear();
+        EXPECT_FALSE(write(Path("empty.obj").c_str(), TriangleMesh(), error, 1.0f));
+        EXPECT_FALSE(error.empty());
+        error.clear();
+        EXPECT_FALSE(write(Path("nan.obj").c_str(), m, error, std::nanf("")));
+        EXPECT_FALSE(error.empty());
+        EXPECT_FALSE(write(nullptr, m, error, 1.0f));
+        EXPECT_FALSE(write(dir.string().c_str(), m, error, 1.0f));
+    }
+    EXPECT_FALSE(fs::exists(Path("no_such_folder")));
+    EXPECT_FALSE(fs::exists(Path("empty.obj")));
+}
+
+// ---------------------------------------------------------------- OBJ reader
+
+TEST_F(MeshFilesTest, ReadOBJRoundTripKeepsAClosedSurface)
+{
+    TriangleMesh sphere;
+    meshtest::MakeSphere(sphere, 3);
+    std::string error;
+    ASSERT_TRUE(WriteOBJ(Path("s.obj").c_str(), sphere, error)) << error;
+    VFTriangleMesh back;
+    ASSERT_TRUE(ReadOBJ(Path("s.obj").c_str(), back, error)) << error;
+    EXPECT_EQ(back.GetNumVertices(), sphere.GetNumVertices());
+    EXPECT_EQ(back.GetNumTriangles(), sphere.GetNumTriangles());
+    EXPECT_TRUE(IMeshUtil::IsClosedManifold(back));
+    EXPECT_EQ(IMeshUtil::EulerCharacteristic(back), 2);
+    ExpectSameSoup(SoupOf(back, 1.0f), SoupOf(sphere, 1.0f));
+    for (IMesh::VertexID v = 0; v < back.GetNumVertices(); ++v)
+        EXPECT_NEAR(back.GetNormal(v).Dot(back.GetPosition(v)), 1.0f, 1e-4f);
+    // The adjacency was built through the mesh's own calls.
+    std::vector<IMesh::TriangleID> around;
+    back.GetVertexTriangles(0, around);
+    EXPECT_FALSE(around.empty());
+}
+
+TEST_F(MeshFilesTest, ReadOBJTriangulatesAndJoinsObjects)
+{
+    WriteText("quads.obj",
+              "# two objects\no a\nv 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nf 1 2 3 4\n"
+              "o b\nv 0 0 1\nv 1 0 1\nv 1 1 1\nf -3 -2 -1\n");
+    TriangleMesh m;
+    std::string error;
+    ASSERT_TRUE(ReadOBJ(Path("quads.obj").c_str(), m, error)) << error;
+    EXPECT_EQ(m.GetNumTriangles(), 3u);
+    EXPECT_FLOAT_EQ(IMeshUtil::BoundingBox(m).Max(2), 1.0f);
+}
+
+TEST_F(MeshFilesTest, ReadOBJRefusesHostileFilesAndKeepsTheMesh)
+{
+    WriteText("empty.obj", "");
+    WriteText("comments.obj", "# nothing here\n\n");
+    WriteText("points.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\n");
+    WriteText("badindex.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 99\n");
+    WriteText("nan.obj", "v nan 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n");
+    WriteText("collapsed.obj", "v 0 0 0\nv 1 0 0\nf 1 1 2\n");
+    std::string garbage(4096, '\0');
+    std::mt19937 rng(3);
+    for (char& c : garbage) c = char(rng());
+    WriteText("garbage.obj", garbage);
+    for (const char* name : {"empty.obj", "comments.obj", "points.obj", "badindex.obj", "nan.obj", "collapsed.obj",
+                             "garbage.obj", "missing.obj"}) {
+        SCOPED_TRACE(name);
+        VFTriangleMesh m;
+        meshtest::MakeTetrahedron(m);
+        std::string error;
+        EXPECT_FALSE(ReadOBJ(Path(name).c_str(), m, error));
+        EXPECT_FALSE(error.empty());
+        EXPECT_EQ(m.GetNumVertices(), 4u);
+        EXPECT_EQ(m.GetNumTriangles(), 4u);
+        EXPECT_TRUE(IMeshUtil::IsClosedManifold(m));
+    }
+    TriangleMesh m;
+    std::string error;
+    EXPECT_FALSE(ReadOBJ(nullptr, m, error));
+    EXPECT_FALSE(ReadOBJ(dir.string().c_str(), m, error));
+}
+
+TEST_F(MeshFilesTest, ReadOBJOfEveryTruncationFailsOrGivesAValidMesh)
+{
+    TriangleMesh cube;
+    meshtest::MakeCube(cube);
+    std::string error;
+    ASSERT_TRUE(WriteOBJ(Path("cube.obj").c_str(), cube, error)) << error;
+    std::ifstream in(Path("cube.obj"), std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ASSERT_GT(text.size(), 50u);
+    for (size_t len = 0; len < text.size(); len += 3) {
+        WriteText("cut.obj", text.substr(0, len));
+        TriangleMesh m;
+        meshtest::MakeTetrahedron(m);
+        if (ReadOBJ(Path("cut.obj").c_str(), m, error)) {
+            ASSERT_GT(m.GetNumTriangles(), 0u);
+            ASSERT_LE(m.GetNumTriangles(), 12u);
+            for (unsigned idx : m.GetIndices()) ASSERT_LT(idx, m.GetNumVertices());
+        } else {
+            ASSERT_EQ(m.GetNumTriangles(), 4u) << "mesh changed by a failed read at length " << len;
+        }
+    }
+}

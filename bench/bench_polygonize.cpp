@@ -35,12 +35,14 @@ struct BlendScene {
     {
         for (int j = 0; j < 4; ++j)
             for (int i = 0; i < 4; ++i) {
-                points.push_back(std::make_unique<Point>(Vec3(0.6f * (float(i) - 1.5f), 0.6f * (float(j) - 1.5f), 0), 1.0f));
+                points.push_back(std::make_unique<Point>(
+                    Vec3(0.6f * (float(i) - 1.5f), 0.6f * (float(j) - 1.5f), 0), 1.0f));
                 blend.AddChild(points.back().get());
             }
         for (unsigned j = 0; j < 128; ++j)
             for (unsigned i = 0; i < 128; ++i)
-                disc.SetValue(i, j, Falloff(disc.GetSamplePosition(i, j).Length() * FALLOFF_SURFACE_RADIUS / 0.4f));
+                disc.SetValue(i, j,
+                              Falloff(disc.GetSamplePosition(i, j).Length() * FALLOFF_SURFACE_RADIUS / 0.4f));
         sweep.SetSweepTemplate(&disc);
         sweep.SetFrame(Wml::Frame3<float>(Vec3(0, 0, 0.7f)));
         sweep.SetHalfLength(0.4f);

@@ -80,7 +80,8 @@ bool DynamicGG4Polygonizer3D::UpdatePolygonize(const Wml::AxisAlignedBox3<float>
     float h = m_lattice.GetCellSize();
     if (!fieldBox.IsEmpty())
         for (int a = 0; a < 3; ++a)
-            if (!(fieldBox.Min(a) >= o[a] - h && fieldBox.Max(a) <= o[a] + h * float(m_lattice.GetCellCount(a) + 1)))
+            if (!(fieldBox.Min(a) >= o[a] - h &&
+                  fieldBox.Max(a) <= o[a] + h * float(m_lattice.GetCellCount(a) + 1)))
                 return Polygonize(true);
     m_lattice.ResetEvaluationCount();
     if (dirtyBox.IsEmpty()) {
@@ -103,20 +104,23 @@ bool DynamicGG4Polygonizer3D::UpdatePolygonize(const Wml::AxisAlignedBox3<float>
     // Continue from the kept cells bordering the block, the field's seeds and
     // the coarse scan, as a full run would, but only inside the block.
     std::vector<uint64_t> starts;
-    for (int k = lo[2] - 1; k <= hi[2] + 1; ++k)
-        for (int j = lo[1] - 1; j <= hi[1] + 1; ++j)
-            for (int i = lo[0] - 1; i <= hi[0] + 1; ++i) {
-                bool inside = i >= lo[0] && i <= hi[0] && j >= lo[1] && j <= hi[1] && k >= lo[2] && k <= hi[2];
-                uint64_t key = m_lattice.CellKey(i, j, k);
-                if (inside) {
-                    m_cells.erase(key);
-                    continue;
-                }
-                if (!m_lattice.CellInLattice(i, j, k) || !m_cells.count(key)) continue;
-                int ci = std::max(lo[0], std::min(hi[0], i)), cj = std::max(lo[1], std::min(hi[1], j)),
-                    ck = std::max(lo[2], std::min(hi[2], k));
-                starts.push_back(m_lattice.CellKey(ci, cj, ck));
-            }
+    auto clampInto = [&](int v, int a) { return std::max(lo[a], std::min(hi[a], v)); };
+    for (auto it = m_cells.begin(); it != m_cells.end();) {
+        int c[3];
+        m_lattice.CellFromKey(it->first, c[0], c[1], c[2]);
+        bool inside = true, near = true;
+        for (int a = 0; a < 3; ++a) {
+            inside = inside && c[a] >= lo[a] && c[a] <= hi[a];
+            near = near && c[a] >= lo[a] - 1 && c[a] <= hi[a] + 1;
+        }
+        if (inside) {
+            it = m_cells.erase(it);
+            continue;
+        }
+        if (near)
+            starts.push_back(m_lattice.CellKey(clampInto(c[0], 0), clampInto(c[1], 1), clampInto(c[2], 2)));
+        ++it;
+    }
     m_lattice.ForgetCells(lo, hi);
     std::vector<Wml::Vector3<float>> seeds;
     m_lattice.GetField()->GetSeedPoints(seeds);

@@ -31,7 +31,8 @@ public:
     bool Polygonize(bool full = true);
     /// Redoes the cells touching dirtyBox (one cell of margin) and keeps the
     /// others. When fieldBox no longer fits the lattice a full run is done.
-    bool UpdatePolygonize(const Wml::AxisAlignedBox3<float>& dirtyBox, const Wml::AxisAlignedBox3<float>& fieldBox);
+    bool UpdatePolygonize(const Wml::AxisAlignedBox3<float>& dirtyBox,
+                          const Wml::AxisAlignedBox3<float>& fieldBox);
 
     /// Evaluations of the last run.
     unsigned long long GetNumFieldEvaluations() const { return m_lattice.GetNumFieldEvaluations(); }

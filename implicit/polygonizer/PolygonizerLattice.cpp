@@ -18,14 +18,20 @@ int EdgeStartCorner(int e)
     int a = e / 4, u = (a + 1) % 3, w = (a + 2) % 3, combo = e % 4;
     return ((combo & 1) << u) | (((combo >> 1) & 1) << w);
 }
-int EdgeEndCorner(int e) { return EdgeStartCorner(e) | (1 << (e / 4)); }
+int EdgeEndCorner(int e)
+{
+    return EdgeStartCorner(e) | (1 << (e / 4));
+}
 int EdgeOf(int c0, int c1)
 {
     int diff = c0 ^ c1, a = diff == 1 ? 0 : diff == 2 ? 1 : 2;
     int lo = std::min(c0, c1), u = (a + 1) % 3, w = (a + 2) % 3;
     return a * 4 + ((lo >> u) & 1) + 2 * ((lo >> w) & 1);
 }
-Vec3 CornerPos(int c) { return Vec3(float(c & 1), float((c >> 1) & 1), float((c >> 2) & 1)); }
+Vec3 CornerPos(int c)
+{
+    return Vec3(float(c & 1), float((c >> 1) & 1), float((c >> 2) & 1));
+}
 // Corners of face f (axis f / 2, side f % 2) in cyclic order.
 void FaceCorners(int f, int corners[4])
 {
@@ -66,7 +72,8 @@ struct CaseTable {
                     int eb = EdgeOf(c[s.second], c[(s.second + 1) % 4]);
                     Vec3 pa = (CornerPos(EdgeStartCorner(ea)) + CornerPos(EdgeEndCorner(ea))) * 0.5f;
                     Vec3 pb = (CornerPos(EdgeStartCorner(eb)) + CornerPos(EdgeEndCorner(eb))) * 0.5f;
-                    int inside = ((config >> EdgeStartCorner(ea)) & 1) ? EdgeStartCorner(ea) : EdgeEndCorner(ea);
+                    int inside =
+                        ((config >> EdgeStartCorner(ea)) & 1) ? EdgeStartCorner(ea) : EdgeEndCorner(ea);
                     // Orient so the inside corners lie to the left seen from outside the cube,
                     // which winds the fan with its normal towards lower values.
                     if ((pb - pa).Cross(n).Dot(CornerPos(inside) - pa) > 0)
@@ -149,7 +156,10 @@ uint64_t PolygonizerLattice::NodeKey(int i, int j, int k) const
 {
     return uint64_t(i + 1) | (uint64_t(j + 1) << 16) | (uint64_t(k + 1) << 32);
 }
-uint64_t PolygonizerLattice::CellKey(int i, int j, int k) const { return NodeKey(i, j, k); }
+uint64_t PolygonizerLattice::CellKey(int i, int j, int k) const
+{
+    return NodeKey(i, j, k);
+}
 void PolygonizerLattice::CellFromKey(uint64_t key, int& i, int& j, int& k) const
 {
     i = int(key & 0xFFFF) - 1;
@@ -169,7 +179,8 @@ void PolygonizerLattice::CellOf(const Wml::Vector3<float>& p, int& i, int& j, in
 
 Wml::Vector3<float> PolygonizerLattice::NodePosition(int i, int j, int k) const
 {
-    return Vec3(m_origin[0] + float(i) * m_size, m_origin[1] + float(j) * m_size, m_origin[2] + float(k) * m_size);
+    return Vec3(m_origin[0] + float(i) * m_size, m_origin[1] + float(j) * m_size,
+                m_origin[2] + float(k) * m_size);
 }
 
 float PolygonizerLattice::Evaluate(const Wml::Vector3<float>& p)
@@ -191,7 +202,8 @@ Wml::Vector3<float> PolygonizerLattice::OutwardNormal(const Wml::Vector3<float>&
 float PolygonizerLattice::NodeValue(int i, int j, int k)
 {
     // Nodes beyond the ring around the box are never inside.
-    if (!m_field || i < -1 || j < -1 || k < -1 || i > m_count[0] + 1 || j > m_count[1] + 1 || k > m_count[2] + 1)
+    if (!m_field || i < -1 || j < -1 || k < -1 || i > m_count[0] + 1 || j > m_count[1] + 1 ||
+        k > m_count[2] + 1)
         return 0.0f;
     uint64_t key = NodeKey(i, j, k);
     auto it = m_nodes.find(key);
@@ -351,7 +363,8 @@ void PolygonizerLattice::PolygonizeCell(int i, int j, int k, std::vector<Lattice
         }
         if (start >= 0) {
             for (size_t t = 1; t + 1 < n; ++t)
-                out.push_back({{ring[size_t(start)], ring[(size_t(start) + t) % n], ring[(size_t(start) + t + 1) % n]}});
+                out.push_back({{ring[size_t(start)], ring[(size_t(start) + t) % n],
+                                ring[(size_t(start) + t + 1) % n]}});
         } else {
             uint64_t centre = InteriorVertex(i, j, k, int(l), ring, sharp);
             if (sharp && !FanAgrees(centre, ring)) centre = InteriorVertex(i, j, k, int(l), ring, false);
@@ -389,7 +402,8 @@ void PolygonizerLattice::FlipTowardsFeatures(std::vector<LatticeTriangle>& trian
     };
     std::unordered_map<std::pair<uint64_t, uint64_t>, std::vector<size_t>, PairHash> edges;
     for (size_t t = 0; t < triangles.size(); ++t)
-        for (int c = 0; c < 3; ++c) edges[edgeKey(triangles[t].v[c], triangles[t].v[(c + 1) % 3])].push_back(t);
+        for (int c = 0; c < 3; ++c)
+            edges[edgeKey(triangles[t].v[c], triangles[t].v[(c + 1) % 3])].push_back(t);
     std::vector<bool> touched(triangles.size(), false);
     for (auto& e : edges) {
         if (e.second.size() != 2 || !IsEdgeKey(e.first.first) || !IsEdgeKey(e.first.second)) continue;
@@ -406,7 +420,8 @@ void PolygonizerLattice::FlipTowardsFeatures(std::vector<LatticeTriangle>& trian
         if (q == 3 || y.v[(q + 1) % 3] != b || y.v[(q + 2) % 3] != a) continue;
         uint64_t c2 = y.v[q];
         if (c1 == c2 || edges.count(edgeKey(c1, c2))) continue;
-        const LatticeVertex *pa = FindVertex(a), *pb = FindVertex(b), *p1 = FindVertex(c1), *p2 = FindVertex(c2);
+        const LatticeVertex *pa = FindVertex(a), *pb = FindVertex(b), *p1 = FindVertex(c1),
+                            *p2 = FindVertex(c2);
         if (!pa || !pb || !p1 || !p2) continue;
         Vec3 n1 = (pa->position - p1->position).Cross(p2->position - p1->position);
         Vec3 n2 = (pb->position - p2->position).Cross(p1->position - p2->position);
@@ -447,7 +462,8 @@ bool PolygonizerLattice::SeedCell(const Wml::Vector3<float>& seed, int& i, int& 
 }
 
 void PolygonizerLattice::ContinueFrom(uint64_t cell, std::vector<uint64_t>& stack,
-                                      std::unordered_map<uint64_t, char>& visited, std::vector<uint64_t>& cells)
+                                      std::unordered_map<uint64_t, char>& visited,
+                                      std::vector<uint64_t>& cells)
 {
     if (visited.size() >= MAX_VISITED_CELLS || !visited.emplace(cell, 1).second) return;
     stack.push_back(cell);
@@ -489,7 +505,8 @@ void PolygonizerLattice::FindSurfaceCells(const std::vector<Wml::Vector3<float>>
 bool PolygonizerLattice::InRange(int i, int j, int k) const
 {
     if (!CellInLattice(i, j, k)) return false;
-    return !m_limited || (i >= m_lo[0] && i <= m_hi[0] && j >= m_lo[1] && j <= m_hi[1] && k >= m_lo[2] && k <= m_hi[2]);
+    return !m_limited ||
+           (i >= m_lo[0] && i <= m_hi[0] && j >= m_lo[1] && j <= m_hi[1] && k >= m_lo[2] && k <= m_hi[2]);
 }
 
 void PolygonizerLattice::FindSurfaceCellsIn(const int lo[3], const int hi[3],
@@ -565,21 +582,33 @@ void PolygonizerLattice::Scan(const int from[3], const int to[3], std::vector<ui
 
 void PolygonizerLattice::ForgetCells(const int lo[3], const int hi[3])
 {
-    for (int k = lo[2]; k <= hi[2] + 1; ++k)
-        for (int j = lo[1]; j <= hi[1] + 1; ++j)
-            for (int i = lo[0]; i <= hi[0] + 1; ++i) {
-                m_nodes.erase(NodeKey(i, j, k));
-                int p[3] = {i, j, k};
-                for (int a = 0; a < 3; ++a) {
-                    // Keep vertices of edges that a cell outside the range also uses.
-                    bool inner = p[a] >= lo[a] && p[a] <= hi[a];
-                    for (int b = 0; b < 3 && inner; ++b)
-                        if (b != a && (p[b] - 1 < lo[b] || p[b] > hi[b])) inner = false;
-                    if (inner) m_vertices.erase((NodeKey(i, j, k) << 2) | uint64_t(a));
-                }
-                if (i <= hi[0] && j <= hi[1] && k <= hi[2])
-                    for (int l = 0; l < 16; ++l) m_vertices.erase(INTERIOR_FLAG | (CellKey(i, j, k) << 4) | uint64_t(l));
-            }
+    // Walks the caches rather than the block: they hold only what lies near
+    // the surface, the block may be large.
+    auto nodeIn = [&](int i, int j, int k) {
+        return i >= lo[0] && i <= hi[0] + 1 && j >= lo[1] && j <= hi[1] + 1 && k >= lo[2] && k <= hi[2] + 1;
+    };
+    for (auto it = m_nodes.begin(); it != m_nodes.end();) {
+        int i, j, k;
+        CellFromKey(it->first, i, j, k);
+        it = nodeIn(i, j, k) ? m_nodes.erase(it) : std::next(it);
+    }
+    for (auto it = m_vertices.begin(); it != m_vertices.end();) {
+        int p[3];
+        bool forget;
+        if (IsEdgeKey(it->first)) {
+            // Keep vertices of edges that a cell outside the block also uses.
+            int a = int(it->first & 3);
+            CellFromKey(it->first >> 2, p[0], p[1], p[2]);
+            forget = p[a] >= lo[a] && p[a] <= hi[a];
+            for (int b = 0; b < 3 && forget; ++b)
+                if (b != a && (p[b] - 1 < lo[b] || p[b] > hi[b])) forget = false;
+        } else {
+            CellFromKey((it->first & ~INTERIOR_FLAG) >> 4, p[0], p[1], p[2]);
+            forget = p[0] >= lo[0] && p[0] <= hi[0] && p[1] >= lo[1] && p[1] <= hi[1] && p[2] >= lo[2] &&
+                     p[2] <= hi[2];
+        }
+        it = forget ? m_vertices.erase(it) : std::next(it);
+    }
 }
 
 }  // namespace vynimplicit

@@ -27,8 +27,14 @@ namespace {
 
 const float SURFACE_R = 0.454202f;  // where (1 - r^2)^3 = 0.5
 
-float Soft(float r) { return r >= 1.0f ? 0.0f : (1 - r * r) * (1 - r * r) * (1 - r * r); }
-float SoftSlope(float r) { return r >= 1.0f ? 0.0f : -6.0f * r * (1 - r * r) * (1 - r * r); }
+float Soft(float r)
+{
+    return r >= 1.0f ? 0.0f : (1 - r * r) * (1 - r * r) * (1 - r * r);
+}
+float SoftSlope(float r)
+{
+    return r >= 1.0f ? 0.0f : -6.0f * r * (1 - r * r) * (1 - r * r);
+}
 
 /// Soft ring around the z axis (tube falloff radius tube, ring radius ring).
 class TorusField : public ScalarField {
@@ -50,7 +56,10 @@ public:
         float e = ring + tube;
         box = Box(-e, e, -e, e, -tube, tube);
     }
-    void GetSeedPoints(std::vector<Vec3>& points) override { points.push_back(Vec3(ring + tube * SURFACE_R, 0, 0)); }
+    void GetSeedPoints(std::vector<Vec3>& points) override
+    {
+        points.push_back(Vec3(ring + tube * SURFACE_R, 0, 0));
+    }
     float Distance(float x, float y, float z) const
     {
         float rho = std::sqrt(x * x + y * y) - ring;
@@ -192,7 +201,8 @@ Vec3 FaceNormal(const vynmesh::TriangleMesh& mesh, unsigned f)
 {
     unsigned v[3];
     mesh.GetTriangle(f, v);
-    Vec3 n = (mesh.GetPosition(v[1]) - mesh.GetPosition(v[0])).Cross(mesh.GetPosition(v[2]) - mesh.GetPosition(v[0]));
+    Vec3 n = (mesh.GetPosition(v[1]) - mesh.GetPosition(v[0]))
+                 .Cross(mesh.GetPosition(v[2]) - mesh.GetPosition(v[0]));
     n.Normalize();
     return n;
 }
@@ -565,7 +575,8 @@ TEST(DynamicGG4Polygonizer, UpdateEqualsFullRunAndStaysLocal)
         EXPECT_LT(dynamic.GetNumFieldEvaluations(), fullCost);
         const float cell = dynamic.GetLattice().GetCellSize();
         // The block has one cell of margin; the coarse scan rounds it out to its stride.
-        EXPECT_TRUE(Contains(Grown(dirty, (float(dynamic.GetLattice().GetScanStride()) + 2.01f) * cell), scene.counted.asked));
+        EXPECT_TRUE(Contains(Grown(dirty, (float(dynamic.GetLattice().GetScanStride()) + 2.01f) * cell),
+                             scene.counted.asked));
 
         DynamicGG4Polygonizer3D fresh;
         fresh.SetScalarField(&scene.field);

@@ -58,12 +58,13 @@ bool DynamicGG4Polygonizer3D::Polygonize(bool full)
     field->GetSeedPoints(seeds);
     std::vector<uint64_t> cells;
     m_lattice.FindSurfaceCells(seeds, cells);
-    for (uint64_t key : cells) {
+    const std::vector<uint8_t>& configs = m_lattice.GetFoundConfigs();
+    for (size_t c = 0; c < cells.size(); ++c) {
         int i, j, k;
-        m_lattice.CellFromKey(key, i, j, k);
+        m_lattice.CellFromKey(cells[c], i, j, k);
         std::vector<LatticeTriangle> tris;
-        m_lattice.PolygonizeCell(i, j, k, tris);
-        if (!tris.empty()) m_cells[key] = std::move(tris);
+        m_lattice.PolygonizeCell(i, j, k, configs[c], tris);
+        if (!tris.empty()) m_cells[cells[c]] = std::move(tris);
     }
     m_built = true;
     WriteMesh();
@@ -126,12 +127,13 @@ bool DynamicGG4Polygonizer3D::UpdatePolygonize(const Wml::AxisAlignedBox3<float>
     m_lattice.GetField()->GetSeedPoints(seeds);
     std::vector<uint64_t> cells;
     m_lattice.FindSurfaceCellsIn(lo, hi, seeds, starts, cells);
-    for (uint64_t key : cells) {
+    const std::vector<uint8_t>& configs = m_lattice.GetFoundConfigs();
+    for (size_t c = 0; c < cells.size(); ++c) {
         int i, j, k;
-        m_lattice.CellFromKey(key, i, j, k);
+        m_lattice.CellFromKey(cells[c], i, j, k);
         std::vector<LatticeTriangle> tris;
-        m_lattice.PolygonizeCell(i, j, k, tris);
-        if (!tris.empty()) m_cells[key] = std::move(tris);
+        m_lattice.PolygonizeCell(i, j, k, configs[c], tris);
+        if (!tris.empty()) m_cells[cells[c]] = std::move(tris);
     }
     WriteMesh();
     return true;
@@ -145,7 +147,7 @@ void DynamicGG4Polygonizer3D::WriteMesh()
     keys.reserve(m_cells.size());
     for (auto& c : m_cells) keys.push_back(c.first);
     std::sort(keys.begin(), keys.end());
-    std::unordered_map<uint64_t, unsigned> ids;
+    FlatKeyMap<unsigned> ids;
     for (uint64_t key : keys) AppendLatticeTriangles(m_lattice, m_cells[key], ids, *m_mesh);
 }
 

@@ -3,15 +3,14 @@
 namespace vynimplicit {
 
 void AppendLatticeTriangles(const PolygonizerLattice& lattice, const std::vector<LatticeTriangle>& triangles,
-                            std::unordered_map<uint64_t, unsigned>& ids, vynmesh::TriangleMesh& mesh)
+                            FlatKeyMap<unsigned>& ids, vynmesh::TriangleMesh& mesh)
 {
     for (const LatticeTriangle& t : triangles) {
         unsigned v[3];
         bool ok = true;
         for (int c = 0; c < 3 && ok; ++c) {
-            auto it = ids.find(t.v[c]);
-            if (it != ids.end()) {
-                v[c] = it->second;
+            if (const unsigned* id = ids.find(t.v[c])) {
+                v[c] = *id;
                 continue;
             }
             const LatticeVertex* lv = lattice.FindVertex(t.v[c]);
@@ -59,14 +58,19 @@ bool GG4CSGPolygonizer3D::Polygonize()
     field->GetSeedPoints(seeds);
     std::vector<uint64_t> cells;
     m_lattice.FindSurfaceCells(seeds, cells);
+    const std::vector<uint8_t>& configs = m_lattice.GetFoundConfigs();
     std::vector<LatticeTriangle> triangles;
-    for (uint64_t key : cells) {
+    triangles.reserve(cells.size() * 2);
+    for (size_t c = 0; c < cells.size(); ++c) {
         int i, j, k;
-        m_lattice.CellFromKey(key, i, j, k);
-        m_lattice.PolygonizeCell(i, j, k, triangles);
+        m_lattice.CellFromKey(cells[c], i, j, k);
+        m_lattice.PolygonizeCell(i, j, k, configs[c], triangles);
     }
     if (m_lattice.GetExtended()) m_lattice.FlipTowardsFeatures(triangles);
-    std::unordered_map<uint64_t, unsigned> ids;
+    FlatKeyMap<unsigned> ids;
+    // A closed surface has about half as many vertices as triangles.
+    ids.reserve(triangles.size() / 2 + 16);
+    m_mesh->Reserve(unsigned(triangles.size() / 2 + 16), unsigned(triangles.size()));
     AppendLatticeTriangles(m_lattice, triangles, ids, *m_mesh);
     // The caches are only needed within one run.
     m_lattice.ClearCaches();

@@ -48,6 +48,6 @@ private:
 /// Appends lattice triangles to a mesh, creating each referenced lattice
 /// vertex once (in order of first use).
 void AppendLatticeTriangles(const PolygonizerLattice& lattice, const std::vector<LatticeTriangle>& triangles,
-                            std::unordered_map<uint64_t, unsigned>& ids, vynmesh::TriangleMesh& mesh);
+                            FlatKeyMap<unsigned>& ids, vynmesh::TriangleMesh& mesh);
 
 }  // namespace vynimplicit

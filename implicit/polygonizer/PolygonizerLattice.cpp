@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
+#include <unordered_map>
 
 #include <Eigen/Dense>
 
@@ -143,8 +145,21 @@ bool PolygonizerLattice::SetCellCount(const Wml::AxisAlignedBox3<float>& box, un
 
 void PolygonizerLattice::ClearCaches()
 {
-    m_nodes.clear();
+    for (int a = 0; a < 3; ++a) m_scanDims[a] = m_valid ? (m_count[a] + 1) / m_stride + 1 : 0;
+    m_strideShift = -1;
+    for (int b = 0; b < 31; ++b)
+        if (m_stride == (1 << b)) m_strideShift = b;
+    m_scanNodes.assign(size_t(m_scanDims[0]) * size_t(m_scanDims[1]) * size_t(m_scanDims[2]),
+                       std::numeric_limits<float>::quiet_NaN());
+    m_nodeBricks.clear();
+    m_nodePool.clear();
+    m_lastBrick = FlatKeyMap<uint32_t>::EMPTY;
     m_vertices.clear();
+    m_edgeBricks.clear();
+    m_edgeSlots.clear();
+    m_edgeVertices.clear();
+    m_freeEdgeVertices.clear();
+    m_lastEdgeBrick = FlatKeyMap<uint32_t>::EMPTY;
 }
 
 bool PolygonizerLattice::CellInLattice(int i, int j, int k) const
@@ -205,12 +220,34 @@ float PolygonizerLattice::NodeValue(int i, int j, int k)
     if (!m_field || i < -1 || j < -1 || k < -1 || i > m_count[0] + 1 || j > m_count[1] + 1 ||
         k > m_count[2] + 1)
         return 0.0f;
-    uint64_t key = NodeKey(i, j, k);
-    auto it = m_nodes.find(key);
-    if (it != m_nodes.end()) return it->second;
-    float v = Evaluate(NodePosition(i, j, k));
-    m_nodes.emplace(key, v);
-    return v;
+    // Strides are usually powers of two: test the low bits, not a division.
+    const bool onScan = m_strideShift >= 0 ? ((i | j | k) & ((1 << m_strideShift) - 1)) == 0
+                                           : i % m_stride == 0 && j % m_stride == 0 && k % m_stride == 0;
+    if (!m_scanNodes.empty() && i >= 0 && j >= 0 && k >= 0 && onScan) {
+        float& slot = m_scanNodes[(size_t(k / m_stride) * size_t(m_scanDims[1]) + size_t(j / m_stride)) *
+                                      size_t(m_scanDims[0]) +
+                                  size_t(i / m_stride)];
+        if (!std::isnan(slot)) return slot;
+        slot = Evaluate(NodePosition(i, j, k));
+        return slot;
+    }
+    float& slot = NodeSlot(i, j, k);
+    if (!std::isnan(slot)) return slot;
+    slot = Evaluate(NodePosition(i, j, k));
+    return slot;
+}
+
+float& PolygonizerLattice::NodeSlot(int i, int j, int k)
+{
+    const uint32_t x = uint32_t(i + 1), y = uint32_t(j + 1), z = uint32_t(k + 1);
+    const uint64_t brick = uint64_t(x >> 2) | (uint64_t(y >> 2) << 16) | (uint64_t(z >> 2) << 32);
+    if (brick != m_lastBrick) {
+        auto found = m_nodeBricks.emplace(brick, uint32_t(m_nodePool.size()));
+        if (found.second) m_nodePool.resize(m_nodePool.size() + 64, std::numeric_limits<float>::quiet_NaN());
+        m_lastBrick = brick;
+        m_lastBrickAt = *found.first;
+    }
+    return m_nodePool[m_lastBrickAt + ((x & 3) | ((y & 3) << 2) | ((z & 3) << 4))];
 }
 
 int PolygonizerLattice::CellConfig(int i, int j, int k)
@@ -233,7 +270,7 @@ bool PolygonizerLattice::FaceCrossed(int config, int face)
 uint64_t PolygonizerLattice::EdgeVertex(int i, int j, int k, int axis)
 {
     uint64_t key = (NodeKey(i, j, k) << 2) | uint64_t(axis);
-    if (m_vertices.count(key)) return key;
+    if (*EdgeSlot(key, true) != NO_VERTEX) return key;
     int d[3] = {0, 0, 0};
     d[axis] = 1;
     Vec3 p0 = NodePosition(i, j, k), p1 = NodePosition(i + d[0], j + d[1], k + d[2]);
@@ -265,20 +302,30 @@ uint64_t PolygonizerLattice::EdgeVertex(int i, int j, int k, int axis)
         v.normal = lo - hi;
         v.normal.Normalize();
     }
-    m_vertices.emplace(key, v);
+    uint32_t at;
+    if (!m_freeEdgeVertices.empty()) {
+        at = m_freeEdgeVertices.back();
+        m_freeEdgeVertices.pop_back();
+        m_edgeVertices[at] = v;
+    } else {
+        at = uint32_t(m_edgeVertices.size());
+        m_edgeVertices.push_back(v);
+    }
+    *EdgeSlot(key, true) = at;
     return key;
 }
 
-uint64_t PolygonizerLattice::InteriorVertex(int i, int j, int k, int loop, const std::vector<uint64_t>& ring,
+uint64_t PolygonizerLattice::InteriorVertex(int i, int j, int k, int loop, const uint64_t* ring, size_t n,
                                             bool sharp)
 {
     uint64_t key = INTERIOR_FLAG | (CellKey(i, j, k) << 4) | uint64_t(loop & 15);
     Vec3 mass(0, 0, 0), normal(0, 0, 0);
-    for (uint64_t r : ring) {
-        mass += m_vertices[r].position;
-        normal += m_vertices[r].normal;
+    for (size_t q = 0; q < n; ++q) {
+        const LatticeVertex& r = VertexAt(ring[q]);
+        mass += r.position;
+        normal += r.normal;
     }
-    mass /= float(ring.size());
+    mass /= float(n);
     Vec3 p = mass;
     if (sharp) {
         // Least-squares meeting point of the tangent planes, about the mass point;
@@ -287,8 +334,8 @@ uint64_t PolygonizerLattice::InteriorVertex(int i, int j, int k, int loop, const
         // singular values, so the cut-off is 0.1 of the largest singular value.
         Eigen::Matrix3f ata = Eigen::Matrix3f::Zero();
         Eigen::Vector3f atb = Eigen::Vector3f::Zero();
-        for (uint64_t r : ring) {
-            const LatticeVertex& v = m_vertices[r];
+        for (size_t q = 0; q < n; ++q) {
+            const LatticeVertex& v = VertexAt(ring[q]);
             Eigen::Vector3f n(v.normal[0], v.normal[1], v.normal[2]);
             ata += n * n.transpose();
             atb += n * v.normal.Dot(v.position - mass);
@@ -320,7 +367,7 @@ uint64_t PolygonizerLattice::InteriorVertex(int i, int j, int k, int loop, const
     LatticeVertex v;
     v.position = p;
     v.normal = normal;
-    if (v.normal.Normalize() <= 0.0f) v.normal = m_vertices[ring[0]].normal;
+    if (v.normal.Normalize() <= 0.0f) v.normal = VertexAt(ring[0]).normal;
     m_vertices[key] = v;
     return key;
 }
@@ -328,24 +375,28 @@ uint64_t PolygonizerLattice::InteriorVertex(int i, int j, int k, int loop, const
 void PolygonizerLattice::PolygonizeCell(int i, int j, int k, std::vector<LatticeTriangle>& out)
 {
     if (!CellInLattice(i, j, k)) return;
-    int config = CellConfig(i, j, k);
-    const auto& loops = Table().loops[config];
-    std::vector<uint64_t> ring;
+    PolygonizeCell(i, j, k, CellConfig(i, j, k), out);
+}
+
+void PolygonizerLattice::PolygonizeCell(int i, int j, int k, int config, std::vector<LatticeTriangle>& out)
+{
+    if (!CellInLattice(i, j, k)) return;
+    const auto& loops = Table().loops[config & 255];
+    uint64_t ring[12];  // a loop visits each cube edge at most once
     for (size_t l = 0; l < loops.size(); ++l) {
         const std::vector<int>& loop = loops[l];
-        ring.clear();
+        size_t n = 0;
         for (int e : loop) {
             int c = EdgeStartCorner(e);
-            ring.push_back(EdgeVertex(i + (c & 1), j + ((c >> 1) & 1), k + ((c >> 2) & 1), e / 4));
+            ring[n++] = EdgeVertex(i + (c & 1), j + ((c >> 1) & 1), k + ((c >> 2) & 1), e / 4);
         }
-        const size_t n = ring.size();
         if (n < 3) continue;
         bool sharp = false;
         if (m_extended) {
             float minDot = 1.0f;
             for (size_t a = 0; a < n; ++a)
                 for (size_t b = a + 1; b < n; ++b)
-                    minDot = std::min(minDot, m_vertices[ring[a]].normal.Dot(m_vertices[ring[b]].normal));
+                    minDot = std::min(minDot, VertexAt(ring[a]).normal.Dot(VertexAt(ring[b]).normal));
             sharp = minDot < 0.8f;  // about 37 degrees
         }
         // A fan from a vertex whose two faces carry no other loop vertex never
@@ -366,21 +417,22 @@ void PolygonizerLattice::PolygonizeCell(int i, int j, int k, std::vector<Lattice
                 out.push_back({{ring[size_t(start)], ring[(size_t(start) + t) % n],
                                 ring[(size_t(start) + t + 1) % n]}});
         } else {
-            uint64_t centre = InteriorVertex(i, j, k, int(l), ring, sharp);
-            if (sharp && !FanAgrees(centre, ring)) centre = InteriorVertex(i, j, k, int(l), ring, false);
+            uint64_t centre = InteriorVertex(i, j, k, int(l), ring, n, sharp);
+            if (sharp && !FanAgrees(centre, ring, n))
+                centre = InteriorVertex(i, j, k, int(l), ring, n, false);
             for (size_t t = 0; t < n; ++t) out.push_back({{centre, ring[t], ring[(t + 1) % n]}});
         }
     }
 }
 
-bool PolygonizerLattice::FanAgrees(uint64_t centre, const std::vector<uint64_t>& ring)
+bool PolygonizerLattice::FanAgrees(uint64_t centre, const uint64_t* ring, size_t n)
 {
     // A feature point clamped into the cell can fold the fan over; every
     // triangle must face the way its outer vertices' normals do.
-    const Vec3 c = m_vertices[centre].position;
-    for (size_t t = 0; t < ring.size(); ++t) {
-        const LatticeVertex& a = m_vertices[ring[t]];
-        const LatticeVertex& b = m_vertices[ring[(t + 1) % ring.size()]];
+    const Vec3 c = VertexAt(centre).position;
+    for (size_t t = 0; t < n; ++t) {
+        const LatticeVertex& a = VertexAt(ring[t]);
+        const LatticeVertex& b = VertexAt(ring[(t + 1) % n]);
         Vec3 n = (a.position - c).Cross(b.position - c);
         if (n.Dot(a.normal + b.normal) <= 0.0f) return false;
     }
@@ -434,8 +486,49 @@ void PolygonizerLattice::FlipTowardsFeatures(std::vector<LatticeTriangle>& trian
 
 const LatticeVertex* PolygonizerLattice::FindVertex(uint64_t key) const
 {
-    auto it = m_vertices.find(key);
-    return it == m_vertices.end() ? nullptr : &it->second;
+    if (!IsEdgeKey(key)) return m_vertices.find(key);
+    const uint32_t* slot = EdgeSlot(key);
+    return slot && *slot != NO_VERTEX ? &m_edgeVertices[*slot] : nullptr;
+}
+
+namespace {
+uint64_t EdgeBrick(uint64_t key)
+{
+    const uint64_t node = key >> 2;
+    return ((node & 0xFFFF) >> 1) | ((((node >> 16) & 0xFFFF) >> 1) << 16) |
+           ((((node >> 32) & 0xFFFF) >> 1) << 32);
+}
+size_t EdgeLocal(uint64_t key)
+{
+    const uint64_t node = key >> 2;
+    return size_t(((node & 1) | (((node >> 16) & 1) << 1) | (((node >> 32) & 1) << 2)) * 3 + (key & 3));
+}
+}  // namespace
+
+uint32_t* PolygonizerLattice::EdgeSlot(uint64_t key, bool create)
+{
+    const uint64_t brick = EdgeBrick(key);
+    if (brick != m_lastEdgeBrick) {
+        size_t at;
+        if (create) {
+            auto found = m_edgeBricks.emplace(brick, uint32_t(m_edgeSlots.size()));
+            if (found.second) m_edgeSlots.resize(m_edgeSlots.size() + 24, NO_VERTEX);
+            at = *found.first;
+        } else {
+            const uint32_t* found = m_edgeBricks.find(brick);
+            if (!found) return nullptr;
+            at = *found;
+        }
+        m_lastEdgeBrick = brick;
+        m_lastEdgeBrickAt = at;
+    }
+    return &m_edgeSlots[m_lastEdgeBrickAt + EdgeLocal(key)];
+}
+
+const uint32_t* PolygonizerLattice::EdgeSlot(uint64_t key) const
+{
+    const uint32_t* found = m_edgeBricks.find(EdgeBrick(key));
+    return found ? &m_edgeSlots[*found + EdgeLocal(key)] : nullptr;
 }
 
 bool PolygonizerLattice::SeedCell(const Wml::Vector3<float>& seed, int& i, int& j, int& k)
@@ -461,11 +554,10 @@ bool PolygonizerLattice::SeedCell(const Wml::Vector3<float>& seed, int& i, int& 
     return false;
 }
 
-void PolygonizerLattice::ContinueFrom(uint64_t cell, std::vector<uint64_t>& stack,
-                                      std::unordered_map<uint64_t, char>& visited,
+void PolygonizerLattice::ContinueFrom(uint64_t cell, std::vector<uint64_t>& stack, CellKeySet& visited,
                                       std::vector<uint64_t>& cells)
 {
-    if (visited.size() >= MAX_VISITED_CELLS || !visited.emplace(cell, 1).second) return;
+    if (visited.size() >= MAX_VISITED_CELLS || !visited.insert(cell)) return;
     stack.push_back(cell);
     while (!stack.empty()) {
         uint64_t key = stack.back();
@@ -475,6 +567,7 @@ void PolygonizerLattice::ContinueFrom(uint64_t cell, std::vector<uint64_t>& stac
         int config = CellConfig(i, j, k);
         if (!ConfigCrossed(config)) continue;
         cells.push_back(key);
+        m_foundConfigs.push_back(uint8_t(config));
         for (int f = 0; f < 6; ++f) {
             if (!FaceCrossed(config, f)) continue;
             int d[3] = {0, 0, 0};
@@ -482,7 +575,7 @@ void PolygonizerLattice::ContinueFrom(uint64_t cell, std::vector<uint64_t>& stac
             int ni = i + d[0], nj = j + d[1], nk = k + d[2];
             if (!InRange(ni, nj, nk)) continue;
             uint64_t nkey = CellKey(ni, nj, nk);
-            if (visited.size() < MAX_VISITED_CELLS && visited.emplace(nkey, 1).second) stack.push_back(nkey);
+            if (visited.size() < MAX_VISITED_CELLS && visited.insert(nkey)) stack.push_back(nkey);
         }
     }
 }
@@ -491,8 +584,9 @@ void PolygonizerLattice::FindSurfaceCells(const std::vector<Wml::Vector3<float>>
                                           std::vector<uint64_t>& cells)
 {
     cells.clear();
+    m_foundConfigs.clear();
     if (!m_valid || !m_field) return;
-    std::unordered_map<uint64_t, char> visited;
+    CellKeySet visited;
     std::vector<uint64_t> stack;
     for (const Vec3& s : seeds) {
         int i, j, k;
@@ -514,6 +608,7 @@ void PolygonizerLattice::FindSurfaceCellsIn(const int lo[3], const int hi[3],
                                             const std::vector<uint64_t>& starts, std::vector<uint64_t>& cells)
 {
     cells.clear();
+    m_foundConfigs.clear();
     if (!m_valid || !m_field) return;
     m_limited = true;
     int from[3], to[3];
@@ -524,7 +619,7 @@ void PolygonizerLattice::FindSurfaceCellsIn(const int lo[3], const int hi[3],
         from[a] = std::max(0, (std::max(lo[a], 0) / m_stride) * m_stride);
         to[a] = std::min(m_count[a] + 1, ((hi[a] + 1 + m_stride - 1) / m_stride) * m_stride);
     }
-    std::unordered_map<uint64_t, char> visited;
+    CellKeySet visited;
     std::vector<uint64_t> stack;
     for (uint64_t key : starts) {
         int i, j, k;
@@ -541,7 +636,7 @@ void PolygonizerLattice::FindSurfaceCellsIn(const int lo[3], const int hi[3],
 }
 
 void PolygonizerLattice::Scan(const int from[3], const int to[3], std::vector<uint64_t>& stack,
-                              std::unordered_map<uint64_t, char>& visited, std::vector<uint64_t>& cells)
+                              CellKeySet& visited, std::vector<uint64_t>& cells)
 {
     // Coarse scan: nodes every m_stride cells (multiples of it, so every
     // run uses the same nodes); a sign change between two neighbours of this
@@ -587,28 +682,58 @@ void PolygonizerLattice::ForgetCells(const int lo[3], const int hi[3])
     auto nodeIn = [&](int i, int j, int k) {
         return i >= lo[0] && i <= hi[0] + 1 && j >= lo[1] && j <= hi[1] + 1 && k >= lo[2] && k <= hi[2] + 1;
     };
-    for (auto it = m_nodes.begin(); it != m_nodes.end();) {
-        int i, j, k;
-        CellFromKey(it->first, i, j, k);
-        it = nodeIn(i, j, k) ? m_nodes.erase(it) : std::next(it);
-    }
-    for (auto it = m_vertices.begin(); it != m_vertices.end();) {
+    std::vector<uint64_t> doomed;
+    m_nodeBricks.for_each([&](uint64_t brick, uint32_t at) {
+        for (int n = 0; n < 64; ++n) {
+            int i = int(((brick & 0xFFFF) << 2) | uint64_t(n & 3)) - 1;
+            int j = int((((brick >> 16) & 0xFFFF) << 2) | uint64_t((n >> 2) & 3)) - 1;
+            int k = int((((brick >> 32) & 0xFFFF) << 2) | uint64_t((n >> 4) & 3)) - 1;
+            if (nodeIn(i, j, k)) m_nodePool[at + size_t(n)] = std::numeric_limits<float>::quiet_NaN();
+        }
+    });
+    const int s = m_stride;
+    auto first = [s](int v) { return (std::max(v, 0) + s - 1) / s * s; };
+    for (int k = first(lo[2]); k <= hi[2] + 1 && k / s < m_scanDims[2]; k += s)
+        for (int j = first(lo[1]); j <= hi[1] + 1 && j / s < m_scanDims[1]; j += s)
+            for (int i = first(lo[0]); i <= hi[0] + 1 && i / s < m_scanDims[0]; i += s)
+                m_scanNodes[(size_t(k / s) * size_t(m_scanDims[1]) + size_t(j / s)) * size_t(m_scanDims[0]) +
+                            size_t(i / s)] = std::numeric_limits<float>::quiet_NaN();
+    doomed.clear();
+    auto forgetVertex = [&](uint64_t key) {
         int p[3];
         bool forget;
-        if (IsEdgeKey(it->first)) {
+        if (IsEdgeKey(key)) {
             // Keep vertices of edges that a cell outside the block also uses.
-            int a = int(it->first & 3);
-            CellFromKey(it->first >> 2, p[0], p[1], p[2]);
+            int a = int(key & 3);
+            CellFromKey(key >> 2, p[0], p[1], p[2]);
             forget = p[a] >= lo[a] && p[a] <= hi[a];
             for (int b = 0; b < 3 && forget; ++b)
                 if (b != a && (p[b] - 1 < lo[b] || p[b] > hi[b])) forget = false;
         } else {
-            CellFromKey((it->first & ~INTERIOR_FLAG) >> 4, p[0], p[1], p[2]);
+            CellFromKey((key & ~INTERIOR_FLAG) >> 4, p[0], p[1], p[2]);
             forget = p[0] >= lo[0] && p[0] <= hi[0] && p[1] >= lo[1] && p[1] <= hi[1] && p[2] >= lo[2] &&
                      p[2] <= hi[2];
         }
-        it = forget ? m_vertices.erase(it) : std::next(it);
-    }
+        return forget;
+    };
+    m_vertices.for_each([&](uint64_t key, const LatticeVertex&) {
+        if (forgetVertex(key)) doomed.push_back(key);
+    });
+    for (uint64_t key : doomed) m_vertices.erase(key);
+    m_edgeBricks.for_each([&](uint64_t brick, uint32_t at) {
+        for (uint64_t n = 0; n < 24; ++n) {
+            uint32_t& slot = m_edgeSlots[at + n];
+            if (slot == NO_VERTEX) continue;
+            uint64_t c = n / 3;
+            uint64_t node = (((brick & 0xFFFF) << 1) | (c & 1)) |
+                            (((((brick >> 16) & 0xFFFF) << 1) | ((c >> 1) & 1)) << 16) |
+                            (((((brick >> 32) & 0xFFFF) << 1) | ((c >> 2) & 1)) << 32);
+            if (forgetVertex((node << 2) | (n % 3))) {
+                m_freeEdgeVertices.push_back(slot);
+                slot = NO_VERTEX;
+            }
+        }
+    });
 }
 
 }  // namespace vynimplicit

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "implicit/ScalarField.h"
+#include "implicit/polygonizer/FlatKeyMap.h"
 #include "wml/AxisAlignedBox3.h"
 #include "wml/Vector3.h"
 
@@ -84,6 +85,10 @@ public:
 
     /// Appends the cell's triangles, creating (or reusing) its vertices.
     void PolygonizeCell(int i, int j, int k, std::vector<LatticeTriangle>& out);
+    /// The same for a cell whose corner pattern is already known (CellConfig).
+    void PolygonizeCell(int i, int j, int k, int config, std::vector<LatticeTriangle>& out);
+    /// Corner patterns of the cells last found by FindSurfaceCells(In), in order.
+    const std::vector<uint8_t>& GetFoundConfigs() const { return m_foundConfigs; }
     /// Every crossed cell reachable from the seeds and from a coarse scan of
     /// the lattice (which finds pieces no seed reaches, as long as they cross
     /// a line of the scan's sub-lattice between nodes of different sides).
@@ -114,14 +119,19 @@ private:
     Wml::Vector3<float> OutwardNormal(const Wml::Vector3<float>& p);
     uint64_t NodeKey(int i, int j, int k) const;
     uint64_t EdgeVertex(int i, int j, int k, int axis);
-    uint64_t InteriorVertex(int i, int j, int k, int loop, const std::vector<uint64_t>& ring, bool sharp);
-    bool FanAgrees(uint64_t centre, const std::vector<uint64_t>& ring);
-    void ContinueFrom(uint64_t cell, std::vector<uint64_t>& stack,
-                      std::unordered_map<uint64_t, char>& visited, std::vector<uint64_t>& cells);
+    uint64_t InteriorVertex(int i, int j, int k, int loop, const uint64_t* ring, size_t n, bool sharp);
+    bool FanAgrees(uint64_t centre, const uint64_t* ring, size_t n);
+    const LatticeVertex& VertexAt(uint64_t key) const { return *FindVertex(key); }
+    // Index slot of an edge vertex in a 2x2x2-node brick (3 edges per node);
+    // null when the brick does not exist and create is false.
+    uint32_t* EdgeSlot(uint64_t key, bool create);
+    const uint32_t* EdgeSlot(uint64_t key) const;
+    void ContinueFrom(uint64_t cell, std::vector<uint64_t>& stack, CellKeySet& visited,
+                      std::vector<uint64_t>& cells);
     bool SeedCell(const Wml::Vector3<float>& seed, int& i, int& j, int& k);
     bool InRange(int i, int j, int k) const;
-    void Scan(const int from[3], const int to[3], std::vector<uint64_t>& stack,
-              std::unordered_map<uint64_t, char>& visited, std::vector<uint64_t>& cells);
+    void Scan(const int from[3], const int to[3], std::vector<uint64_t>& stack, CellKeySet& visited,
+              std::vector<uint64_t>& cells);
     // Limits continuation (and seed walks) to a block of cells while set.
     bool m_limited = false;
     int m_lo[3] = {0, 0, 0}, m_hi[3] = {0, 0, 0};
@@ -136,8 +146,29 @@ private:
     unsigned m_bisections = 8;
     bool m_extended = false;
     unsigned long long m_evaluations = 0;
-    std::unordered_map<uint64_t, float> m_nodes;
-    std::unordered_map<uint64_t, LatticeVertex> m_vertices;
+    // Node values in 4x4x4 bricks (NaN = not yet evaluated) found through a
+    // small brick map: the cells of a surface share nodes with their
+    // neighbours, so lookups stay within a few cache lines.
+    float& NodeSlot(int i, int j, int k);
+    FlatKeyMap<uint32_t> m_nodeBricks;
+    std::vector<float> m_nodePool;
+    uint64_t m_lastBrick = FlatKeyMap<uint32_t>::EMPTY;
+    size_t m_lastBrickAt = 0;
+    // Nodes of the coarse scan's sub-lattice, stored densely (NaN = not yet
+    // evaluated): the scan touches every one of them, mostly far from the surface.
+    std::vector<float> m_scanNodes;
+    int m_scanDims[3] = {0, 0, 0};
+    int m_strideShift = -1;                // log2 of the stride when it is a power of two
+    FlatKeyMap<LatticeVertex> m_vertices;  // cell-interior vertices
+    // Edge vertices: brick map -> 24 index slots each, into m_edgeVertices.
+    static constexpr uint32_t NO_VERTEX = ~uint32_t(0);
+    FlatKeyMap<uint32_t> m_edgeBricks;
+    std::vector<uint32_t> m_edgeSlots;
+    std::vector<LatticeVertex> m_edgeVertices;
+    std::vector<uint32_t> m_freeEdgeVertices;  // reused after ForgetCells
+    uint64_t m_lastEdgeBrick = FlatKeyMap<uint32_t>::EMPTY;
+    size_t m_lastEdgeBrickAt = 0;
+    std::vector<uint8_t> m_foundConfigs;
 };
 
 }  // namespace vynimplicit

@@ -3,6 +3,12 @@
 #include <algorithm>
 #include <cmath>
 
+#include "implicit/fields2d/DiscreteScalarField2D.h"
+#include "implicit/fields2d/DynDiscreteScalarField2D.h"
+#include "implicit/fields2d/PolygonField2D.h"
+#include "wml/DeprecatedSerializer.h"
+#include "wml/Serializer.h"
+
 namespace vynimplicit {
 
 void ScalarField2D::Gradient(float x, float y, float& gx, float& gy)
@@ -19,8 +25,6 @@ void ScalarField2D::FieldBounds(Wml::AxisAlignedBox2<float>& box) { box = m_boun
 
 void ScalarField2D::SetBounds(const Wml::AxisAlignedBox2<float>& box) { m_bounds = box; }
 
-}  // namespace vynimplicit
-
 // ---- records ---------------------------------------------------------------
 // Every 2D field record starts with the field's bounds: "BoundsMin" and
 // "BoundsMax" (2D vectors); an empty box is written as it is held.
@@ -28,14 +32,6 @@ void ScalarField2D::SetBounds(const Wml::AxisAlignedBox2<float>& box) { m_bounds
 // Older-format records carry a numeric type (OLD_TYPES below) and, so that a
 // reader does not depend on the numbers alone, the type name under
 // "TypeName". Their fields are those the field's Store writes.
-
-#include "wml/DeprecatedSerializer.h"
-#include "wml/Serializer.h"
-#include "implicit/fields2d/DiscreteScalarField2D.h"
-#include "implicit/fields2d/DynDiscreteScalarField2D.h"
-#include "implicit/fields2d/PolygonField2D.h"
-
-namespace vynimplicit {
 
 namespace {
 

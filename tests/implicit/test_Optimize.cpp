@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "MeshShapes.h"
+
 #include <algorithm>
 #include <cmath>
 #include <map>
@@ -26,33 +28,11 @@ namespace {
 const float kBallRadius = 0.454202f;  // surface of a unit Point
 
 // Unit sphere: an octahedron split `levels` times, midpoints pushed out.
+// Normals are cleared so that tests of recomputed normals start from nothing.
 void BuildSphere(VFTriangleMesh& mesh, int levels)
 {
-    std::vector<Vec3> p = {{1, 0, 0}, {-1, 0, 0}, {0, 1, 0}, {0, -1, 0}, {0, 0, 1}, {0, 0, -1}};
-    std::vector<unsigned> f = {0, 2, 4, 2, 1, 4, 1, 3, 4, 3, 0, 4, 2, 0, 5, 1, 2, 5, 3, 1, 5, 0, 3, 5};
-    for (auto& v : p) v.Normalize();
-    for (int l = 0; l < levels; ++l) {
-        std::map<std::pair<unsigned, unsigned>, unsigned> mid;
-        auto midpoint = [&](unsigned a, unsigned b) {
-            auto key = std::make_pair(std::min(a, b), std::max(a, b));
-            auto it = mid.find(key);
-            if (it != mid.end()) return it->second;
-            Vec3 m = p[a] + p[b];
-            m.Normalize();
-            p.push_back(m);
-            return mid[key] = static_cast<unsigned>(p.size() - 1);
-        };
-        std::vector<unsigned> g;
-        for (size_t i = 0; i < f.size(); i += 3) {
-            unsigned a = f[i], b = f[i + 1], c = f[i + 2];
-            unsigned ab = midpoint(a, b), bc = midpoint(b, c), ca = midpoint(c, a);
-            g.insert(g.end(), {a, ab, ca, ab, b, bc, ca, bc, c, ab, bc, ca});
-        }
-        f.swap(g);
-    }
-    mesh.Clear();
-    for (const auto& v : p) mesh.AppendVertex(v);
-    for (size_t i = 0; i < f.size(); i += 3) mesh.AppendTriangle(f[i], f[i + 1], f[i + 2]);
+    meshtest::MakeSphere(mesh, levels);
+    for (unsigned v = 0; v < mesh.GetNumVertices(); ++v) mesh.SetNormal(v, Vec3::ZERO);
 }
 
 void ScaleMesh(VFTriangleMesh& mesh, float s)

@@ -13,7 +13,8 @@ VFTriangleMesh::VFTriangleMesh(const TriangleMesh& mesh) : TriangleMesh(mesh)
 
 void VFTriangleMesh::RebuildAdjacency()
 {
-    m_vertexTriangles.assign(m_positions.size(), {});
+    for (std::vector<TriangleID>& list : m_vertexTriangles) list.clear();
+    if (m_vertexTriangles.size() < m_positions.size()) m_vertexTriangles.resize(m_positions.size());
     for (TriangleID t = 0; t < GetNumTriangles(); ++t) Link(t);
 }
 
@@ -37,13 +38,15 @@ void VFTriangleMesh::Unlink(TriangleID t)
 void VFTriangleMesh::Clear()
 {
     TriangleMesh::Clear();
-    m_vertexTriangles.clear();
+    // The lists keep their storage for the next fill: a polygonizer rebuilds
+    // the mesh after every edit, and one allocation per vertex adds up.
+    for (std::vector<TriangleID>& list : m_vertexTriangles) list.clear();
 }
 
 IMesh::VertexID VFTriangleMesh::AppendVertex(const Wml::Vector3<float>& p, const Wml::Vector3<float>* normal)
 {
     VertexID v = TriangleMesh::AppendVertex(p, normal);
-    if (v != InvalidID) m_vertexTriangles.emplace_back();
+    if (v != InvalidID && v >= m_vertexTriangles.size()) m_vertexTriangles.emplace_back();
     return v;
 }
 
@@ -80,13 +83,13 @@ bool VFTriangleMesh::RemoveTriangle(TriangleID t)
 void VFTriangleMesh::GetVertexTriangles(VertexID v, std::vector<TriangleID>& out) const
 {
     out.clear();
-    if (v < m_vertexTriangles.size()) out = m_vertexTriangles[v];
+    if (IsValidVertex(v)) out = m_vertexTriangles[v];
 }
 
 void VFTriangleMesh::GetVertexNeighbours(VertexID v, std::vector<VertexID>& out) const
 {
     out.clear();
-    if (v >= m_vertexTriangles.size()) return;
+    if (!IsValidVertex(v)) return;
     for (TriangleID t : m_vertexTriangles[v]) {
         for (int k = 0; k < 3; ++k) {
             VertexID w = m_indices[3 * size_t(t) + k];
@@ -97,7 +100,7 @@ void VFTriangleMesh::GetVertexNeighbours(VertexID v, std::vector<VertexID>& out)
 
 bool VFTriangleMesh::IsBoundaryVertex(VertexID v) const
 {
-    if (v >= m_vertexTriangles.size()) return false;
+    if (!IsValidVertex(v)) return false;
     // Each edge v-w of a closed fan is shared by two triangles around v.
     std::vector<VertexID> others;
     for (TriangleID t : m_vertexTriangles[v]) {

@@ -40,6 +40,7 @@ private:
     void Unlink(TriangleID t);
     void RebuildAdjacency();
 
+    // One list per vertex id; lists past the vertex count are empty spares.
     std::vector<std::vector<TriangleID>> m_vertexTriangles;
 };
 

@@ -17,8 +17,22 @@ bool RicciBlend::SetPower(float power)
 {
     if (std::isnan(power)) return false;
     m_power = std::clamp(power, MIN_POWER, MAX_POWER);
+    m_integerPower = m_power == std::floor(m_power) && m_power <= 64.0f ? int(m_power) : 0;
     return true;
 }
+
+namespace {
+// x^k for x in [0, 1]. Whole powers, the usual case, by repeated squaring:
+// several times faster than pow.
+inline float Raise(float x, float k, int whole)
+{
+    if (whole <= 0) return std::pow(x, k);
+    float result = 1.0f;
+    for (float base = x; whole; whole >>= 1, base *= base)
+        if (whole & 1) result *= base;
+    return result;
+}
+}  // namespace
 
 // The sum is kept as m^k * R with m the largest value seen so far and R >= 1,
 // so every power taken is of a ratio in [0, 1]. When a larger value arrives
@@ -34,10 +48,10 @@ float RicciBlend::Value(float x, float y, float z)
         const float f = blend::UnitValue(child->Value(x, y, z));
         if (!(f > 0.0f)) continue;
         if (f > m) {
-            r = m > 0.0f ? r * std::pow(m / f, k) + 1.0f : 1.0f;
+            r = m > 0.0f ? r * Raise(m / f, k, m_integerPower) + 1.0f : 1.0f;
             m = f;
         } else {
-            r += std::pow(f / m, k);
+            r += Raise(f / m, k, m_integerPower);
         }
     }
     if (!(m > 0.0f)) return 0.0f;
@@ -57,7 +71,7 @@ void RicciBlend::Gradient(float x, float y, float z, float& gx, float& gy, float
         if (f > m) {
             if (m > 0.0f) {
                 const float ratio = m / f;
-                const float rk = std::pow(ratio, k);
+                const float rk = Raise(ratio, k, m_integerPower);
                 const float rk1 = rk / ratio;
                 r = r * rk + 1.0f;
                 sx = sx * rk1 + s.gx;
@@ -72,7 +86,7 @@ void RicciBlend::Gradient(float x, float y, float z, float& gx, float& gy, float
             m = f;
         } else {
             const float ratio = f / m;
-            const float rk = std::pow(ratio, k);
+            const float rk = Raise(ratio, k, m_integerPower);
             const float rk1 = rk / ratio;
             r += rk;
             sx += rk1 * s.gx;

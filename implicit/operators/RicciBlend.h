@@ -34,6 +34,7 @@ public:
 
 private:
     float m_power = 2.0f;
+    int m_integerPower = 2;  // m_power when it is a whole number up to 64, else 0
 };
 
 }  // namespace vynimplicit

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <map>
 
 #include "implicit/polygonizer/GG4CSGPolygonizer3D.h"
 
@@ -48,6 +47,8 @@ bool DynamicGG4Polygonizer3D::Polygonize(bool full)
         return true;
     }
     m_cells.clear();
+    m_triangles.clear();
+    m_garbage = 0;
     m_built = false;
     m_mesh->Clear();
     ScalarField* field = m_lattice.GetField();
@@ -58,14 +59,9 @@ bool DynamicGG4Polygonizer3D::Polygonize(bool full)
     field->GetSeedPoints(seeds);
     std::vector<uint64_t> cells;
     m_lattice.FindSurfaceCells(seeds, cells);
-    const std::vector<uint8_t>& configs = m_lattice.GetFoundConfigs();
-    for (size_t c = 0; c < cells.size(); ++c) {
-        int i, j, k;
-        m_lattice.CellFromKey(cells[c], i, j, k);
-        std::vector<LatticeTriangle> tris;
-        m_lattice.PolygonizeCell(i, j, k, configs[c], tris);
-        if (!tris.empty()) m_cells[cells[c]] = std::move(tris);
-    }
+    m_cells.reserve(cells.size());
+    m_triangles.reserve(cells.size() * 2);
+    KeepCells(cells);
     m_built = true;
     WriteMesh();
     return true;
@@ -104,51 +100,84 @@ bool DynamicGG4Polygonizer3D::UpdatePolygonize(const Wml::AxisAlignedBox3<float>
     }
     // Continue from the kept cells bordering the block, the field's seeds and
     // the coarse scan, as a full run would, but only inside the block.
-    std::vector<uint64_t> starts;
+    std::vector<uint64_t> starts, doomed;
     auto clampInto = [&](int v, int a) { return std::max(lo[a], std::min(hi[a], v)); };
-    for (auto it = m_cells.begin(); it != m_cells.end();) {
+    m_cells.for_each([&](uint64_t key, const CellTriangles&) {
         int c[3];
-        m_lattice.CellFromKey(it->first, c[0], c[1], c[2]);
+        m_lattice.CellFromKey(key, c[0], c[1], c[2]);
         bool inside = true, near = true;
         for (int a = 0; a < 3; ++a) {
             inside = inside && c[a] >= lo[a] && c[a] <= hi[a];
             near = near && c[a] >= lo[a] - 1 && c[a] <= hi[a] + 1;
         }
-        if (inside) {
-            it = m_cells.erase(it);
-            continue;
-        }
-        if (near)
+        if (inside)
+            doomed.push_back(key);
+        else if (near)
             starts.push_back(m_lattice.CellKey(clampInto(c[0], 0), clampInto(c[1], 1), clampInto(c[2], 2)));
-        ++it;
-    }
+    });
+    for (uint64_t key : doomed) DropCell(key);
     m_lattice.ForgetCells(lo, hi);
     std::vector<Wml::Vector3<float>> seeds;
     m_lattice.GetField()->GetSeedPoints(seeds);
     std::vector<uint64_t> cells;
     m_lattice.FindSurfaceCellsIn(lo, hi, seeds, starts, cells);
-    const std::vector<uint8_t>& configs = m_lattice.GetFoundConfigs();
-    for (size_t c = 0; c < cells.size(); ++c) {
-        int i, j, k;
-        m_lattice.CellFromKey(cells[c], i, j, k);
-        std::vector<LatticeTriangle> tris;
-        m_lattice.PolygonizeCell(i, j, k, configs[c], tris);
-        if (!tris.empty()) m_cells[cells[c]] = std::move(tris);
-    }
+    KeepCells(cells);
     WriteMesh();
     return true;
 }
 
+void DynamicGG4Polygonizer3D::KeepCells(std::vector<uint64_t>& cells)
+{
+    m_lattice.OrderByBrick(cells);
+    const std::vector<uint8_t>& configs = m_lattice.GetFoundConfigs();
+    std::vector<uint32_t> ends;
+    ends.reserve(cells.size());
+    const size_t first = m_triangles.size();
+    m_lattice.PolygonizeCells(cells.data(), configs.data(), cells.size(), m_triangles, &ends);
+    uint32_t from = uint32_t(first);
+    for (size_t c = 0; c < cells.size(); ++c) {
+        if (ends[c] > from) m_cells[cells[c]] = CellTriangles{from, ends[c] - from};
+        from = ends[c];
+    }
+}
+
+void DynamicGG4Polygonizer3D::DropCell(uint64_t key)
+{
+    if (const CellTriangles* kept = m_cells.find(key)) {
+        // Dropped triangles stay in place, marked, until the next compaction.
+        for (uint32_t t = kept->first; t < kept->first + kept->count; ++t) m_triangles[t].v[0] = DROPPED;
+        m_garbage += kept->count;
+        m_cells.erase(key);
+    }
+}
+
 void DynamicGG4Polygonizer3D::WriteMesh()
 {
+    // Compact when dropped triangles outweigh the kept ones.
+    if (m_garbage > m_triangles.size() / 2) {
+        std::vector<uint32_t> newFirst(m_triangles.size() + 1);
+        size_t kept = 0;
+        for (size_t t = 0; t < m_triangles.size(); ++t) {
+            newFirst[t] = uint32_t(kept);
+            if (m_triangles[t].v[0] != DROPPED) m_triangles[kept++] = m_triangles[t];
+        }
+        newFirst[m_triangles.size()] = uint32_t(kept);
+        m_triangles.resize(kept);
+        m_cells.for_each_mutable([&](uint64_t, CellTriangles& r) { r.first = newFirst[r.first]; });
+        m_garbage = 0;
+    }
     m_mesh->Clear();
-    // Cells in key order so equal cell sets give equal meshes.
-    std::vector<uint64_t> keys;
-    keys.reserve(m_cells.size());
-    for (auto& c : m_cells) keys.push_back(c.first);
-    std::sort(keys.begin(), keys.end());
-    FlatKeyMap<unsigned> ids;
-    for (uint64_t key : keys) AppendLatticeTriangles(m_lattice, m_cells[key], ids, *m_mesh);
+    m_ids.assign(m_lattice.GetVertexCapacity(), ~0u);
+    const size_t live = m_triangles.size() - m_garbage;
+    m_mesh->Reserve(unsigned(live / 2 + 16), unsigned(live));
+    // In storage order: a full run's mesh follows its cells.
+    for (size_t t = 0; t < m_triangles.size();) {
+        while (t < m_triangles.size() && m_triangles[t].v[0] == DROPPED) ++t;
+        size_t end = t;
+        while (end < m_triangles.size() && m_triangles[end].v[0] != DROPPED) ++end;
+        AppendLatticeTriangles(m_lattice, m_triangles.data() + t, end - t, m_ids, *m_mesh);
+        t = end;
+    }
 }
 
 }  // namespace vynimplicit

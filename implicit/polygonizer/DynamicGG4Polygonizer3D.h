@@ -3,11 +3,11 @@
 // triangles of every cell between runs, so a local change of the field is
 // re-polygonized by redoing only the cells around the changed box.
 
-#include <unordered_map>
 #include <vector>
 
 #include "implicit/ScalarField.h"
 #include "implicit/mesh/TriangleMesh.h"
+#include "implicit/polygonizer/FlatKeyMap.h"
 #include "implicit/polygonizer/PolygonizerLattice.h"
 
 namespace vynimplicit {
@@ -42,6 +42,9 @@ public:
 private:
     bool SetUpLattice(const Wml::AxisAlignedBox3<float>& box);
     void WriteMesh();
+    // Polygonizes the found cells, keeping each one's triangles.
+    void KeepCells(std::vector<uint64_t>& cells);
+    void DropCell(uint64_t key);
 
     PolygonizerLattice m_lattice;
     vynmesh::TriangleMesh* m_mesh = nullptr;
@@ -49,7 +52,16 @@ private:
     unsigned m_gridCells = 32;
     float m_size = 0.1f;
     bool m_built = false;
-    std::unordered_map<uint64_t, std::vector<LatticeTriangle>> m_cells;
+    // Triangles of every kept cell, as a range of m_triangles; triangles of
+    // dropped cells stay behind, marked, until they outweigh the rest.
+    static constexpr uint32_t DROPPED = ~uint32_t(0);
+    struct CellTriangles {
+        uint32_t first = 0, count = 0;
+    };
+    FlatKeyMap<CellTriangles> m_cells;
+    std::vector<LatticeTriangle> m_triangles;
+    size_t m_garbage = 0;
+    std::vector<unsigned> m_ids;
 };
 
 }  // namespace vynimplicit

@@ -93,6 +93,13 @@ public:
         for (const Slot& s : m_slots)
             if (s.key != EMPTY) f(s.key, s.value);
     }
+    /// The same with the values open to change (keys stay).
+    template <typename F>
+    void for_each_mutable(F f)
+    {
+        for (Slot& s : m_slots)
+            if (s.key != EMPTY) f(s.key, s.value);
+    }
 
 private:
     struct Slot {
@@ -120,38 +127,6 @@ private:
     std::vector<Slot> m_slots;
     size_t m_mask = 0;
     int m_shift = 64;
-    size_t m_size = 0;
-};
-
-/// Set of lattice cell keys (i | j << 16 | k << 32) as one 64-bit mask per
-/// 4x4x4 brick: a flood fill marks neighbours, which share bricks.
-class CellKeySet {
-public:
-    size_t size() const { return m_size; }
-    /// True when key was not yet in the set.
-    bool insert(uint64_t key)
-    {
-        const uint64_t brick = ((key & 0xFFFF) >> 2) | ((((key >> 16) & 0xFFFF) >> 2) << 16) |
-                               ((((key >> 32) & 0xFFFF) >> 2) << 32);
-        if (brick != m_lastBrick) {
-            auto found = m_bricks.emplace(brick, uint32_t(m_masks.size()));
-            if (found.second) m_masks.push_back(0);
-            m_lastBrick = brick;
-            m_lastAt = *found.first;
-        }
-        const uint64_t bit = uint64_t(1) << ((key & 3) | (((key >> 16) & 3) << 2) | (((key >> 32) & 3) << 4));
-        uint64_t& mask = m_masks[m_lastAt];
-        if (mask & bit) return false;
-        mask |= bit;
-        ++m_size;
-        return true;
-    }
-
-private:
-    FlatKeyMap<uint32_t> m_bricks;
-    std::vector<uint64_t> m_masks;
-    uint64_t m_lastBrick = FlatKeyMap<uint32_t>::EMPTY;
-    size_t m_lastAt = 0;
     size_t m_size = 0;
 };
 

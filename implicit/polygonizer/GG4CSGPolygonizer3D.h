@@ -43,11 +43,11 @@ private:
     bool m_haveBox = false;
     Wml::AxisAlignedBox3<float> m_box;
     float m_size = 0.1f;
+    // Working storage kept between runs so repeated runs do not fault in
+    // fresh memory each time.
+    std::vector<uint64_t> m_foundCells;
+    std::vector<LatticeTriangle> m_triangles;
+    std::vector<unsigned> m_ids;
 };
-
-/// Appends lattice triangles to a mesh, creating each referenced lattice
-/// vertex once (in order of first use).
-void AppendLatticeTriangles(const PolygonizerLattice& lattice, const std::vector<LatticeTriangle>& triangles,
-                            FlatKeyMap<unsigned>& ids, vynmesh::TriangleMesh& mesh);
 
 }  // namespace vynimplicit

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <cstring>
 #include <unordered_map>
 
 #include <Eigen/Dense>
@@ -42,10 +43,37 @@ void FaceCorners(int f, int corners[4])
     for (int q = 0; q < 4; ++q) corners[q] = (s << a) | (uv[q][0] << u) | (uv[q][1] << w);
 }
 
+// Faces of the cell containing a cube edge (bit per face index).
+int EdgeFaces(int e)
+{
+    int a = e / 4, u = (a + 1) % 3, w = (a + 2) % 3, combo = e % 4;
+    return (1 << (2 * u + (combo & 1))) | (1 << (2 * w + ((combo >> 1) & 1)));
+}
+
+// One corner pattern's polygon loops, flattened for the per-cell loop.
+struct CellCase {
+    uint8_t numLoops = 0;
+    uint8_t faces = 0;  // bit f: the surface crosses face f
+    uint8_t loopLength[6] = {0, 0, 0, 0, 0, 0};
+    // Ring position to fan from, or -1 when the loop needs a centre vertex.
+    int8_t fanStart[6] = {-1, -1, -1, -1, -1, -1};
+    uint8_t edges[12] = {0};  // the loops' cube edges, one loop after another
+};
+
 struct CaseTable {
-    std::vector<std::vector<int>> loops[256];  // loops of cube edges per config
+    CellCase cases[256];
+    // Per cube edge: the offset of its start corner and its axis.
+    int edgeStart[12][3];
+    int edgeAxis[12];
     CaseTable()
     {
+        for (int e = 0; e < 12; ++e) {
+            int c = EdgeStartCorner(e);
+            edgeStart[e][0] = c & 1;
+            edgeStart[e][1] = (c >> 1) & 1;
+            edgeStart[e][2] = (c >> 2) & 1;
+            edgeAxis[e] = e / 4;
+        }
         for (int config = 0; config < 256; ++config) {
             int next[12];
             std::fill(next, next + 12, -1);
@@ -84,7 +112,15 @@ struct CaseTable {
                         next[eb] = ea;
                 }
             }
+            CellCase& cc = cases[config];
+            for (int f = 0; f < 6; ++f) {
+                int c[4], in = 0;
+                FaceCorners(f, c);
+                for (int q = 0; q < 4; ++q) in += (config >> c[q]) & 1;
+                if (in != 0 && in != 4) cc.faces |= uint8_t(1 << f);
+            }
             bool used[12] = {false};
+            int filled = 0;
             for (int e = 0; e < 12; ++e) {
                 if (next[e] < 0 || used[e]) continue;
                 std::vector<int> loop;
@@ -92,7 +128,20 @@ struct CaseTable {
                     used[x] = true;
                     loop.push_back(x);
                 }
-                loops[config].push_back(loop);
+                const int l = cc.numLoops++;
+                cc.loopLength[l] = uint8_t(loop.size());
+                for (int x : loop) cc.edges[filled++] = uint8_t(x);
+                // A fan from a vertex whose two faces carry no other loop vertex
+                // never adds a diagonal that a neighbouring cell could add too.
+                const size_t n = loop.size();
+                for (size_t st = 0; st < n && cc.fanStart[l] < 0; ++st) {
+                    int faces = EdgeFaces(loop[st]);
+                    bool alone = true;
+                    for (size_t o = 0; o < n && alone; ++o)
+                        if (o != st && o != (st + 1) % n && o != (st + n - 1) % n && (EdgeFaces(loop[o]) & faces))
+                            alone = false;
+                    if (alone) cc.fanStart[l] = int8_t(st);
+                }
             }
         }
     }
@@ -104,14 +153,7 @@ const CaseTable& Table()
     return table;
 }
 
-// Faces of the cell containing a cube edge (bit per face index).
-int EdgeFaces(int e)
-{
-    int a = e / 4, u = (a + 1) % 3, w = (a + 2) % 3, combo = e % 4;
-    return (1 << (2 * u + (combo & 1))) | (1 << (2 * w + ((combo >> 1) & 1)));
-}
-
-constexpr uint64_t INTERIOR_FLAG = uint64_t(1) << 62;
+constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
 
 }  // namespace
 
@@ -128,8 +170,18 @@ bool PolygonizerLattice::SetCellSize(const Wml::AxisAlignedBox3<float>& box, flo
     for (int a = 0; a < 3; ++a)
         m_count[a] = std::max(1, std::min(MAX_CELLS_PER_AXIS, int(std::ceil(box.Extent(a) / size))));
     int most = std::max({m_count[0], m_count[1], m_count[2]});
-    m_stride = std::max(4, (most + 63) / 64);
+    // The scan is only a fallback for pieces no seed reaches; on fine
+    // lattices its stride grows so it stays a small part of a run.
+    m_stride = std::max(4, (most + 31) / 32);
     m_valid = true;
+    // Stored nodes run from -1 to count + 1 on each axis.
+    size_t dirSize = 1;
+    for (int a = 0; a < 3; ++a) {
+        m_dirDims[a] = ((m_count[a] + 2) >> BRICK_SHIFT) + 1;
+        dirSize *= size_t(m_dirDims[a]);
+    }
+    m_brickHome.clear();
+    m_directory.assign(dirSize, NONE);
     ClearCaches();
     return true;
 }
@@ -149,17 +201,19 @@ void PolygonizerLattice::ClearCaches()
     m_strideShift = -1;
     for (int b = 0; b < 31; ++b)
         if (m_stride == (1 << b)) m_strideShift = b;
-    m_scanNodes.assign(size_t(m_scanDims[0]) * size_t(m_scanDims[1]) * size_t(m_scanDims[2]),
-                       std::numeric_limits<float>::quiet_NaN());
-    m_nodeBricks.clear();
-    m_nodePool.clear();
-    m_lastBrick = FlatKeyMap<uint32_t>::EMPTY;
-    m_vertices.clear();
-    m_edgeBricks.clear();
+    m_scanNodes.assign(size_t(m_scanDims[0]) * size_t(m_scanDims[1]) * size_t(m_scanDims[2]), kNaN);
+    // Only the directory entries in use are reset: the directory spans the
+    // whole lattice, the bricks only the surface's neighbourhood.
+    for (uint32_t home : m_brickHome) m_directory[home] = NONE;
+    m_brickHome.clear();
+    m_nodes.clear();
+    m_visited.clear();
+    m_visitedCount = 0;
+    m_edgeBlock.clear();
     m_edgeSlots.clear();
-    m_edgeVertices.clear();
-    m_freeEdgeVertices.clear();
-    m_lastEdgeBrick = FlatKeyMap<uint32_t>::EMPTY;
+    m_vertices.clear();
+    m_vertexKeys.clear();
+    m_freeVertices.clear();
 }
 
 bool PolygonizerLattice::CellInLattice(int i, int j, int k) const
@@ -214,44 +268,82 @@ Wml::Vector3<float> PolygonizerLattice::OutwardNormal(const Wml::Vector3<float>&
     return n;
 }
 
-float PolygonizerLattice::NodeValue(int i, int j, int k)
+bool PolygonizerLattice::NodeStored(int i, int j, int k) const
 {
-    // Nodes beyond the ring around the box are never inside.
-    if (!m_field || i < -1 || j < -1 || k < -1 || i > m_count[0] + 1 || j > m_count[1] + 1 ||
-        k > m_count[2] + 1)
-        return 0.0f;
+    return m_valid && i >= -1 && j >= -1 && k >= -1 && i <= m_count[0] + 1 && j <= m_count[1] + 1 &&
+           k <= m_count[2] + 1;
+}
+
+uint32_t PolygonizerLattice::AllocateBrick(size_t home)
+{
+    const uint32_t b = uint32_t(m_brickHome.size());
+    m_directory[home] = b;
+    m_brickHome.push_back(uint32_t(home));
+    m_nodes.resize(m_nodes.size() + BRICK_NODES, kNaN);
+    m_visited.resize(m_visited.size() + BRICK_NODES / 64, 0);
+    m_edgeBlock.push_back(NONE);
+    return b;
+}
+
+float* PolygonizerLattice::ScanSlot(int i, int j, int k)
+{
     // Strides are usually powers of two: test the low bits, not a division.
     const bool onScan = m_strideShift >= 0 ? ((i | j | k) & ((1 << m_strideShift) - 1)) == 0
                                            : i % m_stride == 0 && j % m_stride == 0 && k % m_stride == 0;
-    if (!m_scanNodes.empty() && i >= 0 && j >= 0 && k >= 0 && onScan) {
-        float& slot = m_scanNodes[(size_t(k / m_stride) * size_t(m_scanDims[1]) + size_t(j / m_stride)) *
-                                      size_t(m_scanDims[0]) +
-                                  size_t(i / m_stride)];
-        if (!std::isnan(slot)) return slot;
-        slot = Evaluate(NodePosition(i, j, k));
-        return slot;
-    }
-    float& slot = NodeSlot(i, j, k);
-    if (!std::isnan(slot)) return slot;
-    slot = Evaluate(NodePosition(i, j, k));
-    return slot;
+    if (!onScan || i < 0 || j < 0 || k < 0 || m_scanNodes.empty()) return nullptr;
+    return &m_scanNodes[(size_t(k / m_stride) * size_t(m_scanDims[1]) + size_t(j / m_stride)) *
+                            size_t(m_scanDims[0]) +
+                        size_t(i / m_stride)];
 }
 
-float& PolygonizerLattice::NodeSlot(int i, int j, int k)
+float PolygonizerLattice::FillNode(int i, int j, int k)
 {
-    const uint32_t x = uint32_t(i + 1), y = uint32_t(j + 1), z = uint32_t(k + 1);
-    const uint64_t brick = uint64_t(x >> 2) | (uint64_t(y >> 2) << 16) | (uint64_t(z >> 2) << 32);
-    if (brick != m_lastBrick) {
-        auto found = m_nodeBricks.emplace(brick, uint32_t(m_nodePool.size()));
-        if (found.second) m_nodePool.resize(m_nodePool.size() + 64, std::numeric_limits<float>::quiet_NaN());
-        m_lastBrick = brick;
-        m_lastBrickAt = *found.first;
+    if (float* scan = ScanSlot(i, j, k)) {
+        if (std::isnan(*scan)) *scan = Evaluate(NodePosition(i, j, k));
+        return *scan;
     }
-    return m_nodePool[m_lastBrickAt + ((x & 3) | ((y & 3) << 2) | ((z & 3) << 4))];
+    return Evaluate(NodePosition(i, j, k));
+}
+
+float PolygonizerLattice::ScanValue(int i, int j, int k)
+{
+    if (float* scan = ScanSlot(i, j, k)) {
+        if (std::isnan(*scan)) {
+            // Near the surface the node may already be known from a brick.
+            const uint32_t b = NodeStored(i, j, k) ? FindBrick(i, j, k) : NONE;
+            const float known = b != NONE ? m_nodes[size_t(b) * BRICK_NODES + size_t(NodeInBrick(i, j, k))] : kNaN;
+            *scan = std::isnan(known) ? Evaluate(NodePosition(i, j, k)) : known;
+        }
+        return *scan;
+    }
+    return NodeValue(i, j, k);
+}
+
+float PolygonizerLattice::NodeValue(int i, int j, int k)
+{
+    // Nodes beyond the ring around the box are never inside.
+    if (!m_field || !NodeStored(i, j, k)) return 0.0f;
+    float& slot = m_nodes[size_t(Brick(i, j, k)) * BRICK_NODES + size_t(NodeInBrick(i, j, k))];
+    if (std::isnan(slot)) slot = FillNode(i, j, k);
+    return slot;
 }
 
 int PolygonizerLattice::CellConfig(int i, int j, int k)
 {
+    if (!m_field) return 0;
+    // Usually all eight corners share a brick: one lookup, fixed offsets.
+    if (((i + 1) & BRICK_MASK) != BRICK_MASK && ((j + 1) & BRICK_MASK) != BRICK_MASK &&
+        ((k + 1) & BRICK_MASK) != BRICK_MASK && CellInLattice(i, j, k)) {
+        float* base = &m_nodes[size_t(Brick(i, j, k)) * BRICK_NODES + size_t(NodeInBrick(i, j, k))];
+        static constexpr int offset[8] = {0, 1, 8, 9, 64, 65, 72, 73};
+        int config = 0;
+        for (int c = 0; c < 8; ++c) {
+            float& v = base[offset[c]];
+            if (std::isnan(v)) v = FillNode(i + (c & 1), j + ((c >> 1) & 1), k + ((c >> 2) & 1));
+            config |= int(v > m_iso) << c;
+        }
+        return config;
+    }
     int config = 0;
     for (int c = 0; c < 8; ++c)
         if (NodeValue(i + (c & 1), j + ((c >> 1) & 1), k + ((c >> 2) & 1)) > m_iso) config |= 1 << c;
@@ -260,68 +352,88 @@ int PolygonizerLattice::CellConfig(int i, int j, int k)
 
 bool PolygonizerLattice::FaceCrossed(int config, int face)
 {
-    int c[4];
-    FaceCorners(face, c);
-    int in = 0;
-    for (int q = 0; q < 4; ++q) in += (config >> c[q]) & 1;
-    return in != 0 && in != 4;
+    return (Table().cases[config & 255].faces >> face) & 1;
 }
 
-uint64_t PolygonizerLattice::EdgeVertex(int i, int j, int k, int axis)
+uint32_t* PolygonizerLattice::EdgeSlot(int i, int j, int k, int axis, bool create)
 {
-    uint64_t key = (NodeKey(i, j, k) << 2) | uint64_t(axis);
-    if (*EdgeSlot(key, true) != NO_VERTEX) return key;
-    int d[3] = {0, 0, 0};
-    d[axis] = 1;
-    Vec3 p0 = NodePosition(i, j, k), p1 = NodePosition(i + d[0], j + d[1], k + d[2]);
-    float v0 = NodeValue(i, j, k), v1 = NodeValue(i + d[0], j + d[1], k + d[2]);
-    // Bracket [lo (outside), hi (inside)]; bisect, then interpolate in the last bracket.
-    Vec3 lo = p0, hi = p1;
-    float vlo = v0, vhi = v1;
-    if (v0 > m_iso) {
-        std::swap(lo, hi);
-        std::swap(vlo, vhi);
+    if (!NodeStored(i, j, k)) return nullptr;
+    const uint32_t b = create ? Brick(i, j, k) : FindBrick(i, j, k);
+    if (b == NONE) return nullptr;
+    uint32_t& block = m_edgeBlock[b];
+    if (block == NONE) {
+        if (!create) return nullptr;
+        block = uint32_t(m_edgeSlots.size());
+        m_edgeSlots.resize(m_edgeSlots.size() + 3 * BRICK_NODES, NONE);
     }
-    for (unsigned s = 0; s < m_bisections; ++s) {
-        Vec3 mid = (lo + hi) * 0.5f;
-        float vm = Evaluate(mid);
-        if (vm > m_iso) {
-            hi = mid;
-            vhi = vm;
-        } else {
-            lo = mid;
-            vlo = vm;
-        }
-    }
-    float t = vhi != vlo ? (m_iso - vlo) / (vhi - vlo) : 0.5f;
-    t = std::isfinite(t) ? std::max(0.0f, std::min(1.0f, t)) : 0.5f;
-    LatticeVertex v;
-    v.position = lo + (hi - lo) * t;
-    v.normal = OutwardNormal(v.position);
-    if (v.normal.SquaredLength() == 0.0f) {
-        v.normal = lo - hi;
-        v.normal.Normalize();
-    }
-    uint32_t at;
-    if (!m_freeEdgeVertices.empty()) {
-        at = m_freeEdgeVertices.back();
-        m_freeEdgeVertices.pop_back();
-        m_edgeVertices[at] = v;
-    } else {
-        at = uint32_t(m_edgeVertices.size());
-        m_edgeVertices.push_back(v);
-    }
-    *EdgeSlot(key, true) = at;
-    return key;
+    return &m_edgeSlots[size_t(block) + size_t(NodeInBrick(i, j, k)) * 3 + size_t(axis)];
 }
 
-uint64_t PolygonizerLattice::InteriorVertex(int i, int j, int k, int loop, const uint64_t* ring, size_t n,
+uint32_t PolygonizerLattice::NewVertex(const LatticeVertex& v, uint64_t key)
+{
+    if (!m_freeVertices.empty()) {
+        const uint32_t at = m_freeVertices.back();
+        m_freeVertices.pop_back();
+        m_vertices[at] = v;
+        m_vertexKeys[at] = key;
+        return at;
+    }
+    m_vertices.push_back(v);
+    m_vertexKeys.push_back(key);
+    return uint32_t(m_vertices.size() - 1);
+}
+
+void PolygonizerLattice::PlaceEdgeVertices(const PendingEdge* edges, int count)
+{
+    // Parameter t runs from each edge's outside end (0) to its inside end (1).
+    // The edges are bisected in lockstep, so the processor can overlap their
+    // independent evaluations; the steps go either way at random, so they
+    // are written without branches.
+    Vec3 from[16], along[16];
+    // Bracket per edge: [0] the outside end, [1] the inside end; a step
+    // overwrites the end on the midpoint's side, picked by index.
+    float t[16][2], v[16][2];
+    for (int e = 0; e < count; ++e) {
+        const PendingEdge& p = edges[e];
+        const int d[3] = {p.axis == 0, p.axis == 1, p.axis == 2};
+        const bool firstInside = p.v0 > m_iso;
+        from[e] = firstInside ? NodePosition(p.i + d[0], p.j + d[1], p.k + d[2]) : NodePosition(p.i, p.j, p.k);
+        along[e] = Vec3(0, 0, 0);
+        along[e][p.axis] = firstInside ? -m_size : m_size;
+        t[e][0] = 0.0f;
+        t[e][1] = 1.0f;
+        v[e][0] = firstInside ? p.v1 : p.v0;
+        v[e][1] = firstInside ? p.v0 : p.v1;
+    }
+    for (unsigned s = 0; s < m_bisections; ++s)
+        for (int e = 0; e < count; ++e) {
+            const float tm = 0.5f * (t[e][0] + t[e][1]);
+            const float vm = Evaluate(from[e] + along[e] * tm);
+            const int side = int(vm > m_iso);
+            t[e][side] = tm;
+            v[e][side] = vm;
+        }
+    for (int e = 0; e < count; ++e) {
+        const float tlo = t[e][0], thi = t[e][1], vlo = v[e][0], vhi = v[e][1];
+        float u = vhi != vlo ? (m_iso - vlo) / (vhi - vlo) : 0.5f;
+        u = std::isfinite(u) ? std::max(0.0f, std::min(1.0f, u)) : 0.5f;
+        LatticeVertex vertex;
+        vertex.position = from[e] + along[e] * (tlo + (thi - tlo) * u);
+        vertex.normal = OutwardNormal(vertex.position);
+        if (vertex.normal.SquaredLength() == 0.0f) {
+            vertex.normal = -along[e];
+            vertex.normal.Normalize();
+        }
+        m_vertices[edges[e].vertex] = vertex;
+    }
+}
+
+uint32_t PolygonizerLattice::InteriorVertex(int i, int j, int k, int loop, const uint32_t* ring, size_t n,
                                             bool sharp)
 {
-    uint64_t key = INTERIOR_FLAG | (CellKey(i, j, k) << 4) | uint64_t(loop & 15);
     Vec3 mass(0, 0, 0), normal(0, 0, 0);
     for (size_t q = 0; q < n; ++q) {
-        const LatticeVertex& r = VertexAt(ring[q]);
+        const LatticeVertex& r = m_vertices[ring[q]];
         mass += r.position;
         normal += r.normal;
     }
@@ -335,10 +447,10 @@ uint64_t PolygonizerLattice::InteriorVertex(int i, int j, int k, int loop, const
         Eigen::Matrix3f ata = Eigen::Matrix3f::Zero();
         Eigen::Vector3f atb = Eigen::Vector3f::Zero();
         for (size_t q = 0; q < n; ++q) {
-            const LatticeVertex& v = VertexAt(ring[q]);
-            Eigen::Vector3f n(v.normal[0], v.normal[1], v.normal[2]);
-            ata += n * n.transpose();
-            atb += n * v.normal.Dot(v.position - mass);
+            const LatticeVertex& v = m_vertices[ring[q]];
+            Eigen::Vector3f nv(v.normal[0], v.normal[1], v.normal[2]);
+            ata += nv * nv.transpose();
+            atb += nv * v.normal.Dot(v.position - mass);
         }
         Eigen::SelfAdjointEigenSolver<Eigen::Matrix3f> eig(ata);
         Eigen::Vector3f ev = eig.eigenvalues();
@@ -367,9 +479,8 @@ uint64_t PolygonizerLattice::InteriorVertex(int i, int j, int k, int loop, const
     LatticeVertex v;
     v.position = p;
     v.normal = normal;
-    if (v.normal.Normalize() <= 0.0f) v.normal = VertexAt(ring[0]).normal;
-    m_vertices[key] = v;
-    return key;
+    if (v.normal.Normalize() <= 0.0f) v.normal = m_vertices[ring[0]].normal;
+    return NewVertex(v, INTERIOR_FLAG | (CellKey(i, j, k) << 4) | uint64_t(loop & 15));
 }
 
 void PolygonizerLattice::PolygonizeCell(int i, int j, int k, std::vector<LatticeTriangle>& out)
@@ -380,61 +491,132 @@ void PolygonizerLattice::PolygonizeCell(int i, int j, int k, std::vector<Lattice
 
 void PolygonizerLattice::PolygonizeCell(int i, int j, int k, int config, std::vector<LatticeTriangle>& out)
 {
-    if (!CellInLattice(i, j, k)) return;
-    const auto& loops = Table().loops[config & 255];
-    uint64_t ring[12];  // a loop visits each cube edge at most once
-    for (size_t l = 0; l < loops.size(); ++l) {
-        const std::vector<int>& loop = loops[l];
-        size_t n = 0;
-        for (int e : loop) {
-            int c = EdgeStartCorner(e);
-            ring[n++] = EdgeVertex(i + (c & 1), j + ((c >> 1) & 1), k + ((c >> 2) & 1), e / 4);
-        }
-        if (n < 3) continue;
-        bool sharp = false;
-        if (m_extended) {
-            float minDot = 1.0f;
-            for (size_t a = 0; a < n; ++a)
-                for (size_t b = a + 1; b < n; ++b)
-                    minDot = std::min(minDot, VertexAt(ring[a]).normal.Dot(VertexAt(ring[b]).normal));
-            sharp = minDot < 0.8f;  // about 37 degrees
-        }
-        // A fan from a vertex whose two faces carry no other loop vertex never
-        // adds a diagonal that a neighbouring cell could add too.
-        int start = -1;
-        if (!sharp) {
-            for (size_t s = 0; s < n && start < 0; ++s) {
-                int faces = EdgeFaces(loop[s]);
-                bool alone = true;
-                for (size_t o = 0; o < n && alone; ++o)
-                    if (o != s && o != (s + 1) % n && o != (s + n - 1) % n && (EdgeFaces(loop[o]) & faces))
-                        alone = false;
-                if (alone) start = int(s);
-            }
-        }
-        if (start >= 0) {
-            for (size_t t = 1; t + 1 < n; ++t)
-                out.push_back({{ring[size_t(start)], ring[(size_t(start) + t) % n],
-                                ring[(size_t(start) + t + 1) % n]}});
-        } else {
-            uint64_t centre = InteriorVertex(i, j, k, int(l), ring, n, sharp);
-            if (sharp && !FanAgrees(centre, ring, n))
-                centre = InteriorVertex(i, j, k, int(l), ring, n, false);
-            for (size_t t = 0; t < n; ++t) out.push_back({{centre, ring[t], ring[(t + 1) % n]}});
+    const uint64_t key = CellKey(i, j, k);
+    const uint8_t pattern = uint8_t(config & 255);
+    if (CellInLattice(i, j, k)) PolygonizeCells(&key, &pattern, 1, out, nullptr);
+}
+
+void PolygonizerLattice::PolygonizeCells(const uint64_t* cells, const uint8_t* configs, size_t count,
+                                         std::vector<LatticeTriangle>& out, std::vector<uint32_t>* ends)
+{
+    if (!m_field) return;
+    // In blocks of cells: first every cell's vertex list, noting the edge
+    // vertices still to be placed; then all of those are placed together;
+    // then the triangles.
+    constexpr size_t BLOCK = 64;
+    for (size_t begin = 0; begin < count; begin += BLOCK) {
+        const size_t end = std::min(count, begin + BLOCK);
+        m_rings.clear();
+        m_pending.clear();
+        for (size_t c = begin; c < end; ++c) CollectCellVertices(cells[c], configs[c]);
+        for (size_t p = 0; p < m_pending.size(); p += 16)
+            PlaceEdgeVertices(m_pending.data() + p, int(std::min<size_t>(16, m_pending.size() - p)));
+        const uint32_t* ring = m_rings.data();
+        for (size_t c = begin; c < end; ++c) {
+            int i, j, k;
+            CellFromKey(cells[c], i, j, k);
+            const CellCase& cc = Table().cases[configs[c]];
+            for (int l = 0; l < cc.numLoops; ring += cc.loopLength[l], ++l)
+                TriangulateLoop(i, j, k, configs[c], l, ring, out);
+            if (ends) ends->push_back(uint32_t(out.size()));
         }
     }
 }
 
-bool PolygonizerLattice::FanAgrees(uint64_t centre, const uint64_t* ring, size_t n)
+void PolygonizerLattice::CollectCellVertices(uint64_t cell, int config)
+{
+    int i, j, k;
+    CellFromKey(cell, i, j, k);
+    const CaseTable& table = Table();
+    const CellCase& cc = table.cases[config & 255];
+    int numEdges = 0;
+    for (int l = 0; l < cc.numLoops; ++l) numEdges += cc.loopLength[l];
+    // Usually the whole cell lies in one brick: its corner values and edge
+    // slots are then at fixed offsets from one base.
+    const bool oneBrick = ((i + 1) & BRICK_MASK) != BRICK_MASK && ((j + 1) & BRICK_MASK) != BRICK_MASK &&
+                          ((k + 1) & BRICK_MASK) != BRICK_MASK;
+    static constexpr int offset[8] = {0, 1, 8, 9, 64, 65, 72, 73};
+    size_t nodeBase = 0, slotBase = 0;
+    if (oneBrick) {
+        const uint32_t b = Brick(i, j, k);
+        if (m_edgeBlock[b] == NONE) {
+            m_edgeBlock[b] = uint32_t(m_edgeSlots.size());
+            m_edgeSlots.resize(m_edgeSlots.size() + 3 * BRICK_NODES, NONE);
+        }
+        const size_t local = size_t(NodeInBrick(i, j, k));
+        nodeBase = size_t(b) * BRICK_NODES + local;
+        slotBase = size_t(m_edgeBlock[b]) + local * 3;
+    }
+    // Each cube edge appears at most once among the loops.
+    for (int q = 0; q < numEdges; ++q) {
+        const int e = cc.edges[q];
+        const int* d = table.edgeStart[e];
+        const int axis = table.edgeAxis[e];
+        const int c0 = d[0] | (d[1] << 1) | (d[2] << 2), c1 = c0 | (1 << axis);
+        uint32_t* slot;
+        float v0, v1;
+        if (oneBrick) {
+            slot = &m_edgeSlots[slotBase + size_t(offset[c0]) * 3 + size_t(axis)];
+            v0 = m_nodes[nodeBase + size_t(offset[c0])];
+            v1 = m_nodes[nodeBase + size_t(offset[c1])];
+        } else {
+            slot = EdgeSlot(i + d[0], j + d[1], k + d[2], axis, true);
+            v0 = v1 = kNaN;
+        }
+        if (*slot == NONE) {
+            // The vertex gets its index now and its place with the others.
+            const size_t at = size_t(slot - m_edgeSlots.data());
+            if (std::isnan(v0)) v0 = NodeValue(i + d[0], j + d[1], k + d[2]);
+            if (std::isnan(v1)) v1 = NodeValue(i + (c1 & 1), j + ((c1 >> 1) & 1), k + ((c1 >> 2) & 1));
+            const uint32_t v = NewVertex(LatticeVertex(), (NodeKey(i + d[0], j + d[1], k + d[2]) << 2) | uint64_t(axis));
+            m_edgeSlots[at] = v;
+            m_pending.push_back(PendingEdge{v, i + d[0], j + d[1], k + d[2], axis, v0, v1});
+            m_rings.push_back(v);
+        } else {
+            m_rings.push_back(*slot);
+        }
+    }
+}
+
+void PolygonizerLattice::TriangulateLoop(int i, int j, int k, int config, int l, const uint32_t* ring,
+                                         std::vector<LatticeTriangle>& out)
+{
+    const CellCase& cc = Table().cases[config & 255];
+    const size_t n = cc.loopLength[l];
+    if (n < 3) return;
+    bool sharp = false;
+    if (m_extended) {
+        float minDot = 1.0f;
+        for (size_t a = 0; a < n; ++a)
+            for (size_t b = a + 1; b < n; ++b)
+                minDot = std::min(minDot, m_vertices[ring[a]].normal.Dot(m_vertices[ring[b]].normal));
+        sharp = minDot < 0.8f;  // about 37 degrees
+    }
+    const int start = sharp ? -1 : cc.fanStart[l];
+    if (start >= 0) {
+        for (size_t t = 1; t + 1 < n; ++t)
+            out.push_back({{ring[size_t(start)], ring[(size_t(start) + t) % n], ring[(size_t(start) + t + 1) % n]}});
+        return;
+    }
+    uint32_t centre = InteriorVertex(i, j, k, l, ring, n, sharp);
+    if (sharp && !FanAgrees(centre, ring, n)) {
+        m_vertexKeys[centre] = FREE_VERTEX;
+        m_freeVertices.push_back(centre);
+        centre = InteriorVertex(i, j, k, l, ring, n, false);
+    }
+    for (size_t t = 0; t < n; ++t) out.push_back({{centre, ring[t], ring[(t + 1) % n]}});
+}
+
+bool PolygonizerLattice::FanAgrees(uint32_t centre, const uint32_t* ring, size_t n) const
 {
     // A feature point clamped into the cell can fold the fan over; every
     // triangle must face the way its outer vertices' normals do.
-    const Vec3 c = VertexAt(centre).position;
+    const Vec3 c = m_vertices[centre].position;
     for (size_t t = 0; t < n; ++t) {
-        const LatticeVertex& a = VertexAt(ring[t]);
-        const LatticeVertex& b = VertexAt(ring[(t + 1) % n]);
-        Vec3 n = (a.position - c).Cross(b.position - c);
-        if (n.Dot(a.normal + b.normal) <= 0.0f) return false;
+        const LatticeVertex& a = m_vertices[ring[t]];
+        const LatticeVertex& b = m_vertices[ring[(t + 1) % n]];
+        Vec3 nrm = (a.position - c).Cross(b.position - c);
+        if (nrm.Dot(a.normal + b.normal) <= 0.0f) return false;
     }
     return true;
 }
@@ -445,90 +627,43 @@ void PolygonizerLattice::FlipTowardsFeatures(std::vector<LatticeTriangle>& trian
     // each cell's fan crosses it with a chord a-b. Where both triangles on a
     // chord have feature vertices opposite it, the chord is swapped for the
     // segment joining them.
-    auto edgeKey = [](uint64_t a, uint64_t b) { return a < b ? std::make_pair(a, b) : std::make_pair(b, a); };
-    struct PairHash {
-        size_t operator()(const std::pair<uint64_t, uint64_t>& p) const
-        {
-            return std::hash<uint64_t>()(p.first * 0x9E3779B97F4A7C15ull ^ p.second);
-        }
+    auto edgeKey = [](uint32_t a, uint32_t b) {
+        return a < b ? (uint64_t(a) << 32 | b) : (uint64_t(b) << 32 | a);
     };
-    std::unordered_map<std::pair<uint64_t, uint64_t>, std::vector<size_t>, PairHash> edges;
+    std::unordered_map<uint64_t, std::vector<size_t>> edges;
     for (size_t t = 0; t < triangles.size(); ++t)
-        for (int c = 0; c < 3; ++c)
-            edges[edgeKey(triangles[t].v[c], triangles[t].v[(c + 1) % 3])].push_back(t);
+        for (int c = 0; c < 3; ++c) edges[edgeKey(triangles[t].v[c], triangles[t].v[(c + 1) % 3])].push_back(t);
+    // Visit chords in a fixed order so the result does not depend on hashing.
+    std::vector<uint64_t> chords;
+    for (auto& e : edges)
+        if (e.second.size() == 2 && !IsInteriorVertex(uint32_t(e.first >> 32)) &&
+            !IsInteriorVertex(uint32_t(e.first & 0xFFFFFFFFu)))
+            chords.push_back(e.first);
+    std::sort(chords.begin(), chords.end());
     std::vector<bool> touched(triangles.size(), false);
-    for (auto& e : edges) {
-        if (e.second.size() != 2 || !IsEdgeKey(e.first.first) || !IsEdgeKey(e.first.second)) continue;
-        size_t t1 = e.second[0], t2 = e.second[1];
+    for (uint64_t chord : chords) {
+        const std::vector<size_t>& users = edges[chord];
+        size_t t1 = users[0], t2 = users[1];
         if (touched[t1] || touched[t2]) continue;
         // Rotate t1 to (c1, a, b) and t2 to (c2, b, a).
         LatticeTriangle x = triangles[t1], y = triangles[t2];
         int r = 0;
-        while (r < 3 && IsEdgeKey(x.v[r])) ++r;
+        while (r < 3 && !IsInteriorVertex(x.v[r])) ++r;
         if (r == 3) continue;
-        uint64_t c1 = x.v[r], a = x.v[(r + 1) % 3], b = x.v[(r + 2) % 3];
+        uint32_t c1 = x.v[r], a = x.v[(r + 1) % 3], b = x.v[(r + 2) % 3];
         int q = 0;
-        while (q < 3 && IsEdgeKey(y.v[q])) ++q;
+        while (q < 3 && !IsInteriorVertex(y.v[q])) ++q;
         if (q == 3 || y.v[(q + 1) % 3] != b || y.v[(q + 2) % 3] != a) continue;
-        uint64_t c2 = y.v[q];
+        uint32_t c2 = y.v[q];
         if (c1 == c2 || edges.count(edgeKey(c1, c2))) continue;
-        const LatticeVertex *pa = FindVertex(a), *pb = FindVertex(b), *p1 = FindVertex(c1),
-                            *p2 = FindVertex(c2);
-        if (!pa || !pb || !p1 || !p2) continue;
-        Vec3 n1 = (pa->position - p1->position).Cross(p2->position - p1->position);
-        Vec3 n2 = (pb->position - p2->position).Cross(p1->position - p2->position);
-        if (n1.Dot(pa->normal) <= 0.0f || n2.Dot(pb->normal) <= 0.0f) continue;
+        const LatticeVertex &pa = m_vertices[a], &pb = m_vertices[b], &p1 = m_vertices[c1], &p2 = m_vertices[c2];
+        Vec3 n1 = (pa.position - p1.position).Cross(p2.position - p1.position);
+        Vec3 n2 = (pb.position - p2.position).Cross(p1.position - p2.position);
+        if (n1.Dot(pa.normal) <= 0.0f || n2.Dot(pb.normal) <= 0.0f) continue;
         triangles[t1] = {{c1, a, c2}};
         triangles[t2] = {{c2, b, c1}};
         touched[t1] = touched[t2] = true;
     }
-}
-
-const LatticeVertex* PolygonizerLattice::FindVertex(uint64_t key) const
-{
-    if (!IsEdgeKey(key)) return m_vertices.find(key);
-    const uint32_t* slot = EdgeSlot(key);
-    return slot && *slot != NO_VERTEX ? &m_edgeVertices[*slot] : nullptr;
-}
-
-namespace {
-uint64_t EdgeBrick(uint64_t key)
-{
-    const uint64_t node = key >> 2;
-    return ((node & 0xFFFF) >> 1) | ((((node >> 16) & 0xFFFF) >> 1) << 16) |
-           ((((node >> 32) & 0xFFFF) >> 1) << 32);
-}
-size_t EdgeLocal(uint64_t key)
-{
-    const uint64_t node = key >> 2;
-    return size_t(((node & 1) | (((node >> 16) & 1) << 1) | (((node >> 32) & 1) << 2)) * 3 + (key & 3));
-}
-}  // namespace
-
-uint32_t* PolygonizerLattice::EdgeSlot(uint64_t key, bool create)
-{
-    const uint64_t brick = EdgeBrick(key);
-    if (brick != m_lastEdgeBrick) {
-        size_t at;
-        if (create) {
-            auto found = m_edgeBricks.emplace(brick, uint32_t(m_edgeSlots.size()));
-            if (found.second) m_edgeSlots.resize(m_edgeSlots.size() + 24, NO_VERTEX);
-            at = *found.first;
-        } else {
-            const uint32_t* found = m_edgeBricks.find(brick);
-            if (!found) return nullptr;
-            at = *found;
-        }
-        m_lastEdgeBrick = brick;
-        m_lastEdgeBrickAt = at;
-    }
-    return &m_edgeSlots[m_lastEdgeBrickAt + EdgeLocal(key)];
-}
-
-const uint32_t* PolygonizerLattice::EdgeSlot(uint64_t key) const
-{
-    const uint32_t* found = m_edgeBricks.find(EdgeBrick(key));
-    return found ? &m_edgeSlots[*found + EdgeLocal(key)] : nullptr;
 }
 
 bool PolygonizerLattice::SeedCell(const Wml::Vector3<float>& seed, int& i, int& j, int& k)
@@ -554,11 +689,25 @@ bool PolygonizerLattice::SeedCell(const Wml::Vector3<float>& seed, int& i, int& 
     return false;
 }
 
-void PolygonizerLattice::ContinueFrom(uint64_t cell, std::vector<uint64_t>& stack, CellKeySet& visited,
-                                      std::vector<uint64_t>& cells)
+bool PolygonizerLattice::Visit(int i, int j, int k)
 {
-    if (visited.size() >= MAX_VISITED_CELLS || !visited.insert(cell)) return;
+    if (m_visitedCount >= MAX_VISITED_CELLS) return false;
+    const int local = NodeInBrick(i, j, k);
+    uint64_t& word = m_visited[size_t(Brick(i, j, k)) * (BRICK_NODES / 64) + size_t(local >> 6)];
+    const uint64_t bit = uint64_t(1) << (local & 63);
+    if (word & bit) return false;
+    word |= bit;
+    ++m_visitedCount;
+    return true;
+}
+
+void PolygonizerLattice::ContinueFrom(uint64_t cell, std::vector<uint64_t>& stack, std::vector<uint64_t>& cells)
+{
+    int ci, cj, ck;
+    CellFromKey(cell, ci, cj, ck);
+    if (!Visit(ci, cj, ck)) return;
     stack.push_back(cell);
+    const CaseTable& table = Table();
     while (!stack.empty()) {
         uint64_t key = stack.back();
         stack.pop_back();
@@ -568,32 +717,63 @@ void PolygonizerLattice::ContinueFrom(uint64_t cell, std::vector<uint64_t>& stac
         if (!ConfigCrossed(config)) continue;
         cells.push_back(key);
         m_foundConfigs.push_back(uint8_t(config));
+        const int faces = table.cases[config].faces;
         for (int f = 0; f < 6; ++f) {
-            if (!FaceCrossed(config, f)) continue;
+            if (!((faces >> f) & 1)) continue;
             int d[3] = {0, 0, 0};
             d[f / 2] = (f % 2) ? 1 : -1;
             int ni = i + d[0], nj = j + d[1], nk = k + d[2];
             if (!InRange(ni, nj, nk)) continue;
-            uint64_t nkey = CellKey(ni, nj, nk);
-            if (visited.size() < MAX_VISITED_CELLS && visited.insert(nkey)) stack.push_back(nkey);
+            if (Visit(ni, nj, nk)) stack.push_back(CellKey(ni, nj, nk));
         }
     }
+}
+
+void PolygonizerLattice::StartSearch()
+{
+    m_foundConfigs.clear();
+    std::fill(m_visited.begin(), m_visited.end(), 0);
+    m_visitedCount = 0;
 }
 
 void PolygonizerLattice::FindSurfaceCells(const std::vector<Wml::Vector3<float>>& seeds,
                                           std::vector<uint64_t>& cells)
 {
     cells.clear();
-    m_foundConfigs.clear();
+    StartSearch();
     if (!m_valid || !m_field) return;
-    CellKeySet visited;
     std::vector<uint64_t> stack;
     for (const Vec3& s : seeds) {
         int i, j, k;
-        if (SeedCell(s, i, j, k)) ContinueFrom(CellKey(i, j, k), stack, visited, cells);
+        if (SeedCell(s, i, j, k)) ContinueFrom(CellKey(i, j, k), stack, cells);
     }
     int from[3] = {0, 0, 0}, to[3] = {m_count[0] + 1, m_count[1] + 1, m_count[2] + 1};
-    Scan(from, to, stack, visited, cells);
+    Scan(from, to, stack, cells);
+}
+
+void PolygonizerLattice::OrderByBrick(std::vector<uint64_t>& cells)
+{
+    // A counting sort on the brick of each cell's min corner; the flood
+    // fill's order within a brick is kept.
+    const size_t numBricks = m_brickHome.size();
+    std::vector<uint32_t> start(numBricks + 1, 0);
+    std::vector<uint32_t> brickOf(cells.size());
+    for (size_t c = 0; c < cells.size(); ++c) {
+        int i, j, k;
+        CellFromKey(cells[c], i, j, k);
+        brickOf[c] = FindBrick(i, j, k);
+        ++start[brickOf[c] + 1];
+    }
+    for (size_t b = 0; b < numBricks; ++b) start[b + 1] += start[b];
+    std::vector<uint64_t> sorted(cells.size());
+    std::vector<uint8_t> configs(cells.size());
+    for (size_t c = 0; c < cells.size(); ++c) {
+        const uint32_t at = start[brickOf[c]]++;
+        sorted[at] = cells[c];
+        configs[at] = m_foundConfigs[c];
+    }
+    cells.swap(sorted);
+    m_foundConfigs.swap(configs);
 }
 
 bool PolygonizerLattice::InRange(int i, int j, int k) const
@@ -608,7 +788,7 @@ void PolygonizerLattice::FindSurfaceCellsIn(const int lo[3], const int hi[3],
                                             const std::vector<uint64_t>& starts, std::vector<uint64_t>& cells)
 {
     cells.clear();
-    m_foundConfigs.clear();
+    StartSearch();
     if (!m_valid || !m_field) return;
     m_limited = true;
     int from[3], to[3];
@@ -619,24 +799,23 @@ void PolygonizerLattice::FindSurfaceCellsIn(const int lo[3], const int hi[3],
         from[a] = std::max(0, (std::max(lo[a], 0) / m_stride) * m_stride);
         to[a] = std::min(m_count[a] + 1, ((hi[a] + 1 + m_stride - 1) / m_stride) * m_stride);
     }
-    CellKeySet visited;
     std::vector<uint64_t> stack;
     for (uint64_t key : starts) {
         int i, j, k;
         CellFromKey(key, i, j, k);
-        if (InRange(i, j, k)) ContinueFrom(key, stack, visited, cells);
+        if (InRange(i, j, k)) ContinueFrom(key, stack, cells);
     }
     for (const Vec3& s : seeds) {
         int i, j, k;
         CellOf(s, i, j, k);
-        if (InRange(i, j, k) && SeedCell(s, i, j, k)) ContinueFrom(CellKey(i, j, k), stack, visited, cells);
+        if (InRange(i, j, k) && SeedCell(s, i, j, k)) ContinueFrom(CellKey(i, j, k), stack, cells);
     }
-    Scan(from, to, stack, visited, cells);
+    Scan(from, to, stack, cells);
     m_limited = false;
 }
 
 void PolygonizerLattice::Scan(const int from[3], const int to[3], std::vector<uint64_t>& stack,
-                              CellKeySet& visited, std::vector<uint64_t>& cells)
+                              std::vector<uint64_t>& cells)
 {
     // Coarse scan: nodes every m_stride cells (multiples of it, so every
     // run uses the same nodes); a sign change between two neighbours of this
@@ -644,21 +823,37 @@ void PolygonizerLattice::Scan(const int from[3], const int to[3], std::vector<ui
     // continuation. A piece that crosses no sub-lattice segment an odd number
     // of times is left to the seeds.
     const int stride = m_stride;
+    const size_t step[3] = {1, size_t(m_scanDims[0]), size_t(m_scanDims[0]) * size_t(m_scanDims[1])};
+    // Scan nodes by their index in the dense scan array (nodes from/to are
+    // multiples of the stride, except a last node clamped to the lattice).
+    auto scanAt = [&](size_t at, int i, int j, int k) {
+        float& v = m_scanNodes[at];
+        if (std::isnan(v)) {
+            // Near the surface the node may already be known from a brick.
+            const uint32_t b = FindBrick(i, j, k);
+            const float known = b != NONE ? m_nodes[size_t(b) * BRICK_NODES + size_t(NodeInBrick(i, j, k))] : kNaN;
+            v = std::isnan(known) ? Evaluate(NodePosition(i, j, k)) : known;
+        }
+        return v;
+    };
     for (int k = from[2]; k <= to[2]; k += stride)
-        for (int j = from[1]; j <= to[1]; j += stride)
-            for (int i = from[0]; i <= to[0]; i += stride) {
+        for (int j = from[1]; j <= to[1]; j += stride) {
+            size_t at = (size_t(k / stride) * step[2] + size_t(j / stride) * step[1]) + size_t(from[0] / stride);
+            for (int i = from[0]; i <= to[0]; i += stride, ++at) {
                 int base[3] = {i, j, k};
-                bool inBase = NodeValue(i, j, k) > m_iso;
+                bool inBase = scanAt(at, i, j, k) > m_iso;
                 for (int a = 0; a < 3; ++a) {
                     int end[3] = {i, j, k};
                     end[a] = std::min(base[a] + stride, to[a]);
                     if (end[a] == base[a]) continue;
-                    if ((NodeValue(end[0], end[1], end[2]) > m_iso) == inBase) continue;
+                    const float endValue = end[a] == base[a] + stride ? scanAt(at + step[a], end[0], end[1], end[2])
+                                                                      : NodeValue(end[0], end[1], end[2]);
+                    if ((endValue > m_iso) == inBase) continue;
                     int p[3] = {i, j, k};
                     while (p[a] < end[a]) {
                         int q[3] = {p[0], p[1], p[2]};
                         ++q[a];
-                        if ((NodeValue(q[0], q[1], q[2]) > m_iso) != inBase) break;
+                        if ((ScanValue(q[0], q[1], q[2]) > m_iso) != inBase) break;
                         p[a] = q[a];
                     }
                     // The four cells around edge p -> p + e_a.
@@ -668,72 +863,87 @@ void PolygonizerLattice::Scan(const int from[3], const int to[3], std::vector<ui
                             int c[3] = {p[0], p[1], p[2]};
                             c[u] += du;
                             c[w] += dw;
-                            if (InRange(c[0], c[1], c[2]))
-                                ContinueFrom(CellKey(c[0], c[1], c[2]), stack, visited, cells);
+                            if (InRange(c[0], c[1], c[2])) ContinueFrom(CellKey(c[0], c[1], c[2]), stack, cells);
                         }
                 }
             }
+        }
 }
 
 void PolygonizerLattice::ForgetCells(const int lo[3], const int hi[3])
 {
-    // Walks the caches rather than the block: they hold only what lies near
-    // the surface, the block may be large.
-    auto nodeIn = [&](int i, int j, int k) {
-        return i >= lo[0] && i <= hi[0] + 1 && j >= lo[1] && j <= hi[1] + 1 && k >= lo[2] && k <= hi[2] + 1;
-    };
-    std::vector<uint64_t> doomed;
-    m_nodeBricks.for_each([&](uint64_t brick, uint32_t at) {
-        for (int n = 0; n < 64; ++n) {
-            int i = int(((brick & 0xFFFF) << 2) | uint64_t(n & 3)) - 1;
-            int j = int((((brick >> 16) & 0xFFFF) << 2) | uint64_t((n >> 2) & 3)) - 1;
-            int k = int((((brick >> 32) & 0xFFFF) << 2) | uint64_t((n >> 4) & 3)) - 1;
-            if (nodeIn(i, j, k)) m_nodePool[at + size_t(n)] = std::numeric_limits<float>::quiet_NaN();
-        }
-    });
+    // Node values of the block's nodes, brick by brick through the directory.
+    int nlo[3], nhi[3];
+    for (int a = 0; a < 3; ++a) {
+        nlo[a] = std::max(lo[a], -1);
+        nhi[a] = std::min(hi[a] + 1, m_count[a] + 1);
+        if (nlo[a] > nhi[a]) return;
+    }
+    for (int bk = (nlo[2] + 1) >> BRICK_SHIFT; bk <= (nhi[2] + 1) >> BRICK_SHIFT; ++bk)
+        for (int bj = (nlo[1] + 1) >> BRICK_SHIFT; bj <= (nhi[1] + 1) >> BRICK_SHIFT; ++bj)
+            for (int bi = (nlo[0] + 1) >> BRICK_SHIFT; bi <= (nhi[0] + 1) >> BRICK_SHIFT; ++bi) {
+                const uint32_t b =
+                    m_directory[(size_t(bk) * size_t(m_dirDims[1]) + size_t(bj)) * size_t(m_dirDims[0]) + size_t(bi)];
+                if (b == NONE) continue;
+                float* nodes = &m_nodes[size_t(b) * BRICK_NODES];
+                const int i0 = std::max(nlo[0], (bi << BRICK_SHIFT) - 1), i1 = std::min(nhi[0], (bi << BRICK_SHIFT) + 6);
+                const int j0 = std::max(nlo[1], (bj << BRICK_SHIFT) - 1), j1 = std::min(nhi[1], (bj << BRICK_SHIFT) + 6);
+                const int k0 = std::max(nlo[2], (bk << BRICK_SHIFT) - 1), k1 = std::min(nhi[2], (bk << BRICK_SHIFT) + 6);
+                for (int k = k0; k <= k1; ++k)
+                    for (int j = j0; j <= j1; ++j)
+                        for (int i = i0; i <= i1; ++i) nodes[NodeInBrick(i, j, k)] = kNaN;
+            }
     const int s = m_stride;
     auto first = [s](int v) { return (std::max(v, 0) + s - 1) / s * s; };
     for (int k = first(lo[2]); k <= hi[2] + 1 && k / s < m_scanDims[2]; k += s)
         for (int j = first(lo[1]); j <= hi[1] + 1 && j / s < m_scanDims[1]; j += s)
             for (int i = first(lo[0]); i <= hi[0] + 1 && i / s < m_scanDims[0]; i += s)
                 m_scanNodes[(size_t(k / s) * size_t(m_scanDims[1]) + size_t(j / s)) * size_t(m_scanDims[0]) +
-                            size_t(i / s)] = std::numeric_limits<float>::quiet_NaN();
-    doomed.clear();
-    auto forgetVertex = [&](uint64_t key) {
+                            size_t(i / s)] = kNaN;
+    // Vertices: edge vertices whose four cells all lie in the block (an edge
+    // that a cell outside also uses keeps its vertex), and interior vertices
+    // of the block's cells.
+    for (size_t v = 0; v < m_vertexKeys.size(); ++v) {
+        const uint64_t key = m_vertexKeys[v];
+        if (key == FREE_VERTEX) continue;
         int p[3];
         bool forget;
-        if (IsEdgeKey(key)) {
-            // Keep vertices of edges that a cell outside the block also uses.
-            int a = int(key & 3);
+        if (!(key & INTERIOR_FLAG)) {
+            const int a = int(key & 3);
             CellFromKey(key >> 2, p[0], p[1], p[2]);
             forget = p[a] >= lo[a] && p[a] <= hi[a];
             for (int b = 0; b < 3 && forget; ++b)
                 if (b != a && (p[b] - 1 < lo[b] || p[b] > hi[b])) forget = false;
+            if (forget) *EdgeSlot(p[0], p[1], p[2], a, false) = NONE;
         } else {
             CellFromKey((key & ~INTERIOR_FLAG) >> 4, p[0], p[1], p[2]);
             forget = p[0] >= lo[0] && p[0] <= hi[0] && p[1] >= lo[1] && p[1] <= hi[1] && p[2] >= lo[2] &&
                      p[2] <= hi[2];
         }
-        return forget;
-    };
-    m_vertices.for_each([&](uint64_t key, const LatticeVertex&) {
-        if (forgetVertex(key)) doomed.push_back(key);
-    });
-    for (uint64_t key : doomed) m_vertices.erase(key);
-    m_edgeBricks.for_each([&](uint64_t brick, uint32_t at) {
-        for (uint64_t n = 0; n < 24; ++n) {
-            uint32_t& slot = m_edgeSlots[at + n];
-            if (slot == NO_VERTEX) continue;
-            uint64_t c = n / 3;
-            uint64_t node = (((brick & 0xFFFF) << 1) | (c & 1)) |
-                            (((((brick >> 16) & 0xFFFF) << 1) | ((c >> 1) & 1)) << 16) |
-                            (((((brick >> 32) & 0xFFFF) << 1) | ((c >> 2) & 1)) << 32);
-            if (forgetVertex((node << 2) | (n % 3))) {
-                m_freeEdgeVertices.push_back(slot);
-                slot = NO_VERTEX;
-            }
+        if (forget) {
+            m_vertexKeys[v] = FREE_VERTEX;
+            m_freeVertices.push_back(uint32_t(v));
         }
-    });
+    }
+}
+
+void AppendLatticeTriangles(const PolygonizerLattice& lattice, const LatticeTriangle* triangles, size_t count,
+                            std::vector<unsigned>& ids, vynmesh::TriangleMesh& mesh)
+{
+    if (ids.size() < lattice.GetVertexCapacity()) ids.resize(lattice.GetVertexCapacity(), ~0u);
+    for (const LatticeTriangle* end = triangles + count; triangles != end; ++triangles) {
+        const LatticeTriangle& t = *triangles;
+        unsigned v[3];
+        for (int c = 0; c < 3; ++c) {
+            unsigned& id = ids[t.v[c]];
+            if (id == ~0u) {
+                const LatticeVertex& lv = lattice.GetVertex(t.v[c]);
+                id = mesh.AppendVertex(lv.position, &lv.normal);
+            }
+            v[c] = id;
+        }
+        mesh.AppendTriangle(v[0], v[1], v[2]);
+    }
 }
 
 }  // namespace vynimplicit

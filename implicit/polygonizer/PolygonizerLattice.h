@@ -12,11 +12,10 @@
 // segments, a closed surface inside the lattice gives a closed 2-manifold.
 
 #include <cstdint>
-#include <unordered_map>
 #include <vector>
 
 #include "implicit/ScalarField.h"
-#include "implicit/polygonizer/FlatKeyMap.h"
+#include "implicit/mesh/TriangleMesh.h"
 #include "wml/AxisAlignedBox3.h"
 #include "wml/Vector3.h"
 
@@ -29,10 +28,10 @@ struct LatticeVertex {
     Wml::Vector3<float> normal;
 };
 
-/// A triangle over lattice vertex keys, wound counter-clockwise seen from
-/// outside (outward normal = negated gradient).
+/// A triangle over lattice vertex indices (PolygonizerLattice::GetVertex),
+/// wound counter-clockwise seen from outside (outward normal = negated gradient).
 struct LatticeTriangle {
-    uint64_t v[3];
+    uint32_t v[3];
 };
 
 class PolygonizerLattice {
@@ -87,6 +86,11 @@ public:
     void PolygonizeCell(int i, int j, int k, std::vector<LatticeTriangle>& out);
     /// The same for a cell whose corner pattern is already known (CellConfig).
     void PolygonizeCell(int i, int j, int k, int config, std::vector<LatticeTriangle>& out);
+    /// Polygonizes many cells at once (faster than one by one: their new
+    /// vertices are placed together). With ends, the end of each cell's
+    /// triangles in out is appended to it.
+    void PolygonizeCells(const uint64_t* cells, const uint8_t* configs, size_t count,
+                         std::vector<LatticeTriangle>& out, std::vector<uint32_t>* ends);
     /// Corner patterns of the cells last found by FindSurfaceCells(In), in order.
     const std::vector<uint8_t>& GetFoundConfigs() const { return m_foundConfigs; }
     /// Every crossed cell reachable from the seeds and from a coarse scan of
@@ -97,14 +101,20 @@ public:
     /// start cells; the coarse scan covers the range widened to its stride.
     void FindSurfaceCellsIn(const int lo[3], const int hi[3], const std::vector<Wml::Vector3<float>>& seeds,
                             const std::vector<uint64_t>& starts, std::vector<uint64_t>& cells);
+    /// Reorders found cells (and their patterns) brick by brick, so that
+    /// polygonizing them in order touches memory in runs.
+    void OrderByBrick(std::vector<uint64_t>& cells);
     /// Spacing (in cells) of the coarse scan's sub-lattice: 4, or wider on
-    /// big lattices so the scan never visits more than about 65^3 nodes.
+    /// big lattices so the scan never visits more than about 33^3 nodes.
     int GetScanStride() const { return m_stride; }
     /// Continuation stops after this many cells, so a field with surface
     /// everywhere cannot take unbounded memory (the mesh is then partial).
     static constexpr size_t MAX_VISITED_CELLS = size_t(1) << 22;
 
-    const LatticeVertex* FindVertex(uint64_t key) const;
+    /// Vertex indices run below GetVertexCapacity(); forgotten ones are reused.
+    size_t GetVertexCapacity() const { return m_vertices.size(); }
+    const LatticeVertex& GetVertex(uint32_t v) const { return m_vertices[v]; }
+    bool IsInteriorVertex(uint32_t v) const { return (m_vertexKeys[v] & INTERIOR_FLAG) != 0; }
     /// Swaps chords that cut across a crease for the edge joining the feature
     /// vertices on both sides (extended mode). Keeps the mesh manifold.
     void FlipTowardsFeatures(std::vector<LatticeTriangle>& triangles) const;
@@ -112,26 +122,68 @@ public:
     /// all of whose cells lie in lo..hi, and those cells' interior vertices.
     void ForgetCells(const int lo[3], const int hi[3]);
 
-    static bool IsEdgeKey(uint64_t key) { return (key >> 62) == 0; }
-
 private:
+    static constexpr uint64_t INTERIOR_FLAG = uint64_t(1) << 62;
+    static constexpr uint64_t FREE_VERTEX = ~uint64_t(0);
+    static constexpr uint32_t NONE = ~uint32_t(0);
+    // Node values live in bricks of 8x8x8 nodes found through a dense
+    // directory over the lattice: a lookup is two loads, and the cells of a
+    // surface share bricks with their neighbours. Node (i, j, k) is stored at
+    // (i + 1, j + 1, k + 1) so the ring at -1 has room.
+    static constexpr int BRICK_SHIFT = 3, BRICK_MASK = 7, BRICK_NODES = 512;
+
     float Evaluate(const Wml::Vector3<float>& p);
     Wml::Vector3<float> OutwardNormal(const Wml::Vector3<float>& p);
     uint64_t NodeKey(int i, int j, int k) const;
-    uint64_t EdgeVertex(int i, int j, int k, int axis);
-    uint64_t InteriorVertex(int i, int j, int k, int loop, const uint64_t* ring, size_t n, bool sharp);
-    bool FanAgrees(uint64_t centre, const uint64_t* ring, size_t n);
-    const LatticeVertex& VertexAt(uint64_t key) const { return *FindVertex(key); }
-    // Index slot of an edge vertex in a 2x2x2-node brick (3 edges per node);
-    // null when the brick does not exist and create is false.
-    uint32_t* EdgeSlot(uint64_t key, bool create);
-    const uint32_t* EdgeSlot(uint64_t key) const;
-    void ContinueFrom(uint64_t cell, std::vector<uint64_t>& stack, CellKeySet& visited,
-                      std::vector<uint64_t>& cells);
+    bool NodeStored(int i, int j, int k) const;
+    size_t BrickHome(int i, int j, int k) const
+    {
+        return (size_t((k + 1) >> BRICK_SHIFT) * size_t(m_dirDims[1]) + size_t((j + 1) >> BRICK_SHIFT)) *
+                   size_t(m_dirDims[0]) +
+               size_t((i + 1) >> BRICK_SHIFT);
+    }
+    // The brick holding node (i, j, k), which must be stored; allocated on first use.
+    uint32_t Brick(int i, int j, int k)
+    {
+        const size_t home = BrickHome(i, j, k);
+        const uint32_t b = m_directory[home];
+        return b != NONE ? b : AllocateBrick(home);
+    }
+    uint32_t AllocateBrick(size_t home);
+    uint32_t FindBrick(int i, int j, int k) const { return m_directory[BrickHome(i, j, k)]; }
+    static int NodeInBrick(int i, int j, int k)
+    {
+        return ((i + 1) & BRICK_MASK) | (((j + 1) & BRICK_MASK) << 3) | (((k + 1) & BRICK_MASK) << 6);
+    }
+    // Value of a stored node not yet known: from the scan lattice or the field.
+    float FillNode(int i, int j, int k);
+    // Node value for the coarse scan: scan nodes stay out of the bricks.
+    float ScanValue(int i, int j, int k);
+    float* ScanSlot(int i, int j, int k);
+    // An edge vertex that has its index but not yet its place.
+    struct PendingEdge {
+        uint32_t vertex;
+        int i, j, k, axis;
+        float v0, v1;  // values at the edge's ends
+    };
+    // Up to 16 edges, bisected in lockstep.
+    void PlaceEdgeVertices(const PendingEdge* edges, int count);
+    // Appends the cell's loop vertices to m_rings, queueing new ones in m_pending.
+    void CollectCellVertices(uint64_t cell, int config);
+    void TriangulateLoop(int i, int j, int k, int config, int loop, const uint32_t* ring,
+                         std::vector<LatticeTriangle>& out);
+    std::vector<PendingEdge> m_pending;
+    std::vector<uint32_t> m_rings;
+    uint32_t* EdgeSlot(int i, int j, int k, int axis, bool create);
+    uint32_t NewVertex(const LatticeVertex& v, uint64_t key);
+    uint32_t InteriorVertex(int i, int j, int k, int loop, const uint32_t* ring, size_t n, bool sharp);
+    bool FanAgrees(uint32_t centre, const uint32_t* ring, size_t n) const;
+    bool Visit(int i, int j, int k);  // true when the cell was not visited yet
+    void ContinueFrom(uint64_t cell, std::vector<uint64_t>& stack, std::vector<uint64_t>& cells);
     bool SeedCell(const Wml::Vector3<float>& seed, int& i, int& j, int& k);
     bool InRange(int i, int j, int k) const;
-    void Scan(const int from[3], const int to[3], std::vector<uint64_t>& stack, CellKeySet& visited,
-              std::vector<uint64_t>& cells);
+    void Scan(const int from[3], const int to[3], std::vector<uint64_t>& stack, std::vector<uint64_t>& cells);
+    void StartSearch();
     // Limits continuation (and seed walks) to a block of cells while set.
     bool m_limited = false;
     int m_lo[3] = {0, 0, 0}, m_hi[3] = {0, 0, 0};
@@ -146,29 +198,31 @@ private:
     unsigned m_bisections = 8;
     bool m_extended = false;
     unsigned long long m_evaluations = 0;
-    // Node values in 4x4x4 bricks (NaN = not yet evaluated) found through a
-    // small brick map: the cells of a surface share nodes with their
-    // neighbours, so lookups stay within a few cache lines.
-    float& NodeSlot(int i, int j, int k);
-    FlatKeyMap<uint32_t> m_nodeBricks;
-    std::vector<float> m_nodePool;
-    uint64_t m_lastBrick = FlatKeyMap<uint32_t>::EMPTY;
-    size_t m_lastBrickAt = 0;
+
+    std::vector<uint32_t> m_directory;  // brick index per brick position, NONE = not allocated
+    int m_dirDims[3] = {0, 0, 0};
+    std::vector<uint32_t> m_brickHome;  // directory position of each allocated brick
+    std::vector<float> m_nodes;         // BRICK_NODES values per brick, NaN = not yet evaluated
+    std::vector<uint64_t> m_visited;    // one bit per cell (named by its min corner), 8 words per brick
+    size_t m_visitedCount = 0;
+    std::vector<uint32_t> m_edgeBlock;  // per brick: first of its 3 * BRICK_NODES edge slots, or NONE
+    std::vector<uint32_t> m_edgeSlots;  // vertex index per node and axis, NONE = no vertex yet
     // Nodes of the coarse scan's sub-lattice, stored densely (NaN = not yet
     // evaluated): the scan touches every one of them, mostly far from the surface.
     std::vector<float> m_scanNodes;
     int m_scanDims[3] = {0, 0, 0};
-    int m_strideShift = -1;                // log2 of the stride when it is a power of two
-    FlatKeyMap<LatticeVertex> m_vertices;  // cell-interior vertices
-    // Edge vertices: brick map -> 24 index slots each, into m_edgeVertices.
-    static constexpr uint32_t NO_VERTEX = ~uint32_t(0);
-    FlatKeyMap<uint32_t> m_edgeBricks;
-    std::vector<uint32_t> m_edgeSlots;
-    std::vector<LatticeVertex> m_edgeVertices;
-    std::vector<uint32_t> m_freeEdgeVertices;  // reused after ForgetCells
-    uint64_t m_lastEdgeBrick = FlatKeyMap<uint32_t>::EMPTY;
-    size_t m_lastEdgeBrickAt = 0;
+    int m_strideShift = -1;  // log2 of the stride when it is a power of two
+
+    std::vector<LatticeVertex> m_vertices;
+    std::vector<uint64_t> m_vertexKeys;  // edge (node key << 2 | axis) or interior key; FREE_VERTEX
+    std::vector<uint32_t> m_freeVertices;
     std::vector<uint8_t> m_foundConfigs;
 };
+
+/// Appends lattice triangles to a mesh, creating each referenced lattice
+/// vertex once. ids maps lattice vertex indices to mesh vertices (grown as
+/// needed; entries of ~0u are not yet in the mesh) and may be kept across calls.
+void AppendLatticeTriangles(const PolygonizerLattice& lattice, const LatticeTriangle* triangles, size_t count,
+                            std::vector<unsigned>& ids, vynmesh::TriangleMesh& mesh);
 
 }  // namespace vynimplicit

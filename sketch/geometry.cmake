@@ -1,0 +1,3 @@
+target_sources(vynsketch PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/SketchLibrary.cpp
+)

@@ -155,6 +155,26 @@ TEST(MeshTopology, AdjacencyFollowsSetTriangleRemoveAndCopy)
     EXPECT_EQ(ring, (std::vector<IMesh::VertexID>{1, 2, 3, 4, 5, 6}));
 }
 
+TEST(MeshTopology, AdjacencyIsRightAfterClearAndASmallerRefill)
+{
+    // Clear keeps the per-vertex lists for reuse; none of the old triangles
+    // may show through when the mesh is filled again.
+    VFTriangleMesh m;
+    MakeSphere(m, 3);
+    const unsigned bigVertices = m.GetNumVertices();
+    m.Clear();
+    EXPECT_EQ(m.GetNumVertices(), 0u);
+    std::vector<IMesh::TriangleID> around;
+    m.GetVertexTriangles(0, around);
+    EXPECT_TRUE(around.empty());
+    MakeCube(m);
+    ASSERT_LT(m.GetNumVertices(), bigVertices);
+    ExpectAdjacencyMatchesIndices(m);
+    for (IMesh::VertexID v = 0; v < m.GetNumVertices(); ++v) EXPECT_FALSE(m.IsBoundaryVertex(v));
+    m.GetVertexTriangles(m.GetNumVertices() + 5, around);  // a spare list past the vertex count
+    EXPECT_TRUE(around.empty());
+}
+
 TEST(MeshTopology, DetectsFlippedAndPinchedSurfaces)
 {
     TriangleMesh flipped;

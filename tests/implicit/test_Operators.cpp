@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <limits>
@@ -465,6 +466,35 @@ TEST(Blends, RicciPowerRangeAndExtremes)
         // Very large powers switch children within a step's width.
         options.allowedGradientMismatch = power > 100.0f ? 0.02f : 0.0f;
         fieldchecks::ExpectFieldConventions(blend, "ricci " + std::to_string(power), options);
+    }
+}
+
+TEST(RicciBlendTest, WholePowersMatchTheGeneralFormula)
+{
+    // Whole powers take a faster path; it must agree with the power mean
+    // and be continuous with the neighbouring fractional powers.
+    Ball a(Vector3f(0, 0, 0), 1.0f), b(Vector3f(0.5f, 0.1f, 0), 0.8f), c(Vector3f(-0.3f, 0.4f, 0.2f), 0.6f);
+    std::mt19937 rng(11);
+    std::uniform_real_distribution<float> u(-0.8f, 0.8f);
+    for (float k : {1.0f, 2.0f, 3.0f, 6.0f, 17.0f, 64.0f}) {
+        RicciBlend whole(k), above(k * 1.00001f);
+        for (RicciBlend* blend : {&whole, &above})
+            for (Ball* ball : {&a, &b, &c}) blend->AddChild(ball);
+        for (int n = 0; n < 200; ++n) {
+            const float x = u(rng), y = u(rng), z = u(rng);
+            double sum = 0;
+            for (Ball* ball : {&a, &b, &c}) sum += std::pow(double(ball->Value(x, y, z)), double(k));
+            const double expected = std::pow(sum, 1.0 / double(k));
+            const float v = whole.Value(x, y, z);
+            // Above 0.75 the blend's smooth clamp takes over.
+            if (expected < 0.75) {
+                EXPECT_NEAR(v, expected, 2e-5) << "power " << k;
+            }
+            EXPECT_NEAR(v, above.Value(x, y, z), 1e-4) << "power " << k;
+            float gx, gy, gz, value;
+            whole.Gradient(x, y, z, gx, gy, gz, &value);
+            EXPECT_FLOAT_EQ(value, v);
+        }
     }
 }
 

@@ -592,6 +592,38 @@ TEST(DynamicGG4Polygonizer, UpdateEqualsFullRunAndStaysLocal)
     }
 }
 
+TEST(DynamicGG4Polygonizer, ManyUpdatesStillEqualAFullRun)
+{
+    // Enough updates that the dropped triangles outweigh the kept ones and
+    // the store is compacted, with cells crossing brick boundaries.
+    BumpScene scene;
+    vynmesh::VFTriangleMesh mesh, reference;
+    DynamicGG4Polygonizer3D dynamic;
+    dynamic.SetScalarField(&scene.field);
+    dynamic.SetOutputMesh(&mesh);
+    dynamic.SetCellSize(0.05f);
+    ASSERT_TRUE(dynamic.Polygonize(true));
+    const Vec3 home = scene.bump.GetCenter();
+    for (int move = 0; move < 12; ++move) {
+        Box dirty = scene.BumpBounds();
+        scene.bump.SetCenter(home + Vec3(0.02f * float(move % 4), -0.03f * float(move % 3), 0.01f * float(move)));
+        dirty.Merge(scene.BumpBounds());
+        Box fieldBox;
+        scene.field.FieldBounds(fieldBox);
+        ASSERT_TRUE(dynamic.UpdatePolygonize(dirty, fieldBox));
+    }
+    DynamicGG4Polygonizer3D fresh;
+    fresh.SetScalarField(&scene.field);
+    fresh.SetOutputMesh(&reference);
+    fresh.SetCellSize(0.05f);
+    ASSERT_TRUE(fresh.Polygonize(true));
+    ExpectSameTriangles(mesh, reference);
+    Topology t = Examine(mesh);
+    EXPECT_TRUE(t.closedManifold);
+    EXPECT_TRUE(t.allVerticesUsed);
+    EXPECT_EQ(t.euler, 2);
+}
+
 TEST(DynamicGG4Polygonizer, RemovedPieceDisappearsOnUpdate)
 {
     // The bump is pulled off the body: an update must both drop the old cells

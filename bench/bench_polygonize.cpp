@@ -4,6 +4,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <ctime>
 #include <cmath>
 #include <memory>
@@ -25,19 +26,21 @@ using Box = Wml::AxisAlignedBox3<float>;
 namespace {
 
 /// 16 points on a 4 x 4 grid 0.6 apart and a blobby sweep of a disc,
-/// Ricci-blended with power 6.
+/// Ricci-blended with power 6. Points of size 1 (support radius 1) melt into
+/// one slab; size 2 gives separate beads whose support box is a few percent
+/// of the scene's volume.
 struct BlendScene {
     std::vector<std::unique_ptr<Point>> points;
     DiscreteScalarField2D disc{128, 128, Wml::AxisAlignedBox2<float>(-1.0f, 1.0f, -1.0f, 1.0f)};
     DiscreteLinearSweep sweep;
     RicciBlend blend{6.0f};
 
-    BlendScene()
+    explicit BlendScene(float pointSize = 1.0f)
     {
         for (int j = 0; j < 4; ++j)
             for (int i = 0; i < 4; ++i) {
                 points.push_back(std::make_unique<Point>(
-                    Vec3(0.6f * (float(i) - 1.5f), 0.6f * (float(j) - 1.5f), 0), 1.0f));
+                    Vec3(0.6f * (float(i) - 1.5f), 0.6f * (float(j) - 1.5f), 0), pointSize));
                 blend.AddChild(points.back().get());
             }
         for (unsigned j = 0; j < 128; ++j)
@@ -148,37 +151,58 @@ void BM_PolygonizeBlendFull(benchmark::State& state)
 BENCHMARK(BM_PolygonizeBlendFull)->Arg(100)->Arg(50)->Arg(25)->Unit(benchmark::kMillisecond);
 
 // One point moves back and forth; each iteration is one bounded update.
-// update_to_full compares its evaluations with those of a full run.
+// Arguments: cell size and point size in thousandths. Counters: the dirty
+// box's share of the field's box, and the update's field evaluations and
+// processor time as fractions of a full run of the same polygonizer.
 void BM_PolygonizeBlendBoundedUpdate(benchmark::State& state)
 {
-    BlendScene scene;
+    BlendScene scene(float(state.range(1)) / 1000.0f);
     vynmesh::VFTriangleMesh mesh;
     DynamicGG4Polygonizer3D poly;
     poly.SetScalarField(&scene.blend);
     poly.SetOutputMesh(&mesh);
     poly.SetCellSize(float(state.range(0)) / 1000.0f);
-    poly.Polygonize(true);
+    double fullSeconds = 1e9;
+    for (int run = 0; run < 3; ++run) {
+        const double t0 = ThreadSeconds();
+        poly.Polygonize(true);
+        fullSeconds = std::min(fullSeconds, ThreadSeconds() - t0);
+    }
     const double fullEvaluations = double(poly.GetNumFieldEvaluations());
+    Box fieldBox;
+    scene.blend.FieldBounds(fieldBox);
+    const double fieldVolume = double(fieldBox.Extent(0)) * fieldBox.Extent(1) * fieldBox.Extent(2);
     Point& moving = *scene.points[5];
     const Vec3 home = moving.GetCenter();
     bool away = false;
-    double updateEvaluations = 0;
+    double updateEvaluations = 0, updateSeconds = 0, dirtyShare = 0, updates = 0;
     for (auto _ : state) {
         Box dirty;
         moving.FieldBounds(dirty);
         moving.SetCenter(away ? home : home + Vec3(0.05f, 0.04f, 0.06f));
         away = !away;
-        Box after, fieldBox;
+        Box after;
         moving.FieldBounds(after);
         dirty.Merge(after);
         scene.blend.FieldBounds(fieldBox);
+        const double t0 = ThreadSeconds();
         poly.UpdatePolygonize(dirty, fieldBox);
-        updateEvaluations = double(poly.GetNumFieldEvaluations());
+        updateSeconds += ThreadSeconds() - t0;
+        updateEvaluations += double(poly.GetNumFieldEvaluations());
+        dirtyShare += double(dirty.Extent(0)) * dirty.Extent(1) * dirty.Extent(2) / fieldVolume;
+        ++updates;
     }
+    updates = std::max(1.0, updates);
     state.counters["triangles"] = double(mesh.GetNumTriangles());
-    state.counters["update_to_full"] = updateEvaluations / std::max(1.0, fullEvaluations);
+    state.counters["dirty_share"] = dirtyShare / updates;
+    state.counters["evaluations_to_full"] = updateEvaluations / updates / std::max(1.0, fullEvaluations);
+    state.counters["time_to_full"] = updateSeconds / updates / fullSeconds;
 }
-BENCHMARK(BM_PolygonizeBlendBoundedUpdate)->Arg(50)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PolygonizeBlendBoundedUpdate)
+    ->Args({50, 1000})
+    ->Args({50, 2000})
+    ->Args({25, 2000})
+    ->Unit(benchmark::kMillisecond);
 
 // The extractor's own speed: the field costs next to nothing here, and its
 // measured share (calls times the cost of one call) is also taken out.

@@ -1,7 +1,0 @@
-#include "blobtree/BlobTreeLibrary.h"
-
-namespace vynbt {
-
-const char* LibraryVersion() { return "vynblobtree 0.5"; }
-
-}  // namespace vynbt

@@ -1,0 +1,120 @@
+#include "blobtree/cache/AdaptiveUniformGrid3DCache.h"
+
+#include <cmath>
+
+#include "blobtree/cache/FieldCacheManager.h"
+#include "implicit/grid/AdaptiveUniformGrid3D.h"
+#include "wml/DebugOutput.h"
+
+namespace vynbt {
+
+namespace {
+
+bool IsFinite(const Wml::Vector3<float>& v)
+{
+    return std::isfinite(v.X()) && std::isfinite(v.Y()) && std::isfinite(v.Z());
+}
+
+bool IsFinite(const Wml::Frame3<float>& frame)
+{
+    if (!IsFinite(frame.Origin()) || !IsFinite(frame.Scale())) return false;
+    for (int i = 0; i < 3; ++i)
+        if (!IsFinite(frame.GetAxis(i))) return false;
+    return true;
+}
+
+}  // namespace
+
+AdaptiveUniformGrid3DCache::AdaptiveUniformGrid3DCache(vynimplicit::ScalarField* source)
+    : FieldCache(source), m_adapter(source)
+{
+    Wml::AxisAlignedBox3<float> box;
+    if (source) source->FieldBounds(box);
+    const Wml::Vector3<float> centre = box.IsEmpty() ? Wml::Vector3<float>::ZERO : box.Center();
+    m_grid = std::make_unique<vynimplicit::AdaptiveUniformGrid3D>(1.0f, centre);
+    // The grid's origin becomes the frame's; the grid itself then works in the
+    // frame's local coordinates.
+    m_frame = Wml::Frame3<float>(m_grid->GetOrigin());
+    m_adapter.SetFrame(m_frame);
+    m_grid->SetOrigin(Wml::Vector3<float>::ZERO);
+
+    FieldCacheManager* manager = FieldCacheManager::Get();
+    m_valueMode = manager->GetDefaultValueMode();
+    m_gradientMode = manager->GetDefaultGradientMode();
+}
+
+AdaptiveUniformGrid3DCache::~AdaptiveUniformGrid3DCache() = default;
+
+float AdaptiveUniformGrid3DCache::Value(float x, float y, float z)
+{
+    const Wml::Vector3<float> q = m_adapter.ToLocal(Wml::Vector3<float>(x, y, z));
+    if (m_valueMode == TriQuadratic) return m_grid->SampleTriQuadratic(q, &m_adapter);
+    return m_grid->SampleTriLinear(q, &m_adapter);
+}
+
+void AdaptiveUniformGrid3DCache::Gradient(float x, float y, float z, float& gx, float& gy, float& gz,
+                                          float* value)
+{
+    const Wml::Vector3<float> q = m_adapter.ToLocal(Wml::Vector3<float>(x, y, z));
+    Wml::Vector3<float> g;
+    if (m_gradientMode == TriQuadratic)
+        m_grid->SampleGradientTriQuadratic(q, &m_adapter, g, value);
+    else
+        m_grid->SampleGradientTriLinear(q, &m_adapter, g, value);
+    const Wml::Vector3<float> world = m_frame.ToWorldVector(g);
+    gx = world.X();
+    gy = world.Y();
+    gz = world.Z();
+}
+
+void AdaptiveUniformGrid3DCache::SetOrigin(const Wml::Vector3<float>&)
+{
+    DebugOutput("Attempt to set orgin!\n");
+}
+
+void AdaptiveUniformGrid3DCache::SetFrame(const Wml::Frame3<float>& frame)
+{
+    if (!IsFinite(frame)) return;
+    m_frame = frame;
+    m_adapter.SetFrame(frame);
+}
+
+void AdaptiveUniformGrid3DCache::InvalidateAll()
+{
+    m_grid->Invalidate(false);
+}
+
+void AdaptiveUniformGrid3DCache::InvalidateRegion(const Wml::AxisAlignedBox3<float>& box)
+{
+    if (box.IsEmpty()) return;
+    // The box of the eight mapped corners: exactly the box moved by -o while
+    // the frame is unturned, and still covering the region once it is turned.
+    Wml::AxisAlignedBox3<float> local;
+    for (int corner = 0; corner < 8; ++corner) {
+        const Wml::Vector3<float> p(corner & 1 ? box.Max(0) : box.Min(0),
+                                    corner & 2 ? box.Max(1) : box.Min(1),
+                                    corner & 4 ? box.Max(2) : box.Min(2));
+        local.Merge(m_adapter.ToLocal(p));
+    }
+    m_grid->Invalidate(local);
+}
+
+void AdaptiveUniformGrid3DCache::SetBounds(const Wml::AxisAlignedBox3<float>* box)
+{
+    Wml::AxisAlignedBox3<float> sourceBounds;
+    if (!box) {
+        if (m_source) m_source->FieldBounds(sourceBounds);
+        box = &sourceBounds;
+    }
+    m_grid->SetVoxelSize(*box, FieldCacheManager::Get()->GetDefaultCacheResolution(), false);
+}
+
+void AdaptiveUniformGrid3DCache::SetResolution(unsigned int resolution)
+{
+    m_grid->Invalidate(true);
+    Wml::AxisAlignedBox3<float> bounds;
+    if (m_source) m_source->FieldBounds(bounds);
+    m_grid->SetVoxelSize(bounds, resolution, true);
+}
+
+}  // namespace vynbt

@@ -1,9 +1,0 @@
-#pragma once
-// Identity of the sketch library.
-
-namespace vynsketch {
-
-/// Name and version of the library, for diagnostics.
-const char* LibraryVersion();
-
-}  // namespace vynsketch

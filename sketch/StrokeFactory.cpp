@@ -1,0 +1,367 @@
+#include "sketch/StrokeFactory.h"
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
+
+#include "sketch/Stroke.h"
+#include "wml/AxisAlignedBox2.h"
+#include "wml/DebugOutput.h"
+
+namespace vynsketch {
+
+namespace {
+
+// Value points of the sketch fit: the curve is the zero level, +1 inside,
+// -1 outside, sampled 10 pixels off the stroke.
+constexpr float SURFACE_VALUE = 0.0f;
+constexpr float INSIDE_VALUE = 1.0f;
+constexpr float OUTSIDE_VALUE = -1.0f;
+constexpr float NORMAL_PROJECTION_LENGTH = 10.0f;
+
+// Steps a seed walks towards the contour; contour cells on the longer side.
+constexpr unsigned int CONTOUR_SEED_CELLS = 50;
+constexpr unsigned int CONTOUR_RESOLUTION = 100;
+
+// Smoothing brush: per gesture step and ceiling.
+constexpr float SMOOTHING_STEP = 0.1f;
+constexpr float SMOOTHING_MAX = 0.5f;
+
+// Regularisation the fit is asked for; each point brings its own.
+constexpr double FIT_SMOOTHING = 0.0001;
+
+// Mean pause between strokes below which the set counts as over-sketched.
+constexpr double SKETCHY_MEAN_PAUSE = 0.5;
+
+}  // namespace
+
+StrokeFactory::StrokeFactory()
+    : m_valuePoints(SURFACE_VALUE, INSIDE_VALUE, OUTSIDE_VALUE, NORMAL_PROJECTION_LENGTH),
+      m_contourer(CONTOUR_SEED_CELLS)
+{
+    m_clock.Start();
+}
+
+StrokeFactory::~StrokeFactory()
+{
+    DeleteStrokes();
+    delete m_current.stroke;
+    m_current.stroke = nullptr;
+}
+
+void StrokeFactory::SetDrawingAreaSize(const unsigned int area[4])
+{
+    if (!area) return;
+    m_areaOrigin = Wml::Vector2<float>(static_cast<float>(area[0]), static_cast<float>(area[1]));
+    m_areaSize = Wml::Vector2<float>(static_cast<float>(area[2]), static_cast<float>(area[3]));
+    const float spacing = std::max(m_areaSize.X(), m_areaSize.Y()) * 0.0025f;
+    m_minVertexSpacingSqr = spacing * spacing;
+    m_contourer.SetBounds(Wml::AxisAlignedBox2<float>(m_areaOrigin.X(), m_areaOrigin.X() + m_areaSize.X(),
+                                                      m_areaOrigin.Y(), m_areaOrigin.Y() + m_areaSize.Y()));
+}
+
+void StrokeFactory::BeginNewStroke()
+{
+    if (m_inStroke) EndStroke();
+
+    if (!m_sketchy && IsSketchyStrokeSet()) {
+        DebugOutput("SketcyStroke!\n");
+        for (TimedStroke& timed : m_strokes) timed.stroke->SetSmoothingParam(SMOOTHING_SKETCHY);
+        m_sketchy = true;
+    }
+
+    delete m_current.stroke;
+    m_current.stroke = new Stroke();
+    m_current.beginTime = m_clock.CurrentTimeInSeconds();
+    m_current.endTime = m_current.beginTime;
+    m_inStroke = true;
+}
+
+void StrokeFactory::AddStrokeVertex(const Wml::Vector2<float>& p)
+{
+    if (!m_inStroke || !m_current.stroke) return;
+    if (!std::isfinite(p.X()) || !std::isfinite(p.Y())) return;
+    const Wml::Vector2<float>* last = m_current.stroke->GetLastVertex();
+    if (last && (p - *last).SquaredLength() <= m_minVertexSpacingSqr) return;
+    m_current.stroke->AppendVertex(p, m_sketchy ? SMOOTHING_SKETCHY : SMOOTHING_NORMAL);
+}
+
+StrokeFactory::StrokeType StrokeFactory::EndStroke()
+{
+    StrokeType type = RejectedStroke;
+    if (m_inStroke && m_current.stroke) {
+        if (m_current.stroke->GetNumVertices() >= 2) {
+            m_current.endTime = m_clock.CurrentTimeInSeconds();
+            m_current.stroke->Simplify();
+            m_strokes.push_back(m_current);
+            type = ClassifyStroke(m_current.stroke);
+        } else {
+            delete m_current.stroke;
+        }
+    }
+    m_current = TimedStroke();
+    m_inStroke = false;
+    InvalidateCache();
+    return type;
+}
+
+StrokeFactory::StrokeType StrokeFactory::ClassifyStroke(Stroke* stroke)
+{
+    if (!stroke || stroke->GetNumVertices() < 2) return RejectedStroke;
+    if (stroke->IsLineStroke()) return LineStroke;
+    if (stroke->IsSharpScribbleStroke()) return SharpScribbleStroke;
+    if (stroke->IsMultipleLoopsStroke()) return MultipleLoopsStroke;
+    return NormalStroke;
+}
+
+Stroke* StrokeFactory::GetStroke(unsigned int i)
+{
+    return i < m_strokes.size() ? m_strokes[i].stroke : nullptr;
+}
+
+const StrokeFactory::TimedStroke* StrokeFactory::GetTimedStroke(unsigned int i) const
+{
+    return i < m_strokes.size() ? &m_strokes[i] : nullptr;
+}
+
+bool StrokeFactory::IsSketchyStrokeSet() const
+{
+    if (m_strokes.size() < 3) return false;
+    double pauses = 0.0;
+    for (size_t i = 1; i < m_strokes.size(); ++i) pauses += m_strokes[i].beginTime - m_strokes[i - 1].endTime;
+    return pauses / static_cast<double>(m_strokes.size() - 1) < SKETCHY_MEAN_PAUSE;
+}
+
+void StrokeFactory::ClearStrokes()
+{
+    DeleteStrokes();
+    m_sketchy = false;
+    m_currentPolyLine.Clear();
+    m_curveTreeValid = false;
+    m_fieldCacheValid = true;
+    m_polyLineValid = true;
+}
+
+void StrokeFactory::RemoveLastStroke()
+{
+    if (m_strokes.empty()) return;
+    delete TakeLastStroke();
+    InvalidateCache();
+    if (m_strokes.empty()) ClearStrokes();
+}
+
+void StrokeFactory::SmoothStrokes(const Wml::Box2<float>& box)
+{
+    for (TimedStroke& timed : m_strokes)
+        timed.stroke->IncreaseSmoothingParam(box, SMOOTHING_STEP, SMOOTHING_MAX);
+    InvalidateCache();
+}
+
+void StrokeFactory::SmoothStrokes(bool)
+{
+    Stroke* gesture = TakeLastStroke();
+    if (!gesture) return;
+    SmoothStrokes(gesture->GetBoundingBox());
+    delete gesture;
+}
+
+void StrokeFactory::EraseStrokes(const Wml::Box2<float>& box)
+{
+    m_lastEraseBox = box;
+    std::vector<TimedStroke> survivors;
+    std::vector<Stroke*> pieces;
+    for (TimedStroke& timed : m_strokes) {
+        pieces.clear();
+        timed.stroke->Erase(box, pieces);
+        for (Stroke* piece : pieces) {
+            TimedStroke kept = timed;
+            kept.stroke = piece;
+            survivors.push_back(kept);
+        }
+    }
+    ClearStrokes();
+    m_strokes.swap(survivors);
+    InvalidateCache();
+}
+
+void StrokeFactory::EraseStrokes(bool)
+{
+    Stroke* gesture = TakeLastStroke();
+    if (!gesture) return;
+    EraseStrokes(gesture->GetBoundingBox());
+    delete gesture;
+}
+
+void StrokeFactory::GetValuePoints(PointSet& points)
+{
+    for (TimedStroke& timed : m_strokes) timed.stroke->GetValuePoints(points);
+}
+
+SketchField& StrokeFactory::GetCurrentSketchField(double)
+{
+    if (!m_fieldCacheValid) {
+        m_valuePoints.Clear();
+        GetValuePoints(m_valuePoints);
+        if (m_valuePoints.GetNumPoints() > 0)
+            m_sketchField.GenerateSketchField(m_valuePoints, false, FIT_SMOOTHING);
+        m_fieldCacheValid = true;
+    }
+    return m_sketchField;
+}
+
+Wml::LinearComplex2<float>& StrokeFactory::GetCurrentPolyLine(double tolerance)
+{
+    if (m_polyLineValid) return m_currentPolyLine;
+    GetCurrentSketchField(tolerance);
+    m_curveTreeValid = false;
+    m_polyLineValid = true;
+    // Without strokes there is no curve; a stale contour would show strokes
+    // that are gone.
+    if (m_valuePoints.GetNumPoints() == 0) {
+        m_currentPolyLine.Clear();
+        return m_currentPolyLine;
+    }
+    std::vector<Wml::Vector2<float>> seeds;
+    seeds.reserve(m_valuePoints.GetNumPoints());
+    for (const PointSet::Point& point : m_valuePoints.GetPoints()) seeds.push_back(point.position);
+    m_contourer.SetCellResolution(CONTOUR_RESOLUTION);
+    m_contourer.SetField(&m_sketchField);
+    m_contourer.SetOutput(&m_currentPolyLine);
+    m_contourer.SetSeedPoints(seeds);
+    m_contourer.Run();
+    return m_currentPolyLine;
+}
+
+bool StrokeFactory::FindMinDistPoint(const Wml::Vector2<float>& p, Wml::Vector2<float>& nearest)
+{
+    if (!m_polyLineValid) return false;
+    if (!std::isfinite(p.X()) || !std::isfinite(p.Y())) return false;
+    if (!m_curveTreeValid) {
+        m_curveTree.Destroy();
+        m_treeCurve.Clear();
+        for (const Wml::Vector2<float>& v : m_currentPolyLine.GetVertices()) m_treeCurve.AddVertex(v);
+        for (const auto& e : m_currentPolyLine.GetEdges())
+            m_treeCurve.AddEdge(PolyLine::Edge(e.v[0], e.v[1]));
+        if (m_treeCurve.GetNumEdges() > 0) m_curveTree.Create(&m_treeCurve);
+        m_curveTreeValid = true;
+    }
+    if (m_curveTree.IsEmpty()) return false;
+    Wml::Vector2<float> point;
+    const float distSqr = m_curveTree.DistanceSqr(p, &point, FLT_MAX);
+    if (!(distSqr < FLT_MAX)) return false;
+    nearest = point;
+    return true;
+}
+
+void StrokeFactory::InvalidateCache()
+{
+    m_fieldCacheValid = false;
+    m_polyLineValid = false;
+}
+
+void StrokeFactory::DeleteStrokes()
+{
+    for (TimedStroke& timed : m_strokes) delete timed.stroke;
+    m_strokes.clear();
+}
+
+Stroke* StrokeFactory::TakeLastStroke()
+{
+    if (m_strokes.empty()) return nullptr;
+    Stroke* stroke = m_strokes.back().stroke;
+    m_strokes.pop_back();
+    return stroke;
+}
+
+// ---------------------------------------------------------------------------
+// Drawing
+
+bool StrokeFactory::BeginDraw()
+{
+    // An unset or empty drawing area has no projection to draw with.
+    if (!(m_areaSize.X() > 0.0f) || !(m_areaSize.Y() > 0.0f)) return false;
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    gluOrtho2D(0.0, m_areaSize.X(), 0.0, m_areaSize.Y());
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    return true;
+}
+
+void StrokeFactory::EndDraw()
+{
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glPopMatrix();
+}
+
+namespace {
+
+void DrawLineStrip(const Stroke& stroke)
+{
+    glBegin(GL_LINE_STRIP);
+    for (const Wml::Vector2<float>& v : stroke.GetVertices()) glVertex2f(v.X(), v.Y());
+    glEnd();
+}
+
+}  // namespace
+
+void StrokeFactory::DrawStrokes()
+{
+    if (!BeginDraw()) return;
+    for (const TimedStroke& timed : m_strokes) DrawLineStrip(*timed.stroke);
+    EndDraw();
+}
+
+void StrokeFactory::DrawCurrentStroke()
+{
+    if (!m_current.stroke || !BeginDraw()) return;
+    DrawLineStrip(*m_current.stroke);
+    EndDraw();
+}
+
+void StrokeFactory::DrawCurrentPolyLine()
+{
+    Wml::LinearComplex2<float>& polyline = GetCurrentPolyLine(0.0001);
+    if (!BeginDraw()) return;
+    polyline.DrawGL();
+    EndDraw();
+}
+
+void StrokeFactory::DrawStrokeNormals(float scale)
+{
+    if (!std::isfinite(scale) || !BeginDraw()) return;
+    glBegin(GL_LINES);
+    for (const TimedStroke& timed : m_strokes) {
+        timed.stroke->GenerateNormals();
+        if (!timed.stroke->HasNormals()) continue;
+        const std::vector<Wml::Vector2<float>>& vertices = timed.stroke->GetVertices();
+        const std::vector<Wml::Vector2<float>>& normals = timed.stroke->GetNormals();
+        for (size_t i = 0; i < vertices.size(); ++i) {
+            const Wml::Vector2<float> tip = vertices[i] + normals[i] * scale;
+            glVertex2f(vertices[i].X(), vertices[i].Y());
+            glVertex2f(tip.X(), tip.Y());
+        }
+    }
+    glEnd();
+    EndDraw();
+}
+
+void StrokeFactory::DrawMinDistPoint(const Wml::Vector2<float>& p)
+{
+    Wml::Vector2<float> nearest;
+    if (!FindMinDistPoint(p, nearest) || !BeginDraw()) return;
+    glBegin(GL_LINES);
+    glVertex2f(p.X(), p.Y());
+    glVertex2f(nearest.X(), nearest.Y());
+    glEnd();
+    EndDraw();
+}
+
+}  // namespace vynsketch

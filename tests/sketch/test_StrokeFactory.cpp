@@ -1,0 +1,434 @@
+// The stroke factory: input spacing, stroke life cycle and times, sketchy
+// mode, the erase and smoothing gestures, and the fitted sketch curve.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <string>
+#include <type_traits>
+#include <vector>
+
+#include "MouseStrokes.h"
+#include "sketch/PointSet.h"
+#include "sketch/SketchField.h"
+#include "sketch/Stroke.h"
+#include "wml/DebugOutput.h"
+#include "wml/Distance.h"
+#include "wml/Polygon2.h"
+
+using namespace sketchtest;
+using vynsketch::PointSet;
+using vynsketch::Stroke;
+using vynsketch::StrokeFactory;
+
+static_assert(!std::is_copy_constructible<StrokeFactory>::value, "a factory owns its strokes");
+static_assert(!std::is_copy_assignable<StrokeFactory>::value, "a factory owns its strokes");
+
+namespace {
+
+const float NaN = std::numeric_limits<float>::quiet_NaN();
+
+// Opens the protected queries and drives time by hand.
+class TestFactory : public StrokeFactory {
+public:
+    TestFactory()
+    {
+        SetTimeSource([this]() { return now; });
+        SetArea800x600(*this);
+    }
+    using StrokeFactory::GetValuePoints;
+    using StrokeFactory::IsSketchyStrokeSet;
+
+    /// A stroke drawn over `duration` seconds, after a pause.
+    StrokeType DrawTimed(const std::vector<Vector2f>& points, double pause, double duration = 0.3)
+    {
+        now += pause;
+        BeginNewStroke();
+        for (size_t i = 0; i < points.size(); ++i) {
+            if (i + 1 == points.size()) now += duration;
+            AddStrokeVertex(points[i]);
+        }
+        return EndStroke();
+    }
+
+    double now = 100.0;
+};
+
+class StrokeFactoryTest : public ::testing::Test {
+protected:
+    Wml::ScopedDebugOutputSink sink{[this](const char* m) { messages.push_back(m); }};
+    std::vector<std::string> messages;
+
+    int Count(const std::string& text) const
+    {
+        int n = 0;
+        for (const std::string& m : messages) n += (m == text);
+        return n;
+    }
+};
+
+std::vector<Vector2f> Short(float x, float y)
+{
+    return SampleMouse(Line(Vector2f(x, y), Vector2f(x + 40, y + 60)));
+}
+
+Wml::Box2<float> Box(float cx, float cy, float hx, float hy)
+{
+    return Wml::Box2<float>(Vector2f(cx, cy), Vector2f(1, 0), Vector2f(0, 1), hx, hy);
+}
+
+/// Mean and largest distance of the polyline's vertices from the circle.
+void CircleDeviation(const Wml::LinearComplex2<float>& polyline, Vector2f centre, float radius, float& mean,
+                     float& worst)
+{
+    mean = worst = 0.0f;
+    for (const Vector2f& v : polyline.GetVertices()) {
+        const float d = std::fabs((v - centre).Length() - radius);
+        mean += d;
+        worst = std::max(worst, d);
+    }
+    mean /= std::max(1u, polyline.GetNumVertices());
+}
+
+}  // namespace
+
+TEST_F(StrokeFactoryTest, DrawingAreaAndVertexSpacing)
+{
+    StrokeFactory factory;
+    EXPECT_FLOAT_EQ(factory.GetMinVertexSpacingSqr(), 1.0f);
+    EXPECT_EQ(factory.GetDrawingAreaSize(), Vector2f(0, 0));
+    const unsigned int area[4] = {10, 20, 800, 600};
+    factory.SetDrawingAreaSize(area);
+    EXPECT_EQ(factory.GetDrawingAreaOrigin(), Vector2f(10, 20));
+    EXPECT_EQ(factory.GetDrawingAreaSize(), Vector2f(800, 600));
+    EXPECT_FLOAT_EQ(factory.GetMinVertexSpacingSqr(), 4.0f);  // (800 * 0.0025)^2
+    factory.SetDrawingAreaSize(nullptr);
+    EXPECT_FLOAT_EQ(factory.GetMinVertexSpacingSqr(), 4.0f);
+
+    // Points are ignored outside a stroke.
+    factory.AddStrokeVertex(1, 1);
+    EXPECT_FALSE(factory.InStroke());
+    EXPECT_EQ(factory.GetCurrentStroke(), nullptr);
+
+    factory.BeginNewStroke();
+    ASSERT_TRUE(factory.InStroke());
+    Stroke* stroke = factory.GetCurrentStroke();
+    ASSERT_NE(stroke, nullptr);
+    factory.AddStrokeVertex(100, 100);
+    factory.AddStrokeVertex(101, 101);  // 2 px^2: too close
+    factory.AddStrokeVertex(102, 100);  // exactly the spacing: dropped as well
+    factory.AddStrokeVertex(102.1f, 100);
+    factory.AddStrokeVertex(NaN, 300);
+    factory.AddStrokeVertex(Vector2f(200, std::numeric_limits<float>::infinity()));
+    factory.AddStrokeVertex(Vector2f(150, 150));
+    ASSERT_EQ(stroke->GetNumVertices(), 3u);
+    EXPECT_EQ(stroke->GetVertex(1), Vector2f(102.1f, 100));
+    EXPECT_FLOAT_EQ(stroke->GetSmoothingParam(0), StrokeFactory::SMOOTHING_NORMAL);
+}
+
+TEST_F(StrokeFactoryTest, StrokeLifeCycle)
+{
+    TestFactory factory;
+    // A lone vertex is rejected and never kept.
+    factory.BeginNewStroke();
+    factory.AddStrokeVertex(5, 5);
+    factory.AddStrokeVertex(5.5f, 5);
+    EXPECT_EQ(factory.EndStroke(), StrokeFactory::RejectedStroke);
+    EXPECT_EQ(factory.GetNumStrokes(), 0u);
+    EXPECT_FALSE(factory.InStroke());
+    EXPECT_EQ(factory.GetCurrentStroke(), nullptr);
+    // Ending without a stroke under way keeps nothing either.
+    EXPECT_EQ(factory.EndStroke(), StrokeFactory::RejectedStroke);
+    EXPECT_FALSE(factory.IsFieldCacheValid());
+
+    // Begin and end times are clock readings, seconds since the clock was
+    // (re)started; the stroke is simplified.
+    factory.now = 110.0;
+    factory.BeginNewStroke();
+    messages.clear();
+    for (const Vector2f& p : SampleMouse(Arc(Vector2f(400, 300), 100, 0, PI))) factory.AddStrokeVertex(p);
+    const unsigned drawn = factory.GetCurrentStroke()->GetNumVertices();
+    factory.now = 111.5;
+    EXPECT_EQ(factory.EndStroke(), StrokeFactory::NormalStroke);
+    ASSERT_EQ(factory.GetNumStrokes(), 1u);
+    EXPECT_EQ(Count("Simplifying: " + std::to_string(drawn) + " verts before\n"), 1);
+    EXPECT_LT(factory.GetStroke(0)->GetNumVertices(), drawn);
+    EXPECT_DOUBLE_EQ(factory.GetTimedStroke(0)->beginTime, 10.0);
+    EXPECT_DOUBLE_EQ(factory.GetTimedStroke(0)->endTime, 11.5);
+
+    // Beginning a new stroke ends the one under way.
+    factory.BeginNewStroke();
+    for (const Vector2f& p : Short(100, 100)) factory.AddStrokeVertex(p);
+    factory.BeginNewStroke();
+    EXPECT_EQ(factory.GetNumStrokes(), 2u);
+    EXPECT_TRUE(factory.InStroke());
+    factory.EndStroke();
+
+    // Bad indices answer null.
+    EXPECT_EQ(factory.GetStroke(2), nullptr);
+    EXPECT_EQ(factory.GetStroke(~0u), nullptr);
+    EXPECT_EQ(factory.GetTimedStroke(7), nullptr);
+
+    // Removing the newest stroke; removing the last one clears.
+    factory.RemoveLastStroke();
+    EXPECT_EQ(factory.GetNumStrokes(), 1u);
+    EXPECT_FALSE(factory.IsFieldCacheValid());
+    factory.RemoveLastStroke();
+    EXPECT_EQ(factory.GetNumStrokes(), 0u);
+    EXPECT_TRUE(factory.IsFieldCacheValid());
+    factory.RemoveLastStroke();
+    EXPECT_EQ(factory.GetNumStrokes(), 0u);
+
+    // A stroke under way when the factory goes is released with it (checked
+    // by the sanitizer build).
+    factory.BeginNewStroke();
+    factory.AddStrokeVertex(1, 1);
+}
+
+TEST_F(StrokeFactoryTest, QuickStrokesTurnTheSetSketchy)
+{
+    TestFactory factory;
+    factory.DrawTimed(Short(100, 100), 0.0);
+    factory.DrawTimed(Short(200, 100), 0.2);
+    EXPECT_FALSE(factory.IsSketchyStrokeSet());  // fewer than three strokes
+    factory.DrawTimed(Short(300, 100), 0.4);
+    EXPECT_TRUE(factory.IsSketchyStrokeSet());  // mean pause 0.3 s
+    EXPECT_FALSE(factory.IsSketchyStrokes());
+    EXPECT_EQ(Count("SketcyStroke!\n"), 0);
+
+    factory.now += 0.2;
+    factory.BeginNewStroke();
+    EXPECT_EQ(Count("SketcyStroke!\n"), 1);
+    EXPECT_TRUE(factory.IsSketchyStrokes());
+    for (unsigned s = 0; s < factory.GetNumStrokes(); ++s)
+        for (unsigned i = 0; i < factory.GetStroke(s)->GetNumVertices(); ++i)
+            EXPECT_FLOAT_EQ(factory.GetStroke(s)->GetSmoothingParam(i), StrokeFactory::SMOOTHING_SKETCHY);
+    factory.AddStrokeVertex(50, 50);
+    EXPECT_FLOAT_EQ(factory.GetCurrentStroke()->GetSmoothingParam(0), StrokeFactory::SMOOTHING_SKETCHY);
+    factory.AddStrokeVertex(60, 60);
+    factory.EndStroke();
+    // Judged once: no second message.
+    factory.DrawTimed(Short(400, 100), 0.1);
+    factory.BeginNewStroke();
+    EXPECT_EQ(Count("SketcyStroke!\n"), 1);
+    factory.EndStroke();
+
+    factory.ClearStrokes();
+    EXPECT_FALSE(factory.IsSketchyStrokes());
+}
+
+TEST_F(StrokeFactoryTest, SlowStrokesStayNormal)
+{
+    TestFactory factory;
+    factory.DrawTimed(Short(100, 100), 0.0);
+    factory.DrawTimed(Short(200, 100), 0.3);
+    factory.DrawTimed(Short(300, 100), 0.8);  // mean pause 0.55 s
+    EXPECT_FALSE(factory.IsSketchyStrokeSet());
+    factory.DrawTimed(Short(400, 100), 2.0);
+    EXPECT_FALSE(factory.IsSketchyStrokes());
+    EXPECT_EQ(Count("SketcyStroke!\n"), 0);
+    EXPECT_FLOAT_EQ(factory.GetStroke(0)->GetSmoothingParam(0), StrokeFactory::SMOOTHING_NORMAL);
+}
+
+TEST_F(StrokeFactoryTest, SmoothingGesture)
+{
+    TestFactory factory;
+    factory.DrawTimed(SampleMouse(Line(Vector2f(100, 300), Vector2f(700, 300))), 0.0);
+    factory.GetCurrentPolyLine(0.0001);
+    ASSERT_TRUE(factory.IsFieldCacheValid());
+
+    // Repeated smoothing saturates at 0.5, and only under the box.
+    for (int i = 0; i < 8; ++i) factory.SmoothStrokes(Box(400, 300, 100, 50));
+    EXPECT_FALSE(factory.IsFieldCacheValid());
+    const Stroke* stroke = factory.GetStroke(0);
+    int raised = 0;
+    for (unsigned i = 0; i < stroke->GetNumVertices(); ++i) {
+        const bool under = std::fabs(stroke->GetVertex(i).X() - 400.0f) <= 100.0f;
+        EXPECT_FLOAT_EQ(stroke->GetSmoothingParam(i), under ? 0.5f : StrokeFactory::SMOOTHING_NORMAL) << i;
+        raised += under;
+    }
+    EXPECT_GT(raised, 0);
+
+    // The gesture stroke itself is taken out and its box smooths.
+    const std::vector<Vector2f> loops = SampleMouse(Spiral(Vector2f(200, 300), 20, 60, 3.0f));
+    EXPECT_EQ(factory.DrawTimed(loops, 1.0), StrokeFactory::MultipleLoopsStroke);
+    ASSERT_EQ(factory.GetNumStrokes(), 2u);
+    const Stroke* gesture = factory.GetStroke(1);
+    factory.SmoothStrokes(true);
+    ASSERT_EQ(factory.GetNumStrokes(), 1u);
+    EXPECT_NE(factory.GetStroke(0), gesture);
+    for (unsigned i = 0; i < stroke->GetNumVertices(); ++i) {
+        const float x = stroke->GetVertex(i).X();
+        if (std::fabs(x - 200.0f) < 40.0f) {
+            EXPECT_FLOAT_EQ(stroke->GetSmoothingParam(i), 0.11f) << x;
+        } else if (x > 280.0f && x < 290.0f) {
+            EXPECT_FLOAT_EQ(stroke->GetSmoothingParam(i), 0.01f) << x;
+        }
+    }
+
+    // Nothing to take out: nothing happens.
+    StrokeFactory empty;
+    empty.SmoothStrokes(true);
+    empty.EraseStrokes(true);
+    EXPECT_EQ(empty.GetNumStrokes(), 0u);
+}
+
+TEST_F(StrokeFactoryTest, EraseGesture)
+{
+    TestFactory factory;
+    factory.DrawTimed(SampleMouse(Line(Vector2f(100, 300), Vector2f(700, 300))), 0.0, 1.0);
+    factory.DrawTimed(SampleMouse(Line(Vector2f(100, 500), Vector2f(300, 550))), 0.2, 0.5);
+    factory.DrawTimed(Short(600, 50), 0.2);
+    factory.DrawTimed(Short(650, 50), 0.1);
+    factory.BeginNewStroke();  // judged sketchy
+    factory.EndStroke();
+    ASSERT_TRUE(factory.IsSketchyStrokes());
+    const double begin0 = factory.GetTimedStroke(0)->beginTime, end0 = factory.GetTimedStroke(0)->endTime;
+
+    // A scribble across the middle of the first stroke.
+    const std::vector<Vector2f> scribble = SampleMouse(ZigZag(Vector2f(380, 265), 50, 8, 9));
+    ASSERT_EQ(factory.DrawTimed(scribble, 0.5), StrokeFactory::SharpScribbleStroke);
+    ASSERT_EQ(factory.GetNumStrokes(), 5u);
+    Wml::Box2<float> gestureBox = factory.GetStroke(4)->GetBoundingBox();
+    factory.EraseStrokes(true);
+
+    // The line is cut in two, the others survive; the gesture is gone.
+    ASSERT_EQ(factory.GetNumStrokes(), 5u);
+    EXPECT_FALSE(factory.IsSketchyStrokes());
+    EXPECT_FALSE(factory.IsFieldCacheValid());
+    EXPECT_EQ(factory.GetLastEraseBox().Center(), gestureBox.Center());
+    const Stroke* left = factory.GetStroke(0);
+    const Stroke* right = factory.GetStroke(1);
+    EXPECT_LT(left->GetLastVertex()->X(), 400.0f);
+    EXPECT_GT(right->GetVertex(0).X(), 400.0f);
+    EXPECT_LE(std::fabs(Wml::SqrDistance(*left->GetLastVertex(), gestureBox)), 1e-3f);
+    EXPECT_LE(std::fabs(Wml::SqrDistance(right->GetVertex(0), gestureBox)), 1e-3f);
+    EXPECT_FLOAT_EQ(left->GetSmoothingParam(left->GetNumVertices() - 1), Stroke::CUT_SMOOTHING);
+    EXPECT_FLOAT_EQ(right->GetSmoothingParam(0), Stroke::CUT_SMOOTHING);
+    // Both pieces keep their source's times.
+    for (unsigned i : {0u, 1u}) {
+        EXPECT_DOUBLE_EQ(factory.GetTimedStroke(i)->beginTime, begin0);
+        EXPECT_DOUBLE_EQ(factory.GetTimedStroke(i)->endTime, end0);
+    }
+    EXPECT_NEAR(factory.GetStroke(2)->GetVertex(0).Y(), 500.0f, 1.0f);
+
+    // A box over everything leaves no stroke, and no curve.
+    factory.EraseStrokes(Box(400, 300, 1000, 1000));
+    EXPECT_EQ(factory.GetNumStrokes(), 0u);
+    EXPECT_TRUE(factory.GetCurrentPolyLine(0.0001).IsEmpty());
+}
+
+TEST_F(StrokeFactoryTest, OverlappingStrokesFuseIntoOneClosedCurve)
+{
+    TestFactory factory;
+    const Vector2f centre(400, 300);
+    const float radius = 120.0f;
+    factory.DrawTimed(SampleMouse(Arc(centre, radius, 0.0f, 1.15f * PI), 4.0f, 0.35f, 3), 0.0);
+    factory.DrawTimed(SampleMouse(Arc(centre, radius, 0.9f * PI, 2.1f * PI), 4.0f, 0.35f, 4), 1.0);
+    ASSERT_EQ(factory.GetNumStrokes(), 2u);
+    EXPECT_FALSE(factory.IsFieldCacheValid());
+
+    const Wml::LinearComplex2<float>& curve = factory.GetCurrentPolyLine(0.0001);
+    EXPECT_TRUE(factory.IsFieldCacheValid());
+    ASSERT_GT(curve.GetNumVertices(), 20u);
+    EXPECT_TRUE(curve.IsClosed());
+    EXPECT_TRUE(curve.IsSimple());
+    std::vector<Wml::Polygon2<float>> loops;
+    EXPECT_EQ(curve.GetLoops(loops), 1u);
+    float mean = 0, worst = 0;
+    CircleDeviation(curve, centre, radius, mean, worst);
+    EXPECT_LT(mean, 0.02f * radius);
+    EXPECT_LT(worst, 0.1f * radius);
+
+    // The field is positive inside the counter-clockwise strokes.
+    vynsketch::SketchField& field = factory.GetCurrentSketchField(0.0001);
+    EXPECT_GT(field.Value(centre.X(), centre.Y()), 0.0f);
+    EXPECT_LT(field.Value(centre.X() + 2 * radius, centre.Y()), 0.0f);
+
+    // The value points are three per vertex of both strokes.
+    PointSet points(0.0f, 1.0f, -1.0f, 10.0f);
+    factory.GetValuePoints(points);
+    EXPECT_EQ(points.GetNumPoints(),
+              3u * (factory.GetStroke(0)->GetNumVertices() + factory.GetStroke(1)->GetNumVertices()));
+
+    // The cached curve is handed out again until the strokes change.
+    const Wml::Vector2<float> first = curve.GetVertex(0);
+    EXPECT_EQ(&factory.GetCurrentPolyLine(0.0001), &curve);
+    EXPECT_EQ(curve.GetVertex(0), first);
+
+    // Nearest curve point.
+    Vector2f nearest;
+    ASSERT_TRUE(factory.FindMinDistPoint(centre + Vector2f(300, 0), nearest));
+    EXPECT_NEAR((nearest - centre).Length(), radius, 0.1f * radius);
+    EXPECT_GT(nearest.X(), centre.X() + 0.9f * radius);
+    EXPECT_FALSE(factory.FindMinDistPoint(Vector2f(NaN, 0), nearest));
+}
+
+TEST_F(StrokeFactoryTest, CurveFollowsTheStrokes)
+{
+    TestFactory factory;
+    const Vector2f centre(400, 300);
+    factory.DrawTimed(SampleMouse(Arc(centre, 100.0f, 0.0f, 2.0f * PI)), 0.0);
+    const Wml::LinearComplex2<float>& circle = factory.GetCurrentPolyLine(0.0001);
+    ASSERT_FALSE(circle.IsEmpty());
+    EXPECT_TRUE(circle.IsClosed());
+
+    // Asking for the field alone must not leave the curve stale.
+    factory.DrawTimed(SampleMouse(Arc(Vector2f(150, 150), 60.0f, 0.0f, 2.0f * PI)), 1.0);
+    factory.GetCurrentSketchField(0.0001);
+    const Wml::LinearComplex2<float>& two = factory.GetCurrentPolyLine(0.0001);
+    std::vector<Wml::Polygon2<float>> loops;
+    EXPECT_EQ(two.GetLoops(loops), 2u);
+    Vector2f nearest;
+    ASSERT_TRUE(factory.FindMinDistPoint(Vector2f(150, 150), nearest));
+    EXPECT_NEAR((nearest - Vector2f(150, 150)).Length(), 60.0f, 6.0f);
+
+    // Undo the second circle: back to one loop.
+    factory.RemoveLastStroke();
+    EXPECT_FALSE(factory.FindMinDistPoint(Vector2f(150, 150), nearest));  // out of date
+    loops.clear();
+    EXPECT_EQ(factory.GetCurrentPolyLine(0.0001).GetLoops(loops), 1u);
+    ASSERT_TRUE(factory.FindMinDistPoint(Vector2f(150, 150), nearest));
+    EXPECT_NEAR((nearest - centre).Length(), 100.0f, 10.0f);
+
+    // Clearing empties the curve at once; the field keeps its last fit.
+    factory.ClearStrokes();
+    EXPECT_TRUE(factory.IsFieldCacheValid());
+    EXPECT_TRUE(factory.GetCurrentPolyLine(0.0001).IsEmpty());
+    EXPECT_TRUE(factory.GetCurrentSketchField(0.0001).HasFit());
+    EXPECT_FALSE(factory.FindMinDistPoint(centre, nearest));
+
+    // Without a drawing area there is nothing to contour in.
+    StrokeFactory unplaced;
+    unplaced.BeginNewStroke();
+    for (const Vector2f& p : SampleMouse(Arc(centre, 100.0f, 0.0f, 2.0f * PI))) unplaced.AddStrokeVertex(p);
+    unplaced.EndStroke();
+    EXPECT_TRUE(unplaced.GetCurrentPolyLine(0.0001).IsEmpty());
+    EXPECT_TRUE(unplaced.GetCurrentSketchField(0.0001).HasFit());
+}
+
+TEST_F(StrokeFactoryTest, HostileInputNeverCrashes)
+{
+    TestFactory factory;
+    factory.BeginNewStroke();
+    for (float v : {1e30f, -1e30f, 3e38f, 1e-30f, 0.0f, 1e30f}) factory.AddStrokeVertex(v, -v);
+    EXPECT_NE(factory.EndStroke(), StrokeFactory::RejectedStroke);
+    factory.DrawTimed(SampleMouse(Arc(Vector2f(400, 300), 100, 0, 2 * PI)), 1.0);
+    factory.GetCurrentPolyLine(0.0001);
+    Vector2f nearest;
+    factory.FindMinDistPoint(Vector2f(1e30f, 0), nearest);
+    factory.SmoothStrokes(Box(NaN, NaN, 5, 5));
+    factory.EraseStrokes(Box(400, 300, std::numeric_limits<float>::infinity(), 1));
+    factory.EraseStrokes(Box(NaN, 0, 1, 1));
+    factory.GetCurrentPolyLine(0.0001);
+    factory.ClearStrokes();
+
+    // A zero-sized drawing area keeps no contour bounds but accepts strokes.
+    const unsigned int empty[4] = {0, 0, 0, 0};
+    factory.SetDrawingAreaSize(empty);
+    EXPECT_EQ(factory.GetMinVertexSpacingSqr(), 0.0f);
+    factory.DrawTimed({Vector2f(1, 1), Vector2f(1, 1), Vector2f(2, 2)}, 1.0);
+    ASSERT_EQ(factory.GetNumStrokes(), 1u);
+    EXPECT_EQ(factory.GetStroke(0)->GetNumVertices(), 2u);  // the repeated point was dropped
+}

@@ -29,10 +29,16 @@ inline std::uint64_t PackKey(int bi, int bj, int bk)
     return (std::uint64_t(bi + offset) << 42) | (std::uint64_t(bj + offset) << 21) | std::uint64_t(bk + offset);
 }
 
+// Nodes are stored in Morton order inside a block (the bits of i, j and k
+// interleaved), so the 2 x 2 x 2 and 3 x 3 x 3 stencils of the interpolations
+// touch fewer cache lines than a row-major layout, where every step in k is
+// a new line. SPREAD[x] places the 3 bits of x at bit positions 0, 3 and 6.
+constexpr int SPREAD[8] = {0, 1, 8, 9, 64, 65, 72, 73};
+static_assert(AdaptiveUniformGrid3D::BLOCK_SHIFT == 3, "SPREAD covers 3 bits per axis");
+
 inline int NodeIndex(int i, int j, int k)
 {
-    using G = AdaptiveUniformGrid3D;
-    return (i & BLOCK_MASK) | ((j & BLOCK_MASK) << G::BLOCK_SHIFT) | ((k & BLOCK_MASK) << (2 * G::BLOCK_SHIFT));
+    return SPREAD[i & BLOCK_MASK] | (SPREAD[j & BLOCK_MASK] << 1) | (SPREAD[k & BLOCK_MASK] << 2);
 }
 
 inline float Sanitize(float v) { return std::isfinite(v) ? v : 0.0f; }
@@ -51,9 +57,11 @@ inline void QuadraticWeights(float t, float w[3], float dw[3])
 
 }  // namespace
 
-struct AdaptiveUniformGrid3D::Block {
-    int coord[3];
+// Values first and the block on a cache-line boundary, so that the Morton
+// groups of 2 x 2 x 2 nodes (32 bytes) never straddle two lines.
+struct alignas(64) AdaptiveUniformGrid3D::Block {
     float values[BLOCK_NODES];
+    int coord[3];
 
     Block(int bi, int bj, int bk) : coord{bi, bj, bk} { std::fill(values, values + BLOCK_NODES, NOT_COMPUTED); }
 };
@@ -104,10 +112,30 @@ void AdaptiveUniformGrid3D::ClearBlockCache()
     m_cachedBlock = nullptr;
 }
 
+// Keys never equal this: block coordinates keep every packed field below 2^21.
+constexpr std::uint64_t EMPTY_KEY = ~std::uint64_t(0);
+
+void AdaptiveUniformGrid3D::RebuildIndex(std::size_t capacity)
+{
+    std::size_t size = 64;
+    while (size < 2 * capacity) size *= 2;
+    m_index.assign(size, IndexSlot{EMPTY_KEY, nullptr});
+    for (const auto& entry : m_blocks) InsertIntoIndex(entry.first, entry.second.get());
+}
+
+void AdaptiveUniformGrid3D::InsertIntoIndex(std::uint64_t key, Block* block)
+{
+    const std::size_t mask = m_index.size() - 1;
+    std::size_t slot = KeyHash()(key) & mask;
+    while (m_index[slot].key != EMPTY_KEY) slot = (slot + 1) & mask;
+    m_index[slot] = IndexSlot{key, block};
+}
+
 void AdaptiveUniformGrid3D::Invalidate(bool releaseMemory)
 {
     if (releaseMemory) {
         m_blocks.clear();
+        m_index.clear();
         ClearBlockCache();
         return;
     }
@@ -188,6 +216,7 @@ void AdaptiveUniformGrid3D::Invalidate(const Wml::AxisAlignedBox3<float>& box)
     });
     if (emptied.empty()) return;
     for (std::uint64_t key : emptied) m_blocks.erase(key);
+    RebuildIndex(m_blocks.size());
     ClearBlockCache();
 }
 
@@ -206,11 +235,31 @@ AdaptiveUniformGrid3D::Block* AdaptiveUniformGrid3D::GetBlock(int bi, int bj, in
 {
     const std::uint64_t key = PackKey(bi, bj, bk);
     if (key == m_cachedKey) return m_cachedBlock;
-    auto it = m_blocks.find(key);
-    if (it == m_blocks.end()) it = m_blocks.emplace(key, std::make_unique<Block>(bi, bj, bk)).first;
+    Block* block = nullptr;
+    if (!m_index.empty()) {
+        const std::size_t mask = m_index.size() - 1;
+        for (std::size_t slot = KeyHash()(key) & mask;; slot = (slot + 1) & mask) {
+            const IndexSlot& entry = m_index[slot];
+            if (entry.key == key) {
+                block = entry.block;
+                break;
+            }
+            if (entry.key == EMPTY_KEY) break;
+        }
+    }
+    if (!block) {
+        auto owned = std::make_unique<Block>(bi, bj, bk);
+        block = owned.get();
+        m_blocks.emplace(key, std::move(owned));
+        // Kept at most half full so that probes stay short.
+        if (2 * m_blocks.size() > m_index.size())
+            RebuildIndex(m_blocks.size());
+        else
+            InsertIntoIndex(key, block);
+    }
     m_cachedKey = key;
-    m_cachedBlock = it->second.get();
-    return m_cachedBlock;
+    m_cachedBlock = block;
+    return block;
 }
 
 float AdaptiveUniformGrid3D::ComputeNode(int i, int j, int k, ScalarField* source) const
@@ -223,8 +272,27 @@ float AdaptiveUniformGrid3D::ComputeNode(int i, int j, int k, ScalarField* sourc
 template <int N>
 void AdaptiveUniformGrid3D::Gather(int i0, int j0, int k0, ScalarField* source, float* out)
 {
-    // A stencil spans at most two blocks per axis: look each block up once,
-    // then address nodes through the small table.
+    const int li = i0 & BLOCK_MASK, lj = j0 & BLOCK_MASK, lk = k0 & BLOCK_MASK;
+    if (li <= BLOCK_DIM - N && lj <= BLOCK_DIM - N && lk <= BLOCK_DIM - N) {
+        // The usual case: the whole stencil lies in one block.
+        Block* block = GetBlock(i0 >> BLOCK_SHIFT, j0 >> BLOCK_SHIFT, k0 >> BLOCK_SHIFT);
+        for (int c = 0; c < N; ++c)
+            for (int b = 0; b < N; ++b) {
+                const int offset = (SPREAD[lj + b] << 1) | (SPREAD[lk + c] << 2);
+                for (int a = 0; a < N; ++a) {
+                    float& slot = block->values[offset | SPREAD[li + a]];
+                    float v = slot;
+                    if (std::isnan(v)) {
+                        v = ComputeNode(i0 + a, j0 + b, k0 + c, source);
+                        if (source) slot = v;
+                    }
+                    *out++ = v;
+                }
+            }
+        return;
+    }
+    // Otherwise it spans at most two blocks per axis: look each block up
+    // once, then address nodes through the small table.
     const int first[3] = {i0, j0, k0};
     int base[3], span[3], local[3][N], which[3][N];
     for (int a = 0; a < 3; ++a) {
@@ -232,7 +300,7 @@ void AdaptiveUniformGrid3D::Gather(int i0, int j0, int k0, ScalarField* source, 
         for (int n = 0; n < N; ++n) {
             const int index = first[a] + n;
             which[a][n] = (index >> BLOCK_SHIFT) - base[a];
-            local[a][n] = index & BLOCK_MASK;
+            local[a][n] = SPREAD[index & BLOCK_MASK] << a;
         }
         span[a] = which[a][N - 1];
     }
@@ -243,7 +311,7 @@ void AdaptiveUniformGrid3D::Gather(int i0, int j0, int k0, ScalarField* source, 
 
     for (int c = 0; c < N; ++c)
         for (int b = 0; b < N; ++b) {
-            const int offset = (local[1][b] << BLOCK_SHIFT) | (local[2][c] << (2 * BLOCK_SHIFT));
+            const int offset = local[1][b] | local[2][c];
             for (int a = 0; a < N; ++a) {
                 float& slot = blocks[which[2][c]][which[1][b]][which[0][a]]->values[offset | local[0][a]];
                 float v = slot;

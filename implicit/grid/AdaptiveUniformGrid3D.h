@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <unordered_map>
+#include <vector>
 
 #include "implicit/ScalarField.h"
 #include "wml/AxisAlignedBox3.h"
@@ -106,6 +107,11 @@ private:
         }
     };
     using BlockMap = std::unordered_map<std::uint64_t, std::unique_ptr<Block>, KeyHash>;
+    /// One entry of the lookup table: a block's key and the block.
+    struct IndexSlot {
+        std::uint64_t key;
+        Block* block;
+    };
 
     enum class Where { Grid, Direct, Invalid };
     Where Locate(const Wml::Vector3<float>& p, float u[3]) const;
@@ -123,11 +129,18 @@ private:
     template <class Fn>
     void ForEachBlockInRange(const int lo[3], const int hi[3], Fn&& fn) const;
     void ClearBlockCache();
+    /// Rebuilds the lookup table from the map, sized for about twice the blocks.
+    void RebuildIndex(std::size_t capacity);
+    void InsertIntoIndex(std::uint64_t key, Block* block);
 
     Wml::Vector3<float> m_origin;
     float m_voxelSize = 1.0f;
     float m_inverseVoxelSize = 1.0f;
-    BlockMap m_blocks;
+    BlockMap m_blocks;  // owns the blocks
+    // Open-addressing table over the same blocks, probed linearly: a lookup
+    // costs one cache line instead of the map's chain of pointers, which is
+    // what random queries over a large warm grid pay for.
+    std::vector<IndexSlot> m_index;
     // The last block looked up, so consecutive queries in one block skip the hash map.
     std::uint64_t m_cachedKey = ~std::uint64_t(0);
     Block* m_cachedBlock = nullptr;

@@ -469,3 +469,35 @@ TEST(AdaptiveUniformGrid3D, HostilePointsAndBoxesAreHarmless)
     EXPECT_EQ(grid.SampleTriLinear(Vector3f(0.31f, 0.2f, 0.1f), &broken), 0.0f);
     EXPECT_EQ(broken.evaluations, 8);
 }
+
+TEST(AdaptiveUniformGrid3D, ThousandsOfBlocksAreFoundAgainAfterGrowthAndFreeing)
+{
+    // Enough blocks that the lookup table is regrown several times, then a
+    // box that frees whole blocks in the middle of it.
+    WaveField field;
+    const float h = 0.02f;
+    AdaptiveUniformGrid3D grid(h, Vector3f(0.005f, -0.003f, 0.001f));
+    const std::vector<Vector3f> points = RandomPoints(20000, 1.2f, 31);
+    std::vector<float> old;
+    for (const Vector3f& p : points) old.push_back(grid.SampleTriLinear(p, &field));
+    ASSERT_GT(grid.GetAllocatedBlockCount(), 2000u);
+    const long filled = field.evaluations;
+    for (size_t n = 0; n < points.size(); n += 7) EXPECT_EQ(grid.SampleTriLinear(points[n], &field), old[n]);
+    EXPECT_EQ(field.evaluations, filled);
+
+    const std::size_t blocks = grid.GetAllocatedBlockCount();
+    field.offset = 0.1f;
+    const Box changed(-0.6f, 0.5f, -0.7f, 0.4f, -0.5f, 0.6f);
+    grid.Invalidate(changed);
+    EXPECT_LT(grid.GetAllocatedBlockCount(), blocks);
+    Box reach = changed;
+    reach.Dilate(3.1f * h);  // beyond every stencil that reads a dropped node
+    for (size_t n = 0; n < points.size(); ++n) {
+        const float v = grid.SampleTriLinear(points[n], &field);
+        if (changed.Contains(points[n])) {
+            EXPECT_NEAR(v, old[n] + 0.1f, 1e-5f) << n;
+        } else if (!reach.Contains(points[n])) {
+            EXPECT_EQ(v, old[n]) << n;
+        }
+    }
+}

@@ -1,0 +1,278 @@
+// The implicit-model tree with and without its field caches: a three-level
+// tree of 64 leaves (4 blended groups of 4 sum-blended subgroups of 4 balls
+// and capsules), evaluated at 100 000 points near its surface, polygonized at
+// cell size 0.05, and polygonized again after one leaf moved.
+
+#include <benchmark/benchmark.h>
+
+#include <memory>
+#include <random>
+#include <vector>
+
+#include "blobtree/RootNode.h"
+#include "blobtree/RootNodeListener.h"
+#include "blobtree/cache/FieldCache.h"
+#include "blobtree/cache/FieldCacheManager.h"
+#include "blobtree/nodes/CylinderNode.h"
+#include "blobtree/nodes/PointNode.h"
+#include "blobtree/nodes/RicciBlendNode.h"
+#include "blobtree/nodes/SumBlendNode.h"
+#include "implicit/Falloff.h"
+#include "implicit/grid/AdaptiveUniformGrid3D.h"
+#include "implicit/mesh/VFTriangleMesh.h"
+#include "implicit/operators/MinMaxUnion.h"
+#include "implicit/polygonizer/DynamicGG4Polygonizer3D.h"
+#include "implicit/polygonizer/GG4CSGPolygonizer3D.h"
+
+using namespace vynbt;
+using Vec3 = Wml::Vector3<float>;
+using Box = Wml::AxisAlignedBox3<float>;
+
+namespace {
+
+constexpr size_t POINT_COUNT = 100000;
+constexpr float CELL_SIZE = 0.05f;
+
+/// The tree, its primitives and the evaluation points, built once.
+struct BenchTree {
+    vynimplicit::MinMaxUnion rootOp;
+    RootNode root{&rootOp};
+    std::vector<std::unique_ptr<vynimplicit::ScalarField>> fields;
+    std::vector<std::unique_ptr<BlobTreeNode>> nodes;
+    std::vector<CompositionNode*> groups;
+    std::vector<BlobTreeNode*> leaves;
+    std::vector<Vec3> points;
+
+    BenchTree()
+    {
+        std::mt19937 rng(3);
+        auto uniform = [&](float a, float b) { return std::uniform_real_distribution<float>(a, b)(rng); };
+        auto direction = [&] {
+            for (;;) {
+                const Vec3 v(uniform(-1, 1), uniform(-1, 1), uniform(-1, 1));
+                if (v.Length() > 0.1f && v.Length() <= 1.0f) return v / v.Length();
+            }
+        };
+        for (int g = 0; g < 4; ++g) {
+            const Vec3 groupCentre(g % 2 ? 1.2f : -1.2f, g / 2 ? 1.2f : -1.2f, 0.0f);
+            auto* ricciOp = Own(fields, std::make_unique<vynimplicit::RicciBlend>(2.0f));
+            auto* group = Own(nodes, std::make_unique<RicciBlendNode>(ricciOp));
+            root.AddChild(group);
+            groups.push_back(group);
+            for (int s = 0; s < 4; ++s) {
+                const Vec3 subCentre =
+                    groupCentre + Vec3(s % 2 ? 0.45f : -0.45f, s / 2 ? 0.45f : -0.45f, 0.0f);
+                auto* sumOp = Own(fields, std::make_unique<vynimplicit::SumBlend>());
+                auto* sub = Own(nodes, std::make_unique<SumBlendNode>(sumOp));
+                group->AddChild(sub);
+                groups.push_back(sub);
+                for (int l = 0; l < 4; ++l) {
+                    const Vec3 centre = subCentre + direction() * 0.18f;
+                    BlobTreeNode* leaf;
+                    if (l % 2 == 0) {
+                        auto* point = Own(fields, std::make_unique<vynimplicit::Point>(centre, 1.0f / 0.5f));
+                        leaf = Own(nodes, std::make_unique<PointNode>(point));
+                    } else {
+                        const Wml::Frame3<float> frame(centre - Vec3(0, 0, 0.2f));
+                        auto* capsule =
+                            Own(fields, std::make_unique<vynimplicit::Cylinder>(0.12f, 0.4f, frame));
+                        leaf = Own(nodes, std::make_unique<CylinderNode>(capsule));
+                    }
+                    sub->AddChild(leaf);
+                    leaves.push_back(leaf);
+                }
+            }
+        }
+        // Points near the surface: around the leaves at their surface radius,
+        // 15% in or out, where a polygonizer or a picking ray asks.
+        points.reserve(POINT_COUNT);
+        while (points.size() < POINT_COUNT) {
+            BlobTreeNode* leaf = leaves[rng() % leaves.size()];
+            Wml::Frame3<float> frame;
+            leaf->GetFrame(frame);
+            const float reach = leaf->GetType() == BlobTreeNode::NodeType::Point ? 0.5f * 0.454202f : 0.12f;
+            const Vec3 base =
+                frame.Origin() +
+                Vec3(0, 0, leaf->GetType() == BlobTreeNode::NodeType::Point ? 0.0f : uniform(0.0f, 0.4f));
+            points.push_back(base + direction() * (reach * uniform(0.85f, 1.15f)));
+        }
+    }
+    ~BenchTree()
+    {
+        for (CompositionNode* g : groups) g->ClearChildren();
+        root.ClearChildren();
+        nodes.clear();
+    }
+
+    template <class T>
+    static T* Own(std::vector<std::unique_ptr<vynimplicit::ScalarField>>& list, std::unique_ptr<T> p)
+    {
+        T* raw = p.get();
+        list.push_back(std::move(p));
+        return raw;
+    }
+    template <class T>
+    static T* Own(std::vector<std::unique_ptr<BlobTreeNode>>& list, std::unique_ptr<T> p)
+    {
+        T* raw = p.get();
+        list.push_back(std::move(p));
+        return raw;
+    }
+
+    void DropCaches()
+    {
+        for (CompositionNode* g : groups) g->GetCache()->InvalidateAll();
+    }
+};
+
+BenchTree& Tree()
+{
+    static BenchTree tree;
+    return tree;
+}
+
+/// Sets the global caching switch for one benchmark and restores it.
+struct CachingScope {
+    explicit CachingScope(bool on) { FieldCacheManager::Get()->EnableCaching(on); }
+    ~CachingScope() { FieldCacheManager::Get()->EnableCaching(true); }
+};
+
+float EvaluateAll(BenchTree& tree)
+{
+    float sum = 0.0f;
+    for (const Vec3& p : tree.points) sum += tree.root.Value(p.X(), p.Y(), p.Z());
+    return sum;
+}
+
+// Argument: 1 with the caches (warmed by one pass before timing), 0 without.
+void BM_TreeValue(benchmark::State& state)
+{
+    BenchTree& tree = Tree();
+    CachingScope scope(state.range(0) != 0);
+    benchmark::DoNotOptimize(EvaluateAll(tree));
+    for (auto _ : state) benchmark::DoNotOptimize(EvaluateAll(tree));
+    state.SetItemsProcessed(int64_t(state.iterations()) * int64_t(tree.points.size()));
+    double blocks1 = 0, blocks2 = 0;
+    for (CompositionNode* g : tree.groups)
+        (g->GetParent() == &tree.root ? blocks1 : blocks2) +=
+            double(g->GetCache()->GetGrid()->GetAllocatedBlockCount());
+    state.counters["blocks1"] = blocks1;
+    state.counters["blocks2"] = blocks2;
+}
+BENCHMARK(BM_TreeValue)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+void BM_TreeGradient(benchmark::State& state)
+{
+    BenchTree& tree = Tree();
+    CachingScope scope(state.range(0) != 0);
+    auto pass = [&] {
+        float sum = 0.0f;
+        for (const Vec3& p : tree.points) {
+            float gx, gy, gz, v;
+            tree.root.Gradient(p.X(), p.Y(), p.Z(), gx, gy, gz, &v);
+            sum += gx + v;
+        }
+        return sum;
+    };
+    benchmark::DoNotOptimize(pass());
+    for (auto _ : state) benchmark::DoNotOptimize(pass());
+    state.SetItemsProcessed(int64_t(state.iterations()) * int64_t(tree.points.size()));
+}
+BENCHMARK(BM_TreeGradient)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// Argument: 0 without caches; 1 with warm caches (kept between runs); 2 with
+// caches emptied before every run (the first polygonization of a new tree).
+void BM_TreePolygonize(benchmark::State& state)
+{
+    BenchTree& tree = Tree();
+    CachingScope scope(state.range(0) != 0);
+    vynmesh::VFTriangleMesh mesh;
+    vynimplicit::GG4CSGPolygonizer3D poly;
+    poly.SetScalarField(&tree.root);
+    poly.SetOutputMesh(&mesh);
+    Box bounds;
+    tree.root.FieldBounds(bounds);
+    poly.SetCellSize(bounds, CELL_SIZE);
+    poly.Polygonize();
+    for (auto _ : state) {
+        if (state.range(0) == 2) {
+            state.PauseTiming();
+            tree.DropCaches();
+            state.ResumeTiming();
+        }
+        poly.Polygonize();
+        benchmark::DoNotOptimize(mesh.GetNumTriangles());
+    }
+    state.counters["triangles"] = double(mesh.GetNumTriangles());
+    state.counters["evaluations"] = double(poly.GetNumFieldEvaluations());
+}
+BENCHMARK(BM_TreePolygonize)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
+
+// One leaf moves back and forth (reported up the tree, so only its region is
+// dropped from the caches); each iteration is a full polygonization after it.
+// Argument: 1 with caches, 0 without.
+void BM_TreePolygonizeAfterLeafEdit(benchmark::State& state)
+{
+    BenchTree& tree = Tree();
+    CachingScope scope(state.range(0) != 0);
+    vynmesh::VFTriangleMesh mesh;
+    vynimplicit::GG4CSGPolygonizer3D poly;
+    poly.SetScalarField(&tree.root);
+    poly.SetOutputMesh(&mesh);
+    Box bounds;
+    tree.root.FieldBounds(bounds);
+    poly.SetCellSize(bounds, CELL_SIZE);
+    poly.Polygonize();
+    BlobTreeNode* leaf = tree.leaves[21];
+    bool away = false;
+    for (auto _ : state) {
+        leaf->Translate(away ? Vec3(-0.05f, -0.04f, 0.06f) : Vec3(0.05f, 0.04f, -0.06f), true);
+        away = !away;
+        poly.Polygonize();
+        benchmark::DoNotOptimize(mesh.GetNumTriangles());
+    }
+    if (away) leaf->Translate(Vec3(-0.05f, -0.04f, 0.06f), true);
+    state.counters["triangles"] = double(mesh.GetNumTriangles());
+}
+BENCHMARK(BM_TreePolygonizeAfterLeafEdit)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+/// Collects the regions the root reports, as the surface subsystem does.
+class RegionListener : public RootNodeListener {
+public:
+    void OnChildModified(BlobTreeNode*, const Box& region) override { dirty.Merge(region); }
+    Box dirty;
+};
+
+// The interactive path: one leaf moves and the incremental polygonizer redoes
+// only the reported region. Argument: 1 with caches, 0 without.
+void BM_TreeUpdateAfterLeafEdit(benchmark::State& state)
+{
+    BenchTree& tree = Tree();
+    CachingScope scope(state.range(0) != 0);
+    RegionListener listener;
+    tree.root.AddListener(&listener);
+    vynmesh::VFTriangleMesh mesh;
+    vynimplicit::DynamicGG4Polygonizer3D poly;
+    poly.SetScalarField(&tree.root);
+    poly.SetOutputMesh(&mesh);
+    poly.SetCellSize(CELL_SIZE);
+    poly.Polygonize(true);
+    BlobTreeNode* leaf = tree.leaves[21];
+    bool away = false;
+    for (auto _ : state) {
+        listener.dirty.MakeEmpty();
+        leaf->Translate(away ? Vec3(-0.05f, -0.04f, 0.06f) : Vec3(0.05f, 0.04f, -0.06f), true);
+        away = !away;
+        Box bounds;
+        tree.root.FieldBounds(bounds);
+        poly.UpdatePolygonize(listener.dirty, bounds);
+        benchmark::DoNotOptimize(mesh.GetNumTriangles());
+    }
+    if (away) leaf->Translate(Vec3(-0.05f, -0.04f, 0.06f), true);
+    tree.root.RemoveListener(&listener);
+    state.counters["triangles"] = double(mesh.GetNumTriangles());
+    state.counters["evaluations"] = double(poly.GetNumFieldEvaluations());
+}
+BENCHMARK(BM_TreeUpdateAfterLeafEdit)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+}  // namespace

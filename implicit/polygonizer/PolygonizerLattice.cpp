@@ -330,23 +330,29 @@ float PolygonizerLattice::NodeValue(int i, int j, int k)
 
 int PolygonizerLattice::CellConfig(int i, int j, int k)
 {
+    return CellConfig(i, j, k, 0, 0);
+}
+
+int PolygonizerLattice::CellConfig(int i, int j, int k, int knownMask, int knownBits)
+{
     if (!m_field) return 0;
+    int config = knownBits & knownMask;
     // Usually all eight corners share a brick: one lookup, fixed offsets.
     if (((i + 1) & BRICK_MASK) != BRICK_MASK && ((j + 1) & BRICK_MASK) != BRICK_MASK &&
         ((k + 1) & BRICK_MASK) != BRICK_MASK && CellInLattice(i, j, k)) {
         float* base = &m_nodes[size_t(Brick(i, j, k)) * BRICK_NODES + size_t(NodeInBrick(i, j, k))];
         static constexpr int offset[8] = {0, 1, 8, 9, 64, 65, 72, 73};
-        int config = 0;
         for (int c = 0; c < 8; ++c) {
+            if ((knownMask >> c) & 1) continue;
             float& v = base[offset[c]];
             if (std::isnan(v)) v = FillNode(i + (c & 1), j + ((c >> 1) & 1), k + ((c >> 2) & 1));
             config |= int(v > m_iso) << c;
         }
         return config;
     }
-    int config = 0;
     for (int c = 0; c < 8; ++c)
-        if (NodeValue(i + (c & 1), j + ((c >> 1) & 1), k + ((c >> 2) & 1)) > m_iso) config |= 1 << c;
+        if (!((knownMask >> c) & 1) && NodeValue(i + (c & 1), j + ((c >> 1) & 1), k + ((c >> 2) & 1)) > m_iso)
+            config |= 1 << c;
     return config;
 }
 
@@ -708,23 +714,33 @@ void PolygonizerLattice::ContinueFrom(uint64_t cell, std::vector<uint64_t>& stac
     if (!Visit(ci, cj, ck)) return;
     stack.push_back(cell);
     const CaseTable& table = Table();
+    // Corners with bit a clear (side 0 of axis a).
+    static constexpr int lowSide[3] = {0x55, 0x33, 0x0F};
+    constexpr uint64_t KEY_BITS = (uint64_t(1) << 48) - 1;
     while (!stack.empty()) {
-        uint64_t key = stack.back();
+        // A stack entry carries the corner signs its neighbour already knew:
+        // mask in bits 48-55, signs in bits 56-63.
+        const uint64_t entry = stack.back();
         stack.pop_back();
+        const uint64_t key = entry & KEY_BITS;
         int i, j, k;
         CellFromKey(key, i, j, k);
-        int config = CellConfig(i, j, k);
+        const int config = CellConfig(i, j, k, int((entry >> 48) & 255), int(entry >> 56));
         if (!ConfigCrossed(config)) continue;
         cells.push_back(key);
         m_foundConfigs.push_back(uint8_t(config));
         const int faces = table.cases[config].faces;
         for (int f = 0; f < 6; ++f) {
             if (!((faces >> f) & 1)) continue;
-            int d[3] = {0, 0, 0};
-            d[f / 2] = (f % 2) ? 1 : -1;
-            int ni = i + d[0], nj = j + d[1], nk = k + d[2];
-            if (!InRange(ni, nj, nk)) continue;
-            if (Visit(ni, nj, nk)) stack.push_back(CellKey(ni, nj, nk));
+            const int a = f / 2, side = f % 2;
+            int n[3] = {i, j, k};
+            n[a] += side ? 1 : -1;
+            if (!InRange(n[0], n[1], n[2]) || !Visit(n[0], n[1], n[2])) continue;
+            // The shared face's corners: side 1 of this cell is side 0 of the next.
+            const int shift = 1 << a;
+            const int mask = side ? lowSide[a] : (~lowSide[a] & 255);
+            const int bits = (side ? (config >> shift) : (config << shift)) & mask;
+            stack.push_back(CellKey(n[0], n[1], n[2]) | (uint64_t(mask) << 48) | (uint64_t(bits) << 56));
         }
     }
 }

@@ -78,6 +78,8 @@ public:
     float NodeValue(int i, int j, int k);
     /// Bit c set when corner c (x = c&1, y = c>>1&1, z = c>>2&1) is inside.
     int CellConfig(int i, int j, int k);
+    /// The same when the corners in knownMask are known to have the signs in knownBits.
+    int CellConfig(int i, int j, int k, int knownMask, int knownBits);
     static bool ConfigCrossed(int config) { return config != 0 && config != 255; }
     /// Whether the surface crosses face f (axis f/2, side f%2) of a cell with this config.
     static bool FaceCrossed(int config, int face);

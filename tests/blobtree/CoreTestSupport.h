@@ -7,6 +7,7 @@
 
 #include <vector>
 
+#include "NodeTestSupport.h"
 #include "blobtree/BlobTreeNode.h"
 #include "blobtree/RootNodeListener.h"
 #include "blobtree/cache/FieldCacheManager.h"
@@ -79,19 +80,8 @@ public:
     CountingField counter;
 };
 
-struct Report {
-    vynbt::BlobTreeNode* node;
-    Box region;
-};
-
-class RecordingListener : public vynbt::RootNodeListener {
-public:
-    void OnChildModified(vynbt::BlobTreeNode* node, const Box& region) override
-    {
-        reports.push_back({node, region});
-    }
-    std::vector<Report> reports;
-};
+using nodetest::RecordingListener;
+using nodetest::Report;
 
 /// Restores the manager's switch and defaults after each test.
 class ManagerStateTest : public ::testing::Test {

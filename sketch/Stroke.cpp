@@ -199,20 +199,24 @@ void Stroke::FlipNormals()
     for (auto& normal : m_normals) normal = -normal;
 }
 
-void Stroke::GetValuePoints(PointSet& points)
+void Stroke::GetValuePoints(PointSet& points, unsigned stride)
 {
     GenerateNormals();
     const bool normals = HasNormals();
     const float length = points.GetNormalProjectionLength();
-    for (size_t i = 0; i < m_vertices.size(); ++i) {
+    auto add = [&](size_t i) {
         const Wml::Vector2<float>& v = m_vertices[i];
         const float w = m_smoothing[i];
         points.AddPoint(PointSet::Point(v, points.GetSurfaceValue(), w));
-        if (!normals) continue;
+        if (!normals) return;
         const Wml::Vector2<float> offset = m_normals[i] * length;
         points.AddPoint(PointSet::Point(v + offset, points.GetOutsideValue(), w));
         points.AddPoint(PointSet::Point(v - offset, points.GetInsideValue(), w));
-    }
+    };
+    const size_t n = m_vertices.size(), step = std::max(1u, stride);
+    for (size_t i = 0; i < n; i += step) add(i);
+    // The stroke's end always takes part.
+    if (n > 0 && (n - 1) % step != 0) add(n - 1);
 }
 
 void Stroke::Erase(const Wml::Box2<float>& box, std::vector<Stroke*>& pieces)

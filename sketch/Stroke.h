@@ -87,9 +87,10 @@ public:
      * \brief Adds three value points per vertex: the vertex at the surface
      * value, and one normal projection length out along the normal (outside
      * value) and in against it (inside value), each with the vertex's
-     * smoothing. A stroke of one vertex adds only the surface point.
+     * smoothing. A stroke of one vertex adds only the surface point. With a
+     * stride above 1 only every stride-th vertex (and the last) takes part.
      */
-    void GetValuePoints(PointSet& points);
+    void GetValuePoints(PointSet& points, unsigned stride = 1);
 
     /**
      * \brief Appends to \p pieces new strokes for the parts of this stroke

@@ -10,6 +10,7 @@
 #include "sketch/Stroke.h"
 #include "wml/AxisAlignedBox2.h"
 #include "wml/DebugOutput.h"
+#include "wml/IntelThinPlateSpline2d.h"
 
 namespace vynsketch {
 
@@ -197,7 +198,18 @@ void StrokeFactory::EraseStrokes(bool)
 
 void StrokeFactory::GetValuePoints(PointSet& points)
 {
-    for (TimedStroke& timed : m_strokes) timed.stroke->GetValuePoints(points);
+    // The thin-plate fit is cubic in its point count and refuses more than
+    // MaxPoints; a heavily over-sketched drawing uses every second, third ...
+    // vertex (three points each) so a refit stays interactive.
+    const size_t budget = std::min<size_t>(MAX_FIT_POINTS, Wml::IntelThinPlateSpline2d::MaxPoints) / 3;
+    auto used = [this](size_t stride) {
+        size_t total = 0;  // every stride-th vertex of each stroke, and its last
+        for (const TimedStroke& timed : m_strokes) total += (timed.stroke->GetNumVertices() + stride - 1) / stride + 1;
+        return total;
+    };
+    unsigned stride = 1;
+    while (stride < 1024 && used(stride) > budget) ++stride;
+    for (TimedStroke& timed : m_strokes) timed.stroke->GetValuePoints(points, stride);
 }
 
 SketchField& StrokeFactory::GetCurrentSketchField(double)

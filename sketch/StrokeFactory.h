@@ -53,6 +53,8 @@ public:
     /// Smoothing value of new vertices, before and after the set turns sketchy.
     static constexpr float SMOOTHING_NORMAL = 0.01f;
     static constexpr float SMOOTHING_SKETCHY = 0.1f;
+    /// Value points of one fit at most; beyond, strokes are thinned evenly.
+    static constexpr unsigned MAX_FIT_POINTS = 1536;
 
     StrokeFactory();
     virtual ~StrokeFactory();

@@ -365,6 +365,33 @@ TEST_F(StrokeFactoryTest, OverlappingStrokesFuseIntoOneClosedCurve)
     EXPECT_FALSE(factory.FindMinDistPoint(Vector2f(NaN, 0), nearest));
 }
 
+TEST_F(StrokeFactoryTest, HeavyOverSketchingIsThinnedNotLost)
+{
+    // Many strokes round the same circle: more vertices than one fit takes.
+    TestFactory factory;
+    const Vector2f centre(400, 300);
+    const float radius = 150.0f;
+    size_t vertices = 0;
+    for (unsigned s = 0; s < 10; ++s) {
+        factory.DrawTimed(SampleMouse(Arc(centre, radius + float(s % 3) - 1.0f, 0.3f * float(s), 0.3f * float(s) + 2.1f * PI),
+                                      3.0f, 0.35f, 20 + s),
+                          1.0);
+        vertices += factory.GetStroke(factory.GetNumStrokes() - 1)->GetNumVertices();
+    }
+    ASSERT_GT(3 * vertices, size_t(StrokeFactory::MAX_FIT_POINTS));
+    PointSet points(0.0f, 1.0f, -1.0f, 10.0f);
+    factory.GetValuePoints(points);
+    EXPECT_LE(points.GetNumPoints(), size_t(StrokeFactory::MAX_FIT_POINTS));
+    EXPECT_GT(points.GetNumPoints(), size_t(StrokeFactory::MAX_FIT_POINTS) / 3);
+
+    const Wml::LinearComplex2<float>& curve = factory.GetCurrentPolyLine(0.0001);
+    ASSERT_GT(curve.GetNumVertices(), 20u);
+    EXPECT_TRUE(curve.IsClosed());
+    float mean = 0, worst = 0;
+    CircleDeviation(curve, centre, radius, mean, worst);
+    EXPECT_LT(mean, 0.02f * radius);
+}
+
 TEST_F(StrokeFactoryTest, CurveFollowsTheStrokes)
 {
     TestFactory factory;

@@ -1,0 +1,164 @@
+#include "blobtree_ui/BlobTreeNodeSceneObject.h"
+
+#include <algorithm>
+
+#include "blobtree/BlobTreeNode.h"
+#include "blobtree/CompositionNode.h"
+#include "blobtree_ui/BlobTreeSceneObject.h"
+#include "scene/BasicParameterOrientation.h"
+#include "scene/BasicParameterOrigin.h"
+#include "scene/BasicParameterScale.h"
+#include "scene/NameRegistry.h"
+#include "wml/DeprecatedSerializer.h"
+#include "wml/FrameRecords.h"
+
+namespace vynui_bt {
+
+namespace {
+// Older-format node records carry the factory code shifted by this amount.
+const unsigned int kOldRecordTypeBase = 1000;
+// The factory's codes run from 0 (the root) to 52.
+const int kLargestTypeCode = 52;
+}  // namespace
+
+BlobTreeNodeSceneObject::BlobTreeNodeSceneObject(vynbt::BlobTreeNode* node, int typeCode,
+                                                 const char* nameBase)
+    : m_typeCode(typeCode), m_node(node)
+{
+    if (nameBase) SetName(vynui::MakeUniqueName(nameBase));
+}
+
+BlobTreeNodeSceneObject::~BlobTreeNodeSceneObject()
+{
+    ModelLock lock = LockModel();
+    vynui::SceneObject* parent = GetParent();
+    // The root's scene parent is the model itself; other objects hang under
+    // the object of their parent node while that node is attached (a node's
+    // parent link is cleared when the parent node goes, so it never dangles).
+    const bool parentAlive = parent && ((m_tree && parent == m_tree) || (m_node && m_node->GetParent()));
+    if (parentAlive) {
+        const std::vector<vynui::SceneObject*>& siblings = parent->GetChildren();
+        if (std::find(siblings.begin(), siblings.end(), this) != siblings.end()) parent->RemoveChild(this);
+    }
+    if (!m_node) return;
+    // Detach before the field goes: the parent asks the child for its bounds.
+    if (vynbt::BlobTreeNode* parentNode = m_node->GetParent()) {
+        if (parentNode->IsCompositionNode())
+            static_cast<vynbt::CompositionNode*>(parentNode)->RemoveChild(m_node);
+    }
+    vynimplicit::ScalarField* field = m_node->GetScalarField();
+    delete field;
+    delete m_node;
+    m_node = nullptr;
+}
+
+boost::recursive_mutex& BlobTreeNodeSceneObject::GetModelMutex() const
+{
+    return m_tree ? m_tree->GetLock() : GetLock();
+}
+
+Wml::Frame3<float> BlobTreeNodeSceneObject::GetFrame()
+{
+    Wml::Frame3<float> frame(Wml::Vector3<float>::ZERO);
+    ModelLock lock = LockModel();
+    if (m_node) m_node->GetFrame(frame);
+    return frame;
+}
+
+bool BlobTreeNodeSceneObject::SupportsTool(const std::string& toolName)
+{
+    return toolName == "Translation3D" || toolName == "Rotation3D" || toolName == "DynamicTool3D";
+}
+
+const char* BlobTreeNodeSceneObject::GetTypeName()
+{
+    return "BlobTreeNodeSO";
+}
+
+void BlobTreeNodeSceneObject::InitializeParameters()
+{
+    AddParameter(new vynui::BasicParameterOrigin(this, "Position"));
+    AddParameter(new vynui::BasicParameterOrientation(this, "Orientation"));
+    AddParameter(new vynui::BasicParameterScale(this, "Scale"));
+    vynui::SceneObject::InitializeParameters();
+}
+
+bool BlobTreeNodeSceneObject::Store(Wml::Serializer* serializer, Wml::SerializerRecord* record)
+{
+    ModelLock lock = LockModel();
+    return vynui::SceneObject::Store(serializer, record);
+}
+
+bool BlobTreeNodeSceneObject::Restore(Wml::Serializer* serializer, Wml::SerializerRecord* record)
+{
+    ModelLock lock = LockModel();
+    return vynui::SceneObject::Restore(serializer, record);
+}
+
+void BlobTreeNodeSceneObject::DoTranslate(const Wml::Vector3<float>& v, bool relative)
+{
+    ModelLock lock = LockModel();
+    if (m_node) m_node->Translate(v, relative);
+}
+
+void BlobTreeNodeSceneObject::DoRotate(const Wml::Matrix3<float>& m, bool relative)
+{
+    ModelLock lock = LockModel();
+    if (m_node) m_node->Rotate(m, relative);
+}
+
+void BlobTreeNodeSceneObject::DoScale(float sx, float sy, float sz, bool relative, bool uniform)
+{
+    ModelLock lock = LockModel();
+    if (m_node) m_node->Scale(sx, sy, sz, relative, uniform);
+}
+
+WmlDeprecated::SerializerRecord* BlobTreeNodeSceneObject::StoreOld(WmlDeprecated::Serializer* serializer)
+{
+    if (!serializer) return nullptr;
+    ModelLock lock = LockModel();
+    WmlDeprecated::SerializerRecord* record =
+        serializer->CreateRecord(kOldRecordTypeBase + static_cast<unsigned int>(m_typeCode));
+    if (!record) return nullptr;
+    record->SetValue("NodeType", m_typeCode);
+    GetParameterList()->StoreOld(record);
+    record->SetValue("NodeFrame", GetFrame());
+    return record;
+}
+
+bool BlobTreeNodeSceneObject::RestoreOld(WmlDeprecated::SerializerRecord* record)
+{
+    if (!record) return false;
+    ModelLock lock = LockModel();
+    // A code no type has (a damaged record) would be written back as a record
+    // nothing can read: keep the object's own code then.
+    int code = m_typeCode;
+    if (record->GetValue("NodeType", code, m_typeCode) && code >= 0 && code <= kLargestTypeCode)
+        m_typeCode = code;
+    GetParameterList()->RestoreOld(record);
+    if (!record->HasKey("NodeFrame")) {
+        ApplyStoredFrame(Wml::Frame3<float>(Wml::Vector3<float>::ZERO));
+        return true;
+    }
+    // A frame that would not place anything (NaN, zero axes) is not applied:
+    // the object keeps its placement rather than taking a broken one.
+    Wml::Frame3<float> frame(Wml::Vector3<float>::ZERO);
+    if (!Wml::RestoreFrame(record->Values(), "NodeFrame", frame)) return false;
+    ApplyStoredFrame(frame);
+    return true;
+}
+
+bool BlobTreeNodeSceneObject::RestoreOld(WmlDeprecated::Serializer*, WmlDeprecated::SerializerRecord* record)
+{
+    return RestoreOld(record);
+}
+
+void BlobTreeNodeSceneObject::ApplyStoredFrame(const Wml::Frame3<float>& frame)
+{
+    // The stored axes are rows; turning the world axes by the local-to-world
+    // map puts them there.
+    Translate(frame.Origin(), false);
+    Rotate(frame.GetLocalToWorldRotation(), true);
+}
+
+}  // namespace vynui_bt

@@ -1,0 +1,23 @@
+#include "blobtree_ui/PartGroupSO.h"
+
+#include "blobtree/nodes/CacheNode.h"
+#include "scene/BasicParameterOriginCoordinate.h"
+
+namespace vynui_bt {
+
+PartGroupSO::PartGroupSO(vynbt::CacheNode* node) : CompositionNodeSceneObject(node, 52, "Group") {}
+
+const char* PartGroupSO::GetTypeName()
+{
+    return "Group";
+}
+
+void PartGroupSO::InitializeParameters()
+{
+    CompositionNodeSceneObject::InitializeParameters();
+    AddParameter(new vynui::BasicParameterOriginCoordinate("X", this, 0, true));
+    AddParameter(new vynui::BasicParameterOriginCoordinate("Y", this, 1, true));
+    AddParameter(new vynui::BasicParameterOriginCoordinate("Z", this, 2, true));
+}
+
+}  // namespace vynui_bt

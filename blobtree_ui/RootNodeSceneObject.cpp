@@ -1,0 +1,29 @@
+#include "blobtree_ui/RootNodeSceneObject.h"
+
+#include "blobtree/RootNode.h"
+#include "blobtree_ui/BlobTreeFactory.h"
+#include "blobtree_ui/BlobTreeSceneObject.h"
+
+namespace vynui_bt {
+
+RootNodeSceneObject::RootNodeSceneObject(vynbt::RootNode* root)
+    : CompositionNodeSceneObject(root, 0, "RootNode")
+{
+}
+
+RootNodeSceneObject::~RootNodeSceneObject()
+{
+    if (GetTree() && GetTree()->GetFactory()) GetTree()->GetFactory()->ForgetRoot(this);
+}
+
+const char* RootNodeSceneObject::GetTypeName()
+{
+    return "RootNode";
+}
+
+vynbt::RootNode* RootNodeSceneObject::GetRootNode() const
+{
+    return static_cast<vynbt::RootNode*>(GetNode());
+}
+
+}  // namespace vynui_bt

@@ -1,0 +1,67 @@
+#pragma once
+// The scene object of a capped linear sweep of a 2D template (factory code 2,
+// "CappedLinearSweep").
+//
+// Records: the profile field is written as a record of its own and referred
+// to by "FieldID" ("2DFieldID" in the older format). A profile restored from
+// a file is owned by this object; one installed by other code (SetProfile
+// with owned = false) stays its caller's.
+
+#include <memory>
+
+#include "blobtree_ui/BlobTreeNodeSceneObject.h"
+
+namespace vynbt {
+class CappedLinearSweepNode;
+}
+namespace vynimplicit {
+class ScalarField2D;
+}
+
+namespace vynui_bt {
+
+class CappedLinearSweepSceneObject : public BlobTreeNodeSceneObject {
+public:
+    /// Takes ownership of node and its sweep.
+    explicit CappedLinearSweepSceneObject(vynbt::CappedLinearSweepNode* node);
+    /// Detaches and deletes an owned profile.
+    ~CappedLinearSweepSceneObject() override;
+
+    vynbt::CappedLinearSweepNode* GetSweepNode() const;
+
+    /// "CappedLinearSweep".
+    const char* GetTypeName() override;
+    /// The base list, then X, Y, Z, "Falloff Length", "Length", "Radius",
+    /// "Cap Style", "Endcap Smoothness".
+    void InitializeParameters() override;
+    /// Only the base drawing (the handles), and only when selected.
+    void Render(bool selected) override;
+
+    /// Installs profile as the sweep's template through the node (which
+    /// reports the change), under the lock. With owned the object deletes it
+    /// later; a profile it owned before is deleted now.
+    void SetProfile(vynimplicit::ScalarField2D* profile, bool owned);
+    vynimplicit::ScalarField2D* GetProfile() const;
+
+    /// The base record plus "FieldID" when the sweep has a profile.
+    bool Store(Wml::Serializer* serializer, Wml::SerializerRecord* record) override;
+    /// Installs the profile referred to by "FieldID", then the base data.
+    /// False when "FieldID" is missing or names no readable 2D field; the base
+    /// data is restored either way and the object stays usable.
+    bool Restore(Wml::Serializer* serializer, Wml::SerializerRecord* record) override;
+
+    using BlobTreeNodeSceneObject::RestoreOld;
+    /// Older format without access to the file: the base data only, false
+    /// when the record refers to a profile (it cannot be read from here).
+    bool RestoreOld(WmlDeprecated::SerializerRecord* record) override;
+    /// Older format: installs the profile of "2DFieldID", then the base data.
+    /// False when the profile is missing or unreadable.
+    bool RestoreOld(WmlDeprecated::Serializer* serializer, WmlDeprecated::SerializerRecord* record) override;
+    /// The base record plus "2DFieldID" when the sweep has a profile.
+    WmlDeprecated::SerializerRecord* StoreOld(WmlDeprecated::Serializer* serializer) override;
+
+private:
+    std::unique_ptr<vynimplicit::ScalarField2D> m_ownedProfile;
+};
+
+}  // namespace vynui_bt

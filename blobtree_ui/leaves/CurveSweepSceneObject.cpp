@@ -1,0 +1,180 @@
+#include "blobtree_ui/leaves/CurveSweepSceneObject.h"
+
+#include <GL/gl.h>
+
+#include "blobtree/nodes/CurveSweepNode.h"
+#include "blobtree_ui/leaves/CurveSweepSceneObjectParameters.h"
+#include "blobtree_ui/leaves/CurveSweep_ControlPointTarget.h"
+#include "blobtree_ui/leaves/CylinderSceneObject.h"
+#include "blobtree_ui/leaves/LeafParameter.h"
+#include "blobtree_ui/leaves/ProfileFieldRecords.h"
+#include "scene/BasicParameterOriginCoordinate.h"
+#include "wml/Serializer.h"
+
+namespace vynui_bt {
+
+namespace {
+
+void DrawStrip(const std::vector<Wml::Vector3<float>>& points, float width)
+{
+    glLineWidth(width);
+    glBegin(GL_LINE_STRIP);
+    for (const Wml::Vector3<float>& p : points) glVertex3f(p.X(), p.Y(), p.Z());
+    glEnd();
+}
+
+}  // namespace
+
+CurveSweepSceneObject::CurveSweepSceneObject(vynbt::CurveSweepNode* node, int typeCode)
+    : BlobTreeNodeSceneObject(node, typeCode, "CurveSweep")
+{
+}
+
+CurveSweepSceneObject::~CurveSweepSceneObject()
+{
+    const std::vector<vynui::SceneObject*> handles = GetHandles();
+    ClearHandles();
+    for (vynui::SceneObject* handle : handles) delete handle;
+    ModelLock lock = LockModel();
+    if (m_ownedProfile) {
+        DetachFromParentNode(GetNode());
+        if (GetSweepNode()->GetSweep()->GetSweepTemplate() == m_ownedProfile.get())
+            GetSweepNode()->GetSweep()->SetSweepTemplate(nullptr);
+    }
+}
+
+void CurveSweepSceneObject::SetProfile(vynimplicit::ScalarField2D* profile, bool owned)
+{
+    ModelLock lock = LockModel();
+    vynbt::CurveSweepNode* node = GetSweepNode();
+    Wml::AxisAlignedBox3<float> before;
+    node->ChildModifiedHack_BeforeChange(before);
+    node->GetSweep()->SetSweepTemplate(profile);
+    node->ChildModifiedHack_AfterChange(before);
+    if (m_ownedProfile.get() != profile)
+        m_ownedProfile.reset(owned ? profile : nullptr);
+    else if (!owned)
+        m_ownedProfile.release();
+}
+
+vynimplicit::ScalarField2D* CurveSweepSceneObject::GetProfile() const
+{
+    ModelLock lock = LockModel();
+    return GetSweepNode()->GetSweep()->GetSweepTemplate();
+}
+
+bool CurveSweepSceneObject::Store(Wml::Serializer* serializer, Wml::SerializerRecord* record)
+{
+    if (!BlobTreeNodeSceneObject::Store(serializer, record)) return false;
+    ModelLock lock = LockModel();
+    const vynimplicit::CurveSweep* sweep = GetSweepNode()->GetSweep();
+    std::vector<Wml::Vector3<float>> points;
+    for (unsigned int i = 0; i < sweep->GetNumControlPoints(); ++i)
+        points.push_back(sweep->GetControlPoint(i));
+    record->SetValue("ControlPoints", points);
+    vynimplicit::ScalarField2D* profile = sweep->GetSweepTemplate();
+    return !profile || StoreProfileField(serializer, record, "FieldID", profile);
+}
+
+bool CurveSweepSceneObject::Restore(Wml::Serializer* serializer, Wml::SerializerRecord* record)
+{
+    if (!record) return false;
+    bool ok = true;
+    if (record->HasKey("FieldID")) {
+        std::unique_ptr<vynimplicit::ScalarField2D> profile =
+            RestoreProfileField(serializer, record, "FieldID");
+        if (profile)
+            SetProfile(profile.release(), true);
+        else
+            ok = false;
+    }
+    std::vector<Wml::Vector3<float>> points;
+    unsigned int count = 0;
+    if (record->GetValue("ControlPoints", points, count)) {
+        ModelLock lock = LockModel();
+        vynbt::CurveSweepNode* node = GetSweepNode();
+        vynimplicit::CurveSweep* sweep = node->GetSweep();
+        // Only a list that fits this curve's degree is taken.
+        if (count == sweep->GetNumControlPoints()) {
+            points.resize(count);
+            record->GetValue("ControlPoints", points, count);
+            Wml::AxisAlignedBox3<float> before;
+            node->ChildModifiedHack_BeforeChange(before);
+            for (unsigned int i = 0; i < count; ++i) ok = sweep->SetControlPoint(i, points[i]) && ok;
+            node->ChildModifiedHack_AfterChange(before);
+        } else {
+            ok = false;
+        }
+    }
+    const bool baseOk = BlobTreeNodeSceneObject::Restore(serializer, record);
+    return ok && baseOk;
+}
+
+vynbt::CurveSweepNode* CurveSweepSceneObject::GetSweepNode() const
+{
+    return static_cast<vynbt::CurveSweepNode*>(GetNode());
+}
+
+const char* CurveSweepSceneObject::GetTypeName()
+{
+    return "CurveSweep";
+}
+
+void CurveSweepSceneObject::InitializeParameters()
+{
+    BlobTreeNodeSceneObject::InitializeParameters();
+    AddParameter(new vynui::BasicParameterOriginCoordinate("X", this, 0));
+    AddParameter(new vynui::BasicParameterOriginCoordinate("Y", this, 1));
+    AddParameter(new vynui::BasicParameterOriginCoordinate("Z", this, 2));
+    AddParameter(new CurveSweepParameter_Radius(this));
+    AddParameter(new CurveSweepParameter_StartRotation(this));
+    AddParameter(new CurveSweepParameter_FalloffLength(this));
+    AddParameter(new CurveSweepParameter_CapStyle(this));
+    AddParameter(new CurveSweepParameter_EndcapBlendAngle(this));
+    AddParameter(new CurveSweepParameter_EvaluationMode(this));
+    unsigned int count = 0;
+    {
+        ModelLock lock = LockModel();
+        count = GetSweepNode()->GetSweep()->GetNumControlPoints();
+    }
+    for (unsigned int i = 0; i < count; ++i) AddHandle(new CurveSweep_ControlPointTarget(this, i));
+}
+
+std::vector<Wml::Vector3<float>> CurveSweepSceneObject::GetCurveSamples() const
+{
+    ModelLock lock = LockModel();
+    const vynimplicit::CurveSweep* sweep = GetSweepNode()->GetSweep();
+    std::vector<Wml::Vector3<float>> samples;
+    samples.reserve(NUM_DRAW_SAMPLES);
+    for (int i = 0; i < NUM_DRAW_SAMPLES; ++i)
+        samples.push_back(sweep->GetPosition(static_cast<float>(i) / (NUM_DRAW_SAMPLES - 1)));
+    return samples;
+}
+
+std::vector<Wml::Vector3<float>> CurveSweepSceneObject::GetWorldControlPoints() const
+{
+    ModelLock lock = LockModel();
+    const vynimplicit::CurveSweep* sweep = GetSweepNode()->GetSweep();
+    std::vector<Wml::Vector3<float>> points;
+    for (unsigned int i = 0; i < sweep->GetNumControlPoints(); ++i)
+        points.push_back(sweep->GetFrame().ToWorldPoint(sweep->GetControlPoint(i)));
+    return points;
+}
+
+void CurveSweepSceneObject::Render(bool selected)
+{
+    if (selected) {
+        Wml::Vector3<float> from, to;
+        GetAxisSegment(GetFrame(), from, to);
+        glColor3f(1.0f, 0.0f, 0.0f);
+        glBegin(GL_LINES);
+        glVertex3f(from.X(), from.Y(), from.Z());
+        glVertex3f(to.X(), to.Y(), to.Z());
+        glEnd();
+        DrawStrip(GetCurveSamples(), 2.0f);
+        DrawStrip(GetWorldControlPoints(), 1.0f);
+    }
+    BlobTreeNodeSceneObject::Render(selected);
+}
+
+}  // namespace vynui_bt

@@ -1,0 +1,69 @@
+#pragma once
+// The scene object of a profile swept along a cubic (factory code 41) or
+// quadratic (42) Bezier curve, "CurveSweep". One handle per control point
+// moves it in world coordinates (the curve's points are local to the
+// sweep's frame).
+//
+// Records: the base data plus "ControlPoints" (local coordinates) and the
+// profile field as a record of its own referred to by "FieldID", so a saved
+// sweep keeps its path and profile. A profile restored from a file is owned
+// by this object.
+
+#include <memory>
+#include <vector>
+
+#include "blobtree_ui/BlobTreeNodeSceneObject.h"
+#include "wml/Vector3.h"
+
+namespace vynbt {
+class CurveSweepNode;
+}
+
+namespace vynimplicit {
+class ScalarField2D;
+}
+
+namespace vynui_bt {
+
+class CurveSweepSceneObject : public BlobTreeNodeSceneObject {
+public:
+    static constexpr int NUM_DRAW_SAMPLES = 50;
+
+    /// Takes ownership of node and its sweep; typeCode is the factory code
+    /// it was made with (41 cubic, 42 quadratic).
+    CurveSweepSceneObject(vynbt::CurveSweepNode* node, int typeCode);
+    /// Deletes the control-point handles and an owned profile.
+    ~CurveSweepSceneObject() override;
+
+    vynbt::CurveSweepNode* GetSweepNode() const;
+
+    /// "CurveSweep".
+    const char* GetTypeName() override;
+    /// The base list, then X, Y, Z, "Radius", "Start Rotation",
+    /// "Falloff Length", "Cap Style", "Endcap Smoothness", "Evaluation Mode";
+    /// then one handle per control point.
+    void InitializeParameters() override;
+    /// When selected: the axis segment, the curve (50 samples, width 2) and
+    /// the control points (width 1); then the base drawing.
+    void Render(bool selected) override;
+
+    /// Installs profile between the node's change brackets, under the lock;
+    /// with owned the object deletes it later.
+    void SetProfile(vynimplicit::ScalarField2D* profile, bool owned);
+    vynimplicit::ScalarField2D* GetProfile() const;
+
+    /// The base record plus "ControlPoints" and, with a profile, "FieldID".
+    bool Store(Wml::Serializer* serializer, Wml::SerializerRecord* record) override;
+    /// The stored profile and control points, then the base data. False when
+    /// "FieldID" names no readable field or the control points do not fit
+    /// the curve; a record without them keeps what the sweep has.
+    bool Restore(Wml::Serializer* serializer, Wml::SerializerRecord* record) override;
+
+    std::vector<Wml::Vector3<float>> GetCurveSamples() const;
+    std::vector<Wml::Vector3<float>> GetWorldControlPoints() const;
+
+private:
+    std::unique_ptr<vynimplicit::ScalarField2D> m_ownedProfile;
+};
+
+}  // namespace vynui_bt

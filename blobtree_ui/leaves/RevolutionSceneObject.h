@@ -1,0 +1,59 @@
+#pragma once
+// The scene object of a surface of revolution (factory code 3, "Revolution").
+// Its profile field is recorded like the capped sweep's: "FieldID" in the
+// current format, "2DFieldID" in the older one; a restored profile is owned
+// by this object.
+
+#include <memory>
+
+#include "blobtree_ui/BlobTreeNodeSceneObject.h"
+
+namespace vynbt {
+class RevolutionNode;
+}
+namespace vynimplicit {
+class ScalarField2D;
+}
+
+namespace vynui_bt {
+
+class RevolutionSceneObject : public BlobTreeNodeSceneObject {
+public:
+    /// Takes ownership of node and its revolution.
+    explicit RevolutionSceneObject(vynbt::RevolutionNode* node);
+    /// Detaches and deletes an owned profile.
+    ~RevolutionSceneObject() override;
+
+    vynbt::RevolutionNode* GetRevolutionNode() const;
+
+    /// "Revolution".
+    const char* GetTypeName() override;
+    /// The base list, then X, Y, Z, "Evaluation Mode", "Radius".
+    void InitializeParameters() override;
+    /// When selected: the red axis segment, then the base drawing.
+    void Render(bool selected) override;
+
+    /// Installs profile as the revolution's template between the node's
+    /// change brackets, under the lock. With owned the object deletes it
+    /// later; a profile it owned before is deleted now.
+    void SetProfile(vynimplicit::ScalarField2D* profile, bool owned);
+    vynimplicit::ScalarField2D* GetProfile() const;
+
+    /// The base record plus "FieldID" when there is a profile.
+    bool Store(Wml::Serializer* serializer, Wml::SerializerRecord* record) override;
+    /// Installs the profile of "FieldID", then the base data. False when the
+    /// key is missing or names no readable 2D field (base data restored anyway).
+    bool Restore(Wml::Serializer* serializer, Wml::SerializerRecord* record) override;
+
+    using BlobTreeNodeSceneObject::RestoreOld;
+    /// Base data only; false when the record refers to a profile.
+    bool RestoreOld(WmlDeprecated::SerializerRecord* record) override;
+    /// Installs the profile of "2DFieldID", then the base data.
+    bool RestoreOld(WmlDeprecated::Serializer* serializer, WmlDeprecated::SerializerRecord* record) override;
+    WmlDeprecated::SerializerRecord* StoreOld(WmlDeprecated::Serializer* serializer) override;
+
+private:
+    std::unique_ptr<vynimplicit::ScalarField2D> m_ownedProfile;
+};
+
+}  // namespace vynui_bt

@@ -1,0 +1,31 @@
+#pragma once
+// Scene object of a BarrWarpNode: a twist, taper or bend of its first child.
+// No parameters beyond the composition list; its frame is always the one at
+// the zero vector (the deformation's own frame is not a placement of the group).
+
+#include "blobtree_ui/CompositionNodeSceneObject.h"
+
+namespace vynbt {
+class BarrWarpNode;
+}
+
+namespace vynui_bt {
+
+class BarrWarpSceneObject : public CompositionNodeSceneObject {
+public:
+    /// Owns node and its operator. The type code follows the operator's mode
+    /// (47 twist, 48 taper, 49 bend).
+    explicit BarrWarpSceneObject(vynbt::BarrWarpNode* node);
+
+    /// "BarrWarp".
+    const char* GetTypeName() override;
+    /// A frame at the zero vector.
+    Wml::Frame3<float> GetFrame() override;
+
+    vynbt::BarrWarpNode* GetBarrWarpNode() const;
+
+protected:
+    BarrWarpSceneObject(vynbt::BarrWarpNode* node, int typeCode, const char* nameBase);
+};
+
+}  // namespace vynui_bt

@@ -1,0 +1,51 @@
+#include "blobtree_ui/operators/BartheSmoothDifferenceSceneObject.h"
+
+#include "blobtree/nodes/BartheSmoothDifferenceNode.h"
+#include "blobtree_ui/operators/BartheSmoothDifferenceSceneObjectParameters.h"
+#include "scene/BasicParameterOriginCoordinate.h"
+
+namespace vynui_bt {
+
+BartheSmoothDifferenceSceneObject::BartheSmoothDifferenceSceneObject(vynbt::BartheSmoothDifferenceNode* node)
+    : CompositionNodeSceneObject(node, TYPE_CODE, "BartheSmoothDifference")
+{
+}
+
+const char* BartheSmoothDifferenceSceneObject::GetTypeName()
+{
+    return "BartheSmoothDifference";
+}
+
+void BartheSmoothDifferenceSceneObject::InitializeParameters()
+{
+    CompositionNodeSceneObject::InitializeParameters();
+    AddParameter(new vynui::BasicParameterOriginCoordinate("X", this, 0, true));
+    AddParameter(new vynui::BasicParameterOriginCoordinate("Y", this, 1, true));
+    AddParameter(new vynui::BasicParameterOriginCoordinate("Z", this, 2, true));
+    AddParameter(new BartheSmoothDiffParameter_Sharpness(this));
+}
+
+vynbt::BartheSmoothDifferenceNode* BartheSmoothDifferenceSceneObject::GetBartheSmoothDifferenceNode() const
+{
+    return static_cast<vynbt::BartheSmoothDifferenceNode*>(GetNode());
+}
+
+// ---- parameters
+
+BartheSmoothDiffParameter_Sharpness::BartheSmoothDiffParameter_Sharpness(
+    BartheSmoothDifferenceSceneObject* object)
+    : OperatorFloatParameter("Sharpness", object, 0.2f, 1.0f), m_owner(object)
+{
+}
+
+float BartheSmoothDiffParameter_Sharpness::ReadNode()
+{
+    return m_owner->GetBartheSmoothDifferenceNode()->GetSharpness();
+}
+
+bool BartheSmoothDiffParameter_Sharpness::WriteNode(float value)
+{
+    return m_owner->GetBartheSmoothDifferenceNode()->SetSharpness(value);
+}
+
+}  // namespace vynui_bt

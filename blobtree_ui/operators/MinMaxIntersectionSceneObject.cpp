@@ -1,0 +1,26 @@
+#include "blobtree_ui/operators/MinMaxIntersectionSceneObject.h"
+
+#include "blobtree/nodes/MinMaxIntersectionNode.h"
+#include "scene/BasicParameterOriginCoordinate.h"
+
+namespace vynui_bt {
+
+MinMaxIntersectionSceneObject::MinMaxIntersectionSceneObject(vynbt::MinMaxIntersectionNode* node)
+    : CompositionNodeSceneObject(node, TYPE_CODE, "MinMaxIntersection")
+{
+}
+
+const char* MinMaxIntersectionSceneObject::GetTypeName()
+{
+    return "MinMaxIntersection";
+}
+
+void MinMaxIntersectionSceneObject::InitializeParameters()
+{
+    CompositionNodeSceneObject::InitializeParameters();
+    AddParameter(new vynui::BasicParameterOriginCoordinate("X", this, 0, true));
+    AddParameter(new vynui::BasicParameterOriginCoordinate("Y", this, 1, true));
+    AddParameter(new vynui::BasicParameterOriginCoordinate("Z", this, 2, true));
+}
+
+}  // namespace vynui_bt

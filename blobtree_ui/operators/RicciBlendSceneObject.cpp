@@ -1,0 +1,50 @@
+#include "blobtree_ui/operators/RicciBlendSceneObject.h"
+
+#include "blobtree/nodes/RicciBlendNode.h"
+#include "blobtree_ui/operators/RicciBlendSceneObjectParameters.h"
+#include "scene/BasicParameterOriginCoordinate.h"
+
+namespace vynui_bt {
+
+RicciBlendSceneObject::RicciBlendSceneObject(vynbt::RicciBlendNode* node)
+    : CompositionNodeSceneObject(node, TYPE_CODE, "RicciBlend")
+{
+}
+
+const char* RicciBlendSceneObject::GetTypeName()
+{
+    return "RicciBlend";
+}
+
+void RicciBlendSceneObject::InitializeParameters()
+{
+    CompositionNodeSceneObject::InitializeParameters();
+    AddParameter(new vynui::BasicParameterOriginCoordinate("X", this, 0, true));
+    AddParameter(new vynui::BasicParameterOriginCoordinate("Y", this, 1, true));
+    AddParameter(new vynui::BasicParameterOriginCoordinate("Z", this, 2, true));
+    AddParameter(new RicciBlendParameter_Power(this));
+}
+
+vynbt::RicciBlendNode* RicciBlendSceneObject::GetRicciBlendNode() const
+{
+    return static_cast<vynbt::RicciBlendNode*>(GetNode());
+}
+
+// ---- parameters
+
+RicciBlendParameter_Power::RicciBlendParameter_Power(RicciBlendSceneObject* object)
+    : OperatorFloatParameter("Blend Power", object, 0.5f, 10000.0f), m_owner(object)
+{
+}
+
+float RicciBlendParameter_Power::ReadNode()
+{
+    return m_owner->GetRicciBlendNode()->GetPower();
+}
+
+bool RicciBlendParameter_Power::WriteNode(float value)
+{
+    return m_owner->GetRicciBlendNode()->SetPower(value);
+}
+
+}  // namespace vynui_bt

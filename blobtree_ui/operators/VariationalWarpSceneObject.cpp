@@ -1,0 +1,96 @@
+#include "blobtree_ui/operators/VariationalWarpSceneObject.h"
+
+#include "blobtree/nodes/VariationalWarpNode.h"
+#include "blobtree_ui/operators/VariationalWarpSceneObjectParameters.h"
+#include "blobtree_ui/operators/VariationalWarp_ControlPointTarget.h"
+#include "blobtree_ui/operators/WarpPointRecord.h"
+#include "scene/BasicParameterOriginCoordinate.h"
+
+namespace vynui_bt {
+
+VariationalWarpSceneObject::VariationalWarpSceneObject(vynbt::VariationalWarpNode* node)
+    : CompositionNodeSceneObject(node, TYPE_CODE, "VariationalWarp")
+{
+}
+
+VariationalWarpSceneObject::~VariationalWarpSceneObject()
+{
+    VariationalWarp_ControlPointTarget::DeleteHandles(this);
+}
+
+const char* VariationalWarpSceneObject::GetTypeName()
+{
+    return "VariationalWarp";
+}
+
+void VariationalWarpSceneObject::InitializeParameters()
+{
+    CompositionNodeSceneObject::InitializeParameters();
+    AddParameter(new vynui::BasicParameterOriginCoordinate("X", this, 0));
+    AddParameter(new vynui::BasicParameterOriginCoordinate("Y", this, 1));
+    AddParameter(new vynui::BasicParameterOriginCoordinate("Z", this, 2));
+    AddParameter(new VariationalWarpParameter_Radius(this, GetVariationalWarpNode()));
+    AddParameter(new VariationalWarpParameter_Smoothing(this, GetVariationalWarpNode()));
+    UpdateWarpHandles();
+}
+
+bool VariationalWarpSceneObject::Store(Wml::Serializer* serializer, Wml::SerializerRecord* record)
+{
+    if (!CompositionNodeSceneObject::Store(serializer, record)) return false;
+    WarpPointRecord::Store(this, GetVariationalWarpNode(), record);
+    return true;
+}
+
+bool VariationalWarpSceneObject::Restore(Wml::Serializer* serializer, Wml::SerializerRecord* record)
+{
+    const bool base = CompositionNodeSceneObject::Restore(serializer, record);
+    const bool warp = record && WarpPointRecord::Restore(this, GetVariationalWarpNode(), record);
+    UpdateWarpHandles();
+    return base && warp;
+}
+
+void VariationalWarpSceneObject::UpdateWarpHandles()
+{
+    VariationalWarp_ControlPointTarget::SyncHandles(this, GetVariationalWarpNode());
+}
+
+vynbt::VariationalWarpNode* VariationalWarpSceneObject::GetVariationalWarpNode() const
+{
+    return static_cast<vynbt::VariationalWarpNode*>(GetNode());
+}
+
+// ---- parameters
+
+VariationalWarpParameter_Radius::VariationalWarpParameter_Radius(BlobTreeNodeSceneObject* object,
+                                                                 vynbt::VariationalWarpNode* node)
+    : OperatorFloatParameter("Warp Radius", object, 0.0001f, 10000.0f), m_node(node)
+{
+}
+
+float VariationalWarpParameter_Radius::ReadNode()
+{
+    return m_node ? m_node->GetWarpRadius() : 0.0f;
+}
+
+bool VariationalWarpParameter_Radius::WriteNode(float value)
+{
+    return m_node && m_node->SetWarpBounds(m_node->GetWarpCenter(), value);
+}
+
+VariationalWarpParameter_Smoothing::VariationalWarpParameter_Smoothing(BlobTreeNodeSceneObject* object,
+                                                                       vynbt::VariationalWarpNode* node)
+    : OperatorFloatParameter("Warp Smoothing", object, 0.0001f, 5.0f), m_node(node)
+{
+}
+
+float VariationalWarpParameter_Smoothing::ReadNode()
+{
+    return m_node ? m_node->GetSmoothing() : 0.0f;
+}
+
+bool VariationalWarpParameter_Smoothing::WriteNode(float value)
+{
+    return m_node && m_node->SetSmoothing(value);
+}
+
+}  // namespace vynui_bt

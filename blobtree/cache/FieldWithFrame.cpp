@@ -7,9 +7,17 @@ Wml::Vector3<float> FieldWithFrame::ToWorld(const Wml::Vector3<float>& q) const
     return m_frame.ToWorldVector(q) + m_frame.Origin();
 }
 
-Wml::Vector3<float> FieldWithFrame::ToLocal(const Wml::Vector3<float>& p) const
+void FieldWithFrame::SetFrame(const Wml::Frame3<float>& frame)
 {
-    return m_frame.ToLocalVector(p - m_frame.Origin());
+    m_frame = frame;
+    m_origin = frame.Origin();
+    const Wml::Vector3<float> axes[3] = {Wml::Vector3<float>::UNIT_X, Wml::Vector3<float>::UNIT_Y,
+                                         Wml::Vector3<float>::UNIT_Z};
+    m_unturned = true;
+    for (int a = 0; a < 3; ++a) {
+        m_toLocal[a] = frame.ToLocalVector(axes[a]);
+        m_unturned = m_unturned && m_toLocal[a] == axes[a];
+    }
 }
 
 float FieldWithFrame::Value(float x, float y, float z)

@@ -13,13 +13,19 @@ public:
 
     void SetSource(vynimplicit::ScalarField* source) { m_source = source; }
     vynimplicit::ScalarField* GetSource() const { return m_source; }
-    void SetFrame(const Wml::Frame3<float>& frame) { m_frame = frame; }
+    void SetFrame(const Wml::Frame3<float>& frame);
     const Wml::Frame3<float>& GetFrame() const { return m_frame; }
 
     /// Grid-local point -> world point (rotation and origin; the scale is not used).
     Wml::Vector3<float> ToWorld(const Wml::Vector3<float>& q) const;
-    /// World point -> grid-local point, inverse of ToWorld.
-    Wml::Vector3<float> ToLocal(const Wml::Vector3<float>& p) const;
+    /// World point -> grid-local point, inverse of ToWorld. Inline: every
+    /// cached evaluation goes through it, and most frames are not turned.
+    Wml::Vector3<float> ToLocal(const Wml::Vector3<float>& p) const
+    {
+        const Wml::Vector3<float> d = p - m_origin;
+        if (m_unturned) return d;
+        return m_toLocal[0] * d.X() + m_toLocal[1] * d.Y() + m_toLocal[2] * d.Z();
+    }
 
     using vynimplicit::ScalarField::Gradient;
     using vynimplicit::ScalarField::Value;
@@ -35,6 +41,11 @@ public:
 private:
     vynimplicit::ScalarField* m_source;
     Wml::Frame3<float> m_frame;
+    // ToLocal's copy of the frame: the images of the world axes and the origin.
+    Wml::Vector3<float> m_toLocal[3] = {Wml::Vector3<float>::UNIT_X, Wml::Vector3<float>::UNIT_Y,
+                                        Wml::Vector3<float>::UNIT_Z};
+    Wml::Vector3<float> m_origin = Wml::Vector3<float>::ZERO;
+    bool m_unturned = true;
 };
 
 }  // namespace vynbt

@@ -3,33 +3,20 @@
 #include "blobtree/nodes/CappedLinearSweepNode.h"
 #include "blobtree_ui/leaves/CappedLinearSweepSceneObjectParameters.h"
 #include "blobtree_ui/leaves/LeafParameter.h"
-#include "blobtree_ui/leaves/ProfileFieldRecords.h"
 #include "scene/BasicParameterOriginCoordinate.h"
 #include "wml/DeprecatedSerializer.h"
 #include "wml/Serializer.h"
 
 namespace vynui_bt {
 
-namespace {
-
-const char* const FIELD_KEY = "FieldID";
-const char* const OLD_FIELD_KEY = "2DFieldID";
-
-}  // namespace
-
 CappedLinearSweepSceneObject::CappedLinearSweepSceneObject(vynbt::CappedLinearSweepNode* node)
-    : BlobTreeNodeSceneObject(node, 2, "CappedLinearSweep")
+    : ProfiledLeafSceneObject(node, 2, "CappedLinearSweep")
 {
 }
 
 CappedLinearSweepSceneObject::~CappedLinearSweepSceneObject()
 {
-    ModelLock lock = LockModel();
-    if (m_ownedProfile) DetachFromParentNode(GetNode());
-    // The sweep must not point at the profile once it is gone; the node is
-    // being torn down, so the tree is not told.
-    if (m_ownedProfile && GetSweepNode()->GetSweep()->GetSweepTemplate() == m_ownedProfile.get())
-        GetSweepNode()->GetSweep()->SetSweepTemplate(nullptr);
+    ReleaseProfile();
 }
 
 vynbt::CappedLinearSweepNode* CappedLinearSweepSceneObject::GetSweepNode() const
@@ -60,36 +47,26 @@ void CappedLinearSweepSceneObject::Render(bool selected)
     if (selected) BlobTreeNodeSceneObject::Render(selected);
 }
 
-void CappedLinearSweepSceneObject::SetProfile(vynimplicit::ScalarField2D* profile, bool owned)
+vynimplicit::ScalarField2D* CappedLinearSweepSceneObject::CurrentTemplate() const
 {
-    ModelLock lock = LockModel();
-    GetSweepNode()->SetSweepTemplate(profile);
-    if (m_ownedProfile.get() != profile)
-        m_ownedProfile.reset(owned ? profile : nullptr);
-    else if (!owned)
-        m_ownedProfile.release();
+    return GetSweepNode()->GetSweepTemplate();
 }
 
-vynimplicit::ScalarField2D* CappedLinearSweepSceneObject::GetProfile() const
+void CappedLinearSweepSceneObject::InstallTemplate(vynimplicit::ScalarField2D* profile)
 {
-    ModelLock lock = LockModel();
-    return GetSweepNode()->GetSweepTemplate();
+    // The node's own setter reports the change.
+    GetSweepNode()->SetSweepTemplate(profile);
 }
 
 bool CappedLinearSweepSceneObject::Store(Wml::Serializer* serializer, Wml::SerializerRecord* record)
 {
-    if (!BlobTreeNodeSceneObject::Store(serializer, record)) return false;
-    ModelLock lock = LockModel();
-    vynimplicit::ScalarField2D* profile = GetSweepNode()->GetSweepTemplate();
-    return !profile || StoreProfileField(serializer, record, FIELD_KEY, profile);
+    return BlobTreeNodeSceneObject::Store(serializer, record) && StoreProfile(serializer, record);
 }
 
 bool CappedLinearSweepSceneObject::Restore(Wml::Serializer* serializer, Wml::SerializerRecord* record)
 {
     if (!record) return false;
-    std::unique_ptr<vynimplicit::ScalarField2D> profile = RestoreProfileField(serializer, record, FIELD_KEY);
-    const bool haveProfile = profile != nullptr;
-    if (haveProfile) SetProfile(profile.release(), true);
+    const bool haveProfile = RestoreProfile(serializer, record);
     const bool baseOk = BlobTreeNodeSceneObject::Restore(serializer, record);
     return haveProfile && baseOk;
 }
@@ -103,10 +80,7 @@ bool CappedLinearSweepSceneObject::RestoreOld(WmlDeprecated::Serializer* seriali
                                               WmlDeprecated::SerializerRecord* record)
 {
     if (!record) return false;
-    std::unique_ptr<vynimplicit::ScalarField2D> profile =
-        RestoreProfileFieldOld(serializer, record, OLD_FIELD_KEY);
-    const bool haveProfile = profile != nullptr;
-    if (haveProfile) SetProfile(profile.release(), true);
+    const bool haveProfile = RestoreProfileOld(serializer, record);
     const bool baseOk = BlobTreeNodeSceneObject::RestoreOld(record);
     return haveProfile && baseOk;
 }
@@ -114,10 +88,7 @@ bool CappedLinearSweepSceneObject::RestoreOld(WmlDeprecated::Serializer* seriali
 WmlDeprecated::SerializerRecord* CappedLinearSweepSceneObject::StoreOld(WmlDeprecated::Serializer* serializer)
 {
     WmlDeprecated::SerializerRecord* record = BlobTreeNodeSceneObject::StoreOld(serializer);
-    if (!record) return nullptr;
-    ModelLock lock = LockModel();
-    vynimplicit::ScalarField2D* profile = GetSweepNode()->GetSweepTemplate();
-    if (profile) StoreProfileFieldOld(serializer, record, OLD_FIELD_KEY, profile);
+    if (record) StoreProfileOld(serializer, record);
     return record;
 }
 

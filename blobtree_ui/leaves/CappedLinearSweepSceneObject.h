@@ -9,7 +9,7 @@
 
 #include <memory>
 
-#include "blobtree_ui/BlobTreeNodeSceneObject.h"
+#include "blobtree_ui/leaves/ProfiledLeafSceneObject.h"
 
 namespace vynbt {
 class CappedLinearSweepNode;
@@ -20,7 +20,7 @@ class ScalarField2D;
 
 namespace vynui_bt {
 
-class CappedLinearSweepSceneObject : public BlobTreeNodeSceneObject {
+class CappedLinearSweepSceneObject : public ProfiledLeafSceneObject {
 public:
     /// Takes ownership of node and its sweep.
     explicit CappedLinearSweepSceneObject(vynbt::CappedLinearSweepNode* node);
@@ -37,11 +37,6 @@ public:
     /// Only the base drawing (the handles), and only when selected.
     void Render(bool selected) override;
 
-    /// Installs profile as the sweep's template through the node (which
-    /// reports the change), under the lock. With owned the object deletes it
-    /// later; a profile it owned before is deleted now.
-    void SetProfile(vynimplicit::ScalarField2D* profile, bool owned);
-    vynimplicit::ScalarField2D* GetProfile() const;
 
     /// The base record plus "FieldID" when the sweep has a profile.
     bool Store(Wml::Serializer* serializer, Wml::SerializerRecord* record) override;
@@ -60,8 +55,9 @@ public:
     /// The base record plus "2DFieldID" when the sweep has a profile.
     WmlDeprecated::SerializerRecord* StoreOld(WmlDeprecated::Serializer* serializer) override;
 
-private:
-    std::unique_ptr<vynimplicit::ScalarField2D> m_ownedProfile;
+protected:
+    vynimplicit::ScalarField2D* CurrentTemplate() const override;
+    void InstallTemplate(vynimplicit::ScalarField2D* profile) override;
 };
 
 }  // namespace vynui_bt

@@ -7,7 +7,6 @@
 #include "blobtree_ui/leaves/CurveSweep_ControlPointTarget.h"
 #include "blobtree_ui/leaves/CylinderSceneObject.h"
 #include "blobtree_ui/leaves/LeafParameter.h"
-#include "blobtree_ui/leaves/ProfileFieldRecords.h"
 #include "scene/BasicParameterOriginCoordinate.h"
 #include "wml/Serializer.h"
 
@@ -26,7 +25,7 @@ void DrawStrip(const std::vector<Wml::Vector3<float>>& points, float width)
 }  // namespace
 
 CurveSweepSceneObject::CurveSweepSceneObject(vynbt::CurveSweepNode* node, int typeCode)
-    : BlobTreeNodeSceneObject(node, typeCode, "CurveSweep")
+    : ProfiledLeafSceneObject(node, typeCode, "CurveSweep")
 {
 }
 
@@ -35,32 +34,21 @@ CurveSweepSceneObject::~CurveSweepSceneObject()
     const std::vector<vynui::SceneObject*> handles = GetHandles();
     ClearHandles();
     for (vynui::SceneObject* handle : handles) delete handle;
-    ModelLock lock = LockModel();
-    if (m_ownedProfile) {
-        DetachFromParentNode(GetNode());
-        if (GetSweepNode()->GetSweep()->GetSweepTemplate() == m_ownedProfile.get())
-            GetSweepNode()->GetSweep()->SetSweepTemplate(nullptr);
-    }
+    ReleaseProfile();
 }
 
-void CurveSweepSceneObject::SetProfile(vynimplicit::ScalarField2D* profile, bool owned)
+vynimplicit::ScalarField2D* CurveSweepSceneObject::CurrentTemplate() const
 {
-    ModelLock lock = LockModel();
+    return GetSweepNode()->GetSweep()->GetSweepTemplate();
+}
+
+void CurveSweepSceneObject::InstallTemplate(vynimplicit::ScalarField2D* profile)
+{
     vynbt::CurveSweepNode* node = GetSweepNode();
     Wml::AxisAlignedBox3<float> before;
     node->ChildModifiedHack_BeforeChange(before);
     node->GetSweep()->SetSweepTemplate(profile);
     node->ChildModifiedHack_AfterChange(before);
-    if (m_ownedProfile.get() != profile)
-        m_ownedProfile.reset(owned ? profile : nullptr);
-    else if (!owned)
-        m_ownedProfile.release();
-}
-
-vynimplicit::ScalarField2D* CurveSweepSceneObject::GetProfile() const
-{
-    ModelLock lock = LockModel();
-    return GetSweepNode()->GetSweep()->GetSweepTemplate();
 }
 
 bool CurveSweepSceneObject::Store(Wml::Serializer* serializer, Wml::SerializerRecord* record)
@@ -72,22 +60,15 @@ bool CurveSweepSceneObject::Store(Wml::Serializer* serializer, Wml::SerializerRe
     for (unsigned int i = 0; i < sweep->GetNumControlPoints(); ++i)
         points.push_back(sweep->GetControlPoint(i));
     record->SetValue("ControlPoints", points);
-    vynimplicit::ScalarField2D* profile = sweep->GetSweepTemplate();
-    return !profile || StoreProfileField(serializer, record, "FieldID", profile);
+    return StoreProfile(serializer, record);
 }
 
 bool CurveSweepSceneObject::Restore(Wml::Serializer* serializer, Wml::SerializerRecord* record)
 {
     if (!record) return false;
     bool ok = true;
-    if (record->HasKey("FieldID")) {
-        std::unique_ptr<vynimplicit::ScalarField2D> profile =
-            RestoreProfileField(serializer, record, "FieldID");
-        if (profile)
-            SetProfile(profile.release(), true);
-        else
-            ok = false;
-    }
+    // The profile is optional here: a sweep may keep its own.
+    if (record->HasKey("FieldID")) ok = RestoreProfile(serializer, record);
     std::vector<Wml::Vector3<float>> points;
     unsigned int count = 0;
     if (record->GetValue("ControlPoints", points, count)) {

@@ -12,7 +12,7 @@
 #include <memory>
 #include <vector>
 
-#include "blobtree_ui/BlobTreeNodeSceneObject.h"
+#include "blobtree_ui/leaves/ProfiledLeafSceneObject.h"
 #include "wml/Vector3.h"
 
 namespace vynbt {
@@ -25,7 +25,7 @@ class ScalarField2D;
 
 namespace vynui_bt {
 
-class CurveSweepSceneObject : public BlobTreeNodeSceneObject {
+class CurveSweepSceneObject : public ProfiledLeafSceneObject {
 public:
     static constexpr int NUM_DRAW_SAMPLES = 50;
 
@@ -47,11 +47,6 @@ public:
     /// the control points (width 1); then the base drawing.
     void Render(bool selected) override;
 
-    /// Installs profile between the node's change brackets, under the lock;
-    /// with owned the object deletes it later.
-    void SetProfile(vynimplicit::ScalarField2D* profile, bool owned);
-    vynimplicit::ScalarField2D* GetProfile() const;
-
     /// The base record plus "ControlPoints" and, with a profile, "FieldID".
     bool Store(Wml::Serializer* serializer, Wml::SerializerRecord* record) override;
     /// The stored profile and control points, then the base data. False when
@@ -62,8 +57,9 @@ public:
     std::vector<Wml::Vector3<float>> GetCurveSamples() const;
     std::vector<Wml::Vector3<float>> GetWorldControlPoints() const;
 
-private:
-    std::unique_ptr<vynimplicit::ScalarField2D> m_ownedProfile;
+protected:
+    vynimplicit::ScalarField2D* CurrentTemplate() const override;
+    void InstallTemplate(vynimplicit::ScalarField2D* profile) override;
 };
 
 }  // namespace vynui_bt

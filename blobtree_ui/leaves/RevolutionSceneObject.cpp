@@ -5,7 +5,6 @@
 #include "blobtree/nodes/RevolutionNode.h"
 #include "blobtree_ui/leaves/CylinderSceneObject.h"
 #include "blobtree_ui/leaves/LeafParameter.h"
-#include "blobtree_ui/leaves/ProfileFieldRecords.h"
 #include "blobtree_ui/leaves/RevolutionSceneObjectParameters.h"
 #include "scene/BasicParameterOriginCoordinate.h"
 #include "wml/DeprecatedSerializer.h"
@@ -13,25 +12,14 @@
 
 namespace vynui_bt {
 
-namespace {
-
-const char* const FIELD_KEY = "FieldID";
-const char* const OLD_FIELD_KEY = "2DFieldID";
-
-}  // namespace
-
 RevolutionSceneObject::RevolutionSceneObject(vynbt::RevolutionNode* node)
-    : BlobTreeNodeSceneObject(node, 3, "Revolution")
+    : ProfiledLeafSceneObject(node, 3, "Revolution")
 {
 }
 
 RevolutionSceneObject::~RevolutionSceneObject()
 {
-    ModelLock lock = LockModel();
-    if (m_ownedProfile) DetachFromParentNode(GetNode());
-    vynimplicit::DiscreteRevolution* revolution = GetRevolutionNode()->GetRevolution();
-    if (m_ownedProfile && revolution->GetSweepTemplate() == m_ownedProfile.get())
-        revolution->SetSweepTemplate(nullptr);
+    ReleaseProfile();
 }
 
 vynbt::RevolutionNode* RevolutionSceneObject::GetRevolutionNode() const
@@ -68,41 +56,30 @@ void RevolutionSceneObject::Render(bool selected)
     BlobTreeNodeSceneObject::Render(selected);
 }
 
-void RevolutionSceneObject::SetProfile(vynimplicit::ScalarField2D* profile, bool owned)
+vynimplicit::ScalarField2D* RevolutionSceneObject::CurrentTemplate() const
 {
-    ModelLock lock = LockModel();
-    vynbt::RevolutionNode* node = GetRevolutionNode();
+    return GetRevolutionNode()->GetRevolution()->GetSweepTemplate();
+}
+
+void RevolutionSceneObject::InstallTemplate(vynimplicit::ScalarField2D* profile)
+{
     // The node has no setter of its own for the template.
+    vynbt::RevolutionNode* node = GetRevolutionNode();
     Wml::AxisAlignedBox3<float> before;
     node->ChildModifiedHack_BeforeChange(before);
     node->GetRevolution()->SetSweepTemplate(profile);
     node->ChildModifiedHack_AfterChange(before);
-    if (m_ownedProfile.get() != profile)
-        m_ownedProfile.reset(owned ? profile : nullptr);
-    else if (!owned)
-        m_ownedProfile.release();
-}
-
-vynimplicit::ScalarField2D* RevolutionSceneObject::GetProfile() const
-{
-    ModelLock lock = LockModel();
-    return GetRevolutionNode()->GetRevolution()->GetSweepTemplate();
 }
 
 bool RevolutionSceneObject::Store(Wml::Serializer* serializer, Wml::SerializerRecord* record)
 {
-    if (!BlobTreeNodeSceneObject::Store(serializer, record)) return false;
-    ModelLock lock = LockModel();
-    vynimplicit::ScalarField2D* profile = GetRevolutionNode()->GetRevolution()->GetSweepTemplate();
-    return !profile || StoreProfileField(serializer, record, FIELD_KEY, profile);
+    return BlobTreeNodeSceneObject::Store(serializer, record) && StoreProfile(serializer, record);
 }
 
 bool RevolutionSceneObject::Restore(Wml::Serializer* serializer, Wml::SerializerRecord* record)
 {
     if (!record) return false;
-    std::unique_ptr<vynimplicit::ScalarField2D> profile = RestoreProfileField(serializer, record, FIELD_KEY);
-    const bool haveProfile = profile != nullptr;
-    if (haveProfile) SetProfile(profile.release(), true);
+    const bool haveProfile = RestoreProfile(serializer, record);
     const bool baseOk = BlobTreeNodeSceneObject::Restore(serializer, record);
     return haveProfile && baseOk;
 }
@@ -116,10 +93,7 @@ bool RevolutionSceneObject::RestoreOld(WmlDeprecated::Serializer* serializer,
                                        WmlDeprecated::SerializerRecord* record)
 {
     if (!record) return false;
-    std::unique_ptr<vynimplicit::ScalarField2D> profile =
-        RestoreProfileFieldOld(serializer, record, OLD_FIELD_KEY);
-    const bool haveProfile = profile != nullptr;
-    if (haveProfile) SetProfile(profile.release(), true);
+    const bool haveProfile = RestoreProfileOld(serializer, record);
     const bool baseOk = BlobTreeNodeSceneObject::RestoreOld(record);
     return haveProfile && baseOk;
 }
@@ -127,10 +101,7 @@ bool RevolutionSceneObject::RestoreOld(WmlDeprecated::Serializer* serializer,
 WmlDeprecated::SerializerRecord* RevolutionSceneObject::StoreOld(WmlDeprecated::Serializer* serializer)
 {
     WmlDeprecated::SerializerRecord* record = BlobTreeNodeSceneObject::StoreOld(serializer);
-    if (!record) return nullptr;
-    ModelLock lock = LockModel();
-    vynimplicit::ScalarField2D* profile = GetRevolutionNode()->GetRevolution()->GetSweepTemplate();
-    if (profile) StoreProfileFieldOld(serializer, record, OLD_FIELD_KEY, profile);
+    if (record) StoreProfileOld(serializer, record);
     return record;
 }
 

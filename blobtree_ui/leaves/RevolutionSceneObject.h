@@ -6,7 +6,7 @@
 
 #include <memory>
 
-#include "blobtree_ui/BlobTreeNodeSceneObject.h"
+#include "blobtree_ui/leaves/ProfiledLeafSceneObject.h"
 
 namespace vynbt {
 class RevolutionNode;
@@ -17,7 +17,7 @@ class ScalarField2D;
 
 namespace vynui_bt {
 
-class RevolutionSceneObject : public BlobTreeNodeSceneObject {
+class RevolutionSceneObject : public ProfiledLeafSceneObject {
 public:
     /// Takes ownership of node and its revolution.
     explicit RevolutionSceneObject(vynbt::RevolutionNode* node);
@@ -33,11 +33,6 @@ public:
     /// When selected: the red axis segment, then the base drawing.
     void Render(bool selected) override;
 
-    /// Installs profile as the revolution's template between the node's
-    /// change brackets, under the lock. With owned the object deletes it
-    /// later; a profile it owned before is deleted now.
-    void SetProfile(vynimplicit::ScalarField2D* profile, bool owned);
-    vynimplicit::ScalarField2D* GetProfile() const;
 
     /// The base record plus "FieldID" when there is a profile.
     bool Store(Wml::Serializer* serializer, Wml::SerializerRecord* record) override;
@@ -52,8 +47,9 @@ public:
     bool RestoreOld(WmlDeprecated::Serializer* serializer, WmlDeprecated::SerializerRecord* record) override;
     WmlDeprecated::SerializerRecord* StoreOld(WmlDeprecated::Serializer* serializer) override;
 
-private:
-    std::unique_ptr<vynimplicit::ScalarField2D> m_ownedProfile;
+protected:
+    vynimplicit::ScalarField2D* CurrentTemplate() const override;
+    void InstallTemplate(vynimplicit::ScalarField2D* profile) override;
 };
 
 }  // namespace vynui_bt

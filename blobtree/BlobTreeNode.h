@@ -116,6 +116,18 @@ protected:
     /// The protocol of leaf setters: call after changing the wrapped object,
     /// with the bounds taken before; reports before + after when attached.
     void ReportChange(const Wml::AxisAlignedBox3<float>& before);
+    /// The whole protocol around change(), which answers whether the wrapped
+    /// object took the change. False without a wrapped object or when refused.
+    template <class Change>
+    bool ChangeReported(Change&& change)
+    {
+        if (!m_field) return false;
+        Wml::AxisAlignedBox3<float> before;
+        m_field->FieldBounds(before);
+        if (!change()) return false;
+        ReportChange(before);
+        return true;
+    }
 
 private:
     friend class CompositionNode;

@@ -12,12 +12,7 @@ void BezierCurveNode::GetFrame(Wml::Frame3<float>& frame)
 
 void BezierCurveNode::SetFrame(const Wml::Frame3<float>& frame)
 {
-    vynimplicit::BezierCurve* curve = GetCurve();
-    if (!curve) return;
-    Wml::AxisAlignedBox3<float> before;
-    curve->FieldBounds(before);
-    if (!curve->SetFrame(frame)) return;
-    ReportChange(before);
+    ChangeReported([&] { return GetCurve()->SetFrame(frame); });
 }
 
 float BezierCurveNode::GetRadius() const

@@ -12,12 +12,7 @@ void CappedLinearSweepNode::GetFrame(Wml::Frame3<float>& frame)
 
 void CappedLinearSweepNode::SetFrame(const Wml::Frame3<float>& frame)
 {
-    vynimplicit::DiscreteLinearSweep* sweep = GetSweep();
-    if (!sweep) return;
-    Wml::AxisAlignedBox3<float> before;
-    sweep->FieldBounds(before);
-    if (!sweep->SetFrame(frame)) return;
-    ReportChange(before);
+    ChangeReported([&] { return GetSweep()->SetFrame(frame); });
 }
 
 vynimplicit::ScalarField2D* CappedLinearSweepNode::GetSweepTemplate() const
@@ -27,12 +22,10 @@ vynimplicit::ScalarField2D* CappedLinearSweepNode::GetSweepTemplate() const
 
 void CappedLinearSweepNode::SetSweepTemplate(vynimplicit::ScalarField2D* sweepTemplate)
 {
-    vynimplicit::DiscreteLinearSweep* sweep = GetSweep();
-    if (!sweep) return;
-    Wml::AxisAlignedBox3<float> before;
-    sweep->FieldBounds(before);
-    sweep->SetSweepTemplate(sweepTemplate);
-    ReportChange(before);
+    ChangeReported([&] {
+        GetSweep()->SetSweepTemplate(sweepTemplate);
+        return true;
+    });
 }
 
 }  // namespace vynbt

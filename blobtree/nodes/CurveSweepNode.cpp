@@ -12,12 +12,7 @@ void CurveSweepNode::GetFrame(Wml::Frame3<float>& frame)
 
 void CurveSweepNode::SetFrame(const Wml::Frame3<float>& frame)
 {
-    vynimplicit::CurveSweep* field = GetSweep();
-    if (!field) return;
-    Wml::AxisAlignedBox3<float> before;
-    field->FieldBounds(before);
-    if (!field->SetFrame(frame)) return;
-    ReportChange(before);
+    ChangeReported([&] { return GetSweep()->SetFrame(frame); });
 }
 
 }  // namespace vynbt

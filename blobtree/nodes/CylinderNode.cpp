@@ -12,12 +12,7 @@ void CylinderNode::GetFrame(Wml::Frame3<float>& frame)
 
 void CylinderNode::SetFrame(const Wml::Frame3<float>& frame)
 {
-    vynimplicit::Cylinder* field = GetCylinder();
-    if (!field) return;
-    Wml::AxisAlignedBox3<float> before;
-    field->FieldBounds(before);
-    if (!field->SetFrame(frame)) return;
-    ReportChange(before);
+    ChangeReported([&] { return GetCylinder()->SetFrame(frame); });
 }
 
 }  // namespace vynbt

@@ -14,12 +14,7 @@ void InterpolatingLinearSweepNode::GetFrame(Wml::Frame3<float>& frame)
 
 void InterpolatingLinearSweepNode::SetFrame(const Wml::Frame3<float>& frame)
 {
-    InterpolatingLinearSweep* sweep = GetSweep();
-    if (!sweep) return;
-    Wml::AxisAlignedBox3<float> before;
-    sweep->FieldBounds(before);
-    if (!sweep->SetFrame(frame)) return;
-    ReportChange(before);
+    ChangeReported([&] { return GetSweep()->SetFrame(frame); });
 }
 
 float InterpolatingLinearSweepNode::GetSlicePosition(unsigned int slice) const
@@ -36,13 +31,7 @@ bool InterpolatingLinearSweepNode::GetSliceOffset(unsigned int slice, float& x, 
 
 bool InterpolatingLinearSweepNode::SetSlicePosition(unsigned int slice, float position, float x, float y)
 {
-    InterpolatingLinearSweep* sweep = GetSweep();
-    if (!sweep) return false;
-    Wml::AxisAlignedBox3<float> before;
-    sweep->FieldBounds(before);
-    if (!sweep->SetSlicePosition(slice, position, x, y)) return false;
-    ReportChange(before);
-    return true;
+    return ChangeReported([&] { return GetSweep()->SetSlicePosition(slice, position, x, y); });
 }
 
 InterpolatingLinearSweep::BlendMode InterpolatingLinearSweepNode::GetBlendMode() const
@@ -52,13 +41,7 @@ InterpolatingLinearSweep::BlendMode InterpolatingLinearSweepNode::GetBlendMode()
 
 bool InterpolatingLinearSweepNode::SetBlendMode(InterpolatingLinearSweep::BlendMode mode)
 {
-    InterpolatingLinearSweep* sweep = GetSweep();
-    if (!sweep) return false;
-    Wml::AxisAlignedBox3<float> before;
-    sweep->FieldBounds(before);
-    if (!sweep->SetBlendMode(mode)) return false;
-    ReportChange(before);
-    return true;
+    return ChangeReported([&] { return GetSweep()->SetBlendMode(mode); });
 }
 
 }  // namespace vynbt

@@ -14,12 +14,7 @@ void PointNode::GetFrame(Wml::Frame3<float>& frame)
 
 void PointNode::SetFrame(const Wml::Frame3<float>& frame)
 {
-    vynimplicit::Point* point = GetPoint();
-    if (!point) return;
-    Wml::AxisAlignedBox3<float> before;
-    point->FieldBounds(before);
-    if (!point->SetFrame(frame)) return;
-    ReportChange(before);
+    ChangeReported([&] { return GetPoint()->SetFrame(frame); });
 }
 
 float PointNode::GetSize() const
@@ -35,11 +30,7 @@ bool PointNode::SetSize(float size)
     // Zero would store an infinite size, a negative one the smallest size (a
     // huge ball): neither is a radius the user can have meant.
     if (!point || !std::isfinite(size) || !(size > 0.0f)) return false;
-    Wml::AxisAlignedBox3<float> before;
-    point->FieldBounds(before);
-    if (!point->SetSize(1.0f / size)) return false;
-    ReportChange(before);
-    return true;
+    return ChangeReported([&] { return point->SetSize(1.0f / size); });
 }
 
 }  // namespace vynbt

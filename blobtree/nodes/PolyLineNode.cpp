@@ -12,12 +12,7 @@ void PolyLineNode::GetFrame(Wml::Frame3<float>& frame)
 
 void PolyLineNode::SetFrame(const Wml::Frame3<float>& frame)
 {
-    vynimplicit::PolyLinePrimitive* polyLine = GetPolyLine();
-    if (!polyLine) return;
-    Wml::AxisAlignedBox3<float> before;
-    polyLine->FieldBounds(before);
-    if (!polyLine->SetFrame(frame)) return;
-    ReportChange(before);
+    ChangeReported([&] { return GetPolyLine()->SetFrame(frame); });
 }
 
 float PolyLineNode::GetRadius() const
@@ -27,13 +22,7 @@ float PolyLineNode::GetRadius() const
 
 bool PolyLineNode::SetRadius(float radius)
 {
-    vynimplicit::PolyLinePrimitive* polyLine = GetPolyLine();
-    if (!polyLine) return false;
-    Wml::AxisAlignedBox3<float> before;
-    polyLine->FieldBounds(before);
-    if (!polyLine->SetRadius(radius)) return false;
-    ReportChange(before);
-    return true;
+    return ChangeReported([&] { return GetPolyLine()->SetRadius(radius); });
 }
 
 float PolyLineNode::GetTaper() const
@@ -43,13 +32,7 @@ float PolyLineNode::GetTaper() const
 
 bool PolyLineNode::SetTaper(float taper)
 {
-    vynimplicit::PolyLinePrimitive* polyLine = GetPolyLine();
-    if (!polyLine) return false;
-    Wml::AxisAlignedBox3<float> before;
-    polyLine->FieldBounds(before);
-    if (!polyLine->SetTaper(taper)) return false;
-    ReportChange(before);
-    return true;
+    return ChangeReported([&] { return GetPolyLine()->SetTaper(taper); });
 }
 
 }  // namespace vynbt

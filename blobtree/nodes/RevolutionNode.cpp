@@ -12,12 +12,7 @@ void RevolutionNode::GetFrame(Wml::Frame3<float>& frame)
 
 void RevolutionNode::SetFrame(const Wml::Frame3<float>& frame)
 {
-    vynimplicit::DiscreteRevolution* field = GetRevolution();
-    if (!field) return;
-    Wml::AxisAlignedBox3<float> before;
-    field->FieldBounds(before);
-    if (!field->SetFrame(frame)) return;
-    ReportChange(before);
+    ChangeReported([&] { return GetRevolution()->SetFrame(frame); });
 }
 
 }  // namespace vynbt

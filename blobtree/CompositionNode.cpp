@@ -72,6 +72,16 @@ vynimplicit::CompositionOperator* CompositionNode::GetOperator() const
     return dynamic_cast<vynimplicit::CompositionOperator*>(GetScalarField());
 }
 
+void CompositionNode::ReportOperatorChange(const Wml::AxisAlignedBox3<float>& before)
+{
+    CalculateChildData();
+    if (m_cache) {
+        m_cache->SetBounds(&m_bounds);
+        m_cache->InvalidateAll();
+    }
+    if (BlobTreeNode* parent = GetParent()) parent->OnChildModified(this, UnionOfBoxes(before, m_bounds));
+}
+
 bool CompositionNode::UsesCache() const
 {
     return m_cachingEnabled && GetParent() && m_cache && FieldCacheManager::Get()->IsCachingEnabled();

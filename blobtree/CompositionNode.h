@@ -90,6 +90,11 @@ protected:
     Wml::Vector3<float>& ChildCenter() { return m_childCenter; }
     /// True when Value and Gradient answer from the cache right now.
     bool UsesCache() const;
+    /// An operator change that may move the node's bounds (a warp ball, a
+    /// mirror plane): recompute them, drop the cache and report the bounds
+    /// before the change together with the new ones, so the region the shape
+    /// left is redone as well as the one it reaches now.
+    void ReportOperatorChange(const Wml::AxisAlignedBox3<float>& before);
 
 private:
     friend class BlobTreeNode;

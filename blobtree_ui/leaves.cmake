@@ -6,6 +6,7 @@ target_sources(kilnform_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/leaves/PolyLineSceneObject.cpp
   ${CMAKE_CURRENT_LIST_DIR}/leaves/PolyLineSceneObjectParameters.cpp
   ${CMAKE_CURRENT_LIST_DIR}/leaves/ProfileFieldRecords.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/leaves/ProfiledLeafSceneObject.cpp
   ${CMAKE_CURRENT_LIST_DIR}/leaves/CappedLinearSweepSceneObject.cpp
   ${CMAKE_CURRENT_LIST_DIR}/leaves/CappedLinearSweepSceneObjectParameters.cpp
   ${CMAKE_CURRENT_LIST_DIR}/leaves/InterpolatingLinearSweepSceneObject.cpp

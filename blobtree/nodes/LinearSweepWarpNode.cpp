@@ -36,16 +36,4 @@ bool LinearSweepWarpNode::SetWarpBounds(const Wml::Vector3<float>& centre, float
     return true;
 }
 
-void LinearSweepWarpNode::ReportOperatorChange(const Wml::AxisAlignedBox3<float>& before)
-{
-    // Moving the ball moves the stretched part of the bounds: the region it
-    // left must be redone as well as the one it reaches now.
-    CalculateChildData();
-    if (FieldCache* cache = GetCache()) {
-        cache->SetBounds(&Bounds());
-        cache->InvalidateAll();
-    }
-    if (BlobTreeNode* parent = GetParent()) parent->OnChildModified(this, UnionOfBoxes(before, Bounds()));
-}
-
 }  // namespace vynbt

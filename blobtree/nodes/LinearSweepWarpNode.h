@@ -34,8 +34,6 @@ public:
     /// Ignored.
     void SetSmoothing(float) {}
 
-private:
-    void ReportOperatorChange(const Wml::AxisAlignedBox3<float>& before);
 };
 
 }  // namespace vynbt

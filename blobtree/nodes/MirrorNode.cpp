@@ -112,15 +112,4 @@ bool MirrorNode::SetBlendPower(float power)
     return true;
 }
 
-void MirrorNode::ReportOperatorChange(const Wml::AxisAlignedBox3<float>& before)
-{
-    CalculateChildData();
-    if (FieldCache* cache = GetCache()) {
-        cache->SetBounds(&Bounds());
-        cache->InvalidateAll();
-    }
-    // The region the reflection left must be redone too, not only where it went.
-    if (BlobTreeNode* parent = GetParent()) parent->OnChildModified(this, UnionOfBoxes(before, Bounds()));
-}
-
 }  // namespace vynbt

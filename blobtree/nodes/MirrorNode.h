@@ -52,10 +52,6 @@ protected:
     /// child's frame origin and its reflection (a point on the plane).
     void CalculateChildData() override;
 
-private:
-    /// A change that may move the node's bounds: recompute them, drop the
-    /// cache and report the old and new bounds together.
-    void ReportOperatorChange(const Wml::AxisAlignedBox3<float>& before);
 };
 
 }  // namespace vynbt

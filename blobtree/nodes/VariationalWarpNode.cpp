@@ -88,14 +88,4 @@ bool VariationalWarpNode::SetWarpPointSetPoint(unsigned int i, const Wml::Vector
     return true;
 }
 
-void VariationalWarpNode::ReportOperatorChange(const Wml::AxisAlignedBox3<float>& before)
-{
-    CalculateChildData();
-    if (FieldCache* cache = GetCache()) {
-        cache->SetBounds(&Bounds());
-        cache->InvalidateAll();
-    }
-    if (BlobTreeNode* parent = GetParent()) parent->OnChildModified(this, UnionOfBoxes(before, Bounds()));
-}
-
 }  // namespace vynbt

@@ -44,10 +44,6 @@ public:
     /// out of range or a point is not finite.
     bool SetWarpPointSetPoint(unsigned int i, const Wml::Vector3<float>& from, const Wml::Vector3<float>& to);
 
-private:
-    /// The warp's reach follows its fit: recompute the bounds, drop the cache
-    /// and report the old and new bounds together.
-    void ReportOperatorChange(const Wml::AxisAlignedBox3<float>& before);
 };
 
 }  // namespace vynbt

@@ -33,7 +33,6 @@ public:
     float GetSmoothing() const { return 0.0f; }
     /// Ignored.
     void SetSmoothing(float) {}
-
 };
 
 }  // namespace vynbt

@@ -51,7 +51,6 @@ protected:
     /// bounds = the operator's bounds; child centre = the mean of every
     /// child's frame origin and its reflection (a point on the plane).
     void CalculateChildData() override;
-
 };
 
 }  // namespace vynbt

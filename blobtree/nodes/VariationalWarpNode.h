@@ -43,7 +43,6 @@ public:
     /// Replaces point i, refits and reports; false (nothing changes) when i is
     /// out of range or a point is not finite.
     bool SetWarpPointSetPoint(unsigned int i, const Wml::Vector3<float>& from, const Wml::Vector3<float>& to);
-
 };
 
 }  // namespace vynbt

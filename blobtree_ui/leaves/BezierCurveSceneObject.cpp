@@ -132,13 +132,8 @@ std::vector<Wml::Vector3<float>> BezierCurveSceneObject::GetWorldControlPoints()
 void BezierCurveSceneObject::Render(bool selected)
 {
     if (selected) {
-        Wml::Vector3<float> from, to;
-        GetAxisSegment(GetFrame(), from, to);
         glColor3f(1.0f, 0.0f, 0.0f);
-        glBegin(GL_LINES);
-        glVertex3f(from.X(), from.Y(), from.Z());
-        glVertex3f(to.X(), to.Y(), to.Z());
-        glEnd();
+        DrawAxisSegment(GetFrame());
         DrawStrip(GetCurveSamples(), 2.0f);
         DrawStrip(GetWorldControlPoints(), 1.0f);
     }

@@ -14,6 +14,16 @@ void GetAxisSegment(const Wml::Frame3<float>& frame, Wml::Vector3<float>& from, 
     to = frame.Origin() + frame.Z();
 }
 
+void DrawAxisSegment(const Wml::Frame3<float>& frame)
+{
+    Wml::Vector3<float> from, to;
+    GetAxisSegment(frame, from, to);
+    glBegin(GL_LINES);
+    glVertex3f(from.X(), from.Y(), from.Z());
+    glVertex3f(to.X(), to.Y(), to.Z());
+    glEnd();
+}
+
 CylinderSceneObject::CylinderSceneObject(vynbt::CylinderNode* node)
     : BlobTreeNodeSceneObject(node, 4, "Cylinder")
 {
@@ -41,16 +51,11 @@ void CylinderSceneObject::InitializeParameters()
 
 void CylinderSceneObject::Render(bool selected)
 {
-    Wml::Vector3<float> from, to;
-    GetAxisSegment(GetFrame(), from, to);
     if (selected)
         glColor3f(1.0f, 0.0f, 0.0f);
     else
         glColor3f(0.0f, 0.0f, 1.0f);
-    glBegin(GL_LINES);
-    glVertex3f(from.X(), from.Y(), from.Z());
-    glVertex3f(to.X(), to.Y(), to.Z());
-    glEnd();
+    DrawAxisSegment(GetFrame());
     BlobTreeNodeSceneObject::Render(selected);
 }
 

@@ -28,5 +28,7 @@ public:
 /// The segment the axis drawings show: from the frame's origin one unit
 /// along its z axis.
 void GetAxisSegment(const Wml::Frame3<float>& frame, Wml::Vector3<float>& from, Wml::Vector3<float>& to);
+/// Draws that segment as a GL line in the current colour.
+void DrawAxisSegment(const Wml::Frame3<float>& frame);
 
 }  // namespace vynui_bt

@@ -171,16 +171,11 @@ std::vector<std::vector<Wml::Vector3<float>>> InterpolatingLinearSweepSceneObjec
 
 void InterpolatingLinearSweepSceneObject::Render(bool selected)
 {
-    Wml::Vector3<float> from, to;
-    GetAxisSegment(GetFrame(), from, to);
     const std::vector<std::vector<Wml::Vector3<float>>> outlines = GetSliceOutlines();
     glPushAttrib(GL_ENABLE_BIT | GL_LINE_BIT | GL_CURRENT_BIT);
     glDisable(GL_LIGHTING);
     glColor3f(1.0f, 0.0f, 0.0f);
-    glBegin(GL_LINES);
-    glVertex3f(from.X(), from.Y(), from.Z());
-    glVertex3f(to.X(), to.Y(), to.Z());
-    glEnd();
+    DrawAxisSegment(GetFrame());
     glLineWidth(2.0f);
     glColor3f(0.7f, 0.7f, 0.0f);
     glDisable(GL_DEPTH_TEST);

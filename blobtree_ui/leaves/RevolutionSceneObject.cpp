@@ -45,13 +45,8 @@ void RevolutionSceneObject::InitializeParameters()
 void RevolutionSceneObject::Render(bool selected)
 {
     if (selected) {
-        Wml::Vector3<float> from, to;
-        GetAxisSegment(GetFrame(), from, to);
         glColor3f(1.0f, 0.0f, 0.0f);
-        glBegin(GL_LINES);
-        glVertex3f(from.X(), from.Y(), from.Z());
-        glVertex3f(to.X(), to.Y(), to.Z());
-        glEnd();
+        DrawAxisSegment(GetFrame());
     }
     BlobTreeNodeSceneObject::Render(selected);
 }

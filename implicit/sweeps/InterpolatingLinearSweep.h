@@ -46,7 +46,9 @@ namespace vynimplicit {
  */
 class InterpolatingLinearSweep : public ScalarField {
 public:
-    enum BlendMode { Linear = 0, Smooth = 1, Cubic = 2 };
+    // A fixed underlying type: modes come from files and parameters as plain
+    // integers, and any int must be a value SetBlendMode can look at and refuse.
+    enum BlendMode : int { Linear = 0, Smooth = 1, Cubic = 2 };
     static constexpr unsigned MAX_SLICES = 1024;
     static constexpr float MIN_HALF_LENGTH = 1e-4f;
     static constexpr float MAX_SIZE = 1e6f;

@@ -7,6 +7,7 @@
 #include "blobtree_ui/BlobTreeSceneObject.h"
 #include "scene/BasicParameterOrientation.h"
 #include "scene/BasicParameterOrigin.h"
+#include "scene/BasicParameterOriginCoordinate.h"
 #include "scene/BasicParameterScale.h"
 #include "scene/NameRegistry.h"
 #include "wml/DeprecatedSerializer.h"
@@ -81,6 +82,13 @@ void BlobTreeNodeSceneObject::InitializeParameters()
     AddParameter(new vynui::BasicParameterOrientation(this, "Orientation"));
     AddParameter(new vynui::BasicParameterScale(this, "Scale"));
     vynui::SceneObject::InitializeParameters();
+}
+
+void BlobTreeNodeSceneObject::AddOriginCoordinateParameters(bool excluded)
+{
+    AddParameter(new vynui::BasicParameterOriginCoordinate("X", this, 0, excluded));
+    AddParameter(new vynui::BasicParameterOriginCoordinate("Y", this, 1, excluded));
+    AddParameter(new vynui::BasicParameterOriginCoordinate("Z", this, 2, excluded));
 }
 
 bool BlobTreeNodeSceneObject::Store(Wml::Serializer* serializer, Wml::SerializerRecord* record)

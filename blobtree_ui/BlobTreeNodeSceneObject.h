@@ -50,6 +50,9 @@ public:
     const char* GetTypeName() override;
     /// "Position", "Orientation", "Scale", then the base list ("Name").
     void InitializeParameters() override;
+    /// Adds "X", "Y" and "Z": the frame origin's coordinates, one parameter
+    /// each (with the exclusion flag when excluded).
+    void AddOriginCoordinateParameters(bool excluded = false);
     bool Store(Wml::Serializer* serializer, Wml::SerializerRecord* record) override;
     bool Restore(Wml::Serializer* serializer, Wml::SerializerRecord* record) override;
     /// The node's Translate / Rotate / Scale under the lock; the node reports

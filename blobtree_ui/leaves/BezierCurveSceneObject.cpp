@@ -48,9 +48,7 @@ const char* BezierCurveSceneObject::GetTypeName()
 void BezierCurveSceneObject::InitializeParameters()
 {
     BlobTreeNodeSceneObject::InitializeParameters();
-    AddParameter(new vynui::BasicParameterOriginCoordinate("X", this, 0));
-    AddParameter(new vynui::BasicParameterOriginCoordinate("Y", this, 1));
-    AddParameter(new vynui::BasicParameterOriginCoordinate("Z", this, 2));
+    AddOriginCoordinateParameters();
     AddParameter(new BezierCurveParameter_Radius(this));
     AddParameter(new BezierCurveParameter_BlendAngle(this));
     AddParameter(new BezierCurveParameter_EvalMode(this));

@@ -32,9 +32,7 @@ const char* CappedLinearSweepSceneObject::GetTypeName()
 void CappedLinearSweepSceneObject::InitializeParameters()
 {
     BlobTreeNodeSceneObject::InitializeParameters();
-    AddParameter(new vynui::BasicParameterOriginCoordinate("X", this, 0));
-    AddParameter(new vynui::BasicParameterOriginCoordinate("Y", this, 1));
-    AddParameter(new vynui::BasicParameterOriginCoordinate("Z", this, 2));
+    AddOriginCoordinateParameters();
     AddParameter(new LinearSweepParameter_FalloffLength(this));
     AddParameter(new LinearSweepParameter_Length(this));
     AddParameter(new LinearSweepParameter_Radius(this));

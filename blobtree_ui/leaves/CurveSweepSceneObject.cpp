@@ -104,9 +104,7 @@ const char* CurveSweepSceneObject::GetTypeName()
 void CurveSweepSceneObject::InitializeParameters()
 {
     BlobTreeNodeSceneObject::InitializeParameters();
-    AddParameter(new vynui::BasicParameterOriginCoordinate("X", this, 0));
-    AddParameter(new vynui::BasicParameterOriginCoordinate("Y", this, 1));
-    AddParameter(new vynui::BasicParameterOriginCoordinate("Z", this, 2));
+    AddOriginCoordinateParameters();
     AddParameter(new CurveSweepParameter_Radius(this));
     AddParameter(new CurveSweepParameter_StartRotation(this));
     AddParameter(new CurveSweepParameter_FalloffLength(this));

@@ -42,9 +42,7 @@ const char* CylinderSceneObject::GetTypeName()
 void CylinderSceneObject::InitializeParameters()
 {
     BlobTreeNodeSceneObject::InitializeParameters();
-    AddParameter(new vynui::BasicParameterOriginCoordinate("X", this, 0));
-    AddParameter(new vynui::BasicParameterOriginCoordinate("Y", this, 1));
-    AddParameter(new vynui::BasicParameterOriginCoordinate("Z", this, 2));
+    AddOriginCoordinateParameters();
     AddParameter(new CylinderParameter_Length(this));
     AddParameter(new CylinderParameter_Radius(this));
 }

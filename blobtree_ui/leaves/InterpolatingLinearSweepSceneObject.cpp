@@ -88,9 +88,7 @@ const char* InterpolatingLinearSweepSceneObject::GetTypeName()
 void InterpolatingLinearSweepSceneObject::InitializeParameters()
 {
     BlobTreeNodeSceneObject::InitializeParameters();
-    AddParameter(new vynui::BasicParameterOriginCoordinate("X", this, 0));
-    AddParameter(new vynui::BasicParameterOriginCoordinate("Y", this, 1));
-    AddParameter(new vynui::BasicParameterOriginCoordinate("Z", this, 2));
+    AddOriginCoordinateParameters();
     AddParameter(new InterpolatingLinearSweepParameter_Length(this));
     AddParameter(new InterpolatingLinearSweepParameter_Radius(this));
     AddParameter(new InterpolatingLinearSweepParameter_FalloffLength(this));

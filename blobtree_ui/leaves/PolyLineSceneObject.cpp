@@ -38,9 +38,7 @@ const char* PolyLineSceneObject::GetTypeName()
 void PolyLineSceneObject::InitializeParameters()
 {
     BlobTreeNodeSceneObject::InitializeParameters();
-    AddParameter(new vynui::BasicParameterOriginCoordinate("X", this, 0));
-    AddParameter(new vynui::BasicParameterOriginCoordinate("Y", this, 1));
-    AddParameter(new vynui::BasicParameterOriginCoordinate("Z", this, 2));
+    AddOriginCoordinateParameters();
     AddParameter(new PolyLineParameter_Radius(this));
     AddParameter(new PolyLineParameter_Taper(this));
 }

@@ -35,9 +35,7 @@ const char* RevolutionSceneObject::GetTypeName()
 void RevolutionSceneObject::InitializeParameters()
 {
     BlobTreeNodeSceneObject::InitializeParameters();
-    AddParameter(new vynui::BasicParameterOriginCoordinate("X", this, 0));
-    AddParameter(new vynui::BasicParameterOriginCoordinate("Y", this, 1));
-    AddParameter(new vynui::BasicParameterOriginCoordinate("Z", this, 2));
+    AddOriginCoordinateParameters();
     AddParameter(new RevolutionParameter_EvalMode(this));
     AddParameter(new RevolutionParameter_Radius(this));
 }

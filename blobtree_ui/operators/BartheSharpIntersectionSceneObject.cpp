@@ -19,9 +19,7 @@ const char* BartheSharpIntersectionSceneObject::GetTypeName()
 void BartheSharpIntersectionSceneObject::InitializeParameters()
 {
     CompositionNodeSceneObject::InitializeParameters();
-    AddParameter(new vynui::BasicParameterOriginCoordinate("X", this, 0, true));
-    AddParameter(new vynui::BasicParameterOriginCoordinate("Y", this, 1, true));
-    AddParameter(new vynui::BasicParameterOriginCoordinate("Z", this, 2, true));
+    AddOriginCoordinateParameters(true);
 }
 
 }  // namespace vynui_bt

@@ -19,9 +19,7 @@ const char* LinearSweepWarpSceneObject::GetTypeName()
 void LinearSweepWarpSceneObject::InitializeParameters()
 {
     CompositionNodeSceneObject::InitializeParameters();
-    AddParameter(new vynui::BasicParameterOriginCoordinate("X", this, 0));
-    AddParameter(new vynui::BasicParameterOriginCoordinate("Y", this, 1));
-    AddParameter(new vynui::BasicParameterOriginCoordinate("Z", this, 2));
+    AddOriginCoordinateParameters();
     AddParameter(new LinearSweepWarpParameter_Radius(this));
     AddParameter(new LinearSweepWarpParameter_Smoothing(this));
 }

@@ -28,9 +28,7 @@ const char* VariationalDisplacementMapSceneObject::GetTypeName()
 void VariationalDisplacementMapSceneObject::InitializeParameters()
 {
     CompositionNodeSceneObject::InitializeParameters();
-    AddParameter(new vynui::BasicParameterOriginCoordinate("X", this, 0));
-    AddParameter(new vynui::BasicParameterOriginCoordinate("Y", this, 1));
-    AddParameter(new vynui::BasicParameterOriginCoordinate("Z", this, 2));
+    AddOriginCoordinateParameters();
     AddParameter(new VariationalDisplacementMapParameter_Radius(this));
     AddParameter(new VariationalDisplacementMapParameter_Smoothing(this));
     UpdateWarpHandles();

@@ -26,9 +26,7 @@ const char* VariationalWarpSceneObject::GetTypeName()
 void VariationalWarpSceneObject::InitializeParameters()
 {
     CompositionNodeSceneObject::InitializeParameters();
-    AddParameter(new vynui::BasicParameterOriginCoordinate("X", this, 0));
-    AddParameter(new vynui::BasicParameterOriginCoordinate("Y", this, 1));
-    AddParameter(new vynui::BasicParameterOriginCoordinate("Z", this, 2));
+    AddOriginCoordinateParameters();
     AddParameter(new VariationalWarpParameter_Radius(this, GetVariationalWarpNode()));
     AddParameter(new VariationalWarpParameter_Smoothing(this, GetVariationalWarpNode()));
     UpdateWarpHandles();

@@ -5,23 +5,12 @@
 #include "blobtree/nodes/BezierCurveNode.h"
 #include "blobtree_ui/leaves/BezierCurveSceneObjectParameters.h"
 #include "blobtree_ui/leaves/BezierCurve_ControlPointTarget.h"
+#include "blobtree_ui/leaves/CurveDrawing.h"
 #include "blobtree_ui/leaves/CylinderSceneObject.h"
 #include "scene/BasicParameterOriginCoordinate.h"
 #include "wml/Serializer.h"
 
 namespace vynui_bt {
-
-namespace {
-
-void DrawStrip(const std::vector<Wml::Vector3<float>>& points, float width)
-{
-    glLineWidth(width);
-    glBegin(GL_LINE_STRIP);
-    for (const Wml::Vector3<float>& p : points) glVertex3f(p.X(), p.Y(), p.Z());
-    glEnd();
-}
-
-}  // namespace
 
 BezierCurveSceneObject::BezierCurveSceneObject(vynbt::BezierCurveNode* node)
     : BlobTreeNodeSceneObject(node, 6, "BezierCurve")
@@ -110,11 +99,7 @@ std::vector<Wml::Vector3<float>> BezierCurveSceneObject::GetCurveSamples() const
 {
     ModelLock lock = LockModel();
     const vynimplicit::BezierCurve* curve = GetCurveNode()->GetCurve();
-    std::vector<Wml::Vector3<float>> samples;
-    samples.reserve(NUM_DRAW_SAMPLES);
-    for (int i = 0; i < NUM_DRAW_SAMPLES; ++i)
-        samples.push_back(curve->GetPosition(static_cast<float>(i) / (NUM_DRAW_SAMPLES - 1)));
-    return samples;
+    return SampleCurvePositions(*curve, NUM_DRAW_SAMPLES);
 }
 
 std::vector<Wml::Vector3<float>> BezierCurveSceneObject::GetWorldControlPoints() const

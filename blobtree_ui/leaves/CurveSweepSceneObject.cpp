@@ -6,23 +6,12 @@
 #include "blobtree_ui/leaves/CurveSweepSceneObjectParameters.h"
 #include "blobtree_ui/leaves/CurveSweep_ControlPointTarget.h"
 #include "blobtree_ui/leaves/CylinderSceneObject.h"
+#include "blobtree_ui/leaves/CurveDrawing.h"
 #include "blobtree_ui/leaves/LeafParameter.h"
 #include "scene/BasicParameterOriginCoordinate.h"
 #include "wml/Serializer.h"
 
 namespace vynui_bt {
-
-namespace {
-
-void DrawStrip(const std::vector<Wml::Vector3<float>>& points, float width)
-{
-    glLineWidth(width);
-    glBegin(GL_LINE_STRIP);
-    for (const Wml::Vector3<float>& p : points) glVertex3f(p.X(), p.Y(), p.Z());
-    glEnd();
-}
-
-}  // namespace
 
 CurveSweepSceneObject::CurveSweepSceneObject(vynbt::CurveSweepNode* node, int typeCode)
     : ProfiledLeafSceneObject(node, typeCode, "CurveSweep")
@@ -123,11 +112,7 @@ std::vector<Wml::Vector3<float>> CurveSweepSceneObject::GetCurveSamples() const
 {
     ModelLock lock = LockModel();
     const vynimplicit::CurveSweep* sweep = GetSweepNode()->GetSweep();
-    std::vector<Wml::Vector3<float>> samples;
-    samples.reserve(NUM_DRAW_SAMPLES);
-    for (int i = 0; i < NUM_DRAW_SAMPLES; ++i)
-        samples.push_back(sweep->GetPosition(static_cast<float>(i) / (NUM_DRAW_SAMPLES - 1)));
-    return samples;
+    return SampleCurvePositions(*sweep, NUM_DRAW_SAMPLES);
 }
 
 std::vector<Wml::Vector3<float>> CurveSweepSceneObject::GetWorldControlPoints() const

@@ -62,7 +62,7 @@ public:
     BlobTreeNode(const BlobTreeNode& other);
     BlobTreeNode& operator=(const BlobTreeNode& other);
 
-    // ---- slots 0 to 5: answered by the wrapped field ----------------------
+    // ---- the field interface, answered by the wrapped field ---------------
 
     using vynimplicit::ScalarField::Gradient;
     using vynimplicit::ScalarField::Value;

@@ -40,7 +40,7 @@ public:
     /// parent node, deletes the wrapped field, then the node.
     ~BlobTreeNodeSceneObject() override;
 
-    // ---- SceneObject slots
+    // ---- frame, tools, kind, parameters, records and moves of a scene object
 
     /// A frame at the zero vector filled by the node's GetFrame, under the lock.
     Wml::Frame3<float> GetFrame() override;

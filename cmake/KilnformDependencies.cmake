@@ -26,7 +26,8 @@ endforeach()
 
 find_package(Qt6 REQUIRED COMPONENTS Core Gui Widgets OpenGL OpenGLWidgets)
 
-if(KILNFORM_BUILD_TESTS)
+# The test support library, shared with the benchmarks, reports through gtest.
+if(KILNFORM_BUILD_TESTS OR KILNFORM_BUILD_BENCH)
   find_package(GTest REQUIRED)
   include(GoogleTest)
 endif()

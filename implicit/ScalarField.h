@@ -25,7 +25,7 @@ public:
     ScalarField(const ScalarField&) = default;
     ScalarField& operator=(const ScalarField&) = default;
 
-    // ---- slots 0 to 5: what every field provides --------------------------
+    // ---- what every field provides: value, gradient, colour, bounds, seeds -
 
     virtual float Value(float x, float y, float z) = 0;
     /// Gradient at (x, y, z); the value there is written too when value is
@@ -41,7 +41,7 @@ public:
     /// surface (polygonizers start from them). The base appends nothing.
     virtual void GetSeedPoints(std::vector<Wml::Vector3<float>>& points);
 
-    // ---- slots 6 to 10: built on Value and Gradient -----------------------
+    // ---- queries built on Value and Gradient: rays, projection, curvature --
 
     /// First crossing of isoValue along the ray start + t * direction, t >= 0
     /// (direction need not be unit length). The ray is clipped to box when

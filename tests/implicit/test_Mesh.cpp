@@ -14,7 +14,7 @@
 #include "implicit/mesh/IMeshUtil.h"
 #include "implicit/mesh/MeshRenderer.h"
 #include "implicit/mesh/VFTriangleMesh.h"
-#include "tests/implicit/MeshShapes.h"
+#include "tests/support/MeshShapes.h"
 
 using namespace vynmesh;
 using meshtest::MakeCube;

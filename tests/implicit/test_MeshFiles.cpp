@@ -19,7 +19,7 @@
 #include "implicit/mesh/IMeshUtil.h"
 #include "implicit/mesh/MeshFiles.h"
 #include "implicit/mesh/VFTriangleMesh.h"
-#include "tests/implicit/MeshShapes.h"
+#include "tests/support/MeshShapes.h"
 
 using namespace vynmesh;
 using Wml::Vector3f;

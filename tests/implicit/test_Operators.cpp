@@ -11,7 +11,7 @@
 #include <random>
 #include <string>
 
-#include "FieldChecks.h"
+#include "tests/support/FieldChecks.h"
 #include "implicit/Falloff.h"
 #include "implicit/operators/BartheSharpDifference.h"
 #include "implicit/operators/BartheSharpIntersection.h"

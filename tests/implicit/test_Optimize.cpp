@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "MeshShapes.h"
+#include "tests/support/MeshShapes.h"
 
 #include <algorithm>
 #include <cmath>

@@ -6,7 +6,7 @@
 #include <cmath>
 #include <limits>
 
-#include "FieldChecks.h"
+#include "tests/support/FieldChecks.h"
 #include "implicit/Falloff.h"
 #include "implicit/primitives/Cylinder.h"
 #include "implicit/primitives/CurveSet.h"

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "FieldChecks.h"
+#include "tests/support/FieldChecks.h"
 #include "implicit/CompositionOperator.h"
 #include "implicit/Falloff.h"
 

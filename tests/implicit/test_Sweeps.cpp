@@ -8,7 +8,7 @@
 #include <limits>
 #include <random>
 
-#include "FieldChecks.h"
+#include "tests/support/FieldChecks.h"
 #include "implicit/Falloff.h"
 #include "implicit/sweeps/CubicBezierSweep.h"
 #include "implicit/sweeps/DiscreteLinearSweep.h"

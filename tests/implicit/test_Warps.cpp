@@ -10,7 +10,7 @@
 #include <random>
 #include <string>
 
-#include "FieldChecks.h"
+#include "tests/support/FieldChecks.h"
 #include "implicit/Falloff.h"
 #include "implicit/warps/BarrWarp.h"
 #include "implicit/warps/LinearSweepWarp.h"

@@ -9,7 +9,7 @@
 #include <random>
 #include <vector>
 
-#include "GeometryShapes.h"
+#include "tests/support/PolyLineShapes.h"
 #include "sketch/BVTreeNode.h"
 #include "sketch/CurveBVTree.h"
 #include "wml/Distance.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "GeometryShapes.h"
+#include "tests/support/PolyLineShapes.h"
 #include "implicit/fields2d/DiscreteScalarField2D.h"
 #include "sketch/PointSet.h"
 #include "sketch/SketchField.h"

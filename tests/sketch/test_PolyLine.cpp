@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "GeometryShapes.h"
+#include "tests/support/PolyLineShapes.h"
 #include "sketch/PointSet.h"
 #include "wml/DebugOutput.h"
 

@@ -1,5 +1,5 @@
 #pragma once
-// Polylines built in code for the geometry tests.
+// Polylines built in code for the sketch-geometry tests.
 
 #include <cmath>
 #include <functional>

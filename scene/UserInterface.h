@@ -33,9 +33,10 @@ struct ValueRequest {
 
     /// The dialog's title, "Set <label>".
     std::string Title() const { return "Set " + label; }
-    /// True when value may be stored; otherwise refusal holds the message the
-    /// dialog shows (titled "Invalid Value") and the dialog stays open.
-    bool Accepts(float value, std::string& refusal) const;
+    /// True when value may be stored (an integer entry is first cut to its
+    /// integer part, as the dialog parses it); otherwise refusal holds the
+    /// message the dialog shows (titled "Invalid Value") and it stays open.
+    bool Accepts(float& value, std::string& refusal) const;
 };
 
 /// Answers of a question; Cancel only when the question offers it.
@@ -64,11 +65,10 @@ public:
     virtual void SetWindowTitle(const std::string& title) = 0;
 };
 
-inline bool ValueRequest::Accepts(float value, std::string& refusal) const
+inline bool ValueRequest::Accepts(float& value, std::string& refusal) const
 {
-    if (std::isfinite(value) && value >= minimum && value <= maximum &&
-        (!integer || value == std::floor(value)))
-        return true;
+    if (integer && std::isfinite(value)) value = std::trunc(value);
+    if (std::isfinite(value) && value >= minimum && value <= maximum) return true;
     char text[96];
     if (integer && std::isfinite(value) && std::fabs(value) < 2.0e9f)
         std::snprintf(text, sizeof text, "Value %d is out of range", static_cast<int>(value));

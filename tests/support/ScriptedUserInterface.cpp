@@ -51,7 +51,7 @@ bool ScriptedUserInterface::AskValue(const vynui::ValueRequest& request, float& 
 {
     m_events.push_back({"value", request.label, request.Title()});
     while (!m_values.empty()) {
-        const float typed = m_values.front();
+        float typed = m_values.front();
         m_values.pop_front();
         std::string refusal;
         if (request.Accepts(typed, refusal)) {

@@ -7,4 +7,5 @@ target_sources(kilnform_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/PartGroupSO.cpp
   ${CMAKE_CURRENT_LIST_DIR}/BlobTreeSceneObject.cpp
   ${CMAKE_CURRENT_LIST_DIR}/BlobTreeFactory.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ShapeTypeTable.cpp
 )

@@ -117,11 +117,9 @@ TEST(ShapeTypeTable, MenuTextsAndNodeTypes)
         {"Capped Linear Sweep", 2},
         {"Bezier Curve", 6},
         {"Min Max CSG Difference", 11},
-        {"Min Max CSG Intersection", 12},
         {"Cubic Curve Sweep", 41},
         {"Quadratic Curve Sweep", 42},
         {"Barthe Smooth Difference", 45},
-        {"Bend", 49},
         {"Hollow Operator", 50},
         {"Mirror Operator", 51},
         {"Make Part", 52},
@@ -196,7 +194,7 @@ TEST(ShapeTypeTable, CurveSweepToldAnotherTypesCodeKeepsACurveSweepCode)
 
 namespace {
 
-/// An older-format record of a node written for code (type 1000 + code).
+/// An empty older-format record of the given record type (1000 + code for a node).
 std::unique_ptr<WmlDeprecated::SerializerRecord> OldRecord(unsigned int recordType)
 {
     return std::make_unique<WmlDeprecated::SerializerRecord>(7, recordType);
@@ -228,7 +226,8 @@ TEST(OlderNodeRecords, AStoredTypeThatDoesNotDescribeTheObjectIsNotTakenOver)
         {"the previous code",
          [](WmlDeprecated::SerializerRecord& r, int own) { r.SetValue("NodeType", own == 1 ? 2 : own - 1); }},
     };
-    // Objects whose node type other codes share, so the node alone cannot tell.
+    // Plain types, and types whose node type other codes share (the node
+    // alone cannot tell those apart).
     const std::vector<int> objects = {ShapeCode::Point,           ShapeCode::MinMaxUnion,
                                       ShapeCode::VariationalWarp, ShapeCode::DisplacementMap,
                                       ShapeCode::CubicCurveSweep, ShapeCode::QuadraticCurveSweep,
@@ -304,25 +303,4 @@ TEST(OlderNodeRecords, AnObjectWithADamagedCodeTakesTheTypeTheRecordGives)
         EXPECT_TRUE(point->RestoreOld(record.get()));
         EXPECT_EQ(point->GetTypeCode(), c.expected);
     }
-}
-
-TEST(OlderNodeRecords, FitsTypeCodeMatchesClassAndNode)
-{
-    TestModel model;
-    std::unique_ptr<BlobTreeNodeSceneObject> twist(model.factory->CreateSceneObject(ShapeCode::Twist));
-    EXPECT_TRUE(twist->FitsTypeCode(ShapeCode::Twist));
-    EXPECT_FALSE(twist->FitsTypeCode(ShapeCode::Taper)) << "same node type, another class";
-    EXPECT_FALSE(twist->FitsTypeCode(ShapeCode::Hollow));
-    EXPECT_FALSE(twist->FitsTypeCode(ShapeCode::Root));
-
-    // Both curve sweeps carry the one name and node type.
-    std::unique_ptr<BlobTreeNodeSceneObject> sweep(model.factory->CreateSceneObject(ShapeCode::CubicCurveSweep));
-    EXPECT_TRUE(sweep->FitsTypeCode(ShapeCode::QuadraticCurveSweep));
-
-    // A bare base object has no name of its own in the table: its node decides.
-    std::unique_ptr<BlobTreeNodeSceneObject> bare(model.NewPoint(Wml::Vector3<float>::ZERO));
-    EXPECT_TRUE(bare->FitsTypeCode(ShapeCode::Point));
-    EXPECT_FALSE(bare->FitsTypeCode(ShapeCode::Cylinder));
-    EXPECT_TRUE(model.Root()->FitsTypeCode(ShapeCode::Root));
-    EXPECT_FALSE(model.Root()->FitsTypeCode(ShapeCode::MinMaxUnion));
 }

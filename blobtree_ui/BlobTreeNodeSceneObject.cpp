@@ -170,9 +170,8 @@ bool BlobTreeNodeSceneObject::RestoreOld(WmlDeprecated::SerializerRecord* record
             m_typeCode = fromRecordType;
     }
     if (!hasStored || stored != m_typeCode)
-        DebugOutput("BlobTreeNodeSceneObject: record %u: \"NodeType\" %s; type code %d\n",
-                    record->GetID(), hasStored ? "names another type" : "missing or not an integer",
-                    m_typeCode);
+        DebugOutput("BlobTreeNodeSceneObject: record %u: \"NodeType\" %s; type code %d\n", record->GetID(),
+                    hasStored ? "names another type" : "missing or not an integer", m_typeCode);
     GetParameterList()->RestoreOld(record);
     if (!record->HasKey("NodeFrame")) {
         ApplyStoredFrame(Wml::Frame3<float>(Wml::Vector3<float>::ZERO));

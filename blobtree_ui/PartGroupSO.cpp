@@ -6,7 +6,10 @@
 
 namespace vynui_bt {
 
-PartGroupSO::PartGroupSO(vynbt::CacheNode* node) : CompositionNodeSceneObject(node, ShapeCode::Group, ShapeTypeTable::RecordName(ShapeCode::Group)) {}
+PartGroupSO::PartGroupSO(vynbt::CacheNode* node)
+    : CompositionNodeSceneObject(node, ShapeCode::Group, ShapeTypeTable::RecordName(ShapeCode::Group))
+{
+}
 
 const char* PartGroupSO::GetTypeName()
 {

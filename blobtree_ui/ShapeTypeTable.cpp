@@ -69,109 +69,139 @@ using C = ShapeCode;
 std::vector<ShapeType> BuildRows()
 {
     using namespace vynbt;
-    // clang-format off
     return {
         {C::Point, NodeType::Point, "Point", "Point", true,
-         [] () -> BlobTreeNodeSceneObject* {
-             return new PointSceneObject(new PointNode(new vi::Point(Wml::Vector3<float>::ZERO, 1.0f))); }},
+         []() -> BlobTreeNodeSceneObject* {
+             return new PointSceneObject(new PointNode(new vi::Point(Wml::Vector3<float>::ZERO, 1.0f)));
+         }},
         {C::CappedLinearSweep, NodeType::CappedLinearSweep, "CappedLinearSweep", "Capped Linear Sweep", true,
-         [] () -> BlobTreeNodeSceneObject* {
-             return new CappedLinearSweepSceneObject(new CappedLinearSweepNode(new vi::DiscreteLinearSweep())); }},
+         []() -> BlobTreeNodeSceneObject* {
+             return new CappedLinearSweepSceneObject(
+                 new CappedLinearSweepNode(new vi::DiscreteLinearSweep()));
+         }},
         {C::Revolution, NodeType::Revolution, "Revolution", "Revolution", true,
-         [] () -> BlobTreeNodeSceneObject* {
-             return new RevolutionSceneObject(new RevolutionNode(new vi::DiscreteRevolution())); }},
+         []() -> BlobTreeNodeSceneObject* {
+             return new RevolutionSceneObject(new RevolutionNode(new vi::DiscreteRevolution()));
+         }},
         {C::Cylinder, NodeType::Cylinder, "Cylinder", "", true,
-         [] () -> BlobTreeNodeSceneObject* {
-             return new CylinderSceneObject(new CylinderNode(new vi::Cylinder())); }},
+         []() -> BlobTreeNodeSceneObject* {
+             return new CylinderSceneObject(new CylinderNode(new vi::Cylinder()));
+         }},
         {C::BezierCurve, NodeType::BezierCurve, "BezierCurve", "Bezier Curve", true,
-         [] () -> BlobTreeNodeSceneObject* {
-             return new BezierCurveSceneObject(new BezierCurveNode(new vi::BezierCurve())); }},
+         []() -> BlobTreeNodeSceneObject* {
+             return new BezierCurveSceneObject(new BezierCurveNode(new vi::BezierCurve()));
+         }},
         {C::InterpolatingLinearSweep, NodeType::InterpolatingLinearSweep, "InterpolatingLinearSweep",
          "Interpolating Linear Sweep", true,
-         [] () -> BlobTreeNodeSceneObject* {
+         []() -> BlobTreeNodeSceneObject* {
              return new InterpolatingLinearSweepSceneObject(
-                 new InterpolatingLinearSweepNode(new vi::InterpolatingLinearSweep())); }},
+                 new InterpolatingLinearSweepNode(new vi::InterpolatingLinearSweep()));
+         }},
         {C::PolyLine, NodeType::PolyLine, "PolyLine", "", true,
-         [] () -> BlobTreeNodeSceneObject* {
-             return new PolyLineSceneObject(new PolyLineNode(new vi::PolyLinePrimitive(1))); }},
+         []() -> BlobTreeNodeSceneObject* {
+             return new PolyLineSceneObject(new PolyLineNode(new vi::PolyLinePrimitive(1)));
+         }},
         {C::SumBlend, NodeType::SumBlend, "SumBlend", "Sum Blend", true,
-         [] () -> BlobTreeNodeSceneObject* {
-             return new SumBlendSceneObject(new SumBlendNode(new vi::SumBlend())); }},
+         []() -> BlobTreeNodeSceneObject* {
+             return new SumBlendSceneObject(new SumBlendNode(new vi::SumBlend()));
+         }},
         {C::MinMaxUnion, NodeType::MinMaxUnion, "MinMaxUnion", "Min Max CSG Union", true,
-         [] () -> BlobTreeNodeSceneObject* {
-             return new MinMaxUnionSceneObject(new MinMaxUnionNode(new vi::MinMaxUnion())); }},
+         []() -> BlobTreeNodeSceneObject* {
+             return new MinMaxUnionSceneObject(new MinMaxUnionNode(new vi::MinMaxUnion()));
+         }},
         {C::MinMaxDifference, NodeType::MinMaxDifference, "MinMaxDifference", "Min Max CSG Difference", true,
-         [] () -> BlobTreeNodeSceneObject* {
-             return new MinMaxDifferenceSceneObject(new MinMaxDifferenceNode(new vi::MinMaxDifference())); }},
-        {C::MinMaxIntersection, NodeType::MinMaxIntersection, "MinMaxIntersection", "Min Max CSG Intersection",
-         true,
-         [] () -> BlobTreeNodeSceneObject* {
-             return new MinMaxIntersectionSceneObject(new MinMaxIntersectionNode(new vi::MinMaxIntersection())); }},
+         []() -> BlobTreeNodeSceneObject* {
+             return new MinMaxDifferenceSceneObject(new MinMaxDifferenceNode(new vi::MinMaxDifference()));
+         }},
+        {C::MinMaxIntersection, NodeType::MinMaxIntersection, "MinMaxIntersection",
+         "Min Max CSG Intersection", true,
+         []() -> BlobTreeNodeSceneObject* {
+             return new MinMaxIntersectionSceneObject(
+                 new MinMaxIntersectionNode(new vi::MinMaxIntersection()));
+         }},
         {C::RicciBlend, NodeType::RicciBlend, "RicciBlend", "Ricci Blend", true,
-         [] () -> BlobTreeNodeSceneObject* {
-             return new RicciBlendSceneObject(new RicciBlendNode(new vi::RicciBlend())); }},
+         []() -> BlobTreeNodeSceneObject* {
+             return new RicciBlendSceneObject(new RicciBlendNode(new vi::RicciBlend()));
+         }},
         {C::QuillonUnion, NodeType::QuillonUnion, "QuillonUnion", "", true,
-         [] () -> BlobTreeNodeSceneObject* {
-             return new QuillonUnionSceneObject(new QuillonUnionNode(new vi::QuillonUnion())); }},
+         []() -> BlobTreeNodeSceneObject* {
+             return new QuillonUnionSceneObject(new QuillonUnionNode(new vi::QuillonUnion()));
+         }},
         {C::BartheSharpUnion, NodeType::BartheSharpUnion, "BartheSharpUnion", "Barthe Sharp Union", true,
-         [] () -> BlobTreeNodeSceneObject* {
-             return new BartheSharpUnionSceneObject(new BartheSharpUnionNode(new vi::BartheSharpUnion())); }},
+         []() -> BlobTreeNodeSceneObject* {
+             return new BartheSharpUnionSceneObject(new BartheSharpUnionNode(new vi::BartheSharpUnion()));
+         }},
         {C::BartheSharpIntersection, NodeType::BartheSharpIntersection, "BartheSharpIntersection",
          "Barthe Sharp Intersection", true,
-         [] () -> BlobTreeNodeSceneObject* {
+         []() -> BlobTreeNodeSceneObject* {
              return new BartheSharpIntersectionSceneObject(
-                 new BartheSharpIntersectionNode(new vi::BartheSharpIntersection())); }},
+                 new BartheSharpIntersectionNode(new vi::BartheSharpIntersection()));
+         }},
         {C::VariationalWarp, NodeType::VariationalWarp, "VariationalWarp", "Variational Warp", true,
-         [] () -> BlobTreeNodeSceneObject* {
-             return new VariationalWarpSceneObject(new VariationalWarpNode(new vi::VariationalWarp())); }},
-        {C::DisplacementMap, NodeType::VariationalWarp, "DisplacementMap", "Variational Displacement Map", true,
-         [] () -> BlobTreeNodeSceneObject* {
-             return new VariationalDisplacementMapSceneObject(new VariationalWarpNode(new vi::VariationalWarp())); }},
+         []() -> BlobTreeNodeSceneObject* {
+             return new VariationalWarpSceneObject(new VariationalWarpNode(new vi::VariationalWarp()));
+         }},
+        {C::DisplacementMap, NodeType::VariationalWarp, "DisplacementMap", "Variational Displacement Map",
+         true,
+         []() -> BlobTreeNodeSceneObject* {
+             return new VariationalDisplacementMapSceneObject(
+                 new VariationalWarpNode(new vi::VariationalWarp()));
+         }},
         // The two curve sweeps differ only in the curve's degree: they share
         // the node type and the record name, which reads back as cubic.
         {C::CubicCurveSweep, NodeType::CurveSweep, "CurveSweep", "Cubic Curve Sweep", true,
-         [] () -> BlobTreeNodeSceneObject* {
-             return new CurveSweepSceneObject(new CurveSweepNode(new vi::CubicBezierSweep()), C::CubicCurveSweep); }},
+         []() -> BlobTreeNodeSceneObject* {
+             return new CurveSweepSceneObject(new CurveSweepNode(new vi::CubicBezierSweep()),
+                                              C::CubicCurveSweep);
+         }},
         {C::QuadraticCurveSweep, NodeType::CurveSweep, "CurveSweep", "Quadratic Curve Sweep", false,
-         [] () -> BlobTreeNodeSceneObject* {
+         []() -> BlobTreeNodeSceneObject* {
              return new CurveSweepSceneObject(new CurveSweepNode(new vi::QuadraticBezierSweep()),
-                                              C::QuadraticCurveSweep); }},
+                                              C::QuadraticCurveSweep);
+         }},
         {C::LinearSweepWarp, NodeType::LinearSweepWarp, "LinearSweepWarp", "Test Linear Sweep Warp", true,
-         [] () -> BlobTreeNodeSceneObject* {
-             return new LinearSweepWarpSceneObject(new LinearSweepWarpNode(new vi::LinearSweepWarp())); }},
+         []() -> BlobTreeNodeSceneObject* {
+             return new LinearSweepWarpSceneObject(new LinearSweepWarpNode(new vi::LinearSweepWarp()));
+         }},
         {C::BartheSharpDifference, NodeType::BartheSharpDifference, "BartheSharpDifference",
          "Barthe Sharp Difference", true,
-         [] () -> BlobTreeNodeSceneObject* {
+         []() -> BlobTreeNodeSceneObject* {
              return new BartheSharpDifferenceSceneObject(
-                 new BartheSharpDifferenceNode(new vi::BartheSharpDifference())); }},
+                 new BartheSharpDifferenceNode(new vi::BartheSharpDifference()));
+         }},
         {C::BartheSmoothDifference, NodeType::BartheSmoothDifference, "BartheSmoothDifference",
          "Barthe Smooth Difference", true,
-         [] () -> BlobTreeNodeSceneObject* {
+         []() -> BlobTreeNodeSceneObject* {
              return new BartheSmoothDifferenceSceneObject(
-                 new BartheSmoothDifferenceNode(new vi::BartheSmoothDifference())); }},
+                 new BartheSmoothDifferenceNode(new vi::BartheSmoothDifference()));
+         }},
         {C::CurveSet, NodeType::CurveSet, "CurveSet", "", true,
-         [] () -> BlobTreeNodeSceneObject* {
-             return new CurveSetSceneObject(new CurveSetNode(new vi::CurveSet())); }},
+         []() -> BlobTreeNodeSceneObject* {
+             return new CurveSetSceneObject(new CurveSetNode(new vi::CurveSet()));
+         }},
         {C::Twist, NodeType::BarrWarp, "Twist", "Twist", true,
-         [] () -> BlobTreeNodeSceneObject* {
-             return new BarrWarpSceneObject_Twist(new BarrWarpNode(new vi::BarrWarp(vi::BarrWarp::TWIST))); }},
+         []() -> BlobTreeNodeSceneObject* {
+             return new BarrWarpSceneObject_Twist(new BarrWarpNode(new vi::BarrWarp(vi::BarrWarp::TWIST)));
+         }},
         {C::Taper, NodeType::BarrWarp, "Taper", "Taper", true,
-         [] () -> BlobTreeNodeSceneObject* {
-             return new BarrWarpSceneObject_Taper(new BarrWarpNode(new vi::BarrWarp(vi::BarrWarp::TAPER))); }},
+         []() -> BlobTreeNodeSceneObject* {
+             return new BarrWarpSceneObject_Taper(new BarrWarpNode(new vi::BarrWarp(vi::BarrWarp::TAPER)));
+         }},
         {C::Bend, NodeType::BarrWarp, "Bend", "Bend", true,
-         [] () -> BlobTreeNodeSceneObject* {
-             return new BarrWarpSceneObject_Bend(new BarrWarpNode(new vi::BarrWarp(vi::BarrWarp::BEND))); }},
+         []() -> BlobTreeNodeSceneObject* {
+             return new BarrWarpSceneObject_Bend(new BarrWarpNode(new vi::BarrWarp(vi::BarrWarp::BEND)));
+         }},
         {C::Hollow, NodeType::Hollow, "Hollow", "Hollow Operator", true,
-         [] () -> BlobTreeNodeSceneObject* {
-             return new HollowSceneObject(new HollowNode(new vi::HollowOperator())); }},
+         []() -> BlobTreeNodeSceneObject* {
+             return new HollowSceneObject(new HollowNode(new vi::HollowOperator()));
+         }},
         {C::Mirror, NodeType::Mirror, "Mirror", "Mirror Operator", true,
-         [] () -> BlobTreeNodeSceneObject* {
-             return new MirrorSceneObject(new MirrorNode(new vi::MirrorOperator())); }},
+         []() -> BlobTreeNodeSceneObject* {
+             return new MirrorSceneObject(new MirrorNode(new vi::MirrorOperator()));
+         }},
         {C::Group, NodeType::Cache, "Group", "Make Part", true,
-         [] () -> BlobTreeNodeSceneObject* {
-             return new PartGroupSO(new CacheNode(new vi::MinMaxUnion())); }},
+         []() -> BlobTreeNodeSceneObject* { return new PartGroupSO(new CacheNode(new vi::MinMaxUnion())); }},
     };
-    // clang-format on
 }
 
 }  // namespace

@@ -14,7 +14,8 @@
 namespace vynui_bt {
 
 BezierCurveSceneObject::BezierCurveSceneObject(vynbt::BezierCurveNode* node)
-    : BlobTreeNodeSceneObject(node, ShapeCode::BezierCurve, ShapeTypeTable::RecordName(ShapeCode::BezierCurve))
+    : BlobTreeNodeSceneObject(node, ShapeCode::BezierCurve,
+                              ShapeTypeTable::RecordName(ShapeCode::BezierCurve))
 {
 }
 

@@ -11,7 +11,8 @@
 namespace vynui_bt {
 
 CappedLinearSweepSceneObject::CappedLinearSweepSceneObject(vynbt::CappedLinearSweepNode* node)
-    : ProfiledLeafSceneObject(node, ShapeCode::CappedLinearSweep, ShapeTypeTable::RecordName(ShapeCode::CappedLinearSweep))
+    : ProfiledLeafSceneObject(node, ShapeCode::CappedLinearSweep,
+                              ShapeTypeTable::RecordName(ShapeCode::CappedLinearSweep))
 {
 }
 

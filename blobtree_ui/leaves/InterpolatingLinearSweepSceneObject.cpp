@@ -56,7 +56,8 @@ const unsigned int InterpolatingLinearSweepSceneObject::MAX_STORED_SLICES =
 
 InterpolatingLinearSweepSceneObject::InterpolatingLinearSweepSceneObject(
     vynbt::InterpolatingLinearSweepNode* node)
-    : BlobTreeNodeSceneObject(node, ShapeCode::InterpolatingLinearSweep, ShapeTypeTable::RecordName(ShapeCode::InterpolatingLinearSweep))
+    : BlobTreeNodeSceneObject(node, ShapeCode::InterpolatingLinearSweep,
+                              ShapeTypeTable::RecordName(ShapeCode::InterpolatingLinearSweep))
 {
 }
 

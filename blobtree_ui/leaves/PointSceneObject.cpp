@@ -8,7 +8,10 @@
 
 namespace vynui_bt {
 
-PointSceneObject::PointSceneObject(vynbt::PointNode* node) : BlobTreeNodeSceneObject(node, ShapeCode::Point, ShapeTypeTable::RecordName(ShapeCode::Point)) {}
+PointSceneObject::PointSceneObject(vynbt::PointNode* node)
+    : BlobTreeNodeSceneObject(node, ShapeCode::Point, ShapeTypeTable::RecordName(ShapeCode::Point))
+{
+}
 
 vynbt::PointNode* PointSceneObject::GetPointNode() const
 {

@@ -7,7 +7,8 @@
 namespace vynui_bt {
 
 BartheSharpDifferenceSceneObject::BartheSharpDifferenceSceneObject(vynbt::BartheSharpDifferenceNode* node)
-    : CompositionNodeSceneObject(node, ShapeCode::BartheSharpDifference, ShapeTypeTable::RecordName(ShapeCode::BartheSharpDifference))
+    : CompositionNodeSceneObject(node, ShapeCode::BartheSharpDifference,
+                                 ShapeTypeTable::RecordName(ShapeCode::BartheSharpDifference))
 {
 }
 

@@ -8,7 +8,8 @@ namespace vynui_bt {
 
 BartheSharpIntersectionSceneObject::BartheSharpIntersectionSceneObject(
     vynbt::BartheSharpIntersectionNode* node)
-    : CompositionNodeSceneObject(node, ShapeCode::BartheSharpIntersection, ShapeTypeTable::RecordName(ShapeCode::BartheSharpIntersection))
+    : CompositionNodeSceneObject(node, ShapeCode::BartheSharpIntersection,
+                                 ShapeTypeTable::RecordName(ShapeCode::BartheSharpIntersection))
 {
 }
 

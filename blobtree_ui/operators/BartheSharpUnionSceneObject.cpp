@@ -7,7 +7,8 @@
 namespace vynui_bt {
 
 BartheSharpUnionSceneObject::BartheSharpUnionSceneObject(vynbt::BartheSharpUnionNode* node)
-    : CompositionNodeSceneObject(node, ShapeCode::BartheSharpUnion, ShapeTypeTable::RecordName(ShapeCode::BartheSharpUnion))
+    : CompositionNodeSceneObject(node, ShapeCode::BartheSharpUnion,
+                                 ShapeTypeTable::RecordName(ShapeCode::BartheSharpUnion))
 {
 }
 

@@ -8,7 +8,8 @@
 namespace vynui_bt {
 
 BartheSmoothDifferenceSceneObject::BartheSmoothDifferenceSceneObject(vynbt::BartheSmoothDifferenceNode* node)
-    : CompositionNodeSceneObject(node, ShapeCode::BartheSmoothDifference, ShapeTypeTable::RecordName(ShapeCode::BartheSmoothDifference))
+    : CompositionNodeSceneObject(node, ShapeCode::BartheSmoothDifference,
+                                 ShapeTypeTable::RecordName(ShapeCode::BartheSmoothDifference))
 {
 }
 

@@ -8,7 +8,8 @@
 namespace vynui_bt {
 
 LinearSweepWarpSceneObject::LinearSweepWarpSceneObject(vynbt::LinearSweepWarpNode* node)
-    : CompositionNodeSceneObject(node, ShapeCode::LinearSweepWarp, ShapeTypeTable::RecordName(ShapeCode::LinearSweepWarp))
+    : CompositionNodeSceneObject(node, ShapeCode::LinearSweepWarp,
+                                 ShapeTypeTable::RecordName(ShapeCode::LinearSweepWarp))
 {
 }
 

@@ -7,7 +7,8 @@
 namespace vynui_bt {
 
 MinMaxDifferenceSceneObject::MinMaxDifferenceSceneObject(vynbt::MinMaxDifferenceNode* node)
-    : CompositionNodeSceneObject(node, ShapeCode::MinMaxDifference, ShapeTypeTable::RecordName(ShapeCode::MinMaxDifference))
+    : CompositionNodeSceneObject(node, ShapeCode::MinMaxDifference,
+                                 ShapeTypeTable::RecordName(ShapeCode::MinMaxDifference))
 {
 }
 

@@ -7,7 +7,8 @@
 namespace vynui_bt {
 
 MinMaxIntersectionSceneObject::MinMaxIntersectionSceneObject(vynbt::MinMaxIntersectionNode* node)
-    : CompositionNodeSceneObject(node, ShapeCode::MinMaxIntersection, ShapeTypeTable::RecordName(ShapeCode::MinMaxIntersection))
+    : CompositionNodeSceneObject(node, ShapeCode::MinMaxIntersection,
+                                 ShapeTypeTable::RecordName(ShapeCode::MinMaxIntersection))
 {
 }
 

@@ -7,7 +7,8 @@
 namespace vynui_bt {
 
 MinMaxUnionSceneObject::MinMaxUnionSceneObject(vynbt::MinMaxUnionNode* node)
-    : CompositionNodeSceneObject(node, ShapeCode::MinMaxUnion, ShapeTypeTable::RecordName(ShapeCode::MinMaxUnion))
+    : CompositionNodeSceneObject(node, ShapeCode::MinMaxUnion,
+                                 ShapeTypeTable::RecordName(ShapeCode::MinMaxUnion))
 {
 }
 

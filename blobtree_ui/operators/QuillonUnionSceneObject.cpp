@@ -7,7 +7,8 @@
 namespace vynui_bt {
 
 QuillonUnionSceneObject::QuillonUnionSceneObject(vynbt::QuillonUnionNode* node)
-    : CompositionNodeSceneObject(node, ShapeCode::QuillonUnion, ShapeTypeTable::RecordName(ShapeCode::QuillonUnion))
+    : CompositionNodeSceneObject(node, ShapeCode::QuillonUnion,
+                                 ShapeTypeTable::RecordName(ShapeCode::QuillonUnion))
 {
 }
 

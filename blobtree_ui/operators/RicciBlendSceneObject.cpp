@@ -8,7 +8,8 @@
 namespace vynui_bt {
 
 RicciBlendSceneObject::RicciBlendSceneObject(vynbt::RicciBlendNode* node)
-    : CompositionNodeSceneObject(node, ShapeCode::RicciBlend, ShapeTypeTable::RecordName(ShapeCode::RicciBlend))
+    : CompositionNodeSceneObject(node, ShapeCode::RicciBlend,
+                                 ShapeTypeTable::RecordName(ShapeCode::RicciBlend))
 {
 }
 

@@ -12,7 +12,8 @@
 namespace vynui_bt {
 
 VariationalDisplacementMapSceneObject::VariationalDisplacementMapSceneObject(vynbt::VariationalWarpNode* node)
-    : CompositionNodeSceneObject(node, ShapeCode::DisplacementMap, ShapeTypeTable::RecordName(ShapeCode::DisplacementMap))
+    : CompositionNodeSceneObject(node, ShapeCode::DisplacementMap,
+                                 ShapeTypeTable::RecordName(ShapeCode::DisplacementMap))
 {
 }
 

@@ -10,7 +10,8 @@
 namespace vynui_bt {
 
 VariationalWarpSceneObject::VariationalWarpSceneObject(vynbt::VariationalWarpNode* node)
-    : CompositionNodeSceneObject(node, ShapeCode::VariationalWarp, ShapeTypeTable::RecordName(ShapeCode::VariationalWarp))
+    : CompositionNodeSceneObject(node, ShapeCode::VariationalWarp,
+                                 ShapeTypeTable::RecordName(ShapeCode::VariationalWarp))
 {
 }
 

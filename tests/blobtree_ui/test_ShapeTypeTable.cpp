@@ -168,9 +168,8 @@ TEST(ShapeTypeTable, UnknownCodesAndNamesFindNothing)
     for (int code : {0, 5, 19, 30, 40, 53}) EXPECT_EQ(ShapeTypeTable::FindByCode(code), nullptr) << code;
 
     const std::vector<std::string> names = {
-        "",           "RootNode", "BlobTreeNodeSO", "CompositionNodeSO", "BlobTreeSO",
-        "BarrWarp",   "point",    "Point ",         " Point",            std::string("Point\0x", 7),
-        "CurveSweep2"};
+        "",      "RootNode", "BlobTreeNodeSO", "CompositionNodeSO",        "BlobTreeSO", "BarrWarp",
+        "point", "Point ",   " Point",         std::string("Point\0x", 7), "CurveSweep2"};
     for (const std::string& name : names) {
         EXPECT_EQ(ShapeTypeTable::FindByRecordName(name), nullptr) << name;
         EXPECT_EQ(ShapeTypeTable::CodeOfRecordName(name), -1) << name;
@@ -221,18 +220,23 @@ TEST(OlderNodeRecords, AStoredTypeThatDoesNotDescribeTheObjectIsNotTakenOver)
         {"huge", [](WmlDeprecated::SerializerRecord& r, int) { r.SetValue("NodeType", INT_MAX); }},
         {"a leaf's code", [](WmlDeprecated::SerializerRecord& r, int) { r.SetValue("NodeType", 1); }},
         {"an operator's code", [](WmlDeprecated::SerializerRecord& r, int) { r.SetValue("NodeType", 10); }},
-        {"the neighbour's code",
-         [](WmlDeprecated::SerializerRecord& r, int own) { r.SetValue("NodeType", own == 52 ? 51 : own + 1); }},
+        {"the neighbour's code", [](WmlDeprecated::SerializerRecord& r,
+                                    int own) { r.SetValue("NodeType", own == 52 ? 51 : own + 1); }},
         {"the previous code",
          [](WmlDeprecated::SerializerRecord& r, int own) { r.SetValue("NodeType", own == 1 ? 2 : own - 1); }},
     };
     // Plain types, and types whose node type other codes share (the node
     // alone cannot tell those apart).
-    const std::vector<int> objects = {ShapeCode::Point,           ShapeCode::MinMaxUnion,
-                                      ShapeCode::VariationalWarp, ShapeCode::DisplacementMap,
-                                      ShapeCode::CubicCurveSweep, ShapeCode::QuadraticCurveSweep,
-                                      ShapeCode::Twist,           ShapeCode::Taper,
-                                      ShapeCode::Bend,            ShapeCode::Group};
+    const std::vector<int> objects = {ShapeCode::Point,
+                                      ShapeCode::MinMaxUnion,
+                                      ShapeCode::VariationalWarp,
+                                      ShapeCode::DisplacementMap,
+                                      ShapeCode::CubicCurveSweep,
+                                      ShapeCode::QuadraticCurveSweep,
+                                      ShapeCode::Twist,
+                                      ShapeCode::Taper,
+                                      ShapeCode::Bend,
+                                      ShapeCode::Group};
     TestModel model;
     for (int own : objects) {
         for (const Case& c : cases) {
@@ -284,13 +288,13 @@ TEST(OlderNodeRecords, AnObjectWithADamagedCodeTakesTheTypeTheRecordGives)
     };
     // The object is a point whose own code was lost (33 builds nothing).
     const std::vector<Case> cases = {
-        {1001, true, 1, 1},      // both say point
-        {1001, false, 0, 1},     // no NodeType: the record's type says point
-        {1001, true, 10, 1},     // NodeType of another type: the record's type
-        {1001, true, 5, 1},      // NodeType of no type: the record's type
-        {1099, true, 1, 1},      // a record type of no type: NodeType
-        {1010, true, 10, 33},    // nothing describes a point: left as it was
-        {7, false, 0, 33},       // record type below the shift
+        {1001, true, 1, 1},    // both say point
+        {1001, false, 0, 1},   // no NodeType: the record's type says point
+        {1001, true, 10, 1},   // NodeType of another type: the record's type
+        {1001, true, 5, 1},    // NodeType of no type: the record's type
+        {1099, true, 1, 1},    // a record type of no type: NodeType
+        {1010, true, 10, 33},  // nothing describes a point: left as it was
+        {7, false, 0, 33},     // record type below the shift
         {UINT_MAX, false, 0, 33},
     };
     for (const Case& c : cases) {

@@ -1,15 +1,19 @@
 #include "blobtree_ui/BlobTreeNodeSceneObject.h"
 
 #include <algorithm>
+#include <cstring>
+#include <limits>
 
 #include "blobtree/BlobTreeNode.h"
 #include "blobtree/CompositionNode.h"
 #include "blobtree_ui/BlobTreeSceneObject.h"
+#include "blobtree_ui/ShapeTypeTable.h"
 #include "scene/BasicParameterOrientation.h"
 #include "scene/BasicParameterOrigin.h"
 #include "scene/BasicParameterOriginCoordinate.h"
 #include "scene/BasicParameterScale.h"
 #include "scene/NameRegistry.h"
+#include "wml/DebugOutput.h"
 #include "wml/DeprecatedSerializer.h"
 #include "wml/FrameRecords.h"
 
@@ -18,8 +22,6 @@ namespace vynui_bt {
 namespace {
 // Older-format node records carry the factory code shifted by this amount.
 const unsigned int kOldRecordTypeBase = 1000;
-// The factory's codes run from 0 (the root) to 52.
-const int kLargestTypeCode = 52;
 }  // namespace
 
 BlobTreeNodeSceneObject::BlobTreeNodeSceneObject(vynbt::BlobTreeNode* node, int typeCode,
@@ -134,15 +136,42 @@ WmlDeprecated::SerializerRecord* BlobTreeNodeSceneObject::StoreOld(WmlDeprecated
     return record;
 }
 
+bool BlobTreeNodeSceneObject::FitsTypeCode(int code)
+{
+    if (!m_node) return false;
+    if (code == ShapeCode::Root) return m_node->GetType() == vynbt::BlobTreeNode::NodeType::Root;
+    const ShapeType* type = ShapeTypeTable::FindByCode(code);
+    if (!type || type->nodeType != m_node->GetType()) return false;
+    // The concrete classes answer their row's name; a bare base object (no
+    // name of its own in the table) is judged by its node alone.
+    const char* name = GetTypeName();
+    return std::strcmp(name, type->recordName) == 0 || !ShapeTypeTable::FindByRecordName(name);
+}
+
 bool BlobTreeNodeSceneObject::RestoreOld(WmlDeprecated::SerializerRecord* record)
 {
     if (!record) return false;
     ModelLock lock = LockModel();
-    // A code no type has (a damaged record) would be written back as a record
-    // nothing can read: keep the object's own code then.
-    int code = m_typeCode;
-    if (record->GetValue("NodeType", code, m_typeCode) && code >= 0 && code <= kLargestTypeCode)
-        m_typeCode = code;
+    // The object was made for its code, and a later save writes that code
+    // back: a stored "NodeType" that is missing, of another kind, no type's
+    // code or another type's code must not replace it. Only when the object's
+    // own code is not one that describes it does the record say which it is.
+    int stored = 0;
+    const bool hasStored = record->GetValue("NodeType", stored, 0);
+    if (!FitsTypeCode(m_typeCode)) {
+        // The record's own type is 1000 + the code it was written for.
+        const unsigned int recordType = record->GetType();
+        const bool typed = recordType >= kOldRecordTypeBase &&
+                           recordType - kOldRecordTypeBase <= unsigned(std::numeric_limits<int>::max());
+        const int fromRecordType = typed ? int(recordType - kOldRecordTypeBase) : -1;
+        if (hasStored && FitsTypeCode(stored))
+            m_typeCode = stored;
+        else if (FitsTypeCode(fromRecordType))
+            m_typeCode = fromRecordType;
+    }
+    if (!hasStored || stored != m_typeCode)
+        DebugOutput("BlobTreeNodeSceneObject: record %u: \"NodeType\" %s; type code %d\n", record->GetID(),
+                    hasStored ? "names another type" : "missing or not an integer", m_typeCode);
     GetParameterList()->RestoreOld(record);
     if (!record->HasKey("NodeFrame")) {
         ApplyStoredFrame(Wml::Frame3<float>(Wml::Vector3<float>::ZERO));

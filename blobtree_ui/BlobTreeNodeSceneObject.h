@@ -63,8 +63,11 @@ public:
 
     // ---- older record format
 
-    /// "NodeType" when present, the parameters, then "NodeFrame" (a frame at
-    /// the zero vector when absent) through ApplyStoredFrame.
+    /// The parameters, then "NodeFrame" (a frame at the zero vector when
+    /// absent) through ApplyStoredFrame. The type code stays the one the
+    /// object was made with; "NodeType" (or else the record's type) is taken
+    /// only when that code does not describe the object and the stored one
+    /// does. A missing or mismatching "NodeType" is traced, not refused.
     virtual bool RestoreOld(WmlDeprecated::SerializerRecord* record);
     /// A new record of type 1000 + type code with "NodeType", the parameters
     /// and "NodeFrame". Null when the serializer is null or full.
@@ -81,6 +84,10 @@ public:
     vynbt::BlobTreeNode* GetNode() const { return m_node; }
     int GetTypeCode() const { return m_typeCode; }
     void SetTypeCode(int code) { m_typeCode = code; }
+    /// True when code is one this object can carry: the root's for a root,
+    /// else a type whose node type is the node's and whose record name is the
+    /// object's type name (any such type for a bare base object).
+    bool FitsTypeCode(int code);
     BlobTreeSceneObject* GetTree() const { return m_tree; }
     void SetTree(BlobTreeSceneObject* tree) { m_tree = tree; }
 

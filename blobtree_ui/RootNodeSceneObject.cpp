@@ -3,11 +3,12 @@
 #include "blobtree/RootNode.h"
 #include "blobtree_ui/BlobTreeFactory.h"
 #include "blobtree_ui/BlobTreeSceneObject.h"
+#include "blobtree_ui/ShapeTypeTable.h"
 
 namespace vynui_bt {
 
 RootNodeSceneObject::RootNodeSceneObject(vynbt::RootNode* root)
-    : CompositionNodeSceneObject(root, 0, "RootNode")
+    : CompositionNodeSceneObject(root, ShapeCode::Root, "RootNode")
 {
 }
 

@@ -3,6 +3,7 @@
 #include <GL/gl.h>
 
 #include "blobtree/nodes/BezierCurveNode.h"
+#include "blobtree_ui/ShapeTypeTable.h"
 #include "blobtree_ui/leaves/BezierCurveSceneObjectParameters.h"
 #include "blobtree_ui/leaves/BezierCurve_ControlPointTarget.h"
 #include "blobtree_ui/leaves/CurveDrawing.h"
@@ -13,7 +14,8 @@
 namespace vynui_bt {
 
 BezierCurveSceneObject::BezierCurveSceneObject(vynbt::BezierCurveNode* node)
-    : BlobTreeNodeSceneObject(node, 6, "BezierCurve")
+    : BlobTreeNodeSceneObject(node, ShapeCode::BezierCurve,
+                              ShapeTypeTable::RecordName(ShapeCode::BezierCurve))
 {
 }
 
@@ -31,7 +33,7 @@ vynbt::BezierCurveNode* BezierCurveSceneObject::GetCurveNode() const
 
 const char* BezierCurveSceneObject::GetTypeName()
 {
-    return "BezierCurve";
+    return ShapeTypeTable::RecordName(ShapeCode::BezierCurve);
 }
 
 void BezierCurveSceneObject::InitializeParameters()

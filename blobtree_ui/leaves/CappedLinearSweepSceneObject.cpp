@@ -1,6 +1,7 @@
 #include "blobtree_ui/leaves/CappedLinearSweepSceneObject.h"
 
 #include "blobtree/nodes/CappedLinearSweepNode.h"
+#include "blobtree_ui/ShapeTypeTable.h"
 #include "blobtree_ui/leaves/CappedLinearSweepSceneObjectParameters.h"
 #include "blobtree_ui/leaves/LeafParameter.h"
 #include "scene/BasicParameterOriginCoordinate.h"
@@ -10,7 +11,8 @@
 namespace vynui_bt {
 
 CappedLinearSweepSceneObject::CappedLinearSweepSceneObject(vynbt::CappedLinearSweepNode* node)
-    : ProfiledLeafSceneObject(node, 2, "CappedLinearSweep")
+    : ProfiledLeafSceneObject(node, ShapeCode::CappedLinearSweep,
+                              ShapeTypeTable::RecordName(ShapeCode::CappedLinearSweep))
 {
 }
 
@@ -26,7 +28,7 @@ vynbt::CappedLinearSweepNode* CappedLinearSweepSceneObject::GetSweepNode() const
 
 const char* CappedLinearSweepSceneObject::GetTypeName()
 {
-    return "CappedLinearSweep";
+    return ShapeTypeTable::RecordName(ShapeCode::CappedLinearSweep);
 }
 
 void CappedLinearSweepSceneObject::InitializeParameters()

@@ -3,12 +3,13 @@
 #include <GL/gl.h>
 
 #include "blobtree/nodes/CurveSetNode.h"
+#include "blobtree_ui/ShapeTypeTable.h"
 #include "wml/Serializer.h"
 
 namespace vynui_bt {
 
 CurveSetSceneObject::CurveSetSceneObject(vynbt::CurveSetNode* node)
-    : BlobTreeNodeSceneObject(node, 46, "CurveSet")
+    : BlobTreeNodeSceneObject(node, ShapeCode::CurveSet, ShapeTypeTable::RecordName(ShapeCode::CurveSet))
 {
 }
 
@@ -19,7 +20,7 @@ vynbt::CurveSetNode* CurveSetSceneObject::GetCurveSetNode() const
 
 const char* CurveSetSceneObject::GetTypeName()
 {
-    return "CurveSet";
+    return ShapeTypeTable::RecordName(ShapeCode::CurveSet);
 }
 
 bool CurveSetSceneObject::AddCurve(const std::vector<Wml::Vector3<float>>& points, float radius)

@@ -3,6 +3,7 @@
 #include <GL/gl.h>
 
 #include "blobtree/nodes/CurveSweepNode.h"
+#include "blobtree_ui/ShapeTypeTable.h"
 #include "blobtree_ui/leaves/CurveSweepSceneObjectParameters.h"
 #include "blobtree_ui/leaves/CurveSweep_ControlPointTarget.h"
 #include "blobtree_ui/leaves/CylinderSceneObject.h"
@@ -13,8 +14,22 @@
 
 namespace vynui_bt {
 
+namespace {
+
+// Only the two curve-sweep codes describe this object; any other would be
+// written to files as a different type, so the name's own code stands in.
+int CurveSweepCode(int typeCode)
+{
+    const ShapeType* type = ShapeTypeTable::FindByCode(typeCode);
+    if (type && type->nodeType == vynbt::BlobTreeNode::NodeType::CurveSweep) return typeCode;
+    return ShapeCode::CubicCurveSweep;
+}
+
+}  // namespace
+
 CurveSweepSceneObject::CurveSweepSceneObject(vynbt::CurveSweepNode* node, int typeCode)
-    : ProfiledLeafSceneObject(node, typeCode, "CurveSweep")
+    : ProfiledLeafSceneObject(node, CurveSweepCode(typeCode),
+                              ShapeTypeTable::RecordName(ShapeCode::CubicCurveSweep))
 {
 }
 
@@ -87,7 +102,7 @@ vynbt::CurveSweepNode* CurveSweepSceneObject::GetSweepNode() const
 
 const char* CurveSweepSceneObject::GetTypeName()
 {
-    return "CurveSweep";
+    return ShapeTypeTable::RecordName(ShapeCode::CubicCurveSweep);
 }
 
 void CurveSweepSceneObject::InitializeParameters()

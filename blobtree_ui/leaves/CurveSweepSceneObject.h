@@ -30,7 +30,7 @@ public:
     static constexpr int NUM_DRAW_SAMPLES = 50;
 
     /// Takes ownership of node and its sweep; typeCode is the factory code
-    /// it was made with (41 cubic, 42 quadratic).
+    /// it was made with (41 cubic, 42 quadratic; any other stands for 41).
     CurveSweepSceneObject(vynbt::CurveSweepNode* node, int typeCode);
     /// Deletes the control-point handles and an owned profile.
     ~CurveSweepSceneObject() override;

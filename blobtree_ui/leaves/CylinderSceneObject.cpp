@@ -3,6 +3,7 @@
 #include <GL/gl.h>
 
 #include "blobtree/nodes/CylinderNode.h"
+#include "blobtree_ui/ShapeTypeTable.h"
 #include "blobtree_ui/leaves/CylinderSceneObjectParameters.h"
 #include "scene/BasicParameterOriginCoordinate.h"
 
@@ -25,7 +26,7 @@ void DrawAxisSegment(const Wml::Frame3<float>& frame)
 }
 
 CylinderSceneObject::CylinderSceneObject(vynbt::CylinderNode* node)
-    : BlobTreeNodeSceneObject(node, 4, "Cylinder")
+    : BlobTreeNodeSceneObject(node, ShapeCode::Cylinder, ShapeTypeTable::RecordName(ShapeCode::Cylinder))
 {
 }
 
@@ -36,7 +37,7 @@ vynbt::CylinderNode* CylinderSceneObject::GetCylinderNode() const
 
 const char* CylinderSceneObject::GetTypeName()
 {
-    return "Cylinder";
+    return ShapeTypeTable::RecordName(ShapeCode::Cylinder);
 }
 
 void CylinderSceneObject::InitializeParameters()

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "blobtree/nodes/InterpolatingLinearSweepNode.h"
+#include "blobtree_ui/ShapeTypeTable.h"
 #include "blobtree_ui/leaves/CylinderSceneObject.h"
 #include "blobtree_ui/leaves/InterpolatingLinearSweepSceneObjectParameters.h"
 #include "blobtree_ui/leaves/InterpolatingLinearSweep_SlicePositionTarget.h"
@@ -55,7 +56,8 @@ const unsigned int InterpolatingLinearSweepSceneObject::MAX_STORED_SLICES =
 
 InterpolatingLinearSweepSceneObject::InterpolatingLinearSweepSceneObject(
     vynbt::InterpolatingLinearSweepNode* node)
-    : BlobTreeNodeSceneObject(node, 7, "InterpolatingLinearSweep")
+    : BlobTreeNodeSceneObject(node, ShapeCode::InterpolatingLinearSweep,
+                              ShapeTypeTable::RecordName(ShapeCode::InterpolatingLinearSweep))
 {
 }
 
@@ -82,7 +84,7 @@ vynbt::InterpolatingLinearSweepNode* InterpolatingLinearSweepSceneObject::GetSwe
 
 const char* InterpolatingLinearSweepSceneObject::GetTypeName()
 {
-    return "InterpolatingLinearSweep";
+    return ShapeTypeTable::RecordName(ShapeCode::InterpolatingLinearSweep);
 }
 
 void InterpolatingLinearSweepSceneObject::InitializeParameters()

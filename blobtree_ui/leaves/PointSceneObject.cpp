@@ -3,11 +3,15 @@
 #include <cmath>
 
 #include "blobtree/nodes/PointNode.h"
+#include "blobtree_ui/ShapeTypeTable.h"
 #include "blobtree_ui/leaves/PointSceneObjectParameters.h"
 
 namespace vynui_bt {
 
-PointSceneObject::PointSceneObject(vynbt::PointNode* node) : BlobTreeNodeSceneObject(node, 1, "Point") {}
+PointSceneObject::PointSceneObject(vynbt::PointNode* node)
+    : BlobTreeNodeSceneObject(node, ShapeCode::Point, ShapeTypeTable::RecordName(ShapeCode::Point))
+{
+}
 
 vynbt::PointNode* PointSceneObject::GetPointNode() const
 {
@@ -16,7 +20,7 @@ vynbt::PointNode* PointSceneObject::GetPointNode() const
 
 const char* PointSceneObject::GetTypeName()
 {
-    return "Point";
+    return ShapeTypeTable::RecordName(ShapeCode::Point);
 }
 
 void PointSceneObject::InitializeParameters()

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "blobtree/nodes/PolyLineNode.h"
+#include "blobtree_ui/ShapeTypeTable.h"
 #include "blobtree_ui/leaves/LeafParameter.h"
 #include "blobtree_ui/leaves/PolyLineSceneObjectParameters.h"
 #include "scene/BasicParameterOriginCoordinate.h"
@@ -21,7 +22,7 @@ const char* const POINTS_KEY = "PolyLinePoints";
 }  // namespace
 
 PolyLineSceneObject::PolyLineSceneObject(vynbt::PolyLineNode* node)
-    : BlobTreeNodeSceneObject(node, 8, "PolyLine")
+    : BlobTreeNodeSceneObject(node, ShapeCode::PolyLine, ShapeTypeTable::RecordName(ShapeCode::PolyLine))
 {
 }
 
@@ -32,7 +33,7 @@ vynbt::PolyLineNode* PolyLineSceneObject::GetPolyLineNode() const
 
 const char* PolyLineSceneObject::GetTypeName()
 {
-    return "PolyLine";
+    return ShapeTypeTable::RecordName(ShapeCode::PolyLine);
 }
 
 void PolyLineSceneObject::InitializeParameters()

@@ -3,6 +3,7 @@
 #include <GL/gl.h>
 
 #include "blobtree/nodes/RevolutionNode.h"
+#include "blobtree_ui/ShapeTypeTable.h"
 #include "blobtree_ui/leaves/CylinderSceneObject.h"
 #include "blobtree_ui/leaves/LeafParameter.h"
 #include "blobtree_ui/leaves/RevolutionSceneObjectParameters.h"
@@ -13,7 +14,7 @@
 namespace vynui_bt {
 
 RevolutionSceneObject::RevolutionSceneObject(vynbt::RevolutionNode* node)
-    : ProfiledLeafSceneObject(node, 3, "Revolution")
+    : ProfiledLeafSceneObject(node, ShapeCode::Revolution, ShapeTypeTable::RecordName(ShapeCode::Revolution))
 {
 }
 
@@ -29,7 +30,7 @@ vynbt::RevolutionNode* RevolutionSceneObject::GetRevolutionNode() const
 
 const char* RevolutionSceneObject::GetTypeName()
 {
-    return "Revolution";
+    return ShapeTypeTable::RecordName(ShapeCode::Revolution);
 }
 
 void RevolutionSceneObject::InitializeParameters()

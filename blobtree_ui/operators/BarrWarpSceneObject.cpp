@@ -3,16 +3,17 @@
 #include <algorithm>
 
 #include "blobtree/nodes/BarrWarpNode.h"
+#include "blobtree_ui/ShapeTypeTable.h"
 
 namespace vynui_bt {
 
 namespace {
 
-// 47 twist, 48 taper, 49 bend: the factory codes of the three kinds.
+// Modes 0, 1, 2 are the twist, taper and bend codes, which follow each other.
 int CodeOfMode(const vynbt::BarrWarpNode* node)
 {
     const int mode = node && node->GetBarrWarp() ? node->GetBarrWarp()->GetMode() : 0;
-    return 47 + std::clamp(mode, 0, 2);
+    return ShapeCode::Twist + std::clamp(mode, 0, 2);
 }
 
 }  // namespace

@@ -7,8 +7,6 @@ namespace vynui_bt {
 
 class BarrWarpSceneObject_Bend : public BarrWarpSceneObject {
 public:
-    static constexpr int TYPE_CODE = 49;
-
     /// Owns node and its operator (the factory built it in mode 2).
     explicit BarrWarpSceneObject_Bend(vynbt::BarrWarpNode* node);
 

@@ -7,8 +7,6 @@ namespace vynui_bt {
 
 class BarrWarpSceneObject_Taper : public BarrWarpSceneObject {
 public:
-    static constexpr int TYPE_CODE = 48;
-
     /// Owns node and its operator (the factory built it in mode 1).
     explicit BarrWarpSceneObject_Taper(vynbt::BarrWarpNode* node);
 

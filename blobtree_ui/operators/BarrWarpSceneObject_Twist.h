@@ -7,8 +7,6 @@ namespace vynui_bt {
 
 class BarrWarpSceneObject_Twist : public BarrWarpSceneObject {
 public:
-    static constexpr int TYPE_CODE = 47;
-
     /// Owns node and its operator (the factory built it in mode 0).
     explicit BarrWarpSceneObject_Twist(vynbt::BarrWarpNode* node);
 

@@ -1,18 +1,20 @@
 #include "blobtree_ui/operators/BartheSharpDifferenceSceneObject.h"
 
 #include "blobtree/nodes/BartheSharpDifferenceNode.h"
+#include "blobtree_ui/ShapeTypeTable.h"
 #include "scene/BasicParameterOriginCoordinate.h"
 
 namespace vynui_bt {
 
 BartheSharpDifferenceSceneObject::BartheSharpDifferenceSceneObject(vynbt::BartheSharpDifferenceNode* node)
-    : CompositionNodeSceneObject(node, TYPE_CODE, "BartheSharpDifference")
+    : CompositionNodeSceneObject(node, ShapeCode::BartheSharpDifference,
+                                 ShapeTypeTable::RecordName(ShapeCode::BartheSharpDifference))
 {
 }
 
 const char* BartheSharpDifferenceSceneObject::GetTypeName()
 {
-    return "BartheSharpDifference";
+    return ShapeTypeTable::RecordName(ShapeCode::BartheSharpDifference);
 }
 
 void BartheSharpDifferenceSceneObject::InitializeParameters()

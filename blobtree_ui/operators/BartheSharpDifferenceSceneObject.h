@@ -13,8 +13,6 @@ namespace vynui_bt {
 
 class BartheSharpDifferenceSceneObject : public CompositionNodeSceneObject {
 public:
-    static constexpr int TYPE_CODE = 44;
-
     /// Owns node and its operator.
     explicit BartheSharpDifferenceSceneObject(vynbt::BartheSharpDifferenceNode* node);
 

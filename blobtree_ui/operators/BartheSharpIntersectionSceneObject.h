@@ -13,8 +13,6 @@ namespace vynui_bt {
 
 class BartheSharpIntersectionSceneObject : public CompositionNodeSceneObject {
 public:
-    static constexpr int TYPE_CODE = 16;
-
     /// Owns node and its operator.
     explicit BartheSharpIntersectionSceneObject(vynbt::BartheSharpIntersectionNode* node);
 

@@ -13,8 +13,6 @@ namespace vynui_bt {
 
 class BartheSharpUnionSceneObject : public CompositionNodeSceneObject {
 public:
-    static constexpr int TYPE_CODE = 15;
-
     /// Owns node and its operator.
     explicit BartheSharpUnionSceneObject(vynbt::BartheSharpUnionNode* node);
 

@@ -1,19 +1,21 @@
 #include "blobtree_ui/operators/BartheSmoothDifferenceSceneObject.h"
 
 #include "blobtree/nodes/BartheSmoothDifferenceNode.h"
+#include "blobtree_ui/ShapeTypeTable.h"
 #include "blobtree_ui/operators/BartheSmoothDifferenceSceneObjectParameters.h"
 #include "scene/BasicParameterOriginCoordinate.h"
 
 namespace vynui_bt {
 
 BartheSmoothDifferenceSceneObject::BartheSmoothDifferenceSceneObject(vynbt::BartheSmoothDifferenceNode* node)
-    : CompositionNodeSceneObject(node, TYPE_CODE, "BartheSmoothDifference")
+    : CompositionNodeSceneObject(node, ShapeCode::BartheSmoothDifference,
+                                 ShapeTypeTable::RecordName(ShapeCode::BartheSmoothDifference))
 {
 }
 
 const char* BartheSmoothDifferenceSceneObject::GetTypeName()
 {
-    return "BartheSmoothDifference";
+    return ShapeTypeTable::RecordName(ShapeCode::BartheSmoothDifference);
 }
 
 void BartheSmoothDifferenceSceneObject::InitializeParameters()

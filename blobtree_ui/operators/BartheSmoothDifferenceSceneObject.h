@@ -14,8 +14,6 @@ namespace vynui_bt {
 
 class BartheSmoothDifferenceSceneObject : public CompositionNodeSceneObject {
 public:
-    static constexpr int TYPE_CODE = 45;
-
     /// Owns node and its operator.
     explicit BartheSmoothDifferenceSceneObject(vynbt::BartheSmoothDifferenceNode* node);
 

@@ -1,18 +1,19 @@
 #include "blobtree_ui/operators/HollowSceneObject.h"
 
 #include "blobtree/nodes/HollowNode.h"
+#include "blobtree_ui/ShapeTypeTable.h"
 #include "blobtree_ui/operators/HollowSceneObjectParameters.h"
 
 namespace vynui_bt {
 
 HollowSceneObject::HollowSceneObject(vynbt::HollowNode* node)
-    : CompositionNodeSceneObject(node, TYPE_CODE, "Hollow")
+    : CompositionNodeSceneObject(node, ShapeCode::Hollow, ShapeTypeTable::RecordName(ShapeCode::Hollow))
 {
 }
 
 const char* HollowSceneObject::GetTypeName()
 {
-    return "Hollow";
+    return ShapeTypeTable::RecordName(ShapeCode::Hollow);
 }
 
 void HollowSceneObject::InitializeParameters()

@@ -13,8 +13,6 @@ namespace vynui_bt {
 
 class HollowSceneObject : public CompositionNodeSceneObject {
 public:
-    static constexpr int TYPE_CODE = 50;
-
     /// Owns node and its operator.
     explicit HollowSceneObject(vynbt::HollowNode* node);
 

@@ -1,19 +1,21 @@
 #include "blobtree_ui/operators/LinearSweepWarpSceneObject.h"
 
 #include "blobtree/nodes/LinearSweepWarpNode.h"
+#include "blobtree_ui/ShapeTypeTable.h"
 #include "blobtree_ui/operators/LinearSweepWarpSceneObjectParameters.h"
 #include "scene/BasicParameterOriginCoordinate.h"
 
 namespace vynui_bt {
 
 LinearSweepWarpSceneObject::LinearSweepWarpSceneObject(vynbt::LinearSweepWarpNode* node)
-    : CompositionNodeSceneObject(node, TYPE_CODE, "LinearSweepWarp")
+    : CompositionNodeSceneObject(node, ShapeCode::LinearSweepWarp,
+                                 ShapeTypeTable::RecordName(ShapeCode::LinearSweepWarp))
 {
 }
 
 const char* LinearSweepWarpSceneObject::GetTypeName()
 {
-    return "LinearSweepWarp";
+    return ShapeTypeTable::RecordName(ShapeCode::LinearSweepWarp);
 }
 
 void LinearSweepWarpSceneObject::InitializeParameters()

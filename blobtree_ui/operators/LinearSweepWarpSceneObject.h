@@ -14,8 +14,6 @@ namespace vynui_bt {
 
 class LinearSweepWarpSceneObject : public CompositionNodeSceneObject {
 public:
-    static constexpr int TYPE_CODE = 43;
-
     /// Owns node and its operator.
     explicit LinearSweepWarpSceneObject(vynbt::LinearSweepWarpNode* node);
 

@@ -1,18 +1,20 @@
 #include "blobtree_ui/operators/MinMaxDifferenceSceneObject.h"
 
 #include "blobtree/nodes/MinMaxDifferenceNode.h"
+#include "blobtree_ui/ShapeTypeTable.h"
 #include "scene/BasicParameterOriginCoordinate.h"
 
 namespace vynui_bt {
 
 MinMaxDifferenceSceneObject::MinMaxDifferenceSceneObject(vynbt::MinMaxDifferenceNode* node)
-    : CompositionNodeSceneObject(node, TYPE_CODE, "MinMaxDifference")
+    : CompositionNodeSceneObject(node, ShapeCode::MinMaxDifference,
+                                 ShapeTypeTable::RecordName(ShapeCode::MinMaxDifference))
 {
 }
 
 const char* MinMaxDifferenceSceneObject::GetTypeName()
 {
-    return "MinMaxDifference";
+    return ShapeTypeTable::RecordName(ShapeCode::MinMaxDifference);
 }
 
 void MinMaxDifferenceSceneObject::InitializeParameters()

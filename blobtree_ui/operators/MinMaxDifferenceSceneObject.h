@@ -13,8 +13,6 @@ namespace vynui_bt {
 
 class MinMaxDifferenceSceneObject : public CompositionNodeSceneObject {
 public:
-    static constexpr int TYPE_CODE = 11;
-
     /// Owns node and its operator.
     explicit MinMaxDifferenceSceneObject(vynbt::MinMaxDifferenceNode* node);
 

@@ -1,18 +1,20 @@
 #include "blobtree_ui/operators/MinMaxIntersectionSceneObject.h"
 
 #include "blobtree/nodes/MinMaxIntersectionNode.h"
+#include "blobtree_ui/ShapeTypeTable.h"
 #include "scene/BasicParameterOriginCoordinate.h"
 
 namespace vynui_bt {
 
 MinMaxIntersectionSceneObject::MinMaxIntersectionSceneObject(vynbt::MinMaxIntersectionNode* node)
-    : CompositionNodeSceneObject(node, TYPE_CODE, "MinMaxIntersection")
+    : CompositionNodeSceneObject(node, ShapeCode::MinMaxIntersection,
+                                 ShapeTypeTable::RecordName(ShapeCode::MinMaxIntersection))
 {
 }
 
 const char* MinMaxIntersectionSceneObject::GetTypeName()
 {
-    return "MinMaxIntersection";
+    return ShapeTypeTable::RecordName(ShapeCode::MinMaxIntersection);
 }
 
 void MinMaxIntersectionSceneObject::InitializeParameters()

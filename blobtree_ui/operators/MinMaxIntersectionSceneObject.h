@@ -13,8 +13,6 @@ namespace vynui_bt {
 
 class MinMaxIntersectionSceneObject : public CompositionNodeSceneObject {
 public:
-    static constexpr int TYPE_CODE = 12;
-
     /// Owns node and its operator.
     explicit MinMaxIntersectionSceneObject(vynbt::MinMaxIntersectionNode* node);
 

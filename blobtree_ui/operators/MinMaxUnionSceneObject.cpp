@@ -1,18 +1,20 @@
 #include "blobtree_ui/operators/MinMaxUnionSceneObject.h"
 
 #include "blobtree/nodes/MinMaxUnionNode.h"
+#include "blobtree_ui/ShapeTypeTable.h"
 #include "scene/BasicParameterOriginCoordinate.h"
 
 namespace vynui_bt {
 
 MinMaxUnionSceneObject::MinMaxUnionSceneObject(vynbt::MinMaxUnionNode* node)
-    : CompositionNodeSceneObject(node, TYPE_CODE, "MinMaxUnion")
+    : CompositionNodeSceneObject(node, ShapeCode::MinMaxUnion,
+                                 ShapeTypeTable::RecordName(ShapeCode::MinMaxUnion))
 {
 }
 
 const char* MinMaxUnionSceneObject::GetTypeName()
 {
-    return "MinMaxUnion";
+    return ShapeTypeTable::RecordName(ShapeCode::MinMaxUnion);
 }
 
 void MinMaxUnionSceneObject::InitializeParameters()

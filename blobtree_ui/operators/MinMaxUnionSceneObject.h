@@ -13,8 +13,6 @@ namespace vynui_bt {
 
 class MinMaxUnionSceneObject : public CompositionNodeSceneObject {
 public:
-    static constexpr int TYPE_CODE = 10;
-
     /// Owns node and its operator.
     explicit MinMaxUnionSceneObject(vynbt::MinMaxUnionNode* node);
 

@@ -6,18 +6,19 @@
 #include <cmath>
 
 #include "blobtree/nodes/MirrorNode.h"
+#include "blobtree_ui/ShapeTypeTable.h"
 #include "blobtree_ui/operators/MirrorSceneObjectParameters.h"
 
 namespace vynui_bt {
 
 MirrorSceneObject::MirrorSceneObject(vynbt::MirrorNode* node)
-    : CompositionNodeSceneObject(node, TYPE_CODE, "Mirror")
+    : CompositionNodeSceneObject(node, ShapeCode::Mirror, ShapeTypeTable::RecordName(ShapeCode::Mirror))
 {
 }
 
 const char* MirrorSceneObject::GetTypeName()
 {
-    return "Mirror";
+    return ShapeTypeTable::RecordName(ShapeCode::Mirror);
 }
 
 void MirrorSceneObject::InitializeParameters()

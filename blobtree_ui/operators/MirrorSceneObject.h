@@ -15,8 +15,6 @@ namespace vynui_bt {
 
 class MirrorSceneObject : public CompositionNodeSceneObject {
 public:
-    static constexpr int TYPE_CODE = 51;
-
     /// Owns node and its operator.
     explicit MirrorSceneObject(vynbt::MirrorNode* node);
 

@@ -13,8 +13,6 @@ namespace vynui_bt {
 
 class QuillonUnionSceneObject : public CompositionNodeSceneObject {
 public:
-    static constexpr int TYPE_CODE = 14;
-
     /// Owns node and its operator.
     explicit QuillonUnionSceneObject(vynbt::QuillonUnionNode* node);
 

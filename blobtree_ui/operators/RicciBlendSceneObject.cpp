@@ -1,19 +1,21 @@
 #include "blobtree_ui/operators/RicciBlendSceneObject.h"
 
 #include "blobtree/nodes/RicciBlendNode.h"
+#include "blobtree_ui/ShapeTypeTable.h"
 #include "blobtree_ui/operators/RicciBlendSceneObjectParameters.h"
 #include "scene/BasicParameterOriginCoordinate.h"
 
 namespace vynui_bt {
 
 RicciBlendSceneObject::RicciBlendSceneObject(vynbt::RicciBlendNode* node)
-    : CompositionNodeSceneObject(node, TYPE_CODE, "RicciBlend")
+    : CompositionNodeSceneObject(node, ShapeCode::RicciBlend,
+                                 ShapeTypeTable::RecordName(ShapeCode::RicciBlend))
 {
 }
 
 const char* RicciBlendSceneObject::GetTypeName()
 {
-    return "RicciBlend";
+    return ShapeTypeTable::RecordName(ShapeCode::RicciBlend);
 }
 
 void RicciBlendSceneObject::InitializeParameters()

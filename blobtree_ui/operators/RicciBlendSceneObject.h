@@ -13,8 +13,6 @@ namespace vynui_bt {
 
 class RicciBlendSceneObject : public CompositionNodeSceneObject {
 public:
-    static constexpr int TYPE_CODE = 13;
-
     /// Owns node and its operator.
     explicit RicciBlendSceneObject(vynbt::RicciBlendNode* node);
 

@@ -13,8 +13,6 @@ namespace vynui_bt {
 
 class SumBlendSceneObject : public CompositionNodeSceneObject {
 public:
-    static constexpr int TYPE_CODE = 9;
-
     /// Owns node and its operator.
     explicit SumBlendSceneObject(vynbt::SumBlendNode* node);
 

@@ -3,6 +3,7 @@
 #include <GL/gl.h>
 
 #include "blobtree/nodes/VariationalWarpNode.h"
+#include "blobtree_ui/ShapeTypeTable.h"
 #include "blobtree_ui/operators/VariationalDisplacementMapSceneObjectParameters.h"
 #include "blobtree_ui/operators/VariationalWarp_ControlPointTarget.h"
 #include "blobtree_ui/operators/WarpPointRecord.h"
@@ -11,7 +12,8 @@
 namespace vynui_bt {
 
 VariationalDisplacementMapSceneObject::VariationalDisplacementMapSceneObject(vynbt::VariationalWarpNode* node)
-    : CompositionNodeSceneObject(node, TYPE_CODE, "DisplacementMap")
+    : CompositionNodeSceneObject(node, ShapeCode::DisplacementMap,
+                                 ShapeTypeTable::RecordName(ShapeCode::DisplacementMap))
 {
 }
 
@@ -22,7 +24,7 @@ VariationalDisplacementMapSceneObject::~VariationalDisplacementMapSceneObject()
 
 const char* VariationalDisplacementMapSceneObject::GetTypeName()
 {
-    return "DisplacementMap";
+    return ShapeTypeTable::RecordName(ShapeCode::DisplacementMap);
 }
 
 void VariationalDisplacementMapSceneObject::InitializeParameters()

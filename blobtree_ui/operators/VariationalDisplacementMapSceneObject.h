@@ -18,8 +18,6 @@ namespace vynui_bt {
 
 class VariationalDisplacementMapSceneObject : public CompositionNodeSceneObject {
 public:
-    static constexpr int TYPE_CODE = 18;
-
     /// Owns node and its operator.
     explicit VariationalDisplacementMapSceneObject(vynbt::VariationalWarpNode* node);
     /// Deletes the warp handles.

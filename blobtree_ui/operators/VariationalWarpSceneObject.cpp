@@ -1,6 +1,7 @@
 #include "blobtree_ui/operators/VariationalWarpSceneObject.h"
 
 #include "blobtree/nodes/VariationalWarpNode.h"
+#include "blobtree_ui/ShapeTypeTable.h"
 #include "blobtree_ui/operators/VariationalWarpSceneObjectParameters.h"
 #include "blobtree_ui/operators/VariationalWarp_ControlPointTarget.h"
 #include "blobtree_ui/operators/WarpPointRecord.h"
@@ -9,7 +10,8 @@
 namespace vynui_bt {
 
 VariationalWarpSceneObject::VariationalWarpSceneObject(vynbt::VariationalWarpNode* node)
-    : CompositionNodeSceneObject(node, TYPE_CODE, "VariationalWarp")
+    : CompositionNodeSceneObject(node, ShapeCode::VariationalWarp,
+                                 ShapeTypeTable::RecordName(ShapeCode::VariationalWarp))
 {
 }
 
@@ -20,7 +22,7 @@ VariationalWarpSceneObject::~VariationalWarpSceneObject()
 
 const char* VariationalWarpSceneObject::GetTypeName()
 {
-    return "VariationalWarp";
+    return ShapeTypeTable::RecordName(ShapeCode::VariationalWarp);
 }
 
 void VariationalWarpSceneObject::InitializeParameters()

@@ -14,8 +14,6 @@ namespace vynui_bt {
 
 class VariationalWarpSceneObject : public CompositionNodeSceneObject {
 public:
-    static constexpr int TYPE_CODE = 17;
-
     /// Owns node and its operator.
     explicit VariationalWarpSceneObject(vynbt::VariationalWarpNode* node);
     /// Deletes the warp handles.

@@ -1,8 +1,11 @@
 #pragma once
-// Small closed meshes built in code for the mesh tests.
+// Small closed meshes built in code for the mesh tests and benchmarks.
 
+#include <algorithm>
+#include <cmath>
 #include <map>
 #include <utility>
+#include <vector>
 
 #include "implicit/mesh/TriangleMesh.h"
 
@@ -35,14 +38,13 @@ inline void MakeCube(vynmesh::TriangleMesh& m)
     }
 }
 
-/// Octahedron subdivided `levels` times and pushed onto the sphere of the
-/// given radius; 8 * 4^levels triangles, outward winding, exact normals.
-inline void MakeSphere(vynmesh::TriangleMesh& m, int levels, float radius = 1.0f)
+/// Clears m and fills it with the solid given by unit-length points and
+/// triangles, subdivided `levels` times with every new point pushed onto the
+/// unit sphere, scaled by radius; outward winding, exact normals.
+inline void MakeSubdividedSphere(vynmesh::TriangleMesh& m, std::vector<Vector3f> pts, std::vector<unsigned> tris,
+                                 int levels, float radius)
 {
     m.Clear();
-    std::vector<Vector3f> pts = {Vector3f(1, 0, 0),  Vector3f(-1, 0, 0), Vector3f(0, 1, 0),
-                                 Vector3f(0, -1, 0), Vector3f(0, 0, 1),  Vector3f(0, 0, -1)};
-    std::vector<unsigned> tris = {0, 2, 4, 2, 1, 4, 1, 3, 4, 3, 0, 4, 2, 0, 5, 1, 2, 5, 3, 1, 5, 0, 3, 5};
     for (int l = 0; l < levels; ++l) {
         std::map<std::pair<unsigned, unsigned>, unsigned> mid;
         auto midpoint = [&](unsigned a, unsigned b) {
@@ -64,6 +66,31 @@ inline void MakeSphere(vynmesh::TriangleMesh& m, int levels, float radius = 1.0f
     }
     for (const Vector3f& p : pts) m.AppendVertex(p * radius, &p);
     for (size_t i = 0; i < tris.size(); i += 3) m.AppendTriangle(tris[i], tris[i + 1], tris[i + 2]);
+}
+
+/// Octahedron subdivided `levels` times and pushed onto the sphere of the
+/// given radius; 8 * 4^levels triangles.
+inline void MakeSphere(vynmesh::TriangleMesh& m, int levels, float radius = 1.0f)
+{
+    MakeSubdividedSphere(m,
+                         {Vector3f(1, 0, 0), Vector3f(-1, 0, 0), Vector3f(0, 1, 0), Vector3f(0, -1, 0),
+                          Vector3f(0, 0, 1), Vector3f(0, 0, -1)},
+                         {0, 2, 4, 2, 1, 4, 1, 3, 4, 3, 0, 4, 2, 0, 5, 1, 2, 5, 3, 1, 5, 0, 3, 5}, levels, radius);
+}
+
+/// Icosahedron subdivided `levels` times onto the sphere of the given radius;
+/// 20 * 4^levels nearly equal triangles.
+inline void MakeIcosphere(vynmesh::TriangleMesh& m, int levels, float radius = 1.0f)
+{
+    const float t = (1.0f + std::sqrt(5.0f)) / 2.0f;
+    std::vector<Vector3f> p = {{-1, t, 0},  {1, t, 0},  {-1, -t, 0}, {1, -t, 0}, {0, -1, t},  {0, 1, t},
+                               {0, -1, -t}, {0, 1, -t}, {t, 0, -1},  {t, 0, 1},  {-t, 0, -1}, {-t, 0, 1}};
+    for (Vector3f& v : p) v.Normalize();
+    MakeSubdividedSphere(m, p,
+                         {0, 11, 5,  0, 5,  1, 0, 1, 7, 0, 7,  10, 0, 10, 11, 1, 5, 9, 5, 11,
+                          4, 11, 10, 2, 10, 7, 6, 7, 1, 8, 3,  9,  4, 3,  4,  2, 3, 2, 6, 3,
+                          6, 8,  3,  8, 9,  4, 9, 5, 2, 4, 11, 6,  2, 10, 8,  6, 7, 9, 8, 1},
+                         levels, radius);
 }
 
 }  // namespace meshtest

@@ -34,6 +34,13 @@ constexpr float SMOOTHING_MAX = 0.5f;
 // Regularisation the fit is asked for; each point brings its own.
 constexpr double FIT_SMOOTHING = 0.0001;
 
+// The smoothing values are read in units of this fraction of the drawing
+// area's larger side, so a sketch smooths alike in a small or a large view.
+// Read in pixels they would change nothing visible. With this unit the
+// default value keeps a cleanly drawn outline to a pixel or so, while the
+// brush's ceiling takes out most of the pointer's wobble.
+constexpr double SMOOTHING_UNIT_FRACTION = 0.15;
+
 // Mean pause between strokes below which the set counts as over-sketched.
 constexpr double SKETCHY_MEAN_PAUSE = 0.5;
 
@@ -218,7 +225,7 @@ SketchField& StrokeFactory::GetCurrentSketchField(double)
         m_valuePoints.Clear();
         GetValuePoints(m_valuePoints);
         if (m_valuePoints.GetNumPoints() > 0)
-            m_sketchField.GenerateSketchField(m_valuePoints, false, FIT_SMOOTHING);
+            m_sketchField.GenerateSketchField(m_valuePoints, false, FIT_SMOOTHING, GetSmoothingUnit());
         m_fieldCacheValid = true;
     }
     return m_sketchField;
@@ -266,6 +273,13 @@ bool StrokeFactory::FindMinDistPoint(const Wml::Vector2<float>& p, Wml::Vector2<
     if (!(distSqr < FLT_MAX)) return false;
     nearest = point;
     return true;
+}
+
+double StrokeFactory::GetSmoothingUnit() const
+{
+    // Without a drawing area the values are read in pixels.
+    const double side = std::max(m_areaSize.X(), m_areaSize.Y());
+    return side > 0.0 ? SMOOTHING_UNIT_FRACTION * side : 1.0;
 }
 
 void StrokeFactory::InvalidateCache()

@@ -137,6 +137,12 @@ public:
      * empty without strokes. The argument is not used.
      */
     Wml::LinearComplex2<float>& GetCurrentPolyLine(double tolerance);
+    /**
+     * \brief Length (pixels) in which the fit reads the strokes' smoothing
+     * values: a fixed fraction of the drawing area's larger side (1 without
+     * a drawing area), so the same values smooth alike at any view size.
+     */
+    double GetSmoothingUnit() const;
     /// False when the strokes changed since the last fit.
     bool IsFieldCacheValid() const { return m_fieldCacheValid; }
 

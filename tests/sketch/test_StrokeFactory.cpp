@@ -3,8 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
+#include <random>
 #include <string>
 #include <type_traits>
 #include <vector>
@@ -16,6 +18,7 @@
 #include "wml/DebugOutput.h"
 #include "wml/Distance.h"
 #include "wml/Polygon2.h"
+#include "wml/Segment2.h"
 
 using namespace sketchtest;
 using vynsketch::PointSet;
@@ -89,6 +92,91 @@ void CircleDeviation(const Wml::LinearComplex2<float>& polyline, Vector2f centre
         worst = std::max(worst, d);
     }
     mean /= std::max(1u, polyline.GetNumVertices());
+}
+
+/// Largest distance of the polyline's vertices from the closed polygon.
+float WorstDistance(const Wml::LinearComplex2<float>& polyline, const std::vector<Vector2f>& polygon)
+{
+    float worst = 0.0f;
+    for (const Vector2f& v : polyline.GetVertices()) {
+        float best = std::numeric_limits<float>::max();
+        for (size_t i = 0; i < polygon.size(); ++i)
+            best = std::min(best, Wml::SqrDistance(v, Wml::Segment2<float>::FromEndPoints(
+                                                          polygon[i], polygon[(i + 1) % polygon.size()])));
+        worst = std::max(worst, std::sqrt(best));
+    }
+    return worst;
+}
+
+/**
+ * Roughness of a contour round `centre` under the box: the RMS distance of
+ * the vertices in the box from the best quadratic r(angle) through them, so
+ * a smooth bulge or dent at the scale of the box does not count, only
+ * wobble finer than it. Needs the box to span well under half a turn.
+ */
+float Roughness(const Wml::LinearComplex2<float>& polyline, Vector2f centre, const Wml::Box2<float>& box)
+{
+    std::vector<double> angle, radius;
+    for (const Vector2f& v : polyline.GetVertices()) {
+        if (Wml::SqrDistance(v, box) > 0.0f) continue;
+        const Vector2f d = v - centre;
+        angle.push_back(std::atan2(d.Y(), d.X()));
+        radius.push_back(d.Length());
+    }
+    if (angle.size() < 6) return std::numeric_limits<float>::quiet_NaN();
+    // Normal equations of the quadratic, by Gaussian elimination.
+    double m[3][4] = {};
+    for (size_t i = 0; i < angle.size(); ++i) {
+        const double basis[3] = {1.0, angle[i], angle[i] * angle[i]};
+        for (int r = 0; r < 3; ++r) {
+            for (int c = 0; c < 3; ++c) m[r][c] += basis[r] * basis[c];
+            m[r][3] += basis[r] * radius[i];
+        }
+    }
+    for (int p = 0; p < 3; ++p)
+        for (int r = p + 1; r < 3; ++r) {
+            const double f = m[r][p] / m[p][p];
+            for (int c = p; c < 4; ++c) m[r][c] -= f * m[p][c];
+        }
+    double q[3];
+    for (int r = 2; r >= 0; --r) {
+        double sum = m[r][3];
+        for (int c = r + 1; c < 3; ++c) sum -= m[r][c] * q[c];
+        q[r] = sum / m[r][r];
+    }
+    double sumSqr = 0.0;
+    for (size_t i = 0; i < angle.size(); ++i) {
+        const double e = radius[i] - (q[0] + q[1] * angle[i] + q[2] * angle[i] * angle[i]);
+        sumSqr += e * e;
+    }
+    return static_cast<float>(std::sqrt(sumSqr / angle.size()));
+}
+
+/// A factory on a drawing area of 800 x 600 times `scale`.
+void SetScaledArea(StrokeFactory& factory, float scale)
+{
+    const unsigned int area[4] = {0, 0, static_cast<unsigned int>(800 * scale),
+                                  static_cast<unsigned int>(600 * scale)};
+    factory.SetDrawingAreaSize(area);
+}
+
+/// A closed outline round `centre` drawn as one mouse stroke: radius R with
+/// a wobble of the given amplitude (pixels) and 23 lobes, plus random pointer
+/// drift of about `noise` pixels, changing every 1/120 of the way round.
+std::vector<Vector2f> WobblyOutline(Vector2f centre, float radius, float wobble, float noise, unsigned seed)
+{
+    std::mt19937 rng(seed);
+    std::normal_distribution<float> normal(0.0f, 1.0f);
+    std::vector<float> offsets(121);
+    for (float& o : offsets) o = noise * normal(rng);
+    const Path outline = [=](float t) {
+        const float a = 2.08f * PI * t;
+        const float s = t * 120.0f;
+        const int i = std::min(static_cast<int>(s), 119);
+        const float r = radius + wobble * std::sin(23.0f * a) + offsets[i] + (offsets[i + 1] - offsets[i]) * (s - i);
+        return centre + Vector2f(std::cos(a), std::sin(a)) * r;
+    };
+    return SampleTimed(outline, 240, 0.5f, seed);
 }
 
 }  // namespace
@@ -458,4 +546,83 @@ TEST_F(StrokeFactoryTest, HostileInputNeverCrashes)
     factory.DrawTimed({Vector2f(1, 1), Vector2f(1, 1), Vector2f(2, 2)}, 1.0);
     ASSERT_EQ(factory.GetNumStrokes(), 1u);
     EXPECT_EQ(factory.GetStroke(0)->GetNumVertices(), 2u);  // the repeated point was dropped
+}
+
+TEST_F(StrokeFactoryTest, SmoothingActsAlikeAtAnyViewSize)
+{
+    for (float scale : {1.0f, 2.0f}) {
+        SCOPED_TRACE("view scale " + std::to_string(scale));
+        const Vector2f centre(400 * scale, 300 * scale);
+        const float radius = 150 * scale;
+
+        // Cleanly drawn outlines keep their shape at the default value.
+        {
+            TestFactory factory;
+            SetScaledArea(factory, scale);
+            factory.DrawTimed(SampleTimed(Arc(centre, radius, 0.0f, 2.08f * PI), 160, 0.5f, 3), 1.0);
+            std::vector<Vector2f> circle, ellipse;
+            for (int i = 0; i < 720; ++i) {
+                const Vector2f d(std::cos(i * PI / 360), std::sin(i * PI / 360));
+                circle.push_back(centre + d * radius);
+                ellipse.push_back(centre + Vector2f(d.X() * 1.6f * radius, d.Y() * 0.7f * radius));
+            }
+            EXPECT_LT(WorstDistance(factory.GetCurrentPolyLine(0.0001), circle), 3.0f);
+            factory.ClearStrokes();
+            const Path oval = [&](float t) {
+                const float a = 2.08f * PI * t;
+                return centre + Vector2f(1.6f * radius * std::cos(a), 0.7f * radius * std::sin(a));
+            };
+            factory.DrawTimed(SampleTimed(oval, 200, 0.5f, 4), 1.0);
+            EXPECT_LT(WorstDistance(factory.GetCurrentPolyLine(0.0001), ellipse), 3.0f);
+        }
+
+        // A wobbly outline: circling over part of it smooths what lies under
+        // the circling's box; four gestures at least halve the roughness
+        // there and leave the rest of the outline alone.
+        for (bool pointerNoise : {false, true}) {
+            SCOPED_TRACE(pointerNoise ? "pointer drift" : "wobble");
+            const std::vector<Vector2f> outline = pointerNoise
+                                                      ? WobblyOutline(centre, radius, 0.0f, 3.0f * scale, 11)
+                                                      : WobblyOutline(centre, radius, 4.5f * scale, 0.0f, 12);
+            TestFactory untouched, smoothed;
+            SetScaledArea(untouched, scale);
+            SetScaledArea(smoothed, scale);
+            untouched.DrawTimed(outline, 1.0);
+            smoothed.DrawTimed(outline, 1.0);
+            const std::vector<Vector2f> circling = SampleTimed(
+                HandCircling(centre + Vector2f(radius, 0), 45 * scale, 55 * scale, 3.0f, 0.9f, 0.3f, false), 120,
+                0.5f, 5);
+            Wml::Box2<float> box;
+            for (int gesture = 0; gesture < 4; ++gesture) {
+                ASSERT_EQ(smoothed.DrawTimed(circling, 1.0), StrokeFactory::MultipleLoopsStroke);
+                box = smoothed.GetStroke(smoothed.GetNumStrokes() - 1)->GetBoundingBox();
+                smoothed.SmoothStrokes(true);
+            }
+            ASSERT_EQ(smoothed.GetNumStrokes(), 1u);
+
+            const float before = Roughness(untouched.GetCurrentPolyLine(0.0001), centre, box);
+            const float after = Roughness(smoothed.GetCurrentPolyLine(0.0001), centre, box);
+            ASSERT_GT(before, 0.5f * scale);  // visibly rough to begin with
+            EXPECT_LT(after, 0.5f * before) << before << " -> " << after;
+
+            const Wml::Box2<float> far(centre - Vector2f(radius, 0), Vector2f(1, 0), Vector2f(0, 1), 50 * scale,
+                                       50 * scale);
+            EXPECT_GT(Roughness(smoothed.GetCurrentPolyLine(0.0001), centre, far),
+                      0.8f * Roughness(untouched.GetCurrentPolyLine(0.0001), centre, far));
+        }
+    }
+}
+
+TEST_F(StrokeFactoryTest, SketchyStrokesAreSmoother)
+{
+    // The same wobbly outline once at the normal and once at the sketchy
+    // smoothing value.
+    const Vector2f centre(400, 300);
+    const Wml::Box2<float> box(centre + Vector2f(150, 0), Vector2f(1, 0), Vector2f(0, 1), 50, 50);
+    TestFactory normal, sketchy;
+    normal.DrawTimed(WobblyOutline(centre, 150, 0.0f, 3.0f, 11), 1.0);
+    sketchy.DrawTimed(WobblyOutline(centre, 150, 0.0f, 3.0f, 11), 1.0);
+    sketchy.GetStroke(0)->SetSmoothingParam(StrokeFactory::SMOOTHING_SKETCHY);
+    const float rough = Roughness(normal.GetCurrentPolyLine(0.0001), centre, box);
+    EXPECT_LT(Roughness(sketchy.GetCurrentPolyLine(0.0001), centre, box), 0.75f * rough);
 }

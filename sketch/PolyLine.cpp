@@ -492,8 +492,8 @@ bool PolyLine::InitializeFromPGM(const char* path, unsigned int value)
     const size_t pixelCount = size_t(w) * h;
     for (size_t i = 0; i < pixelCount; ++i) markedCount += pixels[i] == value;
     if (markedCount > MAX_PGM_OUTLINE_PIXELS) {
-        DebugOutput("Outline image %s has %zu marked pixels; an outline may have at most %u\n", path, markedCount,
-                    MAX_PGM_OUTLINE_PIXELS);
+        DebugOutput("Outline image %s has %zu marked pixels; an outline may have at most %u\n", path,
+                    markedCount, MAX_PGM_OUTLINE_PIXELS);
         return false;
     }
     m_vertices.reserve(m_vertices.size() + markedCount);
@@ -553,7 +553,8 @@ bool PolyLine::InitializeFromPGM(const char* path, unsigned int value)
         nextId = afterBelow;
     }
     if (problems > MAX_PGM_PROBLEM_MESSAGES)
-        DebugOutput("%zu more connectivity problems in %s not listed\n", problems - MAX_PGM_PROBLEM_MESSAGES, path);
+        DebugOutput("%zu more connectivity problems in %s not listed\n", problems - MAX_PGM_PROBLEM_MESSAGES,
+                    path);
     return true;
 }
 

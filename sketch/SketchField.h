@@ -46,7 +46,8 @@ public:
      * fails: too few or collinear points, non-finite input, a unit that is
      * not positive and finite, or an ill-conditioned system.
      */
-    bool GenerateSketchField(PointSet& points, bool uniformSmoothing, double smoothing, double smoothingUnit = 1.0);
+    bool GenerateSketchField(PointSet& points, bool uniformSmoothing, double smoothing,
+                             double smoothingUnit = 1.0);
 
     /// True while a fit is held.
     bool HasFit() const { return m_spline != nullptr; }

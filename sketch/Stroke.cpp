@@ -345,7 +345,8 @@ bool Stroke::IsSharpScribbleStroke() const
         // A piece between two turn-backs: straight when every vertex in it
         // stays close to its chord.
         ++pieces;
-        const Wml::Segment2<float> chord = Wml::Segment2<float>::FromEndPoints(m_vertices[start], m_vertices[end]);
+        const Wml::Segment2<float> chord =
+            Wml::Segment2<float>::FromEndPoints(m_vertices[start], m_vertices[end]);
         const float tolerance = chord.Direction().SquaredLength() / 200.0f;
         bool isStraight = true;
         for (size_t k = start + 1; k < end && isStraight; ++k)

@@ -131,7 +131,8 @@ inline Path HandScribble(Vector2f start, float width, float advance, int legs, f
         const float eased = 0.5f - 0.5f * std::cos(PI * u);
         const float x0 = reach(leg), x1 = reach(leg + 1);
         const float x = x0 + (x1 - x0) * eased;
-        const float y = advance * (leg + roundTips * u + (1.0f - roundTips) * eased) + bow * std::sin(PI * eased);
+        const float y =
+            advance * (leg + roundTips * u + (1.0f - roundTips) * eased) + bow * std::sin(PI * eased);
         return start + along * x + across * y;
     };
 }
@@ -139,7 +140,8 @@ inline Path HandScribble(Vector2f start, float width, float advance, int legs, f
 /// Circling by hand: `turns` turns round `centre` at an even pace, the
 /// radius drifting from r0 to r1, squashed to an ellipse by `aspect`
 /// along the direction `angle`; clockwise when `clockwise`.
-inline Path HandCircling(Vector2f centre, float r0, float r1, float turns, float aspect, float angle, bool clockwise)
+inline Path HandCircling(Vector2f centre, float r0, float r1, float turns, float aspect, float angle,
+                         bool clockwise)
 {
     const Vector2f major(std::cos(angle), std::sin(angle)), minor(-std::sin(angle), std::cos(angle));
     return [=](float t) {

@@ -101,7 +101,8 @@ TEST(SketchField, SmoothingIsReadInTheGivenUnit)
     // read in a unit 40 times larger too: the same field, scaled.
     auto scaled = [](const PointSet& set, float k) {
         PointSet out(0, 1, -1, 2 * k);
-        for (const PointSet::Point& p : set.GetPoints()) out.AddPoint(PointSet::Point(p.position * k, p.value, p.smoothing));
+        for (const PointSet::Point& p : set.GetPoints())
+            out.AddPoint(PointSet::Point(p.position * k, p.value, p.smoothing));
         return out;
     };
     PointSet noisy = DiscPoints(1.0f);
@@ -116,7 +117,8 @@ TEST(SketchField, SmoothingIsReadInTheGivenUnit)
         for (float x = -14; x <= 14; x += 2)
             for (float y = -14; y <= 14; y += 2) {
                 worst = std::max(worst, std::fabs(small.Value(x, y) - large.Value(40 * x, 40 * y)));
-                worstInPixels = std::max(worstInPixels, std::fabs(small.Value(x, y) - largeInPixels.Value(40 * x, 40 * y)));
+                worstInPixels = std::max(worstInPixels,
+                                         std::fabs(small.Value(x, y) - largeInPixels.Value(40 * x, 40 * y)));
             }
         EXPECT_LT(worst, 1e-4f) << uniform;
         // Read in the points' own units the same values hardly smooth at all.
@@ -126,7 +128,8 @@ TEST(SketchField, SmoothingIsReadInTheGivenUnit)
     // A unit that is no length fits nothing.
     SketchField field;
     PointSet disc = DiscPoints();
-    for (double unit : {0.0, -1.0, std::numeric_limits<double>::infinity(), std::numeric_limits<double>::quiet_NaN(), 1e300}) {
+    for (double unit : {0.0, -1.0, std::numeric_limits<double>::infinity(),
+                        std::numeric_limits<double>::quiet_NaN(), 1e300}) {
         EXPECT_FALSE(field.GenerateSketchField(disc, false, 0.001, unit)) << unit;
         EXPECT_FALSE(field.HasFit());
     }

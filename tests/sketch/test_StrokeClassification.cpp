@@ -216,8 +216,8 @@ GestureSet MouseScribbles(unsigned count, unsigned seed)
         const int perLeg = 6 + static_cast<int>(rng() % 30);
         const Vector2f start(400.0f - 0.5f * width, 300.0f - 0.5f * advance * legs);
         const float round = uniform(0.0f, 0.6f);
-        set.strokes.push_back(SampleTimed(HandScribble(start, width, advance, legs, angle, bow, round), perLeg * legs,
-                                          uniform(0.0f, 1.0f), seed * 1000 + i));
+        set.strokes.push_back(SampleTimed(HandScribble(start, width, advance, legs, angle, bow, round),
+                                          perLeg * legs, uniform(0.0f, 1.0f), seed * 1000 + i));
         set.names.push_back("scribble " + std::to_string(i) + ": width " + std::to_string(width) + ", " +
                             std::to_string(legs) + " legs, " + std::to_string(perLeg) + " reports per leg");
     }
@@ -235,9 +235,10 @@ GestureSet MouseCirclings(unsigned count, unsigned seed)
         const float turns = uniform(2.5f, 4.0f);
         const int perTurn = 14 + static_cast<int>(rng() % 50);
         const bool clockwise = (rng() % 2) != 0;
-        set.strokes.push_back(SampleTimed(HandCircling(Vector2f(400, 300), r0, r0 * uniform(0.75f, 1.3f), turns,
-                                                       uniform(0.6f, 1.0f), uniform(0.0f, 2.0f * PI), clockwise),
-                                          static_cast<int>(perTurn * turns), uniform(0.0f, 0.8f), seed * 1000 + i));
+        set.strokes.push_back(
+            SampleTimed(HandCircling(Vector2f(400, 300), r0, r0 * uniform(0.75f, 1.3f), turns,
+                                     uniform(0.6f, 1.0f), uniform(0.0f, 2.0f * PI), clockwise),
+                        static_cast<int>(perTurn * turns), uniform(0.0f, 0.8f), seed * 1000 + i));
         set.names.push_back("circling " + std::to_string(i) + ": radius " + std::to_string(r0) + ", " +
                             std::to_string(perTurn) + " reports per turn");
     }
@@ -258,9 +259,9 @@ TEST_F(StrokeClassification, MouseScribblesAreRecognisedAndCirclingsAreNot)
         if (type != StrokeFactory::SharpScribbleStroke)
             missed += scribbles.names[i] + " -> " + std::to_string(type) + "\n";
     }
-    EXPECT_GE(recognised, scribbles.strokes.size() * 9 / 10) << recognised << " of " << scribbles.strokes.size()
-                                                             << " recognised; missed:\n"
-                                                             << missed;
+    EXPECT_GE(recognised, scribbles.strokes.size() * 9 / 10)
+        << recognised << " of " << scribbles.strokes.size() << " recognised; missed:\n"
+        << missed;
 
     // Circling stays the smoothing gesture, never an erase.
     const GestureSet circlings = MouseCirclings(300, 6);

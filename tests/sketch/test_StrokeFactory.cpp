@@ -173,7 +173,8 @@ std::vector<Vector2f> WobblyOutline(Vector2f centre, float radius, float wobble,
         const float a = 2.08f * PI * t;
         const float s = t * 120.0f;
         const int i = std::min(static_cast<int>(s), 119);
-        const float r = radius + wobble * std::sin(23.0f * a) + offsets[i] + (offsets[i + 1] - offsets[i]) * (s - i);
+        const float r =
+            radius + wobble * std::sin(23.0f * a) + offsets[i] + (offsets[i + 1] - offsets[i]) * (s - i);
         return centre + Vector2f(std::cos(a), std::sin(a)) * r;
     };
     return SampleTimed(outline, 240, 0.5f, seed);
@@ -590,8 +591,8 @@ TEST_F(StrokeFactoryTest, SmoothingActsAlikeAtAnyViewSize)
             untouched.DrawTimed(outline, 1.0);
             smoothed.DrawTimed(outline, 1.0);
             const std::vector<Vector2f> circling = SampleTimed(
-                HandCircling(centre + Vector2f(radius, 0), 45 * scale, 55 * scale, 3.0f, 0.9f, 0.3f, false), 120,
-                0.5f, 5);
+                HandCircling(centre + Vector2f(radius, 0), 45 * scale, 55 * scale, 3.0f, 0.9f, 0.3f, false),
+                120, 0.5f, 5);
             Wml::Box2<float> box;
             for (int gesture = 0; gesture < 4; ++gesture) {
                 ASSERT_EQ(smoothed.DrawTimed(circling, 1.0), StrokeFactory::MultipleLoopsStroke);
@@ -605,8 +606,8 @@ TEST_F(StrokeFactoryTest, SmoothingActsAlikeAtAnyViewSize)
             ASSERT_GT(before, 0.5f * scale);  // visibly rough to begin with
             EXPECT_LT(after, 0.5f * before) << before << " -> " << after;
 
-            const Wml::Box2<float> far(centre - Vector2f(radius, 0), Vector2f(1, 0), Vector2f(0, 1), 50 * scale,
-                                       50 * scale);
+            const Wml::Box2<float> far(centre - Vector2f(radius, 0), Vector2f(1, 0), Vector2f(0, 1),
+                                       50 * scale, 50 * scale);
             EXPECT_GT(Roughness(smoothed.GetCurrentPolyLine(0.0001), centre, far),
                       0.8f * Roughness(untouched.GetCurrentPolyLine(0.0001), centre, far));
         }

@@ -185,13 +185,26 @@ void Stroke::GenerateNormals()
 {
     const size_t n = m_vertices.size();
     if (n < 2 || m_normals.size() == n) return;
+
+    // The pointer twitches as the button goes down or up, and the ends are
+    // always kept, so an end edge can be a pixel of noise pointing anywhere.
+    // An end takes its tangent towards the first vertex at least half a
+    // mean edge away instead of from its own edge alone.
+    double length = 0.0;
+    for (size_t i = 1; i < n; ++i) length += (m_vertices[i] - m_vertices[i - 1]).Length();
+    const float span = static_cast<float>(0.5 * length / static_cast<double>(n - 1));
+    const float spanSqr = span * span;
+    size_t first = 1, last = n - 2;
+    while (first + 1 < n && (m_vertices[first] - m_vertices[0]).SquaredLength() < spanSqr) ++first;
+    while (last > 0 && (m_vertices[n - 1] - m_vertices[last]).SquaredLength() < spanSqr) --last;
+
     m_normals.resize(n);
     for (size_t i = 0; i < n; ++i) {
         Wml::Vector2<float> d;
         if (i == 0)
-            d = m_vertices[1] - m_vertices[0];
+            d = m_vertices[first] - m_vertices[0];
         else if (i == n - 1)
-            d = m_vertices[n - 1] - m_vertices[n - 2];
+            d = m_vertices[n - 1] - m_vertices[last];
         else
             d = m_vertices[i + 1] - m_vertices[i - 1];
         m_normals[i] = d.UnitPerp();

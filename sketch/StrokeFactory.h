@@ -166,8 +166,15 @@ protected:
     /// At least three strokes whose mean pause between consecutive strokes
     /// is below half a second.
     bool IsSketchyStrokeSet() const;
-    /// Every stroke's value points, in list order.
+    /// Every stroke's value points, in list order, after OrientStrokes.
     void GetValuePoints(PointSet& points);
+    /**
+     * \brief Gives every stroke fresh normals, turned so that all strokes
+     * agree on which side is inside: a stroke takes the side of the earlier
+     * strokes it runs along (within twice the normal projection length),
+     * and a stroke that meets none has its inside on the side it encloses.
+     */
+    void OrientStrokes();
 
 private:
     void InvalidateCache();

@@ -454,6 +454,62 @@ TEST_F(StrokeFactoryTest, OverlappingStrokesFuseIntoOneClosedCurve)
     EXPECT_FALSE(factory.FindMinDistPoint(Vector2f(NaN, 0), nearest));
 }
 
+TEST_F(StrokeFactoryTest, OverSketchingInEitherDirectionKeepsTheCurve)
+{
+    // Passes over one circle drawn clockwise and counter-clockwise in every
+    // mix: the inside stays inside, the curve stays on the circle.
+    const Vector2f centre(400, 300);
+    const float radius = 120.0f;
+    struct Pass {
+        float from, to, dr;
+    };
+    const std::vector<std::vector<Pass>> sketches = {
+        {{0.0f, 1.15f * PI, 0}, {2.1f * PI, 0.9f * PI, 0}},          // second half drawn backwards
+        {{1.15f * PI, 0.0f, 0}, {0.9f * PI, 2.1f * PI, 0}},          // first half drawn backwards
+        {{0.0f, 2.05f * PI, 0}, {2.0f * PI, -0.05f * PI, 3}},        // full over-sketch, the other way
+        {{2.05f * PI, 0.0f, 0}, {0.3f * PI, 1.0f * PI, -2}},         // clockwise circle, a counter-clockwise patch
+        {{0.0f, 0.8f * PI, 0}, {1.5f * PI, 0.7f * PI, 2}, {1.4f * PI, 2.1f * PI, 0}},  // three pieces
+    };
+    for (size_t k = 0; k < sketches.size(); ++k) {
+        SCOPED_TRACE("sketch " + std::to_string(k));
+        TestFactory factory;
+        unsigned seed = 40;
+        for (const Pass& pass : sketches[k])
+            factory.DrawTimed(SampleMouse(Arc(centre, radius + pass.dr, pass.from, pass.to), 4.0f, 0.35f, ++seed),
+                              1.0);
+        const Wml::LinearComplex2<float>& curve = factory.GetCurrentPolyLine(0.0001);
+        std::vector<Wml::Polygon2<float>> loops;
+        EXPECT_EQ(curve.GetLoops(loops), 1u);
+        EXPECT_TRUE(curve.IsClosed());
+        float mean = 0, worst = 0;
+        CircleDeviation(curve, centre, radius, mean, worst);
+        EXPECT_LT(mean, 0.03f * radius);
+        EXPECT_LT(worst, 0.1f * radius);
+        vynsketch::SketchField& field = factory.GetCurrentSketchField(0.0001);
+        EXPECT_GT(field.Value(centre.X(), centre.Y()), 0.0f);
+        EXPECT_LT(field.Value(centre.X() + 2 * radius, centre.Y()), 0.0f);
+    }
+}
+
+TEST_F(StrokeFactoryTest, ALoneStrokeHasItsInsideOnTheSideItEncloses)
+{
+    // A circle drawn clockwise is the same outline as one drawn the other way.
+    const Vector2f centre(400, 300);
+    TestFactory factory;
+    factory.DrawTimed(SampleMouse(Arc(centre, 100.0f, 2.05f * PI, 0.0f)), 1.0);
+    vynsketch::SketchField& field = factory.GetCurrentSketchField(0.0001);
+    EXPECT_GT(field.Value(centre.X(), centre.Y()), 0.0f);
+    EXPECT_LT(field.Value(centre.X() + 200, centre.Y()), 0.0f);
+    // Its normals, as used for the fit, point outward.
+    const Stroke* stroke = factory.GetStroke(0);
+    ASSERT_TRUE(stroke->HasNormals());
+    for (unsigned i = 0; i < stroke->GetNumVertices(); ++i) {
+        Vector2f radial = stroke->GetVertex(i) - centre;
+        radial.Normalize();
+        EXPECT_GT(stroke->GetNormals()[i].Dot(radial), 0.8f) << i;
+    }
+}
+
 TEST_F(StrokeFactoryTest, HeavyOverSketchingIsThinnedNotLost)
 {
     // Many strokes round the same circle: more vertices than one fit takes.

@@ -7,6 +7,7 @@
 #include <random>
 #include <vector>
 
+#include "sketch/PointSet.h"
 #include "sketch/SketchField.h"
 #include "sketch/Stroke.h"
 #include "sketch/StrokeFactory.h"
@@ -97,6 +98,42 @@ void BM_SketchFitOnly(benchmark::State& state)
     AddCounters(state, factory);
 }
 BENCHMARK(BM_SketchFitOnly)->Unit(benchmark::kMillisecond);
+
+// The fit alone on the sketch's value points, with the smoothing values read
+// in pixels (arg 0) or in the factory's view-relative unit (arg 1): what the
+// unit costs or saves in the solve.
+class OpenFactory : public StrokeFactory {
+public:
+    using StrokeFactory::GetValuePoints;
+    using StrokeFactory::OrientStrokes;
+};
+
+void BM_SketchFitSmoothingUnit(benchmark::State& state)
+{
+    Wml::ScopedDebugOutputSink quiet([](const char*) {});
+    OpenFactory factory;
+    DrawSketch(factory);
+    vynsketch::PointSet points(0.0f, 1.0f, -1.0f, 10.0f);
+    factory.GetValuePoints(points);
+    const double unit = state.range(0) ? factory.GetSmoothingUnit() : 1.0;
+    vynsketch::SketchField field;
+    for (auto _ : state) benchmark::DoNotOptimize(field.GenerateSketchField(points, false, 0.0001, unit));
+    state.counters["points"] = points.GetNumPoints();
+}
+BENCHMARK(BM_SketchFitSmoothingUnit)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// Turning every stroke's normals to one inside side, done before each fit.
+void BM_OrientStrokes(benchmark::State& state)
+{
+    Wml::ScopedDebugOutputSink quiet([](const char*) {});
+    OpenFactory factory;
+    DrawSketch(factory);
+    for (auto _ : state) {
+        factory.OrientStrokes();
+        benchmark::DoNotOptimize(factory.GetStroke(0)->GetNormals().data());
+    }
+}
+BENCHMARK(BM_OrientStrokes)->Unit(benchmark::kMicrosecond);
 
 // Stroke intake alone: vertices, simplification and classification.
 void BM_StrokeIntake(benchmark::State& state)

@@ -28,6 +28,8 @@ namespace {
 
 // Spline value at which the soft falloff (1 - g^2)^3 is 0.5.
 constexpr float FALLOFF_SURFACE_VALUE = 0.454202f;
+// Connectivity problems of one outline image listed in the trace.
+constexpr size_t MAX_PGM_PROBLEM_MESSAGES = 100;
 // Smoothing of every outline value point.
 constexpr float OUTLINE_SMOOTHING = 0.0001f;
 // The outline is mapped to [1, 2]^2 inside the working square [0, 3]^2.
@@ -484,6 +486,18 @@ bool PolyLine::InitializeFromPGM(const char* path, unsigned int value)
     const unsigned char* pixels = image.GetData();
     auto marked = [&](unsigned col, unsigned row) { return pixels[size_t(row) * w + col] == value; };
 
+    // Count first: a filled image is no outline and would cost far more
+    // memory than the image itself.
+    size_t markedCount = 0;
+    const size_t pixelCount = size_t(w) * h;
+    for (size_t i = 0; i < pixelCount; ++i) markedCount += pixels[i] == value;
+    if (markedCount > MAX_PGM_OUTLINE_PIXELS) {
+        DebugOutput("Outline image %s has %zu marked pixels; an outline may have at most %u\n", path,
+                    markedCount, MAX_PGM_OUTLINE_PIXELS);
+        return false;
+    }
+    m_vertices.reserve(m_vertices.size() + markedCount);
+
     const unsigned int base = GetNumVertices();
     for (unsigned row = 0; row < h; ++row)
         for (unsigned col = 0; col < w; ++col)
@@ -498,9 +512,14 @@ bool PolyLine::InitializeFromPGM(const char* path, unsigned int value)
         return id;
     };
     std::vector<unsigned char> degree(GetNumVertices() - base, 0);
+    // A blotch instead of an outline would flood the trace with one message
+    // per pixel (and spend most of the time formatting them): the first few
+    // are listed, the rest only counted.
+    size_t problems = 0;
+    auto report = [&problems]() { return ++problems <= MAX_PGM_PROBLEM_MESSAGES; };
     auto link = [&](unsigned col, unsigned row, unsigned int from, unsigned ncol, unsigned nrow,
                     unsigned int to) {
-        if (degree[from - base] > 1 || degree[to - base] >= 2)
+        if ((degree[from - base] > 1 || degree[to - base] >= 2) && report())
             DebugOutput("Connectivity Badness at either (%d,%d) or (%d,%d)!\n", int(col), int(row), int(ncol),
                         int(nrow));
         AddEdge(Edge(from, to));
@@ -521,16 +540,21 @@ bool PolyLine::InitializeFromPGM(const char* path, unsigned int value)
             if (belowMarked) link(col, row, self, col, row + 1, below[col]);
             if (col + 1 < w && marked(col + 1, row + 1)) {
                 link(col, row, self, col + 1, row + 1, below[col + 1]);
-                if (belowMarked) DebugOutput("Invalid configuration at pixel %d,%d\n", int(col), int(row));
+                if (belowMarked && report())
+                    DebugOutput("Invalid configuration at pixel %d,%d\n", int(col), int(row));
             }
             if (col > 0 && marked(col - 1, row + 1)) {
                 link(col, row, self, col - 1, row + 1, below[col - 1]);
-                if (belowMarked) DebugOutput("Invalid configuration at pixel %d,%d\n", int(col), int(row));
+                if (belowMarked && report())
+                    DebugOutput("Invalid configuration at pixel %d,%d\n", int(col), int(row));
             }
         }
         current.swap(below);
         nextId = afterBelow;
     }
+    if (problems > MAX_PGM_PROBLEM_MESSAGES)
+        DebugOutput("%zu more connectivity problems in %s not listed\n", problems - MAX_PGM_PROBLEM_MESSAGES,
+                    path);
     return true;
 }
 

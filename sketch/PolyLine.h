@@ -42,6 +42,10 @@ public:
 
     /// Largest width or height InitializeFromPGM accepts.
     static constexpr unsigned MAX_PGM_DIMENSION = 16384;
+    /// Most marked pixels InitializeFromPGM turns into vertices. An outline
+    /// is one pixel wide, so even a long winding one stays far below; a
+    /// filled image would make up to four edges per pixel.
+    static constexpr unsigned MAX_PGM_OUTLINE_PIXELS = 1u << 22;
     /// Resolutions the field builders accept (the sampled field's limits).
     static constexpr unsigned MIN_FIELD_RESOLUTION = 2;
     static constexpr unsigned MAX_FIELD_RESOLUTION = 8192;
@@ -112,8 +116,10 @@ public:
      * \brief Reads a one-pixel-wide outline from a P2 or P5 image: every pixel
      * equal to \p value becomes a vertex at its centre, joined to its marked
      * neighbours to the right, below, below-right and below-left.
-     * False for an unreadable, malformed, truncated or oversized file; what
-     * was read before the failure stays.
+     * False for an unreadable, malformed, truncated or oversized file, and
+     * for an image with more than MAX_PGM_OUTLINE_PIXELS marked pixels (no
+     * outline; refused with a trace message naming the limit, nothing
+     * added). What the polyline held before stays.
      */
     bool InitializeFromPGM(const char* path, unsigned int value = 255);
 

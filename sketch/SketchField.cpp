@@ -1,5 +1,6 @@
 #include "sketch/SketchField.h"
 
+#include <cmath>
 #include <vector>
 
 #include "sketch/PointSet.h"
@@ -35,9 +36,14 @@ void SketchField::Clear()
     m_spline = nullptr;
 }
 
-bool SketchField::GenerateSketchField(PointSet& points, bool uniformSmoothing, double smoothing)
+bool SketchField::GenerateSketchField(PointSet& points, bool uniformSmoothing, double smoothing,
+                                      double smoothingUnit)
 {
     Clear();
+    if (!(smoothingUnit > 0.0) || !std::isfinite(smoothingUnit * smoothingUnit)) return false;
+    // The fit reads smoothing in the points' own units, and its effect
+    // scales with length squared.
+    const double weightScale = smoothingUnit * smoothingUnit;
 
     const PointSet::PointList& list = points.GetPoints();
     const size_t count = list.size();
@@ -54,12 +60,12 @@ bool SketchField::GenerateSketchField(PointSet& points, bool uniformSmoothing, d
         x.push_back(p.position.X());
         y.push_back(p.position.Y());
         value.push_back(p.value);
-        if (!uniformSmoothing) weights.push_back(p.smoothing);
+        if (!uniformSmoothing) weights.push_back(p.smoothing * weightScale);
     }
     const unsigned n = static_cast<unsigned>(count);
     Wml::IntelThinPlateSpline2d* spline =
         uniformSmoothing
-            ? new Wml::IntelThinPlateSpline2d(n, x.data(), y.data(), value.data(), smoothing)
+            ? new Wml::IntelThinPlateSpline2d(n, x.data(), y.data(), value.data(), smoothing * weightScale)
             : new Wml::IntelThinPlateSpline2d(n, x.data(), y.data(), value.data(), weights.data());
     if (!spline->IsValid()) {
         delete spline;

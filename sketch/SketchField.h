@@ -38,11 +38,16 @@ public:
     /**
      * \brief Fits the field through the points, in set order.
      * With uniformSmoothing every point gets \p smoothing; otherwise each its
-     * own smoothing value. Any previous fit is released first. False (no fit
-     * held) when the fit fails: too few or collinear points, non-finite
-     * input, or an ill-conditioned system.
+     * own smoothing value. Smoothing values are regularisation weights for
+     * coordinates measured in units of \p smoothingUnit: the same values
+     * smooth a drawing scaled by k alike when the unit is scaled by k too
+     * (the fit uses value * unit^2 in the points' own coordinates). Any
+     * previous fit is released first. False (no fit held) when the fit
+     * fails: too few or collinear points, non-finite input, a unit that is
+     * not positive and finite, or an ill-conditioned system.
      */
-    bool GenerateSketchField(PointSet& points, bool uniformSmoothing, double smoothing);
+    bool GenerateSketchField(PointSet& points, bool uniformSmoothing, double smoothing,
+                             double smoothingUnit = 1.0);
 
     /// True while a fit is held.
     bool HasFit() const { return m_spline != nullptr; }

@@ -21,6 +21,10 @@ bool IsFinite(const Wml::Vector2<float>& v)
     return std::isfinite(v.X()) && std::isfinite(v.Y());
 }
 
+// Reach of the turn test in scribbles, as a fraction of the larger half
+// extent of the stroke's box: three times the simplification tolerance.
+constexpr float TURN_REACH = 0.15f;
+
 float UsableSmoothing(float s)
 {
     return (std::isfinite(s) && s >= 0.0f) ? s : Stroke::DEFAULT_SMOOTHING;
@@ -181,13 +185,26 @@ void Stroke::GenerateNormals()
 {
     const size_t n = m_vertices.size();
     if (n < 2 || m_normals.size() == n) return;
+
+    // The pointer twitches as the button goes down or up, and the ends are
+    // always kept, so an end edge can be a pixel of noise pointing anywhere.
+    // An end takes its tangent towards the first vertex at least half a
+    // mean edge away instead of from its own edge alone.
+    double length = 0.0;
+    for (size_t i = 1; i < n; ++i) length += (m_vertices[i] - m_vertices[i - 1]).Length();
+    const float span = static_cast<float>(0.5 * length / static_cast<double>(n - 1));
+    const float spanSqr = span * span;
+    size_t first = 1, last = n - 2;
+    while (first + 1 < n && (m_vertices[first] - m_vertices[0]).SquaredLength() < spanSqr) ++first;
+    while (last > 0 && (m_vertices[n - 1] - m_vertices[last]).SquaredLength() < spanSqr) --last;
+
     m_normals.resize(n);
     for (size_t i = 0; i < n; ++i) {
         Wml::Vector2<float> d;
         if (i == 0)
-            d = m_vertices[1] - m_vertices[0];
+            d = m_vertices[first] - m_vertices[0];
         else if (i == n - 1)
-            d = m_vertices[n - 1] - m_vertices[n - 2];
+            d = m_vertices[n - 1] - m_vertices[last];
         else
             d = m_vertices[i + 1] - m_vertices[i - 1];
         m_normals[i] = d.UnitPerp();
@@ -302,26 +319,56 @@ bool Stroke::IsSharpScribbleStroke() const
     const size_t n = m_vertices.size();
     if (n < 3) return false;
     const float cosLimit = std::cos(30.0f * Wml::Math<float>::DEG_TO_RAD);
+
+    // Mouse reports crowd where the hand turns and are rounded to whole
+    // pixels, so simplification often leaves a tip as two or three vertices a
+    // few pixels apart. The turn at each of them says more about the
+    // rounding than about the stroke. So the turn at a vertex is measured to
+    // the nearest vertices at least a reach away on either side (a few times
+    // the simplification tolerance), and a run of neighbouring vertices
+    // within a reach that all turn back is one turn-back, at its sharpest.
+    const Wml::Box2<float> box = GetBoundingBox();
+    const float reach = TURN_REACH * std::max(box.Extent(0), box.Extent(1));
+    const float reachSqr = reach * reach;
+    std::vector<float> turn(n, -1.0f);
+    for (size_t d = 1; d + 1 < n; ++d) {
+        size_t before = d - 1, after = d + 1;
+        while (before > 0 && (m_vertices[before] - m_vertices[d]).SquaredLength() < reachSqr) --before;
+        while (after + 1 < n && (m_vertices[after] - m_vertices[d]).SquaredLength() < reachSqr) ++after;
+        turn[d] = Unit(m_vertices[before] - m_vertices[d]).Dot(Unit(m_vertices[after] - m_vertices[d]));
+    }
+
     size_t start = 0;
     int pieces = 0, straight = 0, curved = 0;
     for (size_t d = 1; d + 1 < n; ++d) {
-        const Wml::Vector2<float> a = Unit(m_vertices[d - 1] - m_vertices[d]);
-        const Wml::Vector2<float> b = Unit(m_vertices[d + 1] - m_vertices[d]);
-        if (!(a.Dot(b) > cosLimit) && d != n - 2) continue;
+        size_t end = d;
+        if (turn[d] > cosLimit) {
+            // The sharpest vertex of this run of turn-backs (all within a
+            // reach of its first) ends the piece.
+            size_t last = d;
+            while (last + 2 < n && turn[last + 1] > cosLimit &&
+                   (m_vertices[last + 1] - m_vertices[d]).SquaredLength() < reachSqr)
+                ++last;
+            for (size_t k = d; k <= last; ++k)
+                if (turn[k] > turn[end]) end = k;
+            d = last;
+        } else if (d != n - 2) {
+            continue;
+        }
         // A piece between two turn-backs: straight when every vertex in it
         // stays close to its chord.
         ++pieces;
         const Wml::Segment2<float> chord =
-            Wml::Segment2<float>::FromEndPoints(m_vertices[start], m_vertices[d]);
+            Wml::Segment2<float>::FromEndPoints(m_vertices[start], m_vertices[end]);
         const float tolerance = chord.Direction().SquaredLength() / 200.0f;
         bool isStraight = true;
-        for (size_t k = start + 1; k < d && isStraight; ++k)
+        for (size_t k = start + 1; k < end && isStraight; ++k)
             isStraight = Wml::SqrDistance(m_vertices[k], chord) <= tolerance;
         if (isStraight)
             ++straight;
         else
             ++curved;
-        start = d;
+        start = end;
     }
     return pieces > 4 && curved < straight;
 }

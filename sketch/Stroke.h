@@ -78,8 +78,9 @@ public:
     void Simplify();
 
     /// One unit normal per vertex, the tangent turned clockwise (outward for
-    /// a counter-clockwise stroke). Needs two vertices; kept when the count
-    /// already matches.
+    /// a counter-clockwise stroke). An end vertex takes its tangent towards
+    /// the first vertex at least half a mean edge away, not from a tiny end
+    /// edge. Needs two vertices; kept when the count already matches.
     void GenerateNormals();
     void FlipNormals();
 
@@ -108,7 +109,10 @@ public:
     bool IsLoopStroke() const { return false; }
     /// The stroke sweeps more than two full turns around its box centre.
     bool IsMultipleLoopsStroke() const;
-    /// A zig-zag of more than four pieces between sharp turn-backs, mostly straight.
+    /// A zig-zag of more than four pieces between sharp turn-backs, mostly
+    /// straight. The turn at a vertex is measured to the vertices 15 % of the
+    /// larger half extent away, and close turning vertices count as one
+    /// turn-back, so a tip left as a few pixel-rounded vertices still counts.
     bool IsSharpScribbleStroke() const;
 
 private:

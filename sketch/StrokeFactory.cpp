@@ -34,6 +34,16 @@ constexpr float SMOOTHING_MAX = 0.5f;
 // Regularisation the fit is asked for; each point brings its own.
 constexpr double FIT_SMOOTHING = 0.0001;
 
+// The smoothing values are read in units of this fraction of the drawing
+// area's larger side, so a sketch smooths alike in a small or a large view.
+// Read in pixels they would change nothing visible. With this unit the
+// default value keeps a cleanly drawn outline to a pixel or so, while the
+// brush's ceiling takes out most of the pointer's wobble.
+constexpr double SMOOTHING_UNIT_FRACTION = 0.15;
+
+// Strokes closer than this (pixels) run along each other and share a side.
+constexpr float JOIN_REACH = 2.0f * NORMAL_PROJECTION_LENGTH;
+
 // Mean pause between strokes below which the set counts as over-sketched.
 constexpr double SKETCHY_MEAN_PAUSE = 0.5;
 
@@ -196,8 +206,113 @@ void StrokeFactory::EraseStrokes(bool)
     delete gesture;
 }
 
+namespace {
+
+// Twice the area the stroke encloses with its chord, positive when it winds
+// counter-clockwise.
+double SignedArea(const std::vector<Wml::Vector2<float>>& v)
+{
+    double sum = 0.0;
+    for (size_t i = 0; i < v.size(); ++i) {
+        const Wml::Vector2<float>& a = v[i];
+        const Wml::Vector2<float>& b = v[(i + 1) % v.size()];
+        sum += double(a.X()) * b.Y() - double(a.Y()) * b.X();
+    }
+    return sum;
+}
+
+// Axis-aligned bounds of a stroke's vertices, grown by a margin.
+struct Bounds {
+    float minX, minY, maxX, maxY;
+    bool Contains(const Wml::Vector2<float>& p) const
+    {
+        return p.X() >= minX && p.X() <= maxX && p.Y() >= minY && p.Y() <= maxY;
+    }
+};
+
+Bounds GrownBounds(const std::vector<Wml::Vector2<float>>& vertices, float margin)
+{
+    Bounds b{FLT_MAX, FLT_MAX, -FLT_MAX, -FLT_MAX};
+    for (const Wml::Vector2<float>& v : vertices) {
+        b.minX = std::min(b.minX, v.X());
+        b.minY = std::min(b.minY, v.Y());
+        b.maxX = std::max(b.maxX, v.X());
+        b.maxY = std::max(b.maxY, v.Y());
+    }
+    b.minX -= margin;
+    b.minY -= margin;
+    b.maxX += margin;
+    b.maxY += margin;
+    return b;
+}
+
+// How well the stroke's normals agree with those of the earlier strokes it
+// runs along: over its vertices within `reach` of an earlier stroke, the sum
+// of the dot products of the vertex normal and the other stroke's normal at
+// the nearest point. Positive when they agree, negative when the stroke was
+// drawn the other way, 0 when it meets no earlier stroke. `bounds` holds the
+// earlier strokes' bounds grown by the reach.
+double NormalAgreement(const Stroke& stroke, const std::vector<StrokeFactory::TimedStroke>& strokes,
+                       const std::vector<Bounds>& bounds, float reach)
+{
+    const float reachSqr = reach * reach;
+    const std::vector<Wml::Vector2<float>>& vertices = stroke.GetVertices();
+    const std::vector<Wml::Vector2<float>>& normals = stroke.GetNormals();
+    double agreement = 0.0;
+    for (size_t i = 0; i < vertices.size(); ++i) {
+        const Wml::Vector2<float>& p = vertices[i];
+        float best = reachSqr;
+        Wml::Vector2<float> nearestNormal = Wml::Vector2<float>::ZERO;
+        for (size_t k = 0; k < bounds.size(); ++k) {
+            const Stroke& other = *strokes[k].stroke;
+            if (!other.HasNormals() || !bounds[k].Contains(p)) continue;
+            const std::vector<Wml::Vector2<float>>& ov = other.GetVertices();
+            const std::vector<Wml::Vector2<float>>& on = other.GetNormals();
+            for (size_t j = 1; j < ov.size(); ++j) {
+                const Wml::Vector2<float> d = ov[j] - ov[j - 1];
+                const float lengthSqr = d.SquaredLength();
+                float t = lengthSqr > 0.0f ? (p - ov[j - 1]).Dot(d) / lengthSqr : 0.0f;
+                t = std::min(1.0f, std::max(0.0f, t));
+                const float distSqr = (p - (ov[j - 1] + d * t)).SquaredLength();
+                if (distSqr < best) {
+                    best = distSqr;
+                    nearestNormal = on[j - 1] * (1.0f - t) + on[j] * t;
+                }
+            }
+        }
+        agreement += normals[i].Dot(nearestNormal);
+    }
+    return agreement;
+}
+
+}  // namespace
+
+void StrokeFactory::OrientStrokes()
+{
+    // Which side of a stroke is inside follows from the direction it was
+    // drawn in. A pass drawn the other way over an earlier one would put
+    // inside values where the first put outside ones, and the fit would
+    // give up the curve; so each stroke takes the side of the strokes it
+    // runs along. A stroke on its own has its inside on the side it
+    // encloses, whichever way round it was drawn.
+    std::vector<Bounds> bounds;
+    bounds.reserve(m_strokes.size());
+    for (TimedStroke& timed : m_strokes) {
+        Stroke& stroke = *timed.stroke;
+        stroke.ClearNormals();
+        stroke.GenerateNormals();
+        if (stroke.HasNormals()) {
+            const double agreement = NormalAgreement(stroke, m_strokes, bounds, JOIN_REACH);
+            const bool reverse = agreement != 0.0 ? agreement < 0.0 : SignedArea(stroke.GetVertices()) < 0.0;
+            if (reverse) stroke.FlipNormals();
+        }
+        bounds.push_back(GrownBounds(stroke.GetVertices(), JOIN_REACH));
+    }
+}
+
 void StrokeFactory::GetValuePoints(PointSet& points)
 {
+    OrientStrokes();
     // The thin-plate fit is cubic in its point count and refuses more than
     // MaxPoints; a heavily over-sketched drawing uses every second, third ...
     // vertex (three points each) so a refit stays interactive.
@@ -218,7 +333,7 @@ SketchField& StrokeFactory::GetCurrentSketchField(double)
         m_valuePoints.Clear();
         GetValuePoints(m_valuePoints);
         if (m_valuePoints.GetNumPoints() > 0)
-            m_sketchField.GenerateSketchField(m_valuePoints, false, FIT_SMOOTHING);
+            m_sketchField.GenerateSketchField(m_valuePoints, false, FIT_SMOOTHING, GetSmoothingUnit());
         m_fieldCacheValid = true;
     }
     return m_sketchField;
@@ -266,6 +381,13 @@ bool StrokeFactory::FindMinDistPoint(const Wml::Vector2<float>& p, Wml::Vector2<
     if (!(distSqr < FLT_MAX)) return false;
     nearest = point;
     return true;
+}
+
+double StrokeFactory::GetSmoothingUnit() const
+{
+    // Without a drawing area the values are read in pixels.
+    const double side = std::max(m_areaSize.X(), m_areaSize.Y());
+    return side > 0.0 ? SMOOTHING_UNIT_FRACTION * side : 1.0;
 }
 
 void StrokeFactory::InvalidateCache()

@@ -137,6 +137,12 @@ public:
      * empty without strokes. The argument is not used.
      */
     Wml::LinearComplex2<float>& GetCurrentPolyLine(double tolerance);
+    /**
+     * \brief Length (pixels) in which the fit reads the strokes' smoothing
+     * values: a fixed fraction of the drawing area's larger side (1 without
+     * a drawing area), so the same values smooth alike at any view size.
+     */
+    double GetSmoothingUnit() const;
     /// False when the strokes changed since the last fit.
     bool IsFieldCacheValid() const { return m_fieldCacheValid; }
 
@@ -160,8 +166,15 @@ protected:
     /// At least three strokes whose mean pause between consecutive strokes
     /// is below half a second.
     bool IsSketchyStrokeSet() const;
-    /// Every stroke's value points, in list order.
+    /// Every stroke's value points, in list order, after OrientStrokes.
     void GetValuePoints(PointSet& points);
+    /**
+     * \brief Gives every stroke fresh normals, turned so that all strokes
+     * agree on which side is inside: a stroke takes the side of the earlier
+     * strokes it runs along (within twice the normal projection length),
+     * and a stroke that meets none has its inside on the side it encloses.
+     */
+    void OrientStrokes();
 
 private:
     void InvalidateCache();

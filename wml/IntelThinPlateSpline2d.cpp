@@ -239,6 +239,158 @@ bool IsCollinear(const std::vector<InputPoint>& points)
     return !(largest > 0.0) || smallest <= CollinearVarianceRatio * largest;
 }
 
+// Maps caller coordinates to internal ones: u = (x - centreX) * invScale.
+struct Normalisation
+{
+    double centreX;
+    double centreY;
+    double invScale;
+};
+
+// Checks the input (finite, non-negative smoothing) and centres its bounding
+// box on the origin, scaled into [-1, 1]^2 so the kernel entries stay O(1)
+// whatever the caller's units. False when the input is unusable.
+bool FindNormalisation(unsigned count, const double* x, const double* y, const double* value,
+                       const double* smoothing, double uniformSmoothing, Normalisation& frame)
+{
+    double minX = x[0], maxX = x[0], minY = y[0], maxY = y[0];
+    for (unsigned i = 0; i < count; ++i)
+    {
+        const double lambda = smoothing ? smoothing[i] : uniformSmoothing;
+        if (!std::isfinite(x[i]) || !std::isfinite(y[i]) || !std::isfinite(value[i]) ||
+            !std::isfinite(lambda) || lambda < 0.0)
+            return false;
+        minX = std::min(minX, x[i]);
+        maxX = std::max(maxX, x[i]);
+        minY = std::min(minY, y[i]);
+        maxY = std::max(maxY, y[i]);
+    }
+    const double scale = std::max(0.5 * maxX - 0.5 * minX, 0.5 * maxY - 0.5 * minY);
+    if (!(scale > 0.0) || !std::isfinite(scale) || !std::isfinite(1.0 / scale))
+        return false;
+    frame.centreX = 0.5 * minX + 0.5 * maxX;
+    frame.centreY = 0.5 * minY + 0.5 * maxY;
+    frame.invScale = 1.0 / scale;
+    return true;
+}
+
+// With x = c + s u, phi(s r) = s^2 phi(r) + s^2 log(s) r^2; the r^2 part is
+// affine under P^T w = 0, so the caller-unit fit is the internal fit with
+// lambda / s^2 (and weights scaled by s^2).
+double SmoothingScale(const Normalisation& frame)
+{
+    return frame.invScale * frame.invScale;
+}
+
+// The input in internal coordinates, smoothing rescaled to match.
+std::vector<InputPoint> NormalisedPoints(unsigned count, const double* x, const double* y, const double* value,
+                                         const double* smoothing, double uniformSmoothing,
+                                         const Normalisation& frame)
+{
+    const double smoothingScale = SmoothingScale(frame);
+    std::vector<InputPoint> input(count);
+    for (unsigned i = 0; i < count; ++i)
+    {
+        const double lambda = smoothing ? smoothing[i] : uniformSmoothing;
+        input[i] = {(x[i] - frame.centreX) * frame.invScale, (y[i] - frame.centreY) * frame.invScale, value[i],
+                    lambda * smoothingScale};
+    }
+    return input;
+}
+
+// Solves the saddle-point system [M P; P^T 0][w; a] = [v; 0] with
+// M = K + diag(lambda). With P = Q [R; 0], w = Q [0; g] satisfies P^T w = 0
+// and the lower block Q2^T M Q2 g = Q2^T v is positive definite for
+// distinct, non-collinear points, so a Cholesky factorisation (half the
+// work of LU) solves it and reports loss of definiteness itself. False when
+// the system is not definite or too ill-conditioned, or the solution is
+// not finite.
+bool SolveSystem(const std::vector<InputPoint>& points, Eigen::VectorXd& weights, Eigen::Vector3d& affine)
+{
+    const Eigen::Index n = static_cast<Eigen::Index>(points.size());
+    Eigen::MatrixXd system(n, n);
+    Eigen::MatrixXd affineBasis(n, 3);
+    Eigen::VectorXd rhs(n);
+    for (Eigen::Index i = 0; i < n; ++i)
+    {
+        const InputPoint& pi = points[static_cast<std::size_t>(i)];
+        for (Eigen::Index j = 0; j < i; ++j)
+        {
+            const InputPoint& pj = points[static_cast<std::size_t>(j)];
+            const double du = pi.u - pj.u, dv = pi.v - pj.v;
+            const double k = PhiFromSquaredReference(du * du + dv * dv);
+            system(i, j) = k;
+            system(j, i) = k;
+        }
+        system(i, i) = pi.smoothing;
+        affineBasis(i, 0) = 1.0;
+        affineBasis(i, 1) = pi.u;
+        affineBasis(i, 2) = pi.v;
+        rhs(i) = pi.value;
+    }
+
+    const Eigen::HouseholderQR<Eigen::MatrixXd> qr(affineBasis);
+    const auto q = qr.householderQ();
+    system.applyOnTheLeft(q.transpose());
+    system.applyOnTheRight(q);
+    rhs.applyOnTheLeft(q.transpose());
+
+    const Eigen::Index reduced = n - 3;
+    Eigen::VectorXd rotatedWeights = Eigen::VectorXd::Zero(n);
+    if (reduced > 0)
+    {
+        const Eigen::LLT<Eigen::MatrixXd> cholesky(system.bottomRightCorner(reduced, reduced));
+        if (cholesky.info() != Eigen::Success || !(cholesky.rcond() >= MinReciprocalCondition))
+            return false;
+        rotatedWeights.tail(reduced) = cholesky.solve(rhs.tail(reduced));
+    }
+    const Eigen::Vector3d affineRhs =
+        rhs.head<3>() - system.topRightCorner(3, reduced) * rotatedWeights.tail(reduced);
+    const Eigen::Matrix3d r = qr.matrixQR().topLeftCorner<3, 3>().triangularView<Eigen::Upper>();
+    affine = r.triangularView<Eigen::Upper>().solve(affineRhs);
+    weights = q * rotatedWeights;
+    return weights.allFinite() && affine.allFinite();
+}
+
+// Checks the solution with the fast evaluation kernel: each equation is
+// f(p_i) + lambda_i w_i = v_i. This guards the solve and the kernel at once,
+// and refuses near-singular fits (points almost on top of each other with
+// conflicting values) whose weights are mostly rounding. w^T K w (internal
+// units) falls out of the same sums; false when the check fails.
+bool CheckSolution(const std::vector<InputPoint>& points, const Eigen::VectorXd& weights,
+                   const Eigen::Vector3d& affine, double& energy)
+{
+    const std::size_t n = points.size();
+    double maxValue = 0.0, weightNorm = 0.0;
+    for (std::size_t i = 0; i < n; ++i)
+    {
+        maxValue = std::max(maxValue, std::fabs(points[i].value));
+        weightNorm += std::fabs(weights(static_cast<Eigen::Index>(i)));
+    }
+    double maxResidual = 0.0, momentSum[3] = {0.0, 0.0, 0.0};
+    energy = 0.0;
+    for (std::size_t i = 0; i < n; ++i)
+    {
+        const InputPoint& p = points[i];
+        const double wi = weights(static_cast<Eigen::Index>(i));
+        double kernel = 0.0;
+        for (std::size_t j = 0; j < n; ++j)
+        {
+            const double du = p.u - points[j].u, dv = p.v - points[j].v;
+            const double d2 = du * du + dv * dv;
+            kernel += weights(static_cast<Eigen::Index>(j)) * d2 * HalfLog(d2);
+        }
+        const double fitted = kernel + affine(0) + affine(1) * p.u + affine(2) * p.v;
+        maxResidual = std::max(maxResidual, std::fabs(fitted + p.smoothing * wi - p.value));
+        energy += wi * kernel;
+        momentSum[0] += wi;
+        momentSum[1] += wi * p.u;
+        momentSum[2] += wi * p.v;
+    }
+    const double maxMoment = std::max({std::fabs(momentSum[0]), std::fabs(momentSum[1]), std::fabs(momentSum[2])});
+    return maxResidual <= ResidualTolerance * maxValue && maxMoment <= MomentTolerance * (weightNorm + 1.0);
+}
+
 } // namespace
 
 IntelThinPlateSpline2d::IntelThinPlateSpline2d()
@@ -283,148 +435,37 @@ void IntelThinPlateSpline2d::Fit(unsigned count, const double* x, const double* 
     if (count < 3 || count > MaxPoints || !x || !y || !value)
         return;
 
-    double minX = x[0], maxX = x[0], minY = y[0], maxY = y[0];
-    for (unsigned i = 0; i < count; ++i)
-    {
-        const double lambda = smoothing ? smoothing[i] : uniformSmoothing;
-        if (!std::isfinite(x[i]) || !std::isfinite(y[i]) || !std::isfinite(value[i]) ||
-            !std::isfinite(lambda) || lambda < 0.0)
-            return;
-        minX = std::min(minX, x[i]);
-        maxX = std::max(maxX, x[i]);
-        minY = std::min(minY, y[i]);
-        maxY = std::max(maxY, y[i]);
-    }
-
-    // Centre the bounding box on the origin and scale it into [-1, 1]^2 so
-    // the kernel entries stay O(1) whatever the caller's units.
-    const double centreX = 0.5 * minX + 0.5 * maxX;
-    const double centreY = 0.5 * minY + 0.5 * maxY;
-    const double scale = std::max(0.5 * maxX - 0.5 * minX, 0.5 * maxY - 0.5 * minY);
-    if (!(scale > 0.0) || !std::isfinite(scale) || !std::isfinite(1.0 / scale))
+    Normalisation frame;
+    if (!FindNormalisation(count, x, y, value, smoothing, uniformSmoothing, frame))
         return;
-    const double invScale = 1.0 / scale;
-    // With x = c + s u, phi(s r) = s^2 phi(r) + s^2 log(s) r^2; the r^2 part
-    // is affine under P^T w = 0, so the caller-unit fit is the internal fit
-    // with lambda / s^2 (and weights scaled by s^2).
-    const double smoothingScale = invScale * invScale;
-
-    std::vector<InputPoint> input(count);
-    for (unsigned i = 0; i < count; ++i)
-    {
-        const double lambda = smoothing ? smoothing[i] : uniformSmoothing;
-        input[i] = {(x[i] - centreX) * invScale, (y[i] - centreY) * invScale, value[i],
-                    lambda * smoothingScale};
-    }
-    const std::vector<InputPoint> points = MergeDuplicates(std::move(input));
-    const Eigen::Index n = static_cast<Eigen::Index>(points.size());
-    if (n < 3 || IsCollinear(points))
+    const std::vector<InputPoint> points =
+        MergeDuplicates(NormalisedPoints(count, x, y, value, smoothing, uniformSmoothing, frame));
+    if (points.size() < 3 || IsCollinear(points))
         return;
 
-    // Saddle-point system [M P; P^T 0][w; a] = [v; 0] with M = K + diag(lambda).
-    // With P = Q [R; 0], w = Q [0; g] satisfies P^T w = 0 and the lower block
-    // Q2^T M Q2 g = Q2^T v is positive definite for distinct, non-collinear
-    // points, so a Cholesky factorisation (half the work of LU) solves it and
-    // reports loss of definiteness itself.
-    Eigen::MatrixXd system(n, n);
-    Eigen::MatrixXd affineBasis(n, 3);
-    Eigen::VectorXd rhs(n);
-    for (Eigen::Index i = 0; i < n; ++i)
-    {
-        const InputPoint& pi = points[static_cast<std::size_t>(i)];
-        for (Eigen::Index j = 0; j < i; ++j)
-        {
-            const InputPoint& pj = points[static_cast<std::size_t>(j)];
-            const double du = pi.u - pj.u, dv = pi.v - pj.v;
-            const double k = PhiFromSquaredReference(du * du + dv * dv);
-            system(i, j) = k;
-            system(j, i) = k;
-        }
-        system(i, i) = pi.smoothing;
-        affineBasis(i, 0) = 1.0;
-        affineBasis(i, 1) = pi.u;
-        affineBasis(i, 2) = pi.v;
-        rhs(i) = pi.value;
-    }
-
-    const Eigen::HouseholderQR<Eigen::MatrixXd> qr(affineBasis);
-    const auto q = qr.householderQ();
-    system.applyOnTheLeft(q.transpose());
-    system.applyOnTheRight(q);
-    rhs.applyOnTheLeft(q.transpose());
-
-    const Eigen::Index reduced = n - 3;
-    Eigen::VectorXd rotatedWeights = Eigen::VectorXd::Zero(n);
-    if (reduced > 0)
-    {
-        const Eigen::LLT<Eigen::MatrixXd> cholesky(system.bottomRightCorner(reduced, reduced));
-        if (cholesky.info() != Eigen::Success || !(cholesky.rcond() >= MinReciprocalCondition))
-            return;
-        rotatedWeights.tail(reduced) = cholesky.solve(rhs.tail(reduced));
-    }
-    const Eigen::Vector3d affineRhs =
-        rhs.head<3>() - system.topRightCorner(3, reduced) * rotatedWeights.tail(reduced);
-    const Eigen::Matrix3d r = qr.matrixQR().topLeftCorner<3, 3>().triangularView<Eigen::Upper>();
-    const Eigen::Vector3d affine = r.triangularView<Eigen::Upper>().solve(affineRhs);
-    Eigen::VectorXd weights = q * rotatedWeights;
-
-    if (!weights.allFinite() || !affine.allFinite())
+    Eigen::VectorXd weights;
+    Eigen::Vector3d affine;
+    double energy = 0.0;
+    if (!SolveSystem(points, weights, affine) || !CheckSolution(points, weights, affine, energy))
         return;
 
-    m_centreX = centreX;
-    m_centreY = centreY;
-    m_invScale = invScale;
+    m_centreX = frame.centreX;
+    m_centreY = frame.centreY;
+    m_invScale = frame.invScale;
     m_affine[0] = affine(0);
     m_affine[1] = affine(1);
     m_affine[2] = affine(2);
-    m_centreU.resize(static_cast<std::size_t>(n));
-    m_centreV.resize(static_cast<std::size_t>(n));
-    m_weight.resize(static_cast<std::size_t>(n));
+    m_centreU.resize(points.size());
+    m_centreV.resize(points.size());
+    m_weight.resize(points.size());
     for (std::size_t i = 0; i < points.size(); ++i)
     {
         m_centreU[i] = points[i].u;
         m_centreV[i] = points[i].v;
         m_weight[i] = weights(static_cast<Eigen::Index>(i));
     }
-
-    // Check the solution with the fast evaluation kernel: each equation is
-    // f(p_i) + lambda_i w_i = v_i. This guards the solve and the kernel at
-    // once, and refuses near-singular fits (points almost on top of each
-    // other with conflicting values) whose weights are mostly rounding.
-    // w^T K w falls out of the same sums.
-    double maxValue = 0.0, weightNorm = 0.0;
-    for (std::size_t i = 0; i < points.size(); ++i)
-    {
-        maxValue = std::max(maxValue, std::fabs(points[i].value));
-        weightNorm += std::fabs(m_weight[i]);
-    }
-    double maxResidual = 0.0, energy = 0.0, momentSum[3] = {0.0, 0.0, 0.0};
-    for (std::size_t i = 0; i < points.size(); ++i)
-    {
-        const InputPoint& p = points[i];
-        double kernel = 0.0;
-        for (std::size_t j = 0; j < points.size(); ++j)
-        {
-            const double du = p.u - m_centreU[j], dv = p.v - m_centreV[j];
-            const double d2 = du * du + dv * dv;
-            kernel += m_weight[j] * d2 * HalfLog(d2);
-        }
-        const double fitted = kernel + affine(0) + affine(1) * p.u + affine(2) * p.v;
-        maxResidual = std::max(maxResidual, std::fabs(fitted + p.smoothing * m_weight[i] - p.value));
-        energy += m_weight[i] * kernel;
-        momentSum[0] += m_weight[i];
-        momentSum[1] += m_weight[i] * p.u;
-        momentSum[2] += m_weight[i] * p.v;
-    }
-    const double maxMoment = std::max({std::fabs(momentSum[0]), std::fabs(momentSum[1]), std::fabs(momentSum[2])});
-    if (!(maxResidual <= ResidualTolerance * maxValue) || !(maxMoment <= MomentTolerance * (weightNorm + 1.0)))
-    {
-        Invalidate();
-        return;
-    }
-
     // The energy of f(x) = g((x - c) / s) is the internal energy / s^2.
-    m_bendingEnergy = std::max(0.0, 8.0 * Pi * energy * smoothingScale);
+    m_bendingEnergy = std::max(0.0, 8.0 * Pi * energy * SmoothingScale(frame));
     m_bValid = 1;
 }
 

@@ -2,6 +2,7 @@
 // Synthetic strokes sampled the way a mouse reports them: a few pixels apart
 // along the path, with small jitter from a fixed-seed generator.
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <random>
@@ -93,6 +94,60 @@ inline Path SCurve(Vector2f start, float radius)
         }
         float a = -0.5f * PI - (2.0f * t - 1.0f) * PI;  // upper half circle, clockwise
         return start + Vector2f(0.0f, 3.0f * radius) + Vector2f(std::cos(a), std::sin(a)) * radius;
+    };
+}
+
+/// Points reported at a fixed rate while the hand moves along `position(t)`
+/// (t in [0, 1] is time, not arc length), `samples` reports in all, jittered
+/// by +-noise pixels and rounded to whole pixels as a mouse delivers them.
+inline std::vector<Vector2f> SampleTimed(const Path& position, int samples, float noise, unsigned seed)
+{
+    std::mt19937 rng(seed);
+    std::uniform_real_distribution<float> jitter(-noise, noise);
+    std::vector<Vector2f> out;
+    for (int i = 0; i <= samples; ++i) {
+        const Vector2f p = position(static_cast<float>(i) / samples);
+        out.push_back(Vector2f(std::round(p.X() + jitter(rng)), std::round(p.Y() + jitter(rng))));
+    }
+    return out;
+}
+
+/// A hand-drawn erase scribble: `legs` back-and-forth legs of about the
+/// given width (each leg a little longer or shorter), moving on sideways by
+/// `advance` per leg, turned by `angle` about `start`. The hand slows to a
+/// stop along the legs at every tip (ease in and out), so reports crowd
+/// there; the sideways motion goes on through the tip for the fraction
+/// `roundTips` of it (0: pointed tips, 1: an even sideways pace that rounds
+/// them), and each leg bows sideways by `bow` pixels.
+inline Path HandScribble(Vector2f start, float width, float advance, int legs, float angle, float bow,
+                         float roundTips)
+{
+    const Vector2f along(std::cos(angle), std::sin(angle)), across(-std::sin(angle), std::cos(angle));
+    auto reach = [width](int tip) { return width * (tip % 2) * (1.0f + 0.12f * std::sin(2.4f * tip)); };
+    return [=](float t) {
+        const float s = t * legs;
+        const int leg = std::min(static_cast<int>(s), legs - 1);
+        const float u = s - leg;
+        const float eased = 0.5f - 0.5f * std::cos(PI * u);
+        const float x0 = reach(leg), x1 = reach(leg + 1);
+        const float x = x0 + (x1 - x0) * eased;
+        const float y =
+            advance * (leg + roundTips * u + (1.0f - roundTips) * eased) + bow * std::sin(PI * eased);
+        return start + along * x + across * y;
+    };
+}
+
+/// Circling by hand: `turns` turns round `centre` at an even pace, the
+/// radius drifting from r0 to r1, squashed to an ellipse by `aspect`
+/// along the direction `angle`; clockwise when `clockwise`.
+inline Path HandCircling(Vector2f centre, float r0, float r1, float turns, float aspect, float angle,
+                         bool clockwise)
+{
+    const Vector2f major(std::cos(angle), std::sin(angle)), minor(-std::sin(angle), std::cos(angle));
+    return [=](float t) {
+        const float a = (clockwise ? -1.0f : 1.0f) * 2.0f * PI * turns * t + angle;
+        const float r = r0 + (r1 - r0) * t;
+        return centre + major * (r * std::cos(a)) + minor * (aspect * r * std::sin(a));
     };
 }
 

@@ -426,3 +426,43 @@ TEST_F(PolyLinePGM, AppendsToAnExistingPolyline)
     EXPECT_EQ(line.GetEdge(4).v1, 4u);
     EXPECT_EQ(line.GetEdge(4).v2, 5u);
 }
+
+TEST_F(PolyLinePGM, RefusesAFilledImageButReadsALargeOutline)
+{
+    // Every pixel set: one more marked pixel than an outline may have.
+    const unsigned side = 2049;
+    ASSERT_GT(size_t(side) * side, size_t(PolyLine::MAX_PGM_OUTLINE_PIXELS));
+    const std::string header = "P5\n" + std::to_string(side) + " " + std::to_string(side) + "\n255\n";
+    const std::string filled = Write("filled.pgm", header + std::string(size_t(side) * side, char(255)));
+    PolyLine line = Loop(Square(-5, -5, 1));
+    const unsigned vertices = line.GetNumVertices(), edges = line.GetNumEdges();
+    {
+        TraceLog log;
+        EXPECT_FALSE(line.InitializeFromPGM(filled.c_str(), 255));
+        ASSERT_EQ(log.lines.size(), 1u);
+        EXPECT_NE(log.lines[0].find(std::to_string(PolyLine::MAX_PGM_OUTLINE_PIXELS)), std::string::npos)
+            << log.lines[0];
+        EXPECT_NE(log.lines[0].find(std::to_string(size_t(side) * side)), std::string::npos) << log.lines[0];
+    }
+    EXPECT_EQ(line.GetNumVertices(), vertices);
+    EXPECT_EQ(line.GetNumEdges(), edges);
+    // Another grey value marks nothing in the same image.
+    EXPECT_TRUE(line.InitializeFromPGM(filled.c_str(), 0));
+    EXPECT_EQ(line.GetNumVertices(), vertices);
+
+    // A square outline with cut corners across a large image is read whole.
+    const unsigned big = 3000, first = 10, last = big - 11;
+    std::string pixels(size_t(big) * big, char(0));
+    for (unsigned k = first + 1; k < last; ++k) {
+        pixels[size_t(first) * big + k] = pixels[size_t(last) * big + k] = char(255);
+        pixels[size_t(k) * big + first] = pixels[size_t(k) * big + last] = char(255);
+    }
+    const std::string square =
+        Write("square.pgm", "P5\n" + std::to_string(big) + " " + std::to_string(big) + "\n255\n" + pixels);
+    PolyLine outline;
+    ASSERT_TRUE(outline.InitializeFromPGM(square.c_str(), 255));
+    EXPECT_EQ(outline.GetNumVertices(), 4u * (last - first - 1));
+    EXPECT_EQ(outline.GetNumEdges(), 4u * (last - first - 1));
+    EXPECT_TRUE(outline.IsClosed());
+    EXPECT_TRUE(outline.IsSimple());
+}

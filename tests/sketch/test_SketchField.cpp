@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <memory>
@@ -92,6 +93,46 @@ TEST(SketchField, SmoothingChoosesUniformOrPerPoint)
     ASSERT_TRUE(uniform.GenerateSketchField(outlier, true, 0.0));
     EXPECT_NEAR(uniform.Value(0, 0), -3.0f, 1e-3);
     EXPECT_GT(perPoint.Value(0, 0), 0.0f);
+}
+
+TEST(SketchField, SmoothingIsReadInTheGivenUnit)
+{
+    // The disc and the same disc drawn 40 times larger, with the smoothing
+    // read in a unit 40 times larger too: the same field, scaled.
+    auto scaled = [](const PointSet& set, float k) {
+        PointSet out(0, 1, -1, 2 * k);
+        for (const PointSet::Point& p : set.GetPoints())
+            out.AddPoint(PointSet::Point(p.position * k, p.value, p.smoothing));
+        return out;
+    };
+    PointSet noisy = DiscPoints(1.0f);
+    noisy.AddPoint(PointSet::Point(V2(3, 2), -2.0f, 1.0f));  // a stray value to smooth over
+    for (bool uniform : {false, true}) {
+        SketchField small, large, largeInPixels;
+        PointSet big = scaled(noisy, 40.0f);
+        ASSERT_TRUE(small.GenerateSketchField(noisy, uniform, 1.0, 1.0));
+        ASSERT_TRUE(large.GenerateSketchField(big, uniform, 1.0, 40.0));
+        ASSERT_TRUE(largeInPixels.GenerateSketchField(big, uniform, 1.0));
+        float worst = 0.0f, worstInPixels = 0.0f;
+        for (float x = -14; x <= 14; x += 2)
+            for (float y = -14; y <= 14; y += 2) {
+                worst = std::max(worst, std::fabs(small.Value(x, y) - large.Value(40 * x, 40 * y)));
+                worstInPixels = std::max(worstInPixels,
+                                         std::fabs(small.Value(x, y) - largeInPixels.Value(40 * x, 40 * y)));
+            }
+        EXPECT_LT(worst, 1e-4f) << uniform;
+        // Read in the points' own units the same values hardly smooth at all.
+        EXPECT_GT(worstInPixels, 0.1f) << uniform;
+    }
+
+    // A unit that is no length fits nothing.
+    SketchField field;
+    PointSet disc = DiscPoints();
+    for (double unit : {0.0, -1.0, std::numeric_limits<double>::infinity(),
+                        std::numeric_limits<double>::quiet_NaN(), 1e300}) {
+        EXPECT_FALSE(field.GenerateSketchField(disc, false, 0.001, unit)) << unit;
+        EXPECT_FALSE(field.HasFit());
+    }
 }
 
 TEST(SketchField, FailedFitHoldsNoSpline)

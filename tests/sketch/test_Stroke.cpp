@@ -235,6 +235,31 @@ TEST_F(StrokeTest, NormalsPointOutwardOnCounterClockwiseStrokes)
     EXPECT_FALSE(one.HasNormals());
 }
 
+TEST_F(StrokeTest, EndNormalsIgnoreATinyLastEdge)
+{
+    // The pointer twitches as the button goes up (or down): a last edge of
+    // a pixel or so, in any direction, says nothing about the stroke's side.
+    const std::vector<Vector2f> straight = {Vector2f(0, 0), Vector2f(12, 0), Vector2f(24, 0), Vector2f(36, 0),
+                                            Vector2f(48, 0)};
+    for (const Vector2f twitch : {Vector2f(0.3f, 0.9f), Vector2f(-0.8f, -0.6f), Vector2f(0, 1), Vector2f(-1, 0)}) {
+        std::vector<Vector2f> atEnd = straight, atStart = straight;
+        atEnd.push_back(straight.back() + twitch);
+        atStart.insert(atStart.begin(), straight.front() - twitch);
+        for (const std::vector<Vector2f>& vertices : {atEnd, atStart}) {
+            Stroke s = MakeStroke(vertices);
+            s.GenerateNormals();
+            ASSERT_TRUE(s.HasNormals());
+            for (unsigned i = 0; i < s.GetNumVertices(); ++i)
+                EXPECT_GT(s.GetNormals()[i].Dot(Vector2f(0, -1)), 0.9f) << i << " twitch " << twitch.X() << ","
+                                                                        << twitch.Y();
+        }
+    }
+    // A two-vertex stroke has only its one edge to go by, however short.
+    Stroke tiny = MakeStroke({Vector2f(0, 0), Vector2f(0.5f, 0)});
+    tiny.GenerateNormals();
+    EXPECT_EQ(tiny.GetNormals()[1], Vector2f(0, -1));
+}
+
 TEST_F(StrokeTest, ValuePointsStraddleTheStroke)
 {
     PointSet points(0.0f, 1.0f, -1.0f, 10.0f);

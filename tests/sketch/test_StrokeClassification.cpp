@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <random>
+#include <string>
 #include <vector>
 
 #include "MouseStrokes.h"
@@ -187,4 +189,87 @@ TEST_F(StrokeClassification, FirstMatchWins)
     // A two-vertex stroke is a line before anything else.
     Stroke line = MakeStroke({Vector2f(0, 0), Vector2f(50, 50)});
     EXPECT_EQ(factory.ClassifyStroke(&line), StrokeFactory::LineStroke);
+}
+
+// ---- gestures drawn by hand with a mouse ------------------------------------------
+
+namespace {
+
+struct GestureSet {
+    std::vector<std::vector<Vector2f>> strokes;
+    std::vector<std::string> names;
+};
+
+// Erase scribbles of many sizes, paces and directions: whole-pixel reports,
+// crowded at the tips where the hand turns.
+GestureSet MouseScribbles(unsigned count, unsigned seed)
+{
+    std::mt19937 rng(seed);
+    auto uniform = [&rng](float lo, float hi) { return std::uniform_real_distribution<float>(lo, hi)(rng); };
+    GestureSet set;
+    for (unsigned i = 0; i < count; ++i) {
+        const float width = uniform(40.0f, 300.0f);
+        const float advance = width * uniform(0.04f, 0.18f);
+        const int legs = 6 + static_cast<int>(rng() % 7);
+        const float angle = uniform(0.0f, 2.0f * PI);
+        const float bow = width * uniform(-0.04f, 0.04f);
+        const int perLeg = 6 + static_cast<int>(rng() % 30);
+        const Vector2f start(400.0f - 0.5f * width, 300.0f - 0.5f * advance * legs);
+        const float round = uniform(0.0f, 0.6f);
+        set.strokes.push_back(SampleTimed(HandScribble(start, width, advance, legs, angle, bow, round),
+                                          perLeg * legs, uniform(0.0f, 1.0f), seed * 1000 + i));
+        set.names.push_back("scribble " + std::to_string(i) + ": width " + std::to_string(width) + ", " +
+                            std::to_string(legs) + " legs, " + std::to_string(perLeg) + " reports per leg");
+    }
+    return set;
+}
+
+// Smoothing circlings: two and a half to four turns, round or oval, either way.
+GestureSet MouseCirclings(unsigned count, unsigned seed)
+{
+    std::mt19937 rng(seed);
+    auto uniform = [&rng](float lo, float hi) { return std::uniform_real_distribution<float>(lo, hi)(rng); };
+    GestureSet set;
+    for (unsigned i = 0; i < count; ++i) {
+        const float r0 = uniform(25.0f, 150.0f);
+        const float turns = uniform(2.5f, 4.0f);
+        const int perTurn = 14 + static_cast<int>(rng() % 50);
+        const bool clockwise = (rng() % 2) != 0;
+        set.strokes.push_back(
+            SampleTimed(HandCircling(Vector2f(400, 300), r0, r0 * uniform(0.75f, 1.3f), turns,
+                                     uniform(0.6f, 1.0f), uniform(0.0f, 2.0f * PI), clockwise),
+                        static_cast<int>(perTurn * turns), uniform(0.0f, 0.8f), seed * 1000 + i));
+        set.names.push_back("circling " + std::to_string(i) + ": radius " + std::to_string(r0) + ", " +
+                            std::to_string(perTurn) + " reports per turn");
+    }
+    return set;
+}
+
+}  // namespace
+
+TEST_F(StrokeClassification, MouseScribblesAreRecognisedAndCirclingsAreNot)
+{
+    // Tips crowded with whole-pixel reports must not hide the turn-backs.
+    const GestureSet scribbles = MouseScribbles(300, 5);
+    unsigned recognised = 0;
+    std::string missed;
+    for (size_t i = 0; i < scribbles.strokes.size(); ++i) {
+        const StrokeFactory::StrokeType type = Classify(scribbles.strokes[i]);
+        recognised += type == StrokeFactory::SharpScribbleStroke;
+        if (type != StrokeFactory::SharpScribbleStroke)
+            missed += scribbles.names[i] + " -> " + std::to_string(type) + "\n";
+    }
+    EXPECT_GE(recognised, scribbles.strokes.size() * 9 / 10)
+        << recognised << " of " << scribbles.strokes.size() << " recognised; missed:\n"
+        << missed;
+
+    // Circling stays the smoothing gesture, never an erase.
+    const GestureSet circlings = MouseCirclings(300, 6);
+    unsigned loops = 0;
+    for (size_t i = 0; i < circlings.strokes.size(); ++i) {
+        const StrokeFactory::StrokeType type = Classify(circlings.strokes[i]);
+        EXPECT_NE(type, StrokeFactory::SharpScribbleStroke) << circlings.names[i];
+        loops += type == StrokeFactory::MultipleLoopsStroke;
+    }
+    EXPECT_EQ(loops, circlings.strokes.size());
 }

@@ -3,8 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
+#include <random>
 #include <string>
 #include <type_traits>
 #include <vector>
@@ -16,6 +18,7 @@
 #include "wml/DebugOutput.h"
 #include "wml/Distance.h"
 #include "wml/Polygon2.h"
+#include "wml/Segment2.h"
 
 using namespace sketchtest;
 using vynsketch::PointSet;
@@ -89,6 +92,67 @@ void CircleDeviation(const Wml::LinearComplex2<float>& polyline, Vector2f centre
         worst = std::max(worst, d);
     }
     mean /= std::max(1u, polyline.GetNumVertices());
+}
+
+/// Largest distance of the polyline's vertices from the closed polygon.
+float WorstDistance(const Wml::LinearComplex2<float>& polyline, const std::vector<Vector2f>& polygon)
+{
+    float worst = 0.0f;
+    for (const Vector2f& v : polyline.GetVertices()) {
+        float best = std::numeric_limits<float>::max();
+        for (size_t i = 0; i < polygon.size(); ++i)
+            best = std::min(best, Wml::SqrDistance(v, Wml::Segment2<float>::FromEndPoints(
+                                                          polygon[i], polygon[(i + 1) % polygon.size()])));
+        worst = std::max(worst, std::sqrt(best));
+    }
+    return worst;
+}
+
+/// Roughness of a contour round `centre` under the box: the RMS of the
+/// second difference of the radius along the vertices in the box, in angle
+/// order, which sees wobble but not a smooth bulge or dent.
+float Roughness(const Wml::LinearComplex2<float>& polyline, Vector2f centre, const Wml::Box2<float>& box)
+{
+    std::vector<std::pair<float, float>> polar;  // angle, radius
+    for (const Vector2f& v : polyline.GetVertices())
+        if (Wml::SqrDistance(v, box) <= 0.0f)
+            polar.emplace_back(std::atan2(v.Y() - centre.Y(), v.X() - centre.X()), (v - centre).Length());
+    std::sort(polar.begin(), polar.end());
+    double sumSqr = 0.0;
+    for (size_t i = 1; i + 1 < polar.size(); ++i) {
+        const double bend = polar[i].second - 0.5 * (polar[i - 1].second + polar[i + 1].second);
+        sumSqr += bend * bend;
+    }
+    return polar.size() < 6 ? std::numeric_limits<float>::quiet_NaN()
+                            : static_cast<float>(std::sqrt(sumSqr / (polar.size() - 2)));
+}
+
+/// A factory on a drawing area of 800 x 600 times `scale`.
+void SetScaledArea(StrokeFactory& factory, float scale)
+{
+    const unsigned int area[4] = {0, 0, static_cast<unsigned int>(800 * scale),
+                                  static_cast<unsigned int>(600 * scale)};
+    factory.SetDrawingAreaSize(area);
+}
+
+/// A closed outline round `centre` drawn as one mouse stroke: radius R with
+/// a wobble of the given amplitude (pixels) and 23 lobes, plus random pointer
+/// drift of about `noise` pixels, changing every 1/120 of the way round.
+std::vector<Vector2f> WobblyOutline(Vector2f centre, float radius, float wobble, float noise, unsigned seed)
+{
+    std::mt19937 rng(seed);
+    std::normal_distribution<float> normal(0.0f, 1.0f);
+    std::vector<float> offsets(121);
+    for (float& o : offsets) o = noise * normal(rng);
+    const Path outline = [=](float t) {
+        const float a = 2.08f * PI * t;
+        const float s = t * 120.0f;
+        const int i = std::min(static_cast<int>(s), 119);
+        const float r =
+            radius + wobble * std::sin(23.0f * a) + offsets[i] + (offsets[i + 1] - offsets[i]) * (s - i);
+        return centre + Vector2f(std::cos(a), std::sin(a)) * r;
+    };
+    return SampleTimed(outline, 240, 0.5f, seed);
 }
 
 }  // namespace
@@ -365,6 +429,45 @@ TEST_F(StrokeFactoryTest, OverlappingStrokesFuseIntoOneClosedCurve)
     EXPECT_FALSE(factory.FindMinDistPoint(Vector2f(NaN, 0), nearest));
 }
 
+TEST_F(StrokeFactoryTest, OverSketchingInEitherDirectionKeepsTheCurve)
+{
+    // Passes over one circle drawn clockwise and counter-clockwise in every
+    // mix: the inside stays inside, the curve stays on the circle. A lone
+    // stroke has its inside on the side it encloses.
+    const Vector2f centre(400, 300);
+    const float radius = 120.0f;
+    struct Pass {
+        float from, to, dr;
+    };
+    const std::vector<std::vector<Pass>> sketches = {
+        {{2.05f * PI, 0.0f, 0}},                               // one clockwise circle
+        {{0.0f, 1.15f * PI, 0}, {2.1f * PI, 0.9f * PI, 0}},    // second half drawn backwards
+        {{1.15f * PI, 0.0f, 0}, {0.9f * PI, 2.1f * PI, 0}},    // first half drawn backwards
+        {{0.0f, 2.05f * PI, 0}, {2.0f * PI, -0.05f * PI, 3}},  // full over-sketch, the other way
+        {{2.05f * PI, 0.0f, 0}, {0.3f * PI, 1.0f * PI, -2}},   // clockwise circle, a counter-clockwise patch
+        {{0.0f, 0.8f * PI, 0}, {1.5f * PI, 0.7f * PI, 2}, {1.4f * PI, 2.1f * PI, 0}},  // three pieces
+    };
+    for (size_t k = 0; k < sketches.size(); ++k) {
+        SCOPED_TRACE("sketch " + std::to_string(k));
+        TestFactory factory;
+        unsigned seed = 40;
+        for (const Pass& pass : sketches[k])
+            factory.DrawTimed(SampleMouse(Arc(centre, radius + pass.dr, pass.from, pass.to), 4.0f, 0.35f, ++seed),
+                              1.0);
+        const Wml::LinearComplex2<float>& curve = factory.GetCurrentPolyLine(0.0001);
+        std::vector<Wml::Polygon2<float>> loops;
+        EXPECT_EQ(curve.GetLoops(loops), 1u);
+        EXPECT_TRUE(curve.IsClosed());
+        float mean = 0, worst = 0;
+        CircleDeviation(curve, centre, radius, mean, worst);
+        EXPECT_LT(mean, 0.03f * radius);
+        EXPECT_LT(worst, 0.1f * radius);
+        vynsketch::SketchField& field = factory.GetCurrentSketchField(0.0001);
+        EXPECT_GT(field.Value(centre.X(), centre.Y()), 0.0f);
+        EXPECT_LT(field.Value(centre.X() + 2 * radius, centre.Y()), 0.0f);
+    }
+}
+
 TEST_F(StrokeFactoryTest, HeavyOverSketchingIsThinnedNotLost)
 {
     // Many strokes round the same circle: more vertices than one fit takes.
@@ -458,4 +561,83 @@ TEST_F(StrokeFactoryTest, HostileInputNeverCrashes)
     factory.DrawTimed({Vector2f(1, 1), Vector2f(1, 1), Vector2f(2, 2)}, 1.0);
     ASSERT_EQ(factory.GetNumStrokes(), 1u);
     EXPECT_EQ(factory.GetStroke(0)->GetNumVertices(), 2u);  // the repeated point was dropped
+}
+
+TEST_F(StrokeFactoryTest, SmoothingActsAlikeAtAnyViewSize)
+{
+    for (float scale : {1.0f, 2.0f}) {
+        SCOPED_TRACE("view scale " + std::to_string(scale));
+        const Vector2f centre(400 * scale, 300 * scale);
+        const float radius = 150 * scale;
+
+        // Cleanly drawn outlines keep their shape at the default value.
+        {
+            TestFactory factory;
+            SetScaledArea(factory, scale);
+            factory.DrawTimed(SampleTimed(Arc(centre, radius, 0.0f, 2.08f * PI), 160, 0.5f, 3), 1.0);
+            std::vector<Vector2f> circle, ellipse;
+            for (int i = 0; i < 720; ++i) {
+                const Vector2f d(std::cos(i * PI / 360), std::sin(i * PI / 360));
+                circle.push_back(centre + d * radius);
+                ellipse.push_back(centre + Vector2f(d.X() * 1.6f * radius, d.Y() * 0.7f * radius));
+            }
+            EXPECT_LT(WorstDistance(factory.GetCurrentPolyLine(0.0001), circle), 3.0f);
+            factory.ClearStrokes();
+            const Path oval = [&](float t) {
+                const float a = 2.08f * PI * t;
+                return centre + Vector2f(1.6f * radius * std::cos(a), 0.7f * radius * std::sin(a));
+            };
+            factory.DrawTimed(SampleTimed(oval, 200, 0.5f, 4), 1.0);
+            EXPECT_LT(WorstDistance(factory.GetCurrentPolyLine(0.0001), ellipse), 3.0f);
+        }
+
+        // A wobbly outline: circling over part of it smooths what lies under
+        // the circling's box; four gestures at least halve the roughness
+        // there and leave the rest of the outline alone.
+        for (bool pointerNoise : {false, true}) {
+            SCOPED_TRACE(pointerNoise ? "pointer drift" : "wobble");
+            const std::vector<Vector2f> outline = pointerNoise
+                                                      ? WobblyOutline(centre, radius, 0.0f, 3.0f * scale, 11)
+                                                      : WobblyOutline(centre, radius, 4.5f * scale, 0.0f, 12);
+            TestFactory untouched, smoothed;
+            SetScaledArea(untouched, scale);
+            SetScaledArea(smoothed, scale);
+            untouched.DrawTimed(outline, 1.0);
+            smoothed.DrawTimed(outline, 1.0);
+            const std::vector<Vector2f> circling = SampleTimed(
+                HandCircling(centre + Vector2f(radius, 0), 45 * scale, 55 * scale, 3.0f, 0.9f, 0.3f, false),
+                120, 0.5f, 5);
+            Wml::Box2<float> box;
+            for (int gesture = 0; gesture < 4; ++gesture) {
+                ASSERT_EQ(smoothed.DrawTimed(circling, 1.0), StrokeFactory::MultipleLoopsStroke);
+                box = smoothed.GetStroke(smoothed.GetNumStrokes() - 1)->GetBoundingBox();
+                smoothed.SmoothStrokes(true);
+            }
+            ASSERT_EQ(smoothed.GetNumStrokes(), 1u);
+
+            const float before = Roughness(untouched.GetCurrentPolyLine(0.0001), centre, box);
+            const float after = Roughness(smoothed.GetCurrentPolyLine(0.0001), centre, box);
+            ASSERT_GT(before, 0.5f * scale);  // visibly rough to begin with
+            EXPECT_LT(after, 0.5f * before) << before << " -> " << after;
+
+            const Wml::Box2<float> far(centre - Vector2f(radius, 0), Vector2f(1, 0), Vector2f(0, 1),
+                                       50 * scale, 50 * scale);
+            EXPECT_GT(Roughness(smoothed.GetCurrentPolyLine(0.0001), centre, far),
+                      0.8f * Roughness(untouched.GetCurrentPolyLine(0.0001), centre, far));
+        }
+    }
+}
+
+TEST_F(StrokeFactoryTest, SketchyStrokesAreSmoother)
+{
+    // The same wobbly outline once at the normal and once at the sketchy
+    // smoothing value.
+    const Vector2f centre(400, 300);
+    const Wml::Box2<float> box(centre + Vector2f(150, 0), Vector2f(1, 0), Vector2f(0, 1), 50, 50);
+    TestFactory normal, sketchy;
+    normal.DrawTimed(WobblyOutline(centre, 150, 0.0f, 3.0f, 11), 1.0);
+    sketchy.DrawTimed(WobblyOutline(centre, 150, 0.0f, 3.0f, 11), 1.0);
+    sketchy.GetStroke(0)->SetSmoothingParam(StrokeFactory::SMOOTHING_SKETCHY);
+    const float rough = Roughness(normal.GetCurrentPolyLine(0.0001), centre, box);
+    EXPECT_LT(Roughness(sketchy.GetCurrentPolyLine(0.0001), centre, box), 0.75f * rough);
 }

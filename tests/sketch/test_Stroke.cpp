@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "MouseStrokes.h"
+#include "tests/support/MouseStrokes.h"
 #include "sketch/PointSet.h"
 #include "sketch/Stroke.h"
 #include "wml/DebugOutput.h"

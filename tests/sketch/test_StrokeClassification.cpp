@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "MouseStrokes.h"
+#include "tests/support/MouseStrokes.h"
 #include "sketch/Stroke.h"
 #include "wml/DebugOutput.h"
 

@@ -11,7 +11,7 @@
 #include <type_traits>
 #include <vector>
 
-#include "MouseStrokes.h"
+#include "tests/support/MouseStrokes.h"
 #include "sketch/PointSet.h"
 #include "sketch/SketchField.h"
 #include "sketch/Stroke.h"

@@ -1,10 +1,13 @@
 // The implicit-model tree with and without its field caches: a three-level
 // tree of 64 leaves (4 blended groups of 4 sum-blended subgroups of 4 balls
 // and capsules), evaluated at 100 000 points near its surface, polygonized at
-// cell size 0.05, and polygonized again after one leaf moved.
+// cell size 0.05, and polygonized again after one leaf moved; its first
+// polygonization with cold caches against none at three lattices; and the
+// gradient of one cached Ricci blend of 50 balls in each sample mode.
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <memory>
 #include <random>
 #include <vector>
@@ -274,5 +277,114 @@ void BM_TreeUpdateAfterLeafEdit(benchmark::State& state)
     state.counters["evaluations"] = double(poly.GetNumFieldEvaluations());
 }
 BENCHMARK(BM_TreeUpdateAfterLeafEdit)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// The first polygonization of a tree whose caches are empty, against the same
+// polygonization without caches, on a lattice of n cells along the longest
+// side. Arguments: n, then 0 without caches or 1 with caches emptied before
+// every run.
+void BM_TreePolygonizeCold(benchmark::State& state)
+{
+    BenchTree& tree = Tree();
+    const bool cached = state.range(1) != 0;
+    CachingScope scope(cached);
+    vynmesh::VFTriangleMesh mesh;
+    vynimplicit::GG4CSGPolygonizer3D poly;
+    poly.SetScalarField(&tree.root);
+    poly.SetOutputMesh(&mesh);
+    Box bounds;
+    tree.root.FieldBounds(bounds);
+    float longest = 0.0f;
+    for (int a = 0; a < 3; ++a) longest = std::max(longest, bounds.Max(a) - bounds.Min(a));
+    poly.SetCellSize(bounds, longest / float(state.range(0)));
+    for (auto _ : state) {
+        state.PauseTiming();
+        tree.DropCaches();
+        state.ResumeTiming();
+        poly.Polygonize();
+        benchmark::DoNotOptimize(mesh.GetNumTriangles());
+    }
+    state.counters["triangles"] = double(mesh.GetNumTriangles());
+    state.counters["evaluations"] = double(poly.GetNumFieldEvaluations());
+}
+BENCHMARK(BM_TreePolygonizeCold)
+    ->Args({32, 0})
+    ->Args({32, 1})
+    ->Args({64, 0})
+    ->Args({64, 1})
+    ->Args({128, 0})
+    ->Args({128, 1})
+    ->Unit(benchmark::kMillisecond);
+
+/// root -> one Ricci blend of 50 balls (cached: it has a parent), and points
+/// near its surface where polygonizers and picking ask for normals.
+struct RicciTree {
+    vynimplicit::MinMaxUnion rootOp;
+    RootNode root{&rootOp};
+    vynimplicit::RicciBlend blendOp{2.0f};
+    RicciBlendNode blend{&blendOp};
+    std::vector<std::unique_ptr<vynimplicit::Point>> points;
+    std::vector<std::unique_ptr<PointNode>> leaves;
+    std::vector<Vec3> queries;
+
+    RicciTree()
+    {
+        std::mt19937 rng(5);
+        std::uniform_real_distribution<float> position(-2.0f, 2.0f), radius(0.6f, 1.0f);
+        root.AddChild(&blend);
+        for (int i = 0; i < 50; ++i) {
+            points.push_back(std::make_unique<vynimplicit::Point>(Vec3(position(rng), position(rng), position(rng)),
+                                                                  1.0f / radius(rng)));
+            leaves.push_back(std::make_unique<PointNode>(points.back().get()));
+            blend.AddChild(leaves.back().get());
+        }
+        Box box;
+        blend.FieldBounds(box);
+        while (queries.size() < 8192) {
+            Vec3 p;
+            for (int a = 0; a < 3; ++a) p[a] = std::uniform_real_distribution<float>(box.Min(a), box.Max(a))(rng);
+            const float v = blendOp.Value(p.X(), p.Y(), p.Z());
+            if (v > 0.3f && v < 0.7f) queries.push_back(p);
+        }
+    }
+    ~RicciTree()
+    {
+        blend.ClearChildren();
+        root.ClearChildren();
+    }
+};
+
+RicciTree& Ricci()
+{
+    static RicciTree tree;
+    return tree;
+}
+
+// Gradients of the 50-ball blend at points near its surface. Argument: 0
+// direct (caching off), 1 from a warm trilinear cache, 2 from a warm
+// triquadratic cache (the default gradient mode).
+void BM_RicciGradient(benchmark::State& state)
+{
+    RicciTree& tree = Ricci();
+    CachingScope scope(state.range(0) != 0);
+    FieldCache* cache = tree.blend.GetCache();
+    const FieldCache::SampleMode before = cache->GetGradientSampleMode();
+    cache->SetGradientSampleMode(state.range(0) == 1 ? FieldCache::TriLinear : FieldCache::TriQuadratic);
+    auto pass = [&] {
+        float sum = 0.0f;
+        for (const Vec3& p : tree.queries) {
+            float gx, gy, gz, v;
+            tree.blend.Gradient(p.X(), p.Y(), p.Z(), gx, gy, gz, &v);
+            sum += gx + gy + gz + v;
+        }
+        return sum;
+    };
+    // Warm: every region asked at least twice before timing.
+    for (int i = 0; i < 3; ++i) benchmark::DoNotOptimize(pass());
+    for (auto _ : state) benchmark::DoNotOptimize(pass());
+    cache->SetGradientSampleMode(before);
+    state.SetItemsProcessed(int64_t(state.iterations()) * int64_t(tree.queries.size()));
+    state.SetLabel(state.range(0) == 0 ? "direct" : state.range(0) == 1 ? "trilinear" : "triquadratic");
+}
+BENCHMARK(BM_RicciGradient)->Arg(0)->Arg(1)->Arg(2);
 
 }  // namespace

@@ -222,11 +222,11 @@ void AdaptiveUniformGrid3D::Invalidate(const Wml::AxisAlignedBox3<float>& box)
 {
     int lo[3], hi[3];
     if (!NodeRange(box, lo, hi, false)) return;
-    // Node gradients are differences of the neighbours' samples: one node more.
+    // Node gradients are differences of samples up to two nodes away.
     int glo[3], ghi[3];
     for (int a = 0; a < 3; ++a) {
-        glo[a] = std::max(lo[a] - 1, -MAX_NODE_INDEX);
-        ghi[a] = std::min(hi[a] + 1, MAX_NODE_INDEX);
+        glo[a] = std::max(lo[a] - 2, -MAX_NODE_INDEX);
+        ghi[a] = std::min(hi[a] + 2, MAX_NODE_INDEX);
     }
     std::vector<std::uint64_t> emptied;
     ForEachBlockInRange(glo, ghi, [&](Block& b) {
@@ -471,9 +471,17 @@ bool AdaptiveUniformGrid3D::GatherRecords(int i0, int j0, int k0, ScalarField* s
             for (int c = 0; c < 4; ++c) records[n][c] = block->gradients->records[4 * index + c];
             continue;
         }
-        records[n][0] = 0.5f * (NodeValue(i + 1, j, k, source) - NodeValue(i - 1, j, k, source));
-        records[n][1] = 0.5f * (NodeValue(i, j + 1, k, source) - NodeValue(i, j - 1, k, source));
-        records[n][2] = 0.5f * (NodeValue(i, j, k + 1, source) - NodeValue(i, j, k - 1, source));
+        // Fourth-order differences: the node gradients are then far more
+        // accurate than their interpolation, for the same reads per query.
+        auto d = [&](int a, int b, int c) {
+            return (8.0f * (NodeValue(i + a, j + b, k + c, source) - NodeValue(i - a, j - b, k - c, source)) -
+                    (NodeValue(i + 2 * a, j + 2 * b, k + 2 * c, source) -
+                     NodeValue(i - 2 * a, j - 2 * b, k - 2 * c, source))) /
+                   12.0f;
+        };
+        records[n][0] = d(1, 0, 0);
+        records[n][1] = d(0, 1, 0);
+        records[n][2] = d(0, 0, 1);
         records[n][3] = NodeValue(i, j, k, source);
         if (!source) continue;
         // NodeValue may have made blocks and rebuilt the index, never moved one.

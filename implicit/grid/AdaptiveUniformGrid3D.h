@@ -28,12 +28,13 @@ namespace vynimplicit {
 ///  - triquadratic: a quadratic B-spline over the 3 x 3 x 3 nodes nearest the
 ///    point. It smooths rather than interpolates the samples, but value and
 ///    gradient are continuous (C^1) and both converge as O(voxel size^2);
-///  - nodal gradient: every node gets a gradient by central differences of
-///    its six neighbours' samples, kept once computed, and the gradient at a
-///    point interpolates the 2 x 2 x 2 node gradients around it. Continuous
-///    and O(voxel size^2) like the triquadratic gradient, at about the cost
-///    of the trilinear one (a third array per block, 16 bytes a node, made on
-///    the first such query in the block).
+///  - nodal gradient: every node gets a gradient by fourth-order central
+///    differences of the samples up to two nodes away along each axis, kept
+///    once computed with the node's sample, and the gradient at a point
+///    interpolates the 2 x 2 x 2 node gradients around it. Continuous and
+///    O(voxel size^2) like the triquadratic gradient, at about the cost of the
+///    trilinear one; the records take 16 bytes a node in a second array per
+///    block, made on the first such query in the block.
 ///
 /// Cold cells: the TrySample functions leave a query whose samples are not
 /// all stored yet unanswered (false, nothing computed) the first time its
@@ -82,7 +83,7 @@ public:
     void Invalidate(bool releaseMemory);
     /// Drops exactly the samples that an interpolation (any mode) at some
     /// point of box may read: the nodes within 1.5 voxels of the box, per
-    /// axis, and the node gradients made from them (one node farther), and
+    /// axis, and the node gradients made from them (two nodes farther), and
     /// forgets that cells there were asked. Blocks that become wholly invalid
     /// are freed. A box with a NaN is ignored.
     void Invalidate(const Wml::AxisAlignedBox3<float>& box);

@@ -6,4 +6,5 @@ target_sources(blobtree_tests PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/test_FieldCacheManager.cpp
   ${CMAKE_CURRENT_LIST_DIR}/test_BlobTreeStatistics.cpp
   ${CMAKE_CURRENT_LIST_DIR}/test_GroupScale.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/test_CacheAccuracy.cpp
 )

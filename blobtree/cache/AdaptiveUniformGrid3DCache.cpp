@@ -45,10 +45,10 @@ AdaptiveUniformGrid3DCache::AdaptiveUniformGrid3DCache(vynimplicit::ScalarField*
 
 AdaptiveUniformGrid3DCache::~AdaptiveUniformGrid3DCache() = default;
 
-// A cell of the grid asked for the first time is answered by the source
-// itself and filled only when it is asked again: a coarse lattice asks each
-// cell once, and filling a stencil of samples for one answer would cost
-// several evaluations instead of one.
+// A cold cell of the grid is answered by the source itself until it has been
+// asked about as often as filling it would cost evaluations: a coarse lattice
+// asks each cell once or a few times, and filling a stencil of samples for
+// one answer would cost several evaluations instead of one.
 float AdaptiveUniformGrid3DCache::Value(float x, float y, float z)
 {
     const Wml::Vector3<float> q = m_adapter.ToLocal(Wml::Vector3<float>(x, y, z));

@@ -72,9 +72,9 @@ struct alignas(64) AdaptiveUniformGrid3D::GradientRecords {
 struct alignas(64) AdaptiveUniformGrid3D::Block {
     float values[BLOCK_NODES];
     std::unique_ptr<GradientRecords> gradients;  // made on the first nodal gradient query here
-    // One bit per anchor node and kind: a cold query of that cell was left
-    // unanswered since the last invalidation.
-    std::uint64_t asked[2][BLOCK_NODES / 64] = {};
+    // Four bits per anchor node and kind: how often a cold query of that
+    // cell was left to the caller since the last invalidation.
+    std::uint8_t asked[2][BLOCK_NODES / 2] = {};
     int coord[3];
 
     Block(int bi, int bj, int bk) : coord{bi, bj, bk} { std::fill(values, values + BLOCK_NODES, NOT_COMPUTED); }
@@ -82,8 +82,9 @@ struct alignas(64) AdaptiveUniformGrid3D::Block {
     void ForgetGradient(int index)
     {
         if (gradients) gradients->records[4 * index] = NOT_COMPUTED;
-        asked[VALUE_CELLS][index >> 6] &= ~(std::uint64_t(1) << (index & 63));
-        asked[GRADIENT_CELLS][index >> 6] &= ~(std::uint64_t(1) << (index & 63));
+        const std::uint8_t keep = (index & 1) ? 0x0F : 0xF0;
+        asked[VALUE_CELLS][index >> 1] &= keep;
+        asked[GRADIENT_CELLS][index >> 1] &= keep;
     }
 };
 
@@ -164,7 +165,7 @@ void AdaptiveUniformGrid3D::Invalidate(bool releaseMemory)
         Block& b = *entry.second;
         std::fill(b.values, b.values + BLOCK_NODES, NOT_COMPUTED);
         if (b.gradients) std::fill(b.gradients->records, b.gradients->records + 4 * BLOCK_NODES, NOT_COMPUTED);
-        std::fill(&b.asked[0][0], &b.asked[0][0] + 2 * BLOCK_NODES / 64, std::uint64_t(0));
+        std::fill(&b.asked[0][0], &b.asked[0][0] + BLOCK_NODES, std::uint8_t(0));
     }
 }
 
@@ -344,14 +345,19 @@ float AdaptiveUniformGrid3D::NodeValue(int i, int j, int k, ScalarField* source)
     return v;
 }
 
-bool AdaptiveUniformGrid3D::AskedBefore(const Anchor& anchor)
+bool AdaptiveUniformGrid3D::DueForFilling(const Anchor& anchor, int missing)
 {
+    // Filled once the direct answers have cost about what filling costs (the
+    // missing samples, at most ASKS_TO_FILL): a coarse lattice, or a bisection homing
+    // in on a vertex, asks a cell a few times and never pays for a stencil,
+    // while a cell whose neighbours are filled joins them at once.
     Block* block = GetBlock(anchor.i >> BLOCK_SHIFT, anchor.j >> BLOCK_SHIFT, anchor.k >> BLOCK_SHIFT);
     const int index = NodeIndex(anchor.i, anchor.j, anchor.k);
-    std::uint64_t& word = block->asked[anchor.kind][index >> 6];
-    const std::uint64_t bit = std::uint64_t(1) << (index & 63);
-    if (word & bit) return true;
-    word |= bit;
+    std::uint8_t& pair = block->asked[anchor.kind][index >> 1];
+    const int shift = (index & 1) * 4;
+    const int asked = (pair >> shift) & 0x0F;
+    if (asked + 1 >= std::min(missing, ASKS_TO_FILL)) return true;
+    pair = std::uint8_t((pair & ~(0x0F << shift)) | ((asked + 1) << shift));
     return false;
 }
 
@@ -360,7 +366,7 @@ bool AdaptiveUniformGrid3D::Gather(int i0, int j0, int k0, ScalarField* source, 
 {
     // A warm stencil is read without a branch per sample; any missing one
     // sends the query to the slow path, which looks the nodes up again.
-    bool missing = false;
+    int missing = 0;
     const int li = i0 & BLOCK_MASK, lj = j0 & BLOCK_MASK, lk = k0 & BLOCK_MASK;
     if (li <= BLOCK_DIM - N && lj <= BLOCK_DIM - N && lk <= BLOCK_DIM - N) {
         // The usual case: the whole stencil lies in one block.
@@ -371,7 +377,7 @@ bool AdaptiveUniformGrid3D::Gather(int i0, int j0, int k0, ScalarField* source, 
                 const int offset = (SPREAD[lj + b] << 1) | (SPREAD[lk + c] << 2);
                 for (int a = 0; a < N; ++a) {
                     const float v = block->values[offset | SPREAD[li + a]];
-                    missing |= std::isnan(v);
+                    missing += std::isnan(v);
                     *o++ = v;
                 }
             }
@@ -400,13 +406,13 @@ bool AdaptiveUniformGrid3D::Gather(int i0, int j0, int k0, ScalarField* source, 
                 const int offset = local[1][b] | local[2][c];
                 for (int a = 0; a < N; ++a) {
                     const float v = blocks[which[2][c]][which[1][b]][which[0][a]]->values[offset | local[0][a]];
-                    missing |= std::isnan(v);
+                    missing += std::isnan(v);
                     *o++ = v;
                 }
             }
     }
     if (!missing) return true;
-    if (anchor && !AskedBefore(*anchor)) return false;
+    if (anchor && !DueForFilling(*anchor, missing)) return false;
     FillMissing<N>(i0, j0, k0, source, out);
     return true;
 }
@@ -455,14 +461,15 @@ bool AdaptiveUniformGrid3D::GatherRecords(int i0, int j0, int k0, ScalarField* s
                           4 * NodeIndex(i, j, k);
             }
     }
+    int absent = missing ? 8 : 0;
     if (!missing) {
         for (int n = 0; n < 8; ++n) {
             for (int c = 0; c < 4; ++c) records[n][c] = rows[n][c];
-            missing |= std::isnan(records[n][0]);
+            absent += std::isnan(records[n][0]);
         }
-        if (!missing) return true;
+        if (!absent) return true;
     }
-    if (anchor && !AskedBefore(*anchor)) return false;
+    if (anchor && !DueForFilling(*anchor, absent)) return false;
     for (int n = 0; n < 8; ++n) {
         const int i = i0 + (n & 1), j = j0 + ((n >> 1) & 1), k = k0 + (n >> 2);
         Block* block = GetBlock(i >> BLOCK_SHIFT, j >> BLOCK_SHIFT, k >> BLOCK_SHIFT);

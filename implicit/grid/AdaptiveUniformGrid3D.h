@@ -36,12 +36,15 @@ namespace vynimplicit {
 ///    trilinear one; the records take 16 bytes a node in a second array per
 ///    block, made on the first such query in the block.
 ///
-/// Cold cells: the TrySample functions leave a query whose samples are not
-/// all stored yet unanswered (false, nothing computed) the first time its
-/// cell is asked, and fill the cell when it is asked again, until the region
-/// is invalidated. A caller that can evaluate the field itself answers such a
-/// query directly, so a lattice coarser than the grid, which asks each cell
-/// once, costs no more than evaluating the field would.
+/// Cold cells: the TrySample functions leave a query whose stencil misses m
+/// samples (or node gradients) unanswered (false, nothing computed), and fill
+/// the stencil when its cell is asked for the m-th time (at most the
+/// ASKS_TO_FILL-th) since
+/// the region was last invalidated. A caller that can evaluate the field
+/// itself answers such a query directly, so a lattice coarser than the grid,
+/// which asks each cell once or a few times, costs no more than evaluating
+/// the field would, and a cell asked often is filled after direct answers
+/// that cost about what filling it does.
 ///
 /// Hostile input: a non-finite point answers 0 (zero gradient) without
 /// touching the storage; a point more than MAX_NODE_INDEX voxels from the
@@ -55,6 +58,8 @@ public:
     /// Nodes farther than this (in voxels, per axis) from the origin are never stored.
     static constexpr int MAX_NODE_INDEX = 1 << 20;
     static constexpr unsigned MAX_RESOLUTION = 1u << 16;
+    /// A cold cell is filled at the latest on this ask (TrySample functions).
+    static constexpr int ASKS_TO_FILL = 15;
 
     /// A lattice with the given spacing anchored at centre. A non-finite or
     /// non-positive cell size gives 1; a non-finite centre gives the zero vector.
@@ -163,8 +168,9 @@ private:
     float ComputeNode(int i, int j, int k, ScalarField* source) const;
     /// The sample of node (i, j, k), computed and stored when missing.
     float NodeValue(int i, int j, int k, ScalarField* source);
-    /// True when the anchor's cell was asked before; otherwise marks it.
-    bool AskedBefore(const Anchor& anchor);
+    /// True when the anchor's cell, with missing samples (or node gradients)
+    /// absent, should be filled now; otherwise counts the ask.
+    bool DueForFilling(const Anchor& anchor, int missing);
     /// Fills out with the N^3 samples at (i0 + a, j0 + b, k0 + c), x fastest.
     /// With an anchor, a stencil with missing samples asked for the first
     /// time is left alone: false.

@@ -62,8 +62,8 @@ struct Scene {
         root.AddChild(&group);
         group.AddChild(&a);
         group.AddChild(&b);
-        // Twice: a cell asked the first time is answered without sampling.
-        for (int pass = 0; pass < 2; ++pass)
+        // Until filled: a cold cell is answered without sampling.
+        for (int pass = 0; pass < vynimplicit::AdaptiveUniformGrid3D::ASKS_TO_FILL; ++pass)
             for (float x = -0.5f; x < 1.0f; x += 0.05f) root.Value(x, 0.1f, 0.0f);
     }
     ~Scene()

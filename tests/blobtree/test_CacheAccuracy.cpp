@@ -37,8 +37,8 @@ struct FiftyBalls {
         std::uniform_real_distribution<float> position(-2.0f, 2.0f), radius(0.6f, 1.0f);
         root.AddChild(&blend);
         for (int i = 0; i < 50; ++i) {
-            points.push_back(
-                std::make_unique<vynimplicit::Point>(V3(position(rng), position(rng), position(rng)), 1.0f / radius(rng)));
+            const V3 centre(position(rng), position(rng), position(rng));
+            points.push_back(std::make_unique<vynimplicit::Point>(centre, 1.0f / radius(rng)));
             leaves.push_back(std::make_unique<vynbt::PointNode>(points.back().get()));
             blend.AddChild(leaves.back().get());
         }
@@ -163,7 +163,8 @@ TEST_F(CacheAccuracyTest, WarmValuesInterpolateTheStoredSamplesExactly)
                 weights(u.Z() - float(k), wz);
                 for (int c = 0; c < 3; ++c)
                     for (int b = 0; b < 3; ++b)
-                        for (int a = 0; a < 3; ++a) expected += wx[a] * wy[b] * wz[c] * node(i + a - 1, j + b - 1, k + c - 1);
+                        for (int a = 0; a < 3; ++a)
+                            expected += wx[a] * wy[b] * wz[c] * node(i + a - 1, j + b - 1, k + c - 1);
             }
             EXPECT_NEAR(t.blend.Value(p), expected, 2e-6f);
         }
@@ -185,7 +186,8 @@ TEST_F(CacheAccuracyTest, AColdPassCostsNoMoreEvaluationsThanNoCache)
     const float h = group.GetCache()->GetGrid()->GetVoxelSize();
     std::vector<V3> lattice;
     for (int i = 0; i < 12; ++i)
-        for (int j = 0; j < 12; ++j) lattice.push_back(V3(-0.6f + 4.0f * h * float(i), -0.6f + 4.0f * h * float(j), 0.01f));
+        for (int j = 0; j < 12; ++j)
+            lattice.push_back(V3(-0.6f + 4.0f * h * float(i), -0.6f + 4.0f * h * float(j), 0.01f));
 
     auto evaluations = [&] { return a.counter.values + b.counter.values + a.counter.gradients + b.counter.gradients; };
     int uncached = evaluations();

@@ -520,7 +520,11 @@ public:
         const float bump = d2 < 1.0f ? height * (1.0f - d2) * (1.0f - d2) * (1.0f - d2) : 0.0f;
         return WaveField::Value(x, y, z) + bump;
     }
-    Box BumpBox() const { return Box(centre.X() - r, centre.X() + r, centre.Y() - r, centre.Y() + r, centre.Z() - r, centre.Z() + r); }
+    Box BumpBox() const
+    {
+        return Box(centre.X() - r, centre.X() + r, centre.Y() - r, centre.Y() + r, centre.Z() - r,
+                   centre.Z() + r);
+    }
 };
 
 float MaxNodalGradientError(float voxel)

@@ -1,12 +1,17 @@
 // The implicit-model tree with and without its field caches: a three-level
 // tree of 64 leaves (4 blended groups of 4 sum-blended subgroups of 4 balls
 // and capsules), evaluated at 100 000 points near its surface, polygonized at
-// cell size 0.05, and polygonized again after one leaf moved.
+// cell size 0.05, and polygonized again after one leaf moved; its first
+// polygonization with cold caches against none at three lattices; and the
+// gradient of one cached Ricci blend of 50 balls in each sample mode.
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <memory>
 #include <random>
+#include <string>
+#include <tuple>
 #include <vector>
 
 #include "blobtree/RootNode.h"
@@ -32,6 +37,9 @@ namespace {
 
 constexpr size_t POINT_COUNT = 100000;
 constexpr float CELL_SIZE = 0.05f;
+// A cold cell of a cache is answered directly until it has been asked this
+// often; "warm" runs ask everything this often before timing.
+constexpr int WARM_PASSES = vynimplicit::AdaptiveUniformGrid3D::ASKS_TO_FILL;
 
 /// The tree, its primitives and the evaluation points, built once.
 struct BenchTree {
@@ -144,12 +152,12 @@ float EvaluateAll(BenchTree& tree)
     return sum;
 }
 
-// Argument: 1 with the caches (warmed by one pass before timing), 0 without.
+// Argument: 1 with the caches (warmed before timing), 0 without.
 void BM_TreeValue(benchmark::State& state)
 {
     BenchTree& tree = Tree();
     CachingScope scope(state.range(0) != 0);
-    benchmark::DoNotOptimize(EvaluateAll(tree));
+    for (int i = 0; i < WARM_PASSES; ++i) benchmark::DoNotOptimize(EvaluateAll(tree));
     for (auto _ : state) benchmark::DoNotOptimize(EvaluateAll(tree));
     state.SetItemsProcessed(int64_t(state.iterations()) * int64_t(tree.points.size()));
     double blocks1 = 0, blocks2 = 0;
@@ -174,7 +182,7 @@ void BM_TreeGradient(benchmark::State& state)
         }
         return sum;
     };
-    benchmark::DoNotOptimize(pass());
+    for (int i = 0; i < WARM_PASSES; ++i) benchmark::DoNotOptimize(pass());
     for (auto _ : state) benchmark::DoNotOptimize(pass());
     state.SetItemsProcessed(int64_t(state.iterations()) * int64_t(tree.points.size()));
 }
@@ -193,7 +201,7 @@ void BM_TreePolygonize(benchmark::State& state)
     Box bounds;
     tree.root.FieldBounds(bounds);
     poly.SetCellSize(bounds, CELL_SIZE);
-    poly.Polygonize();
+    for (int i = 0; i < WARM_PASSES; ++i) poly.Polygonize();
     for (auto _ : state) {
         if (state.range(0) == 2) {
             state.PauseTiming();
@@ -222,7 +230,7 @@ void BM_TreePolygonizeAfterLeafEdit(benchmark::State& state)
     Box bounds;
     tree.root.FieldBounds(bounds);
     poly.SetCellSize(bounds, CELL_SIZE);
-    poly.Polygonize();
+    for (int i = 0; i < WARM_PASSES; ++i) poly.Polygonize();
     BlobTreeNode* leaf = tree.leaves[21];
     bool away = false;
     for (auto _ : state) {
@@ -256,7 +264,7 @@ void BM_TreeUpdateAfterLeafEdit(benchmark::State& state)
     poly.SetScalarField(&tree.root);
     poly.SetOutputMesh(&mesh);
     poly.SetCellSize(CELL_SIZE);
-    poly.Polygonize(true);
+    for (int i = 0; i < WARM_PASSES; ++i) poly.Polygonize(true);
     BlobTreeNode* leaf = tree.leaves[21];
     bool away = false;
     for (auto _ : state) {
@@ -274,5 +282,126 @@ void BM_TreeUpdateAfterLeafEdit(benchmark::State& state)
     state.counters["evaluations"] = double(poly.GetNumFieldEvaluations());
 }
 BENCHMARK(BM_TreeUpdateAfterLeafEdit)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// The first polygonization of a tree whose caches are empty, against the same
+// polygonization without caches, on a lattice of n cells along the longest
+// side. Arguments: n, then 0 without caches or 1 with caches emptied before
+// every run.
+void BM_TreePolygonizeCold(benchmark::State& state)
+{
+    BenchTree& tree = Tree();
+    const bool cached = state.range(1) != 0;
+    CachingScope scope(cached);
+    vynmesh::VFTriangleMesh mesh;
+    vynimplicit::GG4CSGPolygonizer3D poly;
+    poly.SetScalarField(&tree.root);
+    poly.SetOutputMesh(&mesh);
+    Box bounds;
+    tree.root.FieldBounds(bounds);
+    float longest = 0.0f;
+    for (int a = 0; a < 3; ++a) longest = std::max(longest, bounds.Max(a) - bounds.Min(a));
+    poly.SetCellSize(bounds, longest / float(state.range(0)));
+    for (auto _ : state) {
+        state.PauseTiming();
+        tree.DropCaches();
+        state.ResumeTiming();
+        poly.Polygonize();
+        benchmark::DoNotOptimize(mesh.GetNumTriangles());
+    }
+    state.counters["triangles"] = double(mesh.GetNumTriangles());
+    state.counters["evaluations"] = double(poly.GetNumFieldEvaluations());
+}
+BENCHMARK(BM_TreePolygonizeCold)
+    ->Args({32, 0})
+    ->Args({32, 1})
+    ->Args({64, 0})
+    ->Args({64, 1})
+    ->Args({128, 0})
+    ->Args({128, 1})
+    ->Unit(benchmark::kMillisecond);
+
+/// root -> one Ricci blend of 50 balls (cached: it has a parent), and points
+/// near its surface where polygonizers and picking ask for normals.
+struct RicciTree {
+    vynimplicit::MinMaxUnion rootOp;
+    RootNode root{&rootOp};
+    vynimplicit::RicciBlend blendOp{2.0f};
+    RicciBlendNode blend{&blendOp};
+    std::vector<std::unique_ptr<vynimplicit::Point>> points;
+    std::vector<std::unique_ptr<PointNode>> leaves;
+    std::vector<Vec3> queries;
+    // The same points in the order of the blocks they fall in, as a walk over
+    // a mesh or a lattice asks them.
+    std::vector<Vec3> coherent;
+
+    RicciTree()
+    {
+        std::mt19937 rng(5);
+        std::uniform_real_distribution<float> position(-2.0f, 2.0f), radius(0.6f, 1.0f);
+        root.AddChild(&blend);
+        for (int i = 0; i < 50; ++i) {
+            points.push_back(std::make_unique<vynimplicit::Point>(Vec3(position(rng), position(rng), position(rng)),
+                                                                  1.0f / radius(rng)));
+            leaves.push_back(std::make_unique<PointNode>(points.back().get()));
+            blend.AddChild(leaves.back().get());
+        }
+        Box box;
+        blend.FieldBounds(box);
+        while (queries.size() < 8192) {
+            Vec3 p;
+            for (int a = 0; a < 3; ++a) p[a] = std::uniform_real_distribution<float>(box.Min(a), box.Max(a))(rng);
+            const float v = blendOp.Value(p.X(), p.Y(), p.Z());
+            if (v > 0.3f && v < 0.7f) queries.push_back(p);
+        }
+        coherent = queries;
+        auto cell = [&](const Vec3& p) {
+            auto c = [&](int a) { return int((p[a] - box.Min(a)) / 0.4f); };
+            return std::make_tuple(c(2), c(1), c(0), p.X());
+        };
+        std::sort(coherent.begin(), coherent.end(), [&](const Vec3& a, const Vec3& b) { return cell(a) < cell(b); });
+    }
+    ~RicciTree()
+    {
+        blend.ClearChildren();
+        root.ClearChildren();
+    }
+};
+
+RicciTree& Ricci()
+{
+    static RicciTree tree;
+    return tree;
+}
+
+// Gradients of the 50-ball blend at points near its surface. Arguments: 0
+// direct (caching off), 1 from a warm trilinear cache, 2 from a warm smooth
+// cache (the default gradient mode); then 0 for the points in random order,
+// 1 for them in block order.
+void BM_RicciGradient(benchmark::State& state)
+{
+    RicciTree& tree = Ricci();
+    const std::vector<Vec3>& queries = state.range(1) ? tree.coherent : tree.queries;
+    CachingScope scope(state.range(0) != 0);
+    FieldCache* cache = tree.blend.GetCache();
+    const FieldCache::SampleMode before = cache->GetGradientSampleMode();
+    cache->SetGradientSampleMode(state.range(0) == 1 ? FieldCache::TriLinear : FieldCache::TriQuadratic);
+    auto pass = [&] {
+        float sum = 0.0f;
+        for (const Vec3& p : queries) {
+            float gx, gy, gz, v;
+            tree.blend.Gradient(p.X(), p.Y(), p.Z(), gx, gy, gz, &v);
+            sum += gx + gy + gz + v;
+        }
+        return sum;
+    };
+    // Warm: every cell asked until filled before timing.
+    for (int i = 0; i < WARM_PASSES; ++i) benchmark::DoNotOptimize(pass());
+    for (auto _ : state) benchmark::DoNotOptimize(pass());
+    cache->SetGradientSampleMode(before);
+    state.SetItemsProcessed(int64_t(state.iterations()) * int64_t(queries.size()));
+    state.SetLabel(std::string(state.range(0) == 0 ? "direct" : state.range(0) == 1 ? "trilinear" : "smooth") +
+                   (state.range(1) ? ", block order" : ", random order"));
+}
+BENCHMARK(BM_RicciGradient)->ArgsProduct({{0, 1, 2}, {0, 1}});
 
 }  // namespace

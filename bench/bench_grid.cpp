@@ -1,5 +1,6 @@
 // A Ricci blend of fifty soft balls evaluated directly and through a warm
-// sampling grid (both interpolation modes, value and gradient). Read the
+// sampling grid (both interpolation modes, value and gradient, and the
+// gradient interpolated from node gradients). Read the
 // grid rows as ratios to the direct rows. "Scattered" queries jump between
 // blocks at random; "Coherent" ones walk along lattice rows as a polygonizer does.
 
@@ -52,6 +53,8 @@ struct GridScene {
             for (const Vector3f& p : *set) {
                 grid.SampleTriLinear(p, &blend);
                 grid.SampleTriQuadratic(p, &blend);
+                Vector3f g;
+                grid.SampleGradientNodal(p, &blend, g);
             }
     }
 };
@@ -62,7 +65,15 @@ GridScene& Scene()
     return scene;
 }
 
-enum Kind { DirectValue, DirectGradient, LinearValue, LinearGradient, QuadraticValue, QuadraticGradient };
+enum Kind {
+    DirectValue,
+    DirectGradient,
+    LinearValue,
+    LinearGradient,
+    QuadraticValue,
+    QuadraticGradient,
+    NodalGradient
+};
 
 template <Kind kind>
 void BM_Grid(benchmark::State& state)
@@ -81,6 +92,7 @@ void BM_Grid(benchmark::State& state)
         case LinearGradient: scene.grid.SampleGradientTriLinear(p, &scene.blend, g, &v); break;
         case QuadraticValue: v = scene.grid.SampleTriQuadratic(p, &scene.blend); break;
         case QuadraticGradient: scene.grid.SampleGradientTriQuadratic(p, &scene.blend, g, &v); break;
+        case NodalGradient: scene.grid.SampleGradientNodal(p, &scene.blend, g, &v); break;
         }
         benchmark::DoNotOptimize(v);
         benchmark::DoNotOptimize(g);
@@ -95,5 +107,6 @@ BENCHMARK_TEMPLATE(BM_Grid, LinearValue)->Arg(0)->Arg(1);
 BENCHMARK_TEMPLATE(BM_Grid, LinearGradient)->Arg(0)->Arg(1);
 BENCHMARK_TEMPLATE(BM_Grid, QuadraticValue)->Arg(0)->Arg(1);
 BENCHMARK_TEMPLATE(BM_Grid, QuadraticGradient)->Arg(0)->Arg(1);
+BENCHMARK_TEMPLATE(BM_Grid, NodalGradient)->Arg(0)->Arg(1);
 
 }  // namespace

@@ -242,15 +242,6 @@ void CompositionNode::DetachDestroyedChild(BlobTreeNode* child)
 
 // ---- transforms ------------------------------------------------------------
 
-void CompositionNode::TranslateSubtree(BlobTreeNode* node, const Wml::Vector3<float>& d)
-{
-    if (node->IsCompositionNode()) {
-        CompositionNode* group = static_cast<CompositionNode*>(node);
-        for (BlobTreeNode* child : group->m_children) TranslateSubtree(child, d);
-    }
-    node->Translate(d, true);
-}
-
 void CompositionNode::Translate(const Wml::Vector3<float>& v, bool relative)
 {
     m_inTransform = true;
@@ -291,24 +282,62 @@ void CompositionNode::Rotate(const Wml::Matrix3<float>& m, bool relative)
     if (BlobTreeNode* parent = GetParent()) parent->OnChildModified(this, m_bounds);
 }
 
+bool CompositionNode::AcceptsScale(BlobTreeNode* node, const Wml::Vector3<float>& c, const Wml::Vector3<float>& s)
+{
+    // Every node below a scaled group ends at c + (x - c) * s, whatever the
+    // nesting; a leaf's frame also has its scale multiplied. The frame's own
+    // validity rule is the one leaves refuse a frame by.
+    Wml::Frame3<float> frame;
+    node->GetFrame(frame);
+    const Wml::Vector3<float> o = frame.Origin() - c;
+    frame.Origin() = c + Wml::Vector3<float>(o.X() * s.X(), o.Y() * s.Y(), o.Z() * s.Z());
+    if (node->IsCompositionNode()) {
+        for (BlobTreeNode* child : static_cast<CompositionNode*>(node)->m_children)
+            if (!AcceptsScale(child, c, s)) return false;
+    } else {
+        const Wml::Vector3<float> scale = frame.Scale();
+        frame.Scale() = Wml::Vector3<float>(scale.X() * s.X(), scale.Y() * s.Y(), scale.Z() * s.Z());
+    }
+    return frame.IsValid();
+}
+
 void CompositionNode::Scale(float sx, float sy, float sz, bool relative, bool uniform)
 {
     if (!relative || !uniform) return;
-    const Wml::AxisAlignedBox3<float> old = m_bounds;
-    m_inTransform = true;
+    const Wml::Vector3<float> s(sx, sy, sz);
     const Wml::Vector3<float> c = m_childCenter;
+    // All or nothing: a child whose frame refused the factor halfway would be
+    // left on the centre with its old size.
+    for (BlobTreeNode* child : m_children)
+        if (!AcceptsScale(child, c, s)) return;
+
+    const Wml::AxisAlignedBox3<float> old = m_bounds;
+    ScaleChildrenAbout(c, s);
+    if (BlobTreeNode* parent = GetParent()) parent->OnChildModified(this, UnionOfBoxes(old, m_bounds));
+}
+
+void CompositionNode::ScaleChildrenAbout(const Wml::Vector3<float>& c, const Wml::Vector3<float>& s)
+{
+    m_inTransform = true;
     // A copy: a child's report may not change the sequence, but stay safe.
     const std::vector<BlobTreeNode*> children = m_children;
     for (BlobTreeNode* child : children) {
         Wml::Frame3<float> frame;
         child->GetFrame(frame);
-        Wml::Vector3<float> o = frame.Origin() - c;
-        // A group child is moved with its whole subtree, so that it scales
-        // about the right centre and its content ends where its cache goes.
-        TranslateSubtree(child, -o);
-        child->Scale(sx, sy, sz, relative, uniform);
-        o = Wml::Vector3<float>(o.X() * sx, o.Y() * sy, o.Z() * sz);
-        TranslateSubtree(child, o);
+        const Wml::Vector3<float> o = frame.Origin() - c;
+        const Wml::Vector3<float> scaled(o.X() * s.X(), o.Y() * s.Y(), o.Z() * s.Z());
+        if (child->IsCompositionNode()) {
+            // Nested content scales about the same centre, not its own: a
+            // group's frame origin need not be its child centre (a mirror's
+            // plane), and scaling about either would slide the content.
+            static_cast<CompositionNode*>(child)->ScaleChildrenAbout(c, s);
+            // Then the group's own frame (the plane) follows.
+            child->Translate(scaled - o, true);
+        } else {
+            child->Translate(-o, true);
+            child->Scale(s.X(), s.Y(), s.Z(), true, true);
+            child->Translate(scaled, true);
+        }
     }
     m_inTransform = false;
     CalculateChildData();
@@ -316,7 +345,6 @@ void CompositionNode::Scale(float sx, float sy, float sz, bool relative, bool un
     // The children's reports were muted while they moved: nothing cached here
     // can be trusted, and the parent must redo the region the group left too.
     m_cache->InvalidateAll();
-    if (BlobTreeNode* parent = GetParent()) parent->OnChildModified(this, UnionOfBoxes(old, m_bounds));
 }
 
 // ---- picking ---------------------------------------------------------------

@@ -48,8 +48,9 @@ public:
     /// Turns the cache's frame about the child centre; the caller turns the
     /// children first. An absolute rotation is converted to a relative one.
     void Rotate(const Wml::Matrix3<float>& m, bool relative) override;
-    /// Scales every child about the child centre; only relative uniform
-    /// scaling acts.
+    /// Scales every node below about the child centre; only relative uniform
+    /// scaling acts. A factor that would give any frame below an unusable
+    /// placement (zero, NaN, infinite, too small) changes nothing.
     void Scale(float sx, float sy, float sz, bool relative, bool uniform) override;
     void SelectClosestPrimitive(const Wml::Vector3<float>& p, BlobTreeNode** node, float& value) override;
     void OnChildModified(BlobTreeNode* child, const Wml::AxisAlignedBox3<float>& region) override;
@@ -102,8 +103,11 @@ private:
     bool SubtreeContains(const BlobTreeNode* node) const;
     /// A child destroyed while still attached leaves the sequence and the operator.
     void DetachDestroyedChild(BlobTreeNode* child);
-    /// Moves node and, for a group, its whole subtree by d.
-    static void TranslateSubtree(BlobTreeNode* node, const Wml::Vector3<float>& d);
+    /// Scales every node below about c (muted), then refreshes this node's
+    /// data and empties its cache.
+    void ScaleChildrenAbout(const Wml::Vector3<float>& c, const Wml::Vector3<float>& s);
+    /// True when node and everything below it accept being scaled by s about c.
+    static bool AcceptsScale(BlobTreeNode* node, const Wml::Vector3<float>& c, const Wml::Vector3<float>& s);
 
     std::vector<BlobTreeNode*> m_children;
     bool m_cachingEnabled = true;

@@ -45,11 +45,18 @@ AdaptiveUniformGrid3DCache::AdaptiveUniformGrid3DCache(vynimplicit::ScalarField*
 
 AdaptiveUniformGrid3DCache::~AdaptiveUniformGrid3DCache() = default;
 
+// A cold cell of the grid is answered by the source itself until it has been
+// asked about as often as filling it would cost evaluations: a coarse lattice
+// asks each cell once or a few times, and filling a stencil of samples for
+// one answer would cost several evaluations instead of one.
 float AdaptiveUniformGrid3DCache::Value(float x, float y, float z)
 {
     const Wml::Vector3<float> q = m_adapter.ToLocal(Wml::Vector3<float>(x, y, z));
-    if (m_valueMode == TriQuadratic) return m_grid->SampleTriQuadratic(q, &m_adapter);
-    return m_grid->SampleTriLinear(q, &m_adapter);
+    float value = 0.0f;
+    const bool stored = m_valueMode == TriQuadratic ? m_grid->TrySampleTriQuadratic(q, &m_adapter, value)
+                                                    : m_grid->TrySampleTriLinear(q, &m_adapter, value);
+    if (stored) return value;
+    return m_source ? m_source->Value(x, y, z) : 0.0f;
 }
 
 void AdaptiveUniformGrid3DCache::Gradient(float x, float y, float z, float& gx, float& gy, float& gz,
@@ -57,10 +64,24 @@ void AdaptiveUniformGrid3DCache::Gradient(float x, float y, float z, float& gx, 
 {
     const Wml::Vector3<float> q = m_adapter.ToLocal(Wml::Vector3<float>(x, y, z));
     Wml::Vector3<float> g;
-    if (m_gradientMode == TriQuadratic)
-        m_grid->SampleGradientTriQuadratic(q, &m_adapter, g, value);
-    else
-        m_grid->SampleGradientTriLinear(q, &m_adapter, g, value);
+    // The smooth mode interpolates node gradients: as accurate as the
+    // quadratic B-spline's gradient for a third of the reads.
+    const bool stored = m_gradientMode == TriQuadratic ? m_grid->TrySampleGradientNodal(q, &m_adapter, g, value)
+                                                       : m_grid->TrySampleGradientTriLinear(q, &m_adapter, g, value);
+    if (!stored) {
+        if (m_source) {
+            m_source->Gradient(x, y, z, gx, gy, gz, value);
+            return;
+        }
+        g = Wml::Vector3<float>::ZERO;
+        if (value) *value = 0.0f;
+    }
+    if (m_adapter.IsUnturned()) {
+        gx = g.X();
+        gy = g.Y();
+        gz = g.Z();
+        return;
+    }
     const Wml::Vector3<float> world = m_frame.ToWorldVector(g);
     gx = world.X();
     gy = world.Y();

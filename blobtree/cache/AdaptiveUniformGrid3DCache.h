@@ -17,7 +17,11 @@ public:
     explicit AdaptiveUniformGrid3DCache(vynimplicit::ScalarField* source);
     ~AdaptiveUniformGrid3DCache() override;
 
+    /// Interpolated in the value mode; a cold cell of the grid is answered by
+    /// the source until it has been asked often enough to be filled.
     float Value(float x, float y, float z) override;
+    /// Trilinear, or in the smooth (TriQuadratic) mode interpolated from the
+    /// grid's node gradients; cold cells as for Value.
     void Gradient(float x, float y, float z, float& gx, float& gy, float& gz, float* value) override;
     int GetCacheType() const override { return AdaptiveUniformGrid; }
     /// Refused (with a trace message): the cache is placed through SetFrame.

@@ -27,6 +27,9 @@ public:
         return m_toLocal[0] * d.X() + m_toLocal[1] * d.Y() + m_toLocal[2] * d.Z();
     }
 
+    /// True when the frame's axes are the world's (local directions are world ones).
+    bool IsUnturned() const { return m_unturned; }
+
     using vynimplicit::ScalarField::Gradient;
     using vynimplicit::ScalarField::Value;
     /// The source's value at the placed point (0 without a source).

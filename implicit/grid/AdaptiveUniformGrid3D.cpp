@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <vector>
 
@@ -57,13 +58,34 @@ inline void QuadraticWeights(float t, float w[3], float dw[3])
 
 }  // namespace
 
+// Node gradients and samples side by side, (gx, gy, gz, value) per node in
+// the blocks' Morton order, so that the eight nodes of a cell are read from a
+// few cache lines. A NaN gx marks a record not computed yet.
+struct alignas(64) AdaptiveUniformGrid3D::GradientRecords {
+    float records[4 * BLOCK_NODES];
+
+    GradientRecords() { std::fill(records, records + 4 * BLOCK_NODES, NOT_COMPUTED); }
+};
+
 // Values first and the block on a cache-line boundary, so that the Morton
 // groups of 2 x 2 x 2 nodes (32 bytes) never straddle two lines.
 struct alignas(64) AdaptiveUniformGrid3D::Block {
     float values[BLOCK_NODES];
+    std::unique_ptr<GradientRecords> gradients;  // made on the first nodal gradient query here
+    // Four bits per anchor node and kind: how often a cold query of that
+    // cell was left to the caller since the last invalidation.
+    std::uint8_t asked[2][BLOCK_NODES / 2] = {};
     int coord[3];
 
     Block(int bi, int bj, int bk) : coord{bi, bj, bk} { std::fill(values, values + BLOCK_NODES, NOT_COMPUTED); }
+
+    void ForgetGradient(int index)
+    {
+        if (gradients) gradients->records[4 * index] = NOT_COMPUTED;
+        const std::uint8_t keep = (index & 1) ? 0x0F : 0xF0;
+        asked[VALUE_CELLS][index >> 1] &= keep;
+        asked[GRADIENT_CELLS][index >> 1] &= keep;
+    }
 };
 
 AdaptiveUniformGrid3D::AdaptiveUniformGrid3D(float cellSize, const Wml::Vector3<float>& centre)
@@ -119,7 +141,7 @@ void AdaptiveUniformGrid3D::RebuildIndex(std::size_t capacity)
 {
     std::size_t size = 64;
     while (size < 2 * capacity) size *= 2;
-    m_index.assign(size, IndexSlot{EMPTY_KEY, nullptr});
+    m_index.assign(size, IndexSlot{EMPTY_KEY, nullptr, nullptr});
     for (const auto& entry : m_blocks) InsertIntoIndex(entry.first, entry.second.get());
 }
 
@@ -128,7 +150,7 @@ void AdaptiveUniformGrid3D::InsertIntoIndex(std::uint64_t key, Block* block)
     const std::size_t mask = m_index.size() - 1;
     std::size_t slot = KeyHash()(key) & mask;
     while (m_index[slot].key != EMPTY_KEY) slot = (slot + 1) & mask;
-    m_index[slot] = IndexSlot{key, block};
+    m_index[slot] = IndexSlot{key, block, block->gradients.get()};
 }
 
 void AdaptiveUniformGrid3D::Invalidate(bool releaseMemory)
@@ -139,7 +161,12 @@ void AdaptiveUniformGrid3D::Invalidate(bool releaseMemory)
         ClearBlockCache();
         return;
     }
-    for (auto& entry : m_blocks) std::fill(entry.second->values, entry.second->values + BLOCK_NODES, NOT_COMPUTED);
+    for (auto& entry : m_blocks) {
+        Block& b = *entry.second;
+        std::fill(b.values, b.values + BLOCK_NODES, NOT_COMPUTED);
+        if (b.gradients) std::fill(b.gradients->records, b.gradients->records + 4 * BLOCK_NODES, NOT_COMPUTED);
+        std::fill(&b.asked[0][0], &b.asked[0][0] + BLOCK_NODES, std::uint8_t(0));
+    }
 }
 
 bool AdaptiveUniformGrid3D::NodeRange(const Wml::AxisAlignedBox3<float>& box, int lo[3], int hi[3],
@@ -196,20 +223,33 @@ void AdaptiveUniformGrid3D::Invalidate(const Wml::AxisAlignedBox3<float>& box)
 {
     int lo[3], hi[3];
     if (!NodeRange(box, lo, hi, false)) return;
+    // Node gradients are differences of samples up to two nodes away.
+    int glo[3], ghi[3];
+    for (int a = 0; a < 3; ++a) {
+        glo[a] = std::max(lo[a] - 2, -MAX_NODE_INDEX);
+        ghi[a] = std::min(hi[a] + 2, MAX_NODE_INDEX);
+    }
     std::vector<std::uint64_t> emptied;
-    ForEachBlockInRange(lo, hi, [&](Block& b) {
-        int from[3], to[3];
-        bool whole = true;
+    ForEachBlockInRange(glo, ghi, [&](Block& b) {
+        int from[3], to[3], gfrom[3], gto[3];
+        bool whole = true, anyValue = true;
         for (int a = 0; a < 3; ++a) {
             const int first = b.coord[a] * BLOCK_DIM;
             from[a] = std::max(lo[a], first);
             to[a] = std::min(hi[a], first + BLOCK_MASK);
+            gfrom[a] = std::max(glo[a], first);
+            gto[a] = std::min(ghi[a], first + BLOCK_MASK);
+            anyValue = anyValue && from[a] <= to[a];
             whole = whole && from[a] == first && to[a] == first + BLOCK_MASK;
         }
         if (whole) {
             emptied.push_back(PackKey(b.coord[0], b.coord[1], b.coord[2]));
             return;
         }
+        for (int k = gfrom[2]; k <= gto[2]; ++k)
+            for (int j = gfrom[1]; j <= gto[1]; ++j)
+                for (int i = gfrom[0]; i <= gto[0]; ++i) b.ForgetGradient(NodeIndex(i, j, k));
+        if (!anyValue) return;
         for (int k = from[2]; k <= to[2]; ++k)
             for (int j = from[1]; j <= to[1]; ++j)
                 for (int i = from[0]; i <= to[0]; ++i) b.values[NodeIndex(i, j, k)] = NOT_COMPUTED;
@@ -262,6 +302,33 @@ AdaptiveUniformGrid3D::Block* AdaptiveUniformGrid3D::GetBlock(int bi, int bj, in
     return block;
 }
 
+const AdaptiveUniformGrid3D::GradientRecords* AdaptiveUniformGrid3D::FindRecords(int bi, int bj, int bk)
+{
+    const std::uint64_t key = PackKey(bi, bj, bk);
+    if (key == m_cachedKey) return m_cachedBlock->gradients.get();
+    if (m_index.empty()) return nullptr;
+    const std::size_t mask = m_index.size() - 1;
+    for (std::size_t slot = KeyHash()(key) & mask;; slot = (slot + 1) & mask) {
+        const IndexSlot& entry = m_index[slot];
+        if (entry.key == key) return entry.gradients;
+        if (entry.key == EMPTY_KEY) return nullptr;
+    }
+}
+
+AdaptiveUniformGrid3D::GradientRecords& AdaptiveUniformGrid3D::RecordsOf(Block& block)
+{
+    if (block.gradients) return *block.gradients;
+    block.gradients = std::make_unique<GradientRecords>();
+    const std::uint64_t key = PackKey(block.coord[0], block.coord[1], block.coord[2]);
+    const std::size_t mask = m_index.size() - 1;
+    for (std::size_t slot = KeyHash()(key) & mask;; slot = (slot + 1) & mask)
+        if (m_index[slot].key == key) {
+            m_index[slot].gradients = block.gradients.get();
+            break;
+        }
+    return *block.gradients;
+}
+
 float AdaptiveUniformGrid3D::ComputeNode(int i, int j, int k, ScalarField* source) const
 {
     if (!source) return 0.0f;
@@ -269,59 +336,165 @@ float AdaptiveUniformGrid3D::ComputeNode(int i, int j, int k, ScalarField* sourc
                                   m_origin.Z() + float(k) * m_voxelSize));
 }
 
-template <int N>
-void AdaptiveUniformGrid3D::Gather(int i0, int j0, int k0, ScalarField* source, float* out)
+float AdaptiveUniformGrid3D::NodeValue(int i, int j, int k, ScalarField* source)
 {
+    float& slot = GetBlock(i >> BLOCK_SHIFT, j >> BLOCK_SHIFT, k >> BLOCK_SHIFT)->values[NodeIndex(i, j, k)];
+    if (!std::isnan(slot)) return slot;
+    const float v = ComputeNode(i, j, k, source);
+    if (source) slot = v;
+    return v;
+}
+
+bool AdaptiveUniformGrid3D::DueForFilling(const Anchor& anchor, int missing)
+{
+    // Filled once the direct answers have cost about what filling costs (the
+    // missing samples, at most ASKS_TO_FILL): a coarse lattice, or a bisection homing
+    // in on a vertex, asks a cell a few times and never pays for a stencil,
+    // while a cell whose neighbours are filled joins them at once.
+    Block* block = GetBlock(anchor.i >> BLOCK_SHIFT, anchor.j >> BLOCK_SHIFT, anchor.k >> BLOCK_SHIFT);
+    const int index = NodeIndex(anchor.i, anchor.j, anchor.k);
+    std::uint8_t& pair = block->asked[anchor.kind][index >> 1];
+    const int shift = (index & 1) * 4;
+    const int asked = (pair >> shift) & 0x0F;
+    if (asked + 1 >= std::min(missing, ASKS_TO_FILL)) return true;
+    pair = std::uint8_t((pair & ~(0x0F << shift)) | ((asked + 1) << shift));
+    return false;
+}
+
+template <int N>
+bool AdaptiveUniformGrid3D::Gather(int i0, int j0, int k0, ScalarField* source, float* out, const Anchor* anchor)
+{
+    // A warm stencil is read without a branch per sample; any missing one
+    // sends the query to the slow path, which looks the nodes up again.
+    int missing = 0;
     const int li = i0 & BLOCK_MASK, lj = j0 & BLOCK_MASK, lk = k0 & BLOCK_MASK;
     if (li <= BLOCK_DIM - N && lj <= BLOCK_DIM - N && lk <= BLOCK_DIM - N) {
         // The usual case: the whole stencil lies in one block.
-        Block* block = GetBlock(i0 >> BLOCK_SHIFT, j0 >> BLOCK_SHIFT, k0 >> BLOCK_SHIFT);
+        const Block* block = GetBlock(i0 >> BLOCK_SHIFT, j0 >> BLOCK_SHIFT, k0 >> BLOCK_SHIFT);
+        float* o = out;
         for (int c = 0; c < N; ++c)
             for (int b = 0; b < N; ++b) {
                 const int offset = (SPREAD[lj + b] << 1) | (SPREAD[lk + c] << 2);
                 for (int a = 0; a < N; ++a) {
-                    float& slot = block->values[offset | SPREAD[li + a]];
-                    float v = slot;
-                    if (std::isnan(v)) {
-                        v = ComputeNode(i0 + a, j0 + b, k0 + c, source);
-                        if (source) slot = v;
-                    }
-                    *out++ = v;
+                    const float v = block->values[offset | SPREAD[li + a]];
+                    missing += std::isnan(v);
+                    *o++ = v;
                 }
             }
-        return;
-    }
-    // Otherwise it spans at most two blocks per axis: look each block up
-    // once, then address nodes through the small table.
-    const int first[3] = {i0, j0, k0};
-    int base[3], span[3], local[3][N], which[3][N];
-    for (int a = 0; a < 3; ++a) {
-        base[a] = first[a] >> BLOCK_SHIFT;
-        for (int n = 0; n < N; ++n) {
-            const int index = first[a] + n;
-            which[a][n] = (index >> BLOCK_SHIFT) - base[a];
-            local[a][n] = SPREAD[index & BLOCK_MASK] << a;
+    } else {
+        // Otherwise it spans at most two blocks per axis: look each block up
+        // once, then address nodes through the small table.
+        const int first[3] = {i0, j0, k0};
+        int base[3], span[3], local[3][N], which[3][N];
+        for (int a = 0; a < 3; ++a) {
+            base[a] = first[a] >> BLOCK_SHIFT;
+            for (int n = 0; n < N; ++n) {
+                const int index = first[a] + n;
+                which[a][n] = (index >> BLOCK_SHIFT) - base[a];
+                local[a][n] = SPREAD[index & BLOCK_MASK] << a;
+            }
+            span[a] = which[a][N - 1];
         }
-        span[a] = which[a][N - 1];
+        const Block* blocks[2][2][2];
+        for (int c = 0; c <= span[2]; ++c)
+            for (int b = 0; b <= span[1]; ++b)
+                for (int a = 0; a <= span[0]; ++a)
+                    blocks[c][b][a] = GetBlock(base[0] + a, base[1] + b, base[2] + c);
+        float* o = out;
+        for (int c = 0; c < N; ++c)
+            for (int b = 0; b < N; ++b) {
+                const int offset = local[1][b] | local[2][c];
+                for (int a = 0; a < N; ++a) {
+                    const float v = blocks[which[2][c]][which[1][b]][which[0][a]]->values[offset | local[0][a]];
+                    missing += std::isnan(v);
+                    *o++ = v;
+                }
+            }
     }
-    Block* blocks[2][2][2];
-    for (int c = 0; c <= span[2]; ++c)
-        for (int b = 0; b <= span[1]; ++b)
-            for (int a = 0; a <= span[0]; ++a) blocks[c][b][a] = GetBlock(base[0] + a, base[1] + b, base[2] + c);
+    if (!missing) return true;
+    if (anchor && !DueForFilling(*anchor, missing)) return false;
+    FillMissing<N>(i0, j0, k0, source, out);
+    return true;
+}
 
+template <int N>
+void AdaptiveUniformGrid3D::FillMissing(int i0, int j0, int k0, ScalarField* source, float* out)
+{
     for (int c = 0; c < N; ++c)
-        for (int b = 0; b < N; ++b) {
-            const int offset = local[1][b] | local[2][c];
-            for (int a = 0; a < N; ++a) {
-                float& slot = blocks[which[2][c]][which[1][b]][which[0][a]]->values[offset | local[0][a]];
-                float v = slot;
-                if (std::isnan(v)) {
-                    v = ComputeNode(i0 + a, j0 + b, k0 + c, source);
-                    if (source) slot = v;
-                }
-                *out++ = v;
-            }
+        for (int b = 0; b < N; ++b)
+            for (int a = 0; a < N; ++a, ++out)
+                if (std::isnan(*out)) *out = NodeValue(i0 + a, j0 + b, k0 + c, source);
+}
+
+bool AdaptiveUniformGrid3D::GatherRecords(int i0, int j0, int k0, ScalarField* source, float records[8][4],
+                                          const Anchor* anchor)
+{
+    // Every record's address first, then all eight reads: with no calls in
+    // between, their cache misses overlap.
+    const float* rows[8];
+    bool missing = false;
+    const int li = i0 & BLOCK_MASK, lj = j0 & BLOCK_MASK, lk = k0 & BLOCK_MASK;
+    if (li < BLOCK_MASK && lj < BLOCK_MASK && lk < BLOCK_MASK) {
+        const GradientRecords* block = FindRecords(i0 >> BLOCK_SHIFT, j0 >> BLOCK_SHIFT, k0 >> BLOCK_SHIFT);
+        if (!block) {
+            missing = true;
+        } else {
+            for (int n = 0; n < 8; ++n)
+                rows[n] = block->records + 4 * (SPREAD[li + (n & 1)] | (SPREAD[lj + ((n >> 1) & 1)] << 1) |
+                                                (SPREAD[lk + (n >> 2)] << 2));
         }
+    } else {
+        // Across a block face: each block of the stencil is looked up once.
+        const int bi = i0 >> BLOCK_SHIFT, bj = j0 >> BLOCK_SHIFT, bk = k0 >> BLOCK_SHIFT;
+        const int si = li == BLOCK_MASK, sj = lj == BLOCK_MASK, sk = lk == BLOCK_MASK;
+        const GradientRecords* blocks[2][2][2];
+        for (int c = 0; c <= sk; ++c)
+            for (int b = 0; b <= sj; ++b)
+                for (int a = 0; a <= si; ++a) {
+                    blocks[c][b][a] = FindRecords(bi + a, bj + b, bk + c);
+                    missing |= !blocks[c][b][a];
+                }
+        if (!missing)
+            for (int n = 0; n < 8; ++n) {
+                const int i = li + (n & 1), j = lj + ((n >> 1) & 1), k = lk + (n >> 2);
+                rows[n] = blocks[k >> BLOCK_SHIFT][j >> BLOCK_SHIFT][i >> BLOCK_SHIFT]->records +
+                          4 * NodeIndex(i, j, k);
+            }
+    }
+    int absent = missing ? 8 : 0;
+    if (!missing) {
+        for (int n = 0; n < 8; ++n) {
+            for (int c = 0; c < 4; ++c) records[n][c] = rows[n][c];
+            absent += std::isnan(records[n][0]);
+        }
+        if (!absent) return true;
+    }
+    if (anchor && !DueForFilling(*anchor, absent)) return false;
+    for (int n = 0; n < 8; ++n) {
+        const int i = i0 + (n & 1), j = j0 + ((n >> 1) & 1), k = k0 + (n >> 2);
+        Block* block = GetBlock(i >> BLOCK_SHIFT, j >> BLOCK_SHIFT, k >> BLOCK_SHIFT);
+        const int index = NodeIndex(i, j, k);
+        if (block->gradients && !std::isnan(block->gradients->records[4 * index])) {
+            for (int c = 0; c < 4; ++c) records[n][c] = block->gradients->records[4 * index + c];
+            continue;
+        }
+        // Fourth-order differences: the node gradients are then far more
+        // accurate than their interpolation, for the same reads per query.
+        auto d = [&](int a, int b, int c) {
+            return (8.0f * (NodeValue(i + a, j + b, k + c, source) - NodeValue(i - a, j - b, k - c, source)) -
+                    (NodeValue(i + 2 * a, j + 2 * b, k + 2 * c, source) -
+                     NodeValue(i - 2 * a, j - 2 * b, k - 2 * c, source))) /
+                   12.0f;
+        };
+        records[n][0] = d(1, 0, 0);
+        records[n][1] = d(0, 1, 0);
+        records[n][2] = d(0, 0, 1);
+        records[n][3] = NodeValue(i, j, k, source);
+        if (!source) continue;
+        // NodeValue may have made blocks and rebuilt the index, never moved one.
+        std::memcpy(RecordsOf(*block).records + 4 * index, records[n], sizeof records[n]);
+    }
+    return true;
 }
 
 float AdaptiveUniformGrid3D::DirectValue(const Wml::Vector3<float>& p, ScalarField* source) const
@@ -347,40 +520,49 @@ void AdaptiveUniformGrid3D::DirectGradient(const Wml::Vector3<float>& p, ScalarF
     }
 }
 
-float AdaptiveUniformGrid3D::SampleTriLinear(const Wml::Vector3<float>& p, ScalarField* source)
+bool AdaptiveUniformGrid3D::TriLinearValue(const Wml::Vector3<float>& p, ScalarField* source, float& value,
+                                           bool mayDefer)
 {
     float u[3];
     const Where where = Locate(p, u);
-    if (where == Where::Invalid) return 0.0f;
-    if (where == Where::Direct) return DirectValue(p, source);
+    if (where != Where::Grid) {
+        value = where == Where::Direct ? DirectValue(p, source) : 0.0f;
+        return true;
+    }
     const int i0 = FloorToInt(u[0]), j0 = FloorToInt(u[1]), k0 = FloorToInt(u[2]);
     const float tx = u[0] - float(i0), ty = u[1] - float(j0), tz = u[2] - float(k0);
     float c[8];
-    Gather<2>(i0, j0, k0, source, c);
+    const Anchor anchor{i0, j0, k0, VALUE_CELLS};
+    if (!Gather<2>(i0, j0, k0, source, c, mayDefer ? &anchor : nullptr)) return false;
     const float c00 = c[0] + tx * (c[1] - c[0]);
     const float c10 = c[2] + tx * (c[3] - c[2]);
     const float c01 = c[4] + tx * (c[5] - c[4]);
     const float c11 = c[6] + tx * (c[7] - c[6]);
     const float c0 = c00 + ty * (c10 - c00);
     const float c1 = c01 + ty * (c11 - c01);
-    return c0 + tz * (c1 - c0);
+    value = c0 + tz * (c1 - c0);
+    return true;
 }
 
-void AdaptiveUniformGrid3D::SampleGradientTriLinear(const Wml::Vector3<float>& p, ScalarField* source,
-                                                    Wml::Vector3<float>& gradient, float* value)
+bool AdaptiveUniformGrid3D::TriLinearGradient(const Wml::Vector3<float>& p, ScalarField* source,
+                                              Wml::Vector3<float>& gradient, float* value, bool mayDefer)
 {
     float u[3];
     const Where where = Locate(p, u);
     if (where == Where::Invalid) {
         gradient = Wml::Vector3<float>::ZERO;
         if (value) *value = 0.0f;
-        return;
+        return true;
     }
-    if (where == Where::Direct) return DirectGradient(p, source, gradient, value);
+    if (where == Where::Direct) {
+        DirectGradient(p, source, gradient, value);
+        return true;
+    }
     const int i0 = FloorToInt(u[0]), j0 = FloorToInt(u[1]), k0 = FloorToInt(u[2]);
     const float tx = u[0] - float(i0), ty = u[1] - float(j0), tz = u[2] - float(k0);
     float c[8];
-    Gather<2>(i0, j0, k0, source, c);
+    const Anchor anchor{i0, j0, k0, VALUE_CELLS};
+    if (!Gather<2>(i0, j0, k0, source, c, mayDefer ? &anchor : nullptr)) return false;
     const float d00 = c[1] - c[0], d10 = c[3] - c[2], d01 = c[5] - c[4], d11 = c[7] - c[6];
     const float c00 = c[0] + tx * d00, c10 = c[2] + tx * d10, c01 = c[4] + tx * d01, c11 = c[6] + tx * d11;
     const float c0 = c00 + ty * (c10 - c00), c1 = c01 + ty * (c11 - c01);
@@ -389,21 +571,26 @@ void AdaptiveUniformGrid3D::SampleGradientTriLinear(const Wml::Vector3<float>& p
     gradient = Wml::Vector3<float>((dx0 + tz * (dx1 - dx0)) * s,
                                    ((c10 - c00) + tz * ((c11 - c01) - (c10 - c00))) * s, (c1 - c0) * s);
     if (value) *value = c0 + tz * (c1 - c0);
+    return true;
 }
 
-float AdaptiveUniformGrid3D::SampleTriQuadratic(const Wml::Vector3<float>& p, ScalarField* source)
+bool AdaptiveUniformGrid3D::TriQuadraticValue(const Wml::Vector3<float>& p, ScalarField* source, float& value,
+                                              bool mayDefer)
 {
     float u[3];
     const Where where = Locate(p, u);
-    if (where == Where::Invalid) return 0.0f;
-    if (where == Where::Direct) return DirectValue(p, source);
+    if (where != Where::Grid) {
+        value = where == Where::Direct ? DirectValue(p, source) : 0.0f;
+        return true;
+    }
     const int i = FloorToInt(u[0] + 0.5f), j = FloorToInt(u[1] + 0.5f), k = FloorToInt(u[2] + 0.5f);
     float wx[3], wy[3], wz[3], dw[3];
     QuadraticWeights(u[0] - float(i), wx, dw);
     QuadraticWeights(u[1] - float(j), wy, dw);
     QuadraticWeights(u[2] - float(k), wz, dw);
     float c[27];
-    Gather<3>(i - 1, j - 1, k - 1, source, c);
+    const Anchor anchor{i, j, k, VALUE_CELLS};
+    if (!Gather<3>(i - 1, j - 1, k - 1, source, c, mayDefer ? &anchor : nullptr)) return false;
     float result = 0.0f;
     for (int z = 0; z < 3; ++z) {
         float slice = 0.0f;
@@ -413,7 +600,93 @@ float AdaptiveUniformGrid3D::SampleTriQuadratic(const Wml::Vector3<float>& p, Sc
         }
         result += wz[z] * slice;
     }
-    return result;
+    value = result;
+    return true;
+}
+
+bool AdaptiveUniformGrid3D::NodalGradient(const Wml::Vector3<float>& p, ScalarField* source,
+                                          Wml::Vector3<float>& gradient, float* value, bool mayDefer)
+{
+    float u[3];
+    const Where where = Locate(p, u);
+    if (where == Where::Invalid) {
+        gradient = Wml::Vector3<float>::ZERO;
+        if (value) *value = 0.0f;
+        return true;
+    }
+    if (where == Where::Direct) {
+        DirectGradient(p, source, gradient, value);
+        return true;
+    }
+    const int i0 = FloorToInt(u[0]), j0 = FloorToInt(u[1]), k0 = FloorToInt(u[2]);
+    const float tx = u[0] - float(i0), ty = u[1] - float(j0), tz = u[2] - float(k0);
+    float r[8][4];
+    const Anchor anchor{i0, j0, k0, GRADIENT_CELLS};
+    if (!GatherRecords(i0, j0, k0, source, r, mayDefer ? &anchor : nullptr)) return false;
+    // The same order of operations as the trilinear value, so the value
+    // written here is that value exactly.
+    float out[4];
+    for (int ch = 0; ch < 4; ++ch) {
+        const float c00 = r[0][ch] + tx * (r[1][ch] - r[0][ch]);
+        const float c10 = r[2][ch] + tx * (r[3][ch] - r[2][ch]);
+        const float c01 = r[4][ch] + tx * (r[5][ch] - r[4][ch]);
+        const float c11 = r[6][ch] + tx * (r[7][ch] - r[6][ch]);
+        const float c0 = c00 + ty * (c10 - c00);
+        const float c1 = c01 + ty * (c11 - c01);
+        out[ch] = c0 + tz * (c1 - c0);
+    }
+    const float s = m_inverseVoxelSize;
+    gradient = Wml::Vector3<float>(out[0] * s, out[1] * s, out[2] * s);
+    if (value) *value = out[3];
+    return true;
+}
+
+float AdaptiveUniformGrid3D::SampleTriLinear(const Wml::Vector3<float>& p, ScalarField* source)
+{
+    float value = 0.0f;
+    TriLinearValue(p, source, value, false);
+    return value;
+}
+
+float AdaptiveUniformGrid3D::SampleTriQuadratic(const Wml::Vector3<float>& p, ScalarField* source)
+{
+    float value = 0.0f;
+    TriQuadraticValue(p, source, value, false);
+    return value;
+}
+
+void AdaptiveUniformGrid3D::SampleGradientTriLinear(const Wml::Vector3<float>& p, ScalarField* source,
+                                                    Wml::Vector3<float>& gradient, float* value)
+{
+    TriLinearGradient(p, source, gradient, value, false);
+}
+
+void AdaptiveUniformGrid3D::SampleGradientNodal(const Wml::Vector3<float>& p, ScalarField* source,
+                                                Wml::Vector3<float>& gradient, float* value)
+{
+    NodalGradient(p, source, gradient, value, false);
+}
+
+bool AdaptiveUniformGrid3D::TrySampleTriLinear(const Wml::Vector3<float>& p, ScalarField* source, float& value)
+{
+    return TriLinearValue(p, source, value, true);
+}
+
+bool AdaptiveUniformGrid3D::TrySampleTriQuadratic(const Wml::Vector3<float>& p, ScalarField* source, float& value)
+{
+    return TriQuadraticValue(p, source, value, true);
+}
+
+bool AdaptiveUniformGrid3D::TrySampleGradientTriLinear(const Wml::Vector3<float>& p, ScalarField* source,
+                                                       Wml::Vector3<float>& gradient, float* value)
+{
+    return TriLinearGradient(p, source, gradient, value, true);
+}
+
+bool AdaptiveUniformGrid3D::TrySampleGradientNodal(const Wml::Vector3<float>& p, ScalarField* source,
+                                                   Wml::Vector3<float>& gradient, float* value)
+{
+    return NodalGradient(p, source, gradient, value, true);
 }
 
 void AdaptiveUniformGrid3D::SampleGradientTriQuadratic(const Wml::Vector3<float>& p, ScalarField* source,
@@ -433,7 +706,7 @@ void AdaptiveUniformGrid3D::SampleGradientTriQuadratic(const Wml::Vector3<float>
     QuadraticWeights(u[1] - float(j), wy, dy);
     QuadraticWeights(u[2] - float(k), wz, dz);
     float c[27];
-    Gather<3>(i - 1, j - 1, k - 1, source, c);
+    Gather<3>(i - 1, j - 1, k - 1, source, c, nullptr);
     float v = 0.0f, gx = 0.0f, gy = 0.0f, gz = 0.0f;
     for (int z = 0; z < 3; ++z) {
         float sv = 0.0f, sx = 0.0f, sy = 0.0f;

@@ -287,6 +287,13 @@ public:
                 e.turn = GradientTurn(probes[i], e.gradient, step);
             }
         }
+        // Cold cells are answered directly: ask until they are filled, so that
+        // a stale sample has somewhere to show.
+        for (int ask = 1; ask < vynimplicit::AdaptiveUniformGrid3D::ASKS_TO_FILL; ++ask)
+            for (const Vec3& p : probes) {
+                m_scene.root->Gradient(p);
+                m_scene.root->Value(p);
+            }
         Result result;
         for (size_t i = 0; i < probes.size(); ++i) {
             const Exact& e = exact[i];

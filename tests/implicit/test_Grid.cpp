@@ -501,3 +501,180 @@ TEST(AdaptiveUniformGrid3D, ThousandsOfBlocksAreFoundAgainAfterGrowthAndFreeing)
         }
     }
 }
+
+// ---- node gradients ---------------------------------------------------------
+
+namespace {
+
+/// The wave plus a soft bump of the given height around centre (radius r), so
+/// that a change can be confined to a box.
+class BumpedWave : public WaveField {
+public:
+    float height = 0.0f, r = 0.3f;
+    Vector3f centre = Vector3f(0.2f, -0.1f, 0.15f);
+
+    using ScalarField::Value;
+    float Value(float x, float y, float z) override
+    {
+        const float d2 = ((Vector3f(x, y, z) - centre).SquaredLength()) / (r * r);
+        const float bump = d2 < 1.0f ? height * (1.0f - d2) * (1.0f - d2) * (1.0f - d2) : 0.0f;
+        return WaveField::Value(x, y, z) + bump;
+    }
+    Box BumpBox() const
+    {
+        return Box(centre.X() - r, centre.X() + r, centre.Y() - r, centre.Y() + r, centre.Z() - r,
+                   centre.Z() + r);
+    }
+};
+
+float MaxNodalGradientError(float voxel)
+{
+    WaveField field;
+    AdaptiveUniformGrid3D grid(voxel, Vector3f(0.1f, -0.2f, 0.05f));
+    float worst = 0.0f;
+    for (const Vector3f& p : RandomPoints(2000, 2.5f, 3)) {
+        float gx, gy, gz;
+        field.Gradient(p.X(), p.Y(), p.Z(), gx, gy, gz, nullptr);
+        Vector3f g;
+        float v = -1.0f;
+        grid.SampleGradientNodal(p, &field, g, &v);
+        EXPECT_EQ(v, grid.SampleTriLinear(p, &field)) << "the value written is the trilinear value";
+        worst = std::max(worst, (g - Vector3f(gx, gy, gz)).Length());
+    }
+    return worst;
+}
+
+}  // namespace
+
+TEST(AdaptiveUniformGrid3D, NodalGradientIsSecondOrderExactForAffineFieldsAndContinuous)
+{
+    const float coarse = MaxNodalGradientError(0.2f), fine = MaxNodalGradientError(0.1f);
+    EXPECT_LT(fine, 0.01f);  // as good as the B-spline's gradient
+    EXPECT_GT(coarse / fine, 3.0f);
+    EXPECT_LT(fine, MaxErrors(0.1f, Mode::Quadratic).gradient * 1.5f);
+
+    LinearField affine;
+    AdaptiveUniformGrid3D grid(0.3f, Vector3f(-0.05f, 0.4f, 0.0f));
+    for (const Vector3f& p : RandomPoints(300, 3.0f, 5)) {
+        Vector3f g;
+        grid.SampleGradientNodal(p, &affine, g);
+        EXPECT_NEAR(g.X(), 0.05f, 2e-5f);
+        EXPECT_NEAR(g.Y(), -0.02f, 2e-5f);
+        EXPECT_NEAR(g.Z(), 0.04f, 2e-5f);
+    }
+
+    // Across cell faces and the block seam at 0: no jumps.
+    WaveField wave;
+    AdaptiveUniformGrid3D walk(0.1f);
+    Vector3f previous;
+    for (int s = 0; s <= 2000; ++s) {
+        Vector3f g;
+        walk.SampleGradientNodal(Vector3f(-1.0f + s * 1e-3f, 0.37f, -0.21f), &wave, g);
+        if (s > 0) {
+            EXPECT_LT((g - previous).Length(), 0.005f) << s;
+        }
+        previous = g;
+    }
+}
+
+TEST(AdaptiveUniformGrid3D, InvalidatingAChangedBoxLeavesNoStaleNodeGradient)
+{
+    // The field changes only inside the bump's box; after invalidating that
+    // box every answer must be the one a fresh grid gives for the new field.
+    const float h = 0.05f;
+    BumpedWave field;
+    AdaptiveUniformGrid3D grid(h, Vector3f(0.01f, 0.02f, -0.03f));
+    const std::vector<Vector3f> points = RandomPoints(6000, 0.8f, 29);
+    Vector3f g;
+    for (const Vector3f& p : points) {
+        grid.SampleGradientNodal(p, &field, g);
+        grid.SampleTriLinear(p, &field);
+    }
+    field.height = 0.3f;
+    grid.Invalidate(field.BumpBox());
+
+    AdaptiveUniformGrid3D fresh(h, Vector3f(0.01f, 0.02f, -0.03f));
+    int changed = 0;
+    for (const Vector3f& p : points) {
+        Vector3f expected, actual;
+        float expectedValue = 0.0f, actualValue = 0.0f;
+        fresh.SampleGradientNodal(p, &field, expected, &expectedValue);
+        grid.SampleGradientNodal(p, &field, actual, &actualValue);
+        ASSERT_EQ(actual, expected) << p.X() << " " << p.Y() << " " << p.Z();
+        ASSERT_EQ(actualValue, expectedValue);
+        if (field.BumpBox().Contains(p)) ++changed;
+    }
+    EXPECT_GT(changed, 50);
+}
+
+// ---- cold cells ---------------------------------------------------------------
+
+namespace {
+
+/// How many asks a TrySample call needs before it answers (0: never within 40).
+template <class Ask>
+int AsksUntilAnswered(Ask&& ask)
+{
+    for (int n = 1; n <= 40; ++n)
+        if (ask()) return n;
+    return 0;
+}
+
+}  // namespace
+
+TEST(AdaptiveUniformGrid3D, ColdCellsAreLeftToTheCallerUntilDirectAnswersCostWhatFillingDoes)
+{
+    WaveField field;
+    AdaptiveUniformGrid3D grid(0.1f), reference(0.1f);
+    const Vector3f p(0.23f, 0.31f, 0.44f);
+    float v = -1.0f;
+    Vector3f g(7, 7, 7);
+
+    // A cold ask computes and writes nothing.
+    EXPECT_FALSE(grid.TrySampleTriLinear(p, &field, v));
+    EXPECT_FALSE(grid.TrySampleGradientNodal(p, &field, g, &v));
+    EXPECT_EQ(field.evaluations, 0);
+    EXPECT_EQ(v, -1.0f);
+    EXPECT_EQ(g, Vector3f(7, 7, 7));
+    // A stencil missing m samples is filled on the m-th ask: 8 for a
+    // trilinear cell, 8 node gradients, and at most ASKS_TO_FILL.
+    EXPECT_EQ(AsksUntilAnswered([&] { return grid.TrySampleTriLinear(p, &field, v); }), 8 - 1);
+    EXPECT_EQ(field.evaluations, 8);
+    EXPECT_EQ(v, reference.SampleTriLinear(p, &field));
+    EXPECT_EQ(AsksUntilAnswered([&] { return grid.TrySampleGradientNodal(p, &field, g, &v); }), 8 - 1);
+    Vector3f expected;
+    reference.SampleGradientNodal(p, &field, expected);
+    EXPECT_EQ(g, expected);
+    const Vector3f q = p + Vector3f(0.7f, 0.0f, 0.0f);
+    EXPECT_EQ(AsksUntilAnswered([&] { return grid.TrySampleTriQuadratic(q, &field, v); }),
+              AdaptiveUniformGrid3D::ASKS_TO_FILL);
+    EXPECT_EQ(v, reference.SampleTriQuadratic(q, &field));
+    // The trilinear gradient reads the value cell, which is warm now.
+    EXPECT_TRUE(grid.TrySampleGradientTriLinear(p, &field, g, &v));
+    // A cell sharing a face with a filled one misses four samples.
+    AdaptiveUniformGrid3D second(0.1f);
+    EXPECT_EQ(AsksUntilAnswered([&] { return second.TrySampleTriLinear(p, &field, v); }), 8);
+    EXPECT_EQ(AsksUntilAnswered([&] { return second.TrySampleTriLinear(p + Vector3f(0.1f, 0, 0), &field, v); }), 4);
+
+    // A cell warmed by the filling calls answers at once.
+    const Vector3f w(-0.77f, 0.12f, 0.5f);
+    grid.SampleTriLinear(w, &field);
+    EXPECT_TRUE(grid.TrySampleTriLinear(w, &field, v));
+
+    // Invalidation forgets the asks: the count starts again.
+    const Vector3f r(1.13f, -0.4f, 0.2f);
+    for (int n = 0; n < 6; ++n) EXPECT_FALSE(grid.TrySampleTriLinear(r, &field, v));
+    grid.Invalidate(Box(1.0f, 1.2f, -0.5f, -0.3f, 0.1f, 0.3f));
+    EXPECT_EQ(AsksUntilAnswered([&] { return grid.TrySampleTriLinear(r, &field, v); }), 8);
+    grid.Invalidate(false);
+    for (int n = 0; n < 6; ++n) EXPECT_FALSE(grid.TrySampleTriLinear(r, &field, v));
+    grid.Invalidate(true);
+    EXPECT_EQ(AsksUntilAnswered([&] { return grid.TrySampleTriLinear(r, &field, v); }), 8);
+
+    // Points the grid never stores are answered as before, at once.
+    EXPECT_TRUE(grid.TrySampleTriLinear(Vector3f(NaN, 0, 0), &field, v));
+    EXPECT_EQ(v, 0.0f);
+    const Vector3f far(1e7f, 0, 0);
+    EXPECT_TRUE(grid.TrySampleTriLinear(far, &field, v));
+    EXPECT_EQ(v, field.Value(far));
+}

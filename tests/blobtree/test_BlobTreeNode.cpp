@@ -13,6 +13,7 @@
 #include "blobtree/cache/FieldCache.h"
 #include "implicit/operators/MinMaxUnion.h"
 #include "implicit/operators/SumBlend.h"
+#include "tests/support/Near.h"
 
 using namespace coretest;
 using vynbt::BlobTreeNode;
@@ -27,13 +28,6 @@ Box BoundsOf(vynimplicit::ScalarField& f)
     Box b;
     f.FieldBounds(b);
     return b;
-}
-
-void ExpectNear(const V3& a, const V3& b, float tol = 1e-5f)
-{
-    EXPECT_NEAR(a.X(), b.X(), tol);
-    EXPECT_NEAR(a.Y(), b.Y(), tol);
-    EXPECT_NEAR(a.Z(), b.Z(), tol);
 }
 
 V3 OriginOf(BlobTreeNode& node)
@@ -95,7 +89,7 @@ TEST(BlobTreeNode, TypesAndLeafEvaluation)
     EXPECT_EQ(gx, 0.0f);
     EXPECT_EQ(v, 0.0f);
     EXPECT_TRUE(BoundsOf(empty).IsEmpty());
-    ExpectNear(OriginOf(empty), V3::ZERO);
+    EXPECT_TRUE(kftest::Near(OriginOf(empty), V3::ZERO));
 
     // Picking on a leaf selects the leaf.
     BlobTreeNode* picked = nullptr;
@@ -114,7 +108,7 @@ TEST(BlobTreeNode, LeafTransformsGoThroughTheFrameAndReportTheUnion)
 
     const Box before = BoundsOf(leaf);
     leaf.Translate(V3(1, 0, 0), true);
-    ExpectNear(OriginOf(leaf), V3(1, 0, 0));
+    EXPECT_TRUE(kftest::Near(OriginOf(leaf), V3(1, 0, 0)));
     ASSERT_EQ(t.listener.reports.size(), 1u);
     EXPECT_EQ(t.listener.reports[0].node, &leaf);
     Box expected = before;
@@ -122,27 +116,27 @@ TEST(BlobTreeNode, LeafTransformsGoThroughTheFrameAndReportTheUnion)
     EXPECT_EQ(t.listener.reports[0].region, expected);
 
     leaf.Translate(V3(5, 5, 5), false);
-    ExpectNear(OriginOf(leaf), V3(5, 5, 5));
+    EXPECT_TRUE(kftest::Near(OriginOf(leaf), V3(5, 5, 5)));
 
     Wml::Matrix3<float> quarter;
     quarter.FromAxisAngle(V3(0, 0, 1), 1.5707963f);
     leaf.Rotate(quarter, true);
     Frame f;
     leaf.GetFrame(f);
-    ExpectNear(f.X(), V3(0, 1, 0));
+    EXPECT_TRUE(kftest::Near(f.X(), V3(0, 1, 0)));
     leaf.Rotate(Wml::Matrix3<float>::IDENTITY, false);
     leaf.GetFrame(f);
-    ExpectNear(f.X(), V3(1, 0, 0));
+    EXPECT_TRUE(kftest::Near(f.X(), V3(1, 0, 0)));
 
     leaf.Scale(2, 3, 4, true, false);
     leaf.GetFrame(f);
-    ExpectNear(f.Scale(), V3(2, 3, 4));
+    EXPECT_TRUE(kftest::Near(f.Scale(), V3(2, 3, 4)));
     leaf.Scale(2, 2, 2, true, true);
     leaf.GetFrame(f);
-    ExpectNear(f.Scale(), V3(4, 6, 8));
+    EXPECT_TRUE(kftest::Near(f.Scale(), V3(4, 6, 8)));
     leaf.Scale(1, 1, 1, false, false);
     leaf.GetFrame(f);
-    ExpectNear(f.Scale(), V3(1, 1, 1));
+    EXPECT_TRUE(kftest::Near(f.Scale(), V3(1, 1, 1)));
     EXPECT_EQ(t.listener.reports.size(), 7u);
 }
 
@@ -153,7 +147,7 @@ TEST(CompositionNode, ChildPositionsOperatorOrderAndRefusals)
     vynimplicit::MinMaxUnion op;
     CompositionNode g(NodeType::MinMaxUnion, &op);
     EXPECT_TRUE(g.IsCompositionNode());
-    ExpectNear(g.GetChildCenter(), V3::ZERO);
+    EXPECT_TRUE(kftest::Near(g.GetChildCenter(), V3::ZERO));
     EXPECT_TRUE(BoundsOf(g).IsEmpty());
     EXPECT_EQ(g.GetChild(0), nullptr);
 
@@ -169,7 +163,7 @@ TEST(CompositionNode, ChildPositionsOperatorOrderAndRefusals)
         EXPECT_EQ(op.GetChild(i), order[i]) << "the operator sees the same order";
         EXPECT_EQ(order[i]->GetParent(), &g);
     }
-    ExpectNear(g.GetChildCenter(), V3(3, 0, 0));
+    EXPECT_TRUE(kftest::Near(g.GetChildCenter(), V3(3, 0, 0)));
     Box all = BoundsOf(a);
     for (BlobTreeNode* n : order) all.Merge(BoundsOf(*n));
     EXPECT_EQ(BoundsOf(g), all);
@@ -216,7 +210,7 @@ TEST(CompositionNode, RemoveAndClearKeepParentLinksAndReport)
     EXPECT_EQ(t.groupOp.GetNumChildren(), 1u);
     EXPECT_EQ(a.GetParent(), &t.group);
     EXPECT_EQ(BoundsOf(t.group), BoundsOf(b));
-    ExpectNear(t.group.GetChildCenter(), V3(2, 0, 0));
+    EXPECT_TRUE(kftest::Near(t.group.GetChildCenter(), V3(2, 0, 0)));
 
     t.group.AddChild(&a);
     const Box old = BoundsOf(t.group);
@@ -227,7 +221,7 @@ TEST(CompositionNode, RemoveAndClearKeepParentLinksAndReport)
     EXPECT_EQ(a.GetParent(), &t.group);
     EXPECT_EQ(b.GetParent(), &t.group);
     EXPECT_TRUE(BoundsOf(t.group).IsEmpty());
-    ExpectNear(t.group.GetChildCenter(), V3::ZERO);
+    EXPECT_TRUE(kftest::Near(t.group.GetChildCenter(), V3::ZERO));
     ASSERT_EQ(t.listener.reports.size(), 1u);
     EXPECT_EQ(t.listener.reports[0].node, &t.group);
     EXPECT_EQ(t.listener.reports[0].region, old);
@@ -335,11 +329,11 @@ TEST(CompositionNode, GroupScaleIsMutedBelowAndReportedOnce)
     t.listener.reports.clear();
 
     t.group.Scale(2, 2, 2, true, true);
-    ExpectNear(OriginOf(a), V3(-1, 0, 0));
-    ExpectNear(OriginOf(b), V3(3, 0, 0));
+    EXPECT_TRUE(kftest::Near(OriginOf(a), V3(-1, 0, 0)));
+    EXPECT_TRUE(kftest::Near(OriginOf(b), V3(3, 0, 0)));
     Frame f;
     a.GetFrame(f);
-    ExpectNear(f.Scale(), V3(2, 2, 2));
+    EXPECT_TRUE(kftest::Near(f.Scale(), V3(2, 2, 2)));
     // Only the group's own report comes through, covering where it was and is.
     ASSERT_EQ(t.listener.reports.size(), 1u);
     EXPECT_EQ(t.listener.reports[0].node, &t.group);
@@ -352,7 +346,7 @@ TEST(CompositionNode, GroupScaleIsMutedBelowAndReportedOnce)
     t.group.Scale(3, 3, 3, false, true);
     t.group.Scale(3, 1, 1, true, false);
     EXPECT_TRUE(t.listener.reports.empty());
-    ExpectNear(OriginOf(a), V3(-1, 0, 0));
+    EXPECT_TRUE(kftest::Near(OriginOf(a), V3(-1, 0, 0)));
 
     t.group.ClearChildren();
 }
@@ -367,12 +361,12 @@ TEST(CompositionNode, NestedGroupScalesAboutTheOuterCentre)
     t.group.AddChild(&inner);
     inner.AddChild(&b);
     inner.AddChild(&c);
-    ExpectNear(t.group.GetChildCenter(), V3(1.5f, 0, 0));
+    EXPECT_TRUE(kftest::Near(t.group.GetChildCenter(), V3(1.5f, 0, 0)));
 
     t.group.Scale(2, 2, 2, true, true);
-    ExpectNear(OriginOf(a), V3(-1.5f, 0, 0));
-    ExpectNear(OriginOf(b), V3(2.5f, 0, 0));
-    ExpectNear(OriginOf(c), V3(6.5f, 0, 0));
+    EXPECT_TRUE(kftest::Near(OriginOf(a), V3(-1.5f, 0, 0)));
+    EXPECT_TRUE(kftest::Near(OriginOf(b), V3(2.5f, 0, 0)));
+    EXPECT_TRUE(kftest::Near(OriginOf(c), V3(6.5f, 0, 0)));
     // The inner group's cache followed its content.
     const V3 probe(6.2f, 0.3f, 0.0f);
     EXPECT_NEAR(inner.Value(probe), c.point.Value(probe), 0.02f);
@@ -394,8 +388,8 @@ TEST(CompositionNode, GroupTranslateAndRotateMoveTheCacheFrame)
     a.Translate(V3(0, 3, 0), true);
     b.Translate(V3(0, 3, 0), true);
     t.group.Translate(V3(0, 3, 0), true);
-    ExpectNear(t.group.GetCache()->GetFrame().Origin(), start.Origin() + V3(0, 3, 0));
-    ExpectNear(t.group.GetChildCenter(), V3(1, 3, 0));
+    EXPECT_TRUE(kftest::Near(t.group.GetCache()->GetFrame().Origin(), start.Origin() + V3(0, 3, 0)));
+    EXPECT_TRUE(kftest::Near(t.group.GetChildCenter(), V3(1, 3, 0)));
     ASSERT_EQ(t.listener.reports.size(), 3u);
     EXPECT_EQ(t.listener.reports[2].node, &t.group);
     EXPECT_EQ(t.listener.reports[2].region, BoundsOf(t.group));
@@ -405,7 +399,7 @@ TEST(CompositionNode, GroupTranslateAndRotateMoveTheCacheFrame)
     b.Translate(V3(0, 0, 1), true);
     const V3 cacheBefore = t.group.GetCache()->GetFrame().Origin();
     t.group.Translate(V3(1, 3, 1), false);
-    ExpectNear(t.group.GetCache()->GetFrame().Origin(), cacheBefore);
+    EXPECT_TRUE(kftest::Near(t.group.GetCache()->GetFrame().Origin(), cacheBefore));
     const V3 probe(1.8f, 3.1f, 1.0f);
     EXPECT_NEAR(t.group.Value(probe), b.point.Value(probe), 0.02f);
 
@@ -414,16 +408,16 @@ TEST(CompositionNode, GroupTranslateAndRotateMoveTheCacheFrame)
     const V3 c = t.group.GetChildCenter();
     const V3 o = t.group.GetCache()->GetFrame().Origin();
     t.group.Rotate(half, true);
-    ExpectNear(t.group.GetCache()->GetFrame().Origin(), half * (o - c) + c, 1e-4f);
-    ExpectNear(t.group.GetCache()->GetFrame().X(), V3(-1, 0, 0), 1e-5f);
+    EXPECT_TRUE(kftest::Near(t.group.GetCache()->GetFrame().Origin(), half * (o - c) + c, 1e-4f));
+    EXPECT_TRUE(kftest::Near(t.group.GetCache()->GetFrame().X(), V3(-1, 0, 0), 1e-5f));
     Frame groupFrame;
     t.group.GetFrame(groupFrame);
-    ExpectNear(groupFrame.Origin(), c);
-    ExpectNear(groupFrame.X(), V3(-1, 0, 0), 1e-5f);
+    EXPECT_TRUE(kftest::Near(groupFrame.Origin(), c));
+    EXPECT_TRUE(kftest::Near(groupFrame.X(), V3(-1, 0, 0), 1e-5f));
     // Absolute: turned back onto the given axes.
     t.group.Rotate(Wml::Matrix3<float>::IDENTITY, false);
-    ExpectNear(t.group.GetCache()->GetFrame().X(), V3(1, 0, 0), 1e-5f);
-    ExpectNear(t.group.GetCache()->GetFrame().Origin(), o, 1e-4f);
+    EXPECT_TRUE(kftest::Near(t.group.GetCache()->GetFrame().X(), V3(1, 0, 0), 1e-5f));
+    EXPECT_TRUE(kftest::Near(t.group.GetCache()->GetFrame().Origin(), o, 1e-4f));
 
     t.group.ClearChildren();
 }

@@ -6,14 +6,14 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
 #include <limits>
 #include <string>
 #include <vector>
 
-#include "tests/support/PolyLineShapes.h"
 #include "sketch/PointSet.h"
+#include "tests/support/PolyLineShapes.h"
+#include "tests/support/TempFolder.h"
 #include "wml/DebugOutput.h"
 
 using namespace geometry_test;
@@ -302,21 +302,7 @@ TEST(PolyLine, CircleConstraint)
 
 class PolyLinePGM : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        m_dir = std::filesystem::temp_directory_path() /
-                ("sketch_pgm_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::create_directories(m_dir);
-    }
-    void TearDown() override { std::filesystem::remove_all(m_dir); }
-
-    std::string Write(const std::string& name, const std::string& bytes)
-    {
-        const std::string path = (m_dir / name).string();
-        std::ofstream(path, std::ios::binary) << bytes;
-        return path;
-    }
+    std::string Write(const std::string& name, const std::string& bytes) { return m_dir.Write(name, bytes); }
     // A P2 or P5 image from rows of '#' (255) and '.' (0).
     std::string Image(const std::string& name, const std::vector<std::string>& rows, bool binary)
     {
@@ -330,7 +316,7 @@ protected:
         return Write(name, data);
     }
 
-    std::filesystem::path m_dir;
+    kftest::TempFolder m_dir{"sketch_pgm"};
 };
 
 TEST_F(PolyLinePGM, ReadsAOnePixelOutline)
@@ -408,7 +394,7 @@ TEST_F(PolyLinePGM, RefusesBadFiles)
         EXPECT_TRUE(line.IsEmpty()) << path;
     }
     PolyLine line;
-    EXPECT_FALSE(line.InitializeFromPGM((m_dir / "missing.pgm").string().c_str(), 255));
+    EXPECT_FALSE(line.InitializeFromPGM(m_dir.File("missing.pgm").c_str(), 255));
     EXPECT_FALSE(line.InitializeFromPGM(nullptr, 255));
 
     // A failed read leaves what was there.

@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <string>
 
+#include "tests/support/TempFolder.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -19,9 +21,8 @@ int RunKilnform(const std::string& arguments)
 
 fs::path TempPng(const char* name)
 {
-    fs::path dir = fs::temp_directory_path() / "kilnform_app_tests";
-    fs::create_directories(dir);
-    fs::path p = dir / name;
+    static const kftest::TempFolder folder("app_tests");
+    fs::path p = folder.Path() / name;
     fs::remove(p);
     return p;
 }

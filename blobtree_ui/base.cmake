@@ -2,7 +2,6 @@
 target_sources(kilnform_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/BlobTreeNodeSceneObject.cpp
   ${CMAKE_CURRENT_LIST_DIR}/CompositionNodeSceneObject.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/CompositionParameter_CachingEnabled.cpp
   ${CMAKE_CURRENT_LIST_DIR}/RootNodeSceneObject.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PartGroupSO.cpp
   ${CMAKE_CURRENT_LIST_DIR}/BlobTreeSceneObject.cpp

@@ -1,6 +1,5 @@
 # Scene objects of the operator nodes, their parameters and the warp handle.
 target_sources(kilnform_core PRIVATE
-  ${CMAKE_CURRENT_LIST_DIR}/operators/OperatorFloatParameter.cpp
   ${CMAKE_CURRENT_LIST_DIR}/operators/SumBlendSceneObject.cpp
   ${CMAKE_CURRENT_LIST_DIR}/operators/MinMaxUnionSceneObject.cpp
   ${CMAKE_CURRENT_LIST_DIR}/operators/MinMaxIntersectionSceneObject.cpp

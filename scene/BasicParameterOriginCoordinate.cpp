@@ -6,14 +6,8 @@ namespace vynui {
 
 BasicParameterOriginCoordinate::BasicParameterOriginCoordinate(const std::string& name, SceneObject* target,
                                                                int axis, bool excluded)
-    : GenericFloatParameter(name, excluded), m_target(target), m_axis(axis)
+    : GenericFloatParameter(name, -100000.0f, 100000.0f, excluded), m_target(target), m_axis(axis)
 {
-}
-
-void BasicParameterOriginCoordinate::GetRange(float& min, float& max)
-{
-    min = -100000.0f;
-    max = 100000.0f;
 }
 
 void BasicParameterOriginCoordinate::ApplyValue(float value)

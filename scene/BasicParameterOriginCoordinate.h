@@ -14,7 +14,6 @@ public:
     BasicParameterOriginCoordinate(const std::string& name, SceneObject* target, int axis,
                                    bool excluded = false);
 
-    void GetRange(float& min, float& max) override;
     /// Moves the origin (Translate(origin, false)) with that one coordinate
     /// replaced.
     void ApplyValue(float value) override;

@@ -10,7 +10,12 @@
 namespace vynui {
 
 GenericFloatParameter::GenericFloatParameter(const std::string& name, bool excluded)
-    : GenericParameter(name, PARAMETER_FLOAT, excluded)
+    : GenericFloatParameter(name, FLT_MIN, FLT_MAX, excluded)
+{
+}
+
+GenericFloatParameter::GenericFloatParameter(const std::string& name, float min, float max, bool excluded)
+    : GenericParameter(name, PARAMETER_FLOAT, excluded), m_min(min), m_max(max)
 {
 }
 
@@ -87,8 +92,8 @@ bool GenericFloatParameter::IsValid(float value)
 
 void GenericFloatParameter::GetRange(float& min, float& max)
 {
-    min = FLT_MIN;
-    max = FLT_MAX;
+    min = m_min;
+    max = m_max;
 }
 
 }  // namespace vynui

@@ -1,7 +1,8 @@
 #pragma once
-// A float parameter. Concrete parameters supply their own range: the
-// default one starts at the smallest positive normal float, so zero and
-// negative values are refused unless the range is overridden.
+// A float parameter. Concrete parameters supply their own range, given to
+// the constructor or by overriding GetRange: the default one starts at the
+// smallest positive normal float, so zero and negative values are refused
+// unless a range is given.
 
 #include "scene/GenericParameter.h"
 
@@ -10,6 +11,8 @@ namespace vynui {
 class GenericFloatParameter : public GenericParameter {
 public:
     explicit GenericFloatParameter(const std::string& name, bool excluded = false);
+    /// With the range min ... max.
+    GenericFloatParameter(const std::string& name, float min, float max, bool excluded = false);
 
     /// The live value (ReadValue), not the cache.
     float GetFloatValue() override { return ReadValue(); }
@@ -33,7 +36,7 @@ public:
     virtual float GetMaximum();
     /// Default: min <= value <= max.
     virtual bool IsValid(float value);
-    /// Default: 1.17549435e-38 ... 3.40282347e+38.
+    /// The constructor's range; by default 1.17549435e-38 ... 3.40282347e+38.
     virtual void GetRange(float& min, float& max);
     virtual void ApplyValue(float value) = 0;
     virtual float ReadValue() = 0;
@@ -42,6 +45,9 @@ public:
 
 protected:
     float m_value = 0.0f;
+
+private:
+    float m_min, m_max;
 };
 
 }  // namespace vynui

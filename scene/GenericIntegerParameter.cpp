@@ -10,7 +10,12 @@
 namespace vynui {
 
 GenericIntegerParameter::GenericIntegerParameter(const std::string& name, bool excluded)
-    : GenericParameter(name, PARAMETER_INTEGER, excluded)
+    : GenericIntegerParameter(name, INT_MIN, INT_MAX, excluded)
+{
+}
+
+GenericIntegerParameter::GenericIntegerParameter(const std::string& name, int min, int max, bool excluded)
+    : GenericParameter(name, PARAMETER_INTEGER, excluded), m_min(min), m_max(max)
 {
 }
 
@@ -73,8 +78,8 @@ bool GenericIntegerParameter::IsValid(int value)
 
 void GenericIntegerParameter::GetRange(int& min, int& max)
 {
-    min = INT_MIN;
-    max = INT_MAX;
+    min = m_min;
+    max = m_max;
 }
 
 }  // namespace vynui

@@ -1,6 +1,7 @@
 #pragma once
 // An integer parameter. A concrete parameter implements ApplyValue and
-// ReadValue against its object and may narrow the range.
+// ReadValue against its object and may narrow the range (given to the
+// constructor or by overriding GetRange).
 
 #include "scene/GenericParameter.h"
 
@@ -9,6 +10,8 @@ namespace vynui {
 class GenericIntegerParameter : public GenericParameter {
 public:
     explicit GenericIntegerParameter(const std::string& name, bool excluded = false);
+    /// With the range min ... max.
+    GenericIntegerParameter(const std::string& name, int min, int max, bool excluded = false);
 
     /// The live value (ReadValue), not the cache.
     int GetIntValue() override { return ReadValue(); }
@@ -28,7 +31,7 @@ public:
 
     /// Default: GetRange's min <= value <= max.
     virtual bool IsValid(int value);
-    /// Default: the whole int range.
+    /// The constructor's range; by default the whole int range.
     virtual void GetRange(int& min, int& max);
     virtual void ApplyValue(int value) = 0;
     virtual int ReadValue() = 0;
@@ -38,6 +41,9 @@ public:
 
 protected:
     int m_value = 0;
+
+private:
+    int m_min, m_max;
 };
 
 }  // namespace vynui

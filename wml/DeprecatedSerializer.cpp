@@ -313,6 +313,7 @@ void Serializer::Clear()
     m_records.clear();
     m_byID.clear();
     m_items.clear();
+    m_attachments.Clear();
 }
 
 bool Serializer::Read(const char* path)

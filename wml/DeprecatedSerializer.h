@@ -114,7 +114,7 @@ public:
     unsigned int GetNumRecords() const { return static_cast<unsigned int>(m_records.size()); }
     /// Records in creation (file) order; null when index is out of range.
     SerializerRecord* GetRecord(unsigned int index) const;
-    /// Drops every record and item.
+    /// Drops every record, item and attachment.
     void Clear();
 
     /// Replaces the records by those of the file. False, with GetLastError()
@@ -130,11 +130,14 @@ public:
     /// The object restored from that record, or null.
     void* FindItem(unsigned int recordID) const;
 
+    Wml::SerializerAttachments& Attachments() { return m_attachments; }
+
 private:
     std::string m_lastError;
     std::vector<std::unique_ptr<SerializerRecord>> m_records;
     std::map<unsigned int, SerializerRecord*> m_byID;
     std::map<unsigned int, void*> m_items;
+    Wml::SerializerAttachments m_attachments;
 };
 
 }  // namespace WmlDeprecated

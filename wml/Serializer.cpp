@@ -693,6 +693,7 @@ void Serializer::Clear()
     m_byID.clear();
     m_readers.clear();
     m_items.clear();
+    m_attachments.Clear();
     m_nextID = 1;
 }
 
@@ -727,6 +728,7 @@ bool Serializer::Read(const char* path)
     m_records.clear();
     m_byID.clear();
     m_items.clear();
+    m_attachments.Clear();
     m_nextID = 1;
 
     std::vector<char> data;

@@ -13,6 +13,8 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <typeindex>
+#include <typeinfo>
 #include <vector>
 
 #include "wml/Frame3.h"
@@ -52,6 +54,26 @@ class SerializerRecordReader {
 public:
     virtual ~SerializerRecordReader() = default;
     virtual bool ReadRecord(Serializer* serializer, SerializerRecord* record) = 0;
+};
+
+/// State that the objects being read or written keep for the length of one
+/// load or save (for example one restored object that several records refer
+/// to): one instance per type, made on first use, dropped together with the
+/// records (Clear, Read) or with the serializer. Objects that took shared
+/// ownership of something it holds keep it.
+class SerializerAttachments {
+public:
+    template <class T>
+    T& Get()
+    {
+        std::shared_ptr<void>& slot = m_byType[std::type_index(typeid(T))];
+        if (!slot) slot = std::make_shared<T>();
+        return *static_cast<T*>(slot.get());
+    }
+    void Clear() { m_byType.clear(); }
+
+private:
+    std::map<std::type_index, std::shared_ptr<void>> m_byType;
 };
 
 class SerializerRecord {
@@ -148,7 +170,7 @@ public:
     SerializerRecord* GetRecord(unsigned int index) const;
     /// The record with this ID, or null.
     SerializerRecord* FindRecord(unsigned int recordID) const;
-    /// Drops every record, item and reader.
+    /// Drops every record, item, reader and attachment.
     void Clear();
 
     /// Writes every record to path (or to the file name set before when path
@@ -157,8 +179,9 @@ public:
     bool Write(const char* path = nullptr);
     /// Replaces the records by those of the file. False, with GetLastError()
     /// and no records, when the file cannot be read or is not a valid record
-    /// file. Items are dropped either way; readers are kept. On success the
-    /// file name becomes path, so readers can resolve paths relative to it.
+    /// file. Items and attachments are dropped either way; readers are kept.
+    /// On success the file name becomes path, so readers can resolve paths
+    /// relative to it.
     bool Read(const char* path);
     const std::string& GetLastError() const { return m_lastError; }
 
@@ -173,6 +196,8 @@ public:
     /// The object restored from that record, or null.
     void* FindItem(unsigned int recordID) const;
 
+    SerializerAttachments& Attachments() { return m_attachments; }
+
 private:
     std::string m_filename;
     std::string m_lastError;
@@ -180,6 +205,7 @@ private:
     std::map<unsigned int, SerializerRecord*> m_byID;
     std::vector<SerializerRecordReader*> m_readers;
     std::map<unsigned int, void*> m_items;
+    SerializerAttachments m_attachments;
     unsigned int m_nextID = 1;
 };
 

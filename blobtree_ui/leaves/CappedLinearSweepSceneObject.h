@@ -37,24 +37,6 @@ public:
     /// Only the base drawing (the handles), and only when selected.
     void Render(bool selected) override;
 
-
-    /// The base record plus "FieldID" when the sweep has a profile.
-    bool Store(Wml::Serializer* serializer, Wml::SerializerRecord* record) override;
-    /// Installs the profile referred to by "FieldID", then the base data.
-    /// False when "FieldID" is missing or names no readable 2D field; the base
-    /// data is restored either way and the object stays usable.
-    bool Restore(Wml::Serializer* serializer, Wml::SerializerRecord* record) override;
-
-    using BlobTreeNodeSceneObject::RestoreOld;
-    /// Older format without access to the file: the base data only, false
-    /// when the record refers to a profile (it cannot be read from here).
-    bool RestoreOld(WmlDeprecated::SerializerRecord* record) override;
-    /// Older format: installs the profile of "2DFieldID", then the base data.
-    /// False when the profile is missing or unreadable.
-    bool RestoreOld(WmlDeprecated::Serializer* serializer, WmlDeprecated::SerializerRecord* record) override;
-    /// The base record plus "2DFieldID" when the sweep has a profile.
-    WmlDeprecated::SerializerRecord* StoreOld(WmlDeprecated::Serializer* serializer) override;
-
 protected:
     vynimplicit::ScalarField2D* CurrentTemplate() const override;
     void InstallTemplate(vynimplicit::ScalarField2D* profile) override;

@@ -70,9 +70,7 @@ bool CurveSweepSceneObject::Store(Wml::Serializer* serializer, Wml::SerializerRe
 bool CurveSweepSceneObject::Restore(Wml::Serializer* serializer, Wml::SerializerRecord* record)
 {
     if (!record) return false;
-    bool ok = true;
-    // The profile is optional here: a sweep may keep its own.
-    if (record->HasKey("FieldID")) ok = RestoreProfile(serializer, record);
+    bool ok = RestoreProfile(serializer, record);
     std::vector<Wml::Vector3<float>> points;
     unsigned int count = 0;
     if (record->GetValue("ControlPoints", points, count)) {

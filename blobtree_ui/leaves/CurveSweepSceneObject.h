@@ -6,8 +6,8 @@
 //
 // Records: the base data plus "ControlPoints" (local coordinates) and the
 // profile field as a record of its own referred to by "FieldID", so a saved
-// sweep keeps its path and profile. A profile restored from a file is owned
-// by this object.
+// sweep keeps its path and profile ("2DFieldID" in the older format). A
+// profile restored from a file is owned by this object.
 
 #include <memory>
 #include <vector>
@@ -60,6 +60,8 @@ public:
 protected:
     vynimplicit::ScalarField2D* CurrentTemplate() const override;
     void InstallTemplate(vynimplicit::ScalarField2D* profile) override;
+    /// The profile is optional in records: a sweep may keep its own.
+    bool NeedsStoredProfile() const override { return false; }
 };
 
 }  // namespace vynui_bt

@@ -122,22 +122,32 @@ void InterpolatingLinearSweepSceneObject::RebuildSliceHandles()
 bool InterpolatingLinearSweepSceneObject::AddSlice(vynimplicit::ScalarField2D* field, float position, float x,
                                                    float y, bool owned)
 {
+    // An owned field the sweep refuses goes with the share.
+    if (owned) return AddSharedSlice(SharedField2D(field), position, x, y);
+    return AppendSlice(field, position, x, y);
+}
+
+bool InterpolatingLinearSweepSceneObject::AddSharedSlice(SharedField2D field, float position, float x, float y)
+{
+    if (!AppendSlice(field.get(), position, x, y)) return false;
+    m_ownedFields.push_back(std::move(field));
+    return true;
+}
+
+bool InterpolatingLinearSweepSceneObject::AppendSlice(vynimplicit::ScalarField2D* field, float position, float x,
+                                                      float y)
+{
     unsigned int index = 0;
-    bool added = false;
     {
         ModelLock lock = LockModel();
         vynbt::InterpolatingLinearSweepNode* node = GetSweepNode();
         Wml::AxisAlignedBox3<float> before;
         node->ChildModifiedHack_BeforeChange(before);
-        added = node->GetSweep()->AddSlice(field, position, x, y);
+        const bool added = node->GetSweep()->AddSlice(field, position, x, y);
         node->ChildModifiedHack_AfterChange(before);
+        if (!added) return false;
         index = node->GetSweep()->GetNumSlices() - 1;
     }
-    if (!added) {
-        if (owned) delete field;
-        return false;
-    }
-    if (owned) m_ownedFields.emplace_back(field);
     vynui::SceneObject* handle = new InterpolatingLinearSweep_SlicePositionTarget(this, index);
     m_sliceHandles.push_back(handle);
     AddHandle(handle);
@@ -198,16 +208,15 @@ bool InterpolatingLinearSweepSceneObject::Store(Wml::Serializer* serializer, Wml
     std::vector<Wml::Vector2<float>> offsets;
     bool ok = true;
     for (unsigned int i = 0; i < sweep->GetNumSlices(); ++i) {
-        vynimplicit::ScalarField2D* field = sweep->GetSliceTemplate(i);
-        Wml::SerializerRecord* fieldRecord =
-            serializer ? serializer->CreateRecord(field->GetTypeName()) : nullptr;
-        if (!fieldRecord || !field->Store(fieldRecord)) {
+        // Slices sharing a field share its record.
+        const unsigned int id = StoreField2D(serializer, sweep->GetSliceTemplate(i));
+        if (id == 0) {
             ok = false;
             continue;
         }
         float x = 0.0f, y = 0.0f;
         sweep->GetSliceOffset(i, x, y);
-        ids.push_back(fieldRecord->GetID());
+        ids.push_back(id);
         positions.push_back(sweep->GetSlicePosition(i));
         offsets.emplace_back(x, y);
     }
@@ -234,20 +243,11 @@ bool InterpolatingLinearSweepSceneObject::Restore(Wml::Serializer* serializer, W
                                          static_cast<unsigned int>(positions.size()), MAX_STORED_SLICES});
         ok = n == count;
         for (unsigned int i = 0; i < n; ++i) {
-            const Wml::SerializerRecord* fieldRecord = serializer ? serializer->FindRecord(ids[i]) : nullptr;
-            if (!fieldRecord || !IsProfileFieldType(fieldRecord->GetTypeName())) {
-                ok = false;
-                continue;
-            }
-            std::unique_ptr<vynimplicit::ScalarField2D> field(
-                vynimplicit::ScalarField2D::CreateByTypeName(fieldRecord->GetTypeName()));
-            if (!field || !field->Restore(const_cast<Wml::SerializerRecord*>(fieldRecord))) {
-                ok = false;
-                continue;
-            }
+            // Slices naming one field record share one restored field.
+            SharedField2D field = RestoreField2D(serializer, ids[i]);
             const float x = i < offsets.size() ? offsets[i].X() : 0.0f;
             const float y = i < offsets.size() ? offsets[i].Y() : 0.0f;
-            ok = AddSlice(field.release(), positions[i], x, y, true) && ok;
+            ok = field && AddSharedSlice(std::move(field), positions[i], x, y) && ok;
         }
     }
     const bool baseOk = BlobTreeNodeSceneObject::Restore(serializer, record);
@@ -274,13 +274,8 @@ bool InterpolatingLinearSweepSceneObject::RestoreOld(WmlDeprecated::Serializer* 
                                          static_cast<unsigned int>(positions.size()), MAX_STORED_SLICES});
         ok = n == count;
         for (unsigned int i = 0; i < n; ++i) {
-            vynimplicit::ScalarField2D* field =
-                vynimplicit::ScalarField2D::RestoreField_Old(serializer, ids[i]);
-            if (!field) {
-                ok = false;
-                continue;
-            }
-            ok = AddSlice(field, positions[i], 0.0f, 0.0f, true) && ok;
+            SharedField2D field = RestoreField2DOld(serializer, ids[i]);
+            ok = field && AddSharedSlice(std::move(field), positions[i], 0.0f, 0.0f) && ok;
         }
     }
     const bool baseOk = BlobTreeNodeSceneObject::RestoreOld(record);
@@ -297,8 +292,8 @@ WmlDeprecated::SerializerRecord* InterpolatingLinearSweepSceneObject::StoreOld(
     std::vector<unsigned int> ids;
     std::vector<float> positions;
     for (unsigned int i = 0; i < sweep->GetNumSlices(); ++i) {
-        unsigned int id = 0;
-        if (!sweep->GetSliceTemplate(i)->Serialize_Old(serializer, id)) continue;
+        const unsigned int id = StoreField2DOld(serializer, sweep->GetSliceTemplate(i));
+        if (id == 0) continue;
         ids.push_back(id);
         positions.push_back(sweep->GetSlicePosition(i));
     }

@@ -8,12 +8,14 @@
 // files have it). The current format adds the same data as "NumSlices",
 // "SliceFieldIDs" (records of their own, like a sweep's "FieldID"),
 // "SlicePositions" and "SliceOffsets", so saving does not lose the slices.
-// Slice fields restored from a file are owned by this object.
+// Slice fields restored from a file are owned by this object, shared with
+// every other slice or object that refers to the same field record.
 
 #include <memory>
 #include <vector>
 
 #include "blobtree_ui/BlobTreeNodeSceneObject.h"
+#include "blobtree_ui/leaves/ProfileFieldRecords.h"
 #include "wml/Vector3.h"
 
 namespace vynbt {
@@ -51,6 +53,8 @@ public:
     /// handle. With owned the object deletes the field later. False when the
     /// sweep refuses the slice (an owned field is then deleted).
     bool AddSlice(vynimplicit::ScalarField2D* field, float position, float x, float y, bool owned);
+    /// As AddSlice, the object keeping its share of field.
+    bool AddSharedSlice(SharedField2D field, float position, float x, float y);
 
     /// Every slice outline as world points: vertex (x, y) of a polygon of
     /// slice i sits at (x, y, p_i) of the frame (rotated and moved to the
@@ -74,8 +78,13 @@ public:
 private:
     /// One handle per slice of the sweep.
     void RebuildSliceHandles();
+    /// Appends the slice between the node's change brackets and gives it a
+    /// handle; false when the sweep refuses it.
+    bool AppendSlice(vynimplicit::ScalarField2D* field, float position, float x, float y);
 
-    std::vector<std::unique_ptr<vynimplicit::ScalarField2D>> m_ownedFields;
+    /// One share per owned slice (a field used by several slices is here
+    /// once per slice).
+    std::vector<SharedField2D> m_ownedFields;
     std::vector<vynui::SceneObject*> m_sliceHandles;
 };
 

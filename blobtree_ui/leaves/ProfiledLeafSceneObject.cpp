@@ -14,7 +14,8 @@ const char* const OLD_FIELD_KEY = "2DFieldID";
 
 }  // namespace
 
-ProfiledLeafSceneObject::ProfiledLeafSceneObject(vynbt::BlobTreeNode* node, int typeCode, const char* nameBase)
+ProfiledLeafSceneObject::ProfiledLeafSceneObject(vynbt::BlobTreeNode* node, int typeCode,
+                                                 const char* nameBase)
     : BlobTreeNodeSceneObject(node, typeCode, nameBase)
 {
 }
@@ -23,10 +24,15 @@ void ProfiledLeafSceneObject::SetProfile(vynimplicit::ScalarField2D* profile, bo
 {
     ModelLock lock = LockModel();
     InstallTemplate(profile);
-    if (m_ownedProfile.get() != profile)
-        m_ownedProfile.reset(owned ? profile : nullptr);
-    else if (!owned)
-        m_ownedProfile.release();
+    if (profile != m_ownedProfile.get()) m_ownedProfile = owned && profile ? SharedField2D(profile) : nullptr;
+}
+
+void ProfiledLeafSceneObject::SetSharedProfile(std::shared_ptr<vynimplicit::ScalarField2D> profile)
+{
+    ModelLock lock = LockModel();
+    // The new template goes in before the old one may be deleted.
+    InstallTemplate(profile.get());
+    m_ownedProfile = std::move(profile);
 }
 
 vynimplicit::ScalarField2D* ProfiledLeafSceneObject::GetProfile() const
@@ -55,27 +61,51 @@ bool ProfiledLeafSceneObject::StoreProfile(Wml::Serializer* serializer, Wml::Ser
 
 bool ProfiledLeafSceneObject::RestoreProfile(Wml::Serializer* serializer, Wml::SerializerRecord* record)
 {
-    std::unique_ptr<vynimplicit::ScalarField2D> profile = RestoreProfileField(serializer, record, FIELD_KEY);
+    if (!NeedsStoredProfile() && record && !record->HasKey(FIELD_KEY)) return true;
+    SharedField2D profile = RestoreProfileField(serializer, record, FIELD_KEY);
     if (!profile) return false;
-    SetProfile(profile.release(), true);
+    SetSharedProfile(std::move(profile));
     return true;
 }
 
-void ProfiledLeafSceneObject::StoreProfileOld(WmlDeprecated::Serializer* serializer,
-                                              WmlDeprecated::SerializerRecord* record)
+bool ProfiledLeafSceneObject::Store(Wml::Serializer* serializer, Wml::SerializerRecord* record)
 {
+    return BlobTreeNodeSceneObject::Store(serializer, record) && StoreProfile(serializer, record);
+}
+
+bool ProfiledLeafSceneObject::Restore(Wml::Serializer* serializer, Wml::SerializerRecord* record)
+{
+    if (!record) return false;
+    const bool haveProfile = RestoreProfile(serializer, record);
+    const bool baseOk = BlobTreeNodeSceneObject::Restore(serializer, record);
+    return haveProfile && baseOk;
+}
+
+bool ProfiledLeafSceneObject::RestoreOld(WmlDeprecated::SerializerRecord* record)
+{
+    return RestoreOld(nullptr, record);
+}
+
+bool ProfiledLeafSceneObject::RestoreOld(WmlDeprecated::Serializer* serializer,
+                                         WmlDeprecated::SerializerRecord* record)
+{
+    if (!record) return false;
+    const bool wanted = NeedsStoredProfile() || record->HasKey(OLD_FIELD_KEY);
+    SharedField2D profile = wanted ? RestoreProfileFieldOld(serializer, record, OLD_FIELD_KEY) : nullptr;
+    const bool haveProfile = profile != nullptr;
+    if (haveProfile) SetSharedProfile(std::move(profile));
+    const bool baseOk = BlobTreeNodeSceneObject::RestoreOld(record);
+    return (haveProfile || !wanted) && baseOk;
+}
+
+WmlDeprecated::SerializerRecord* ProfiledLeafSceneObject::StoreOld(WmlDeprecated::Serializer* serializer)
+{
+    WmlDeprecated::SerializerRecord* record = BlobTreeNodeSceneObject::StoreOld(serializer);
+    if (!record) return nullptr;
     ModelLock lock = LockModel();
     if (vynimplicit::ScalarField2D* profile = CurrentTemplate())
         StoreProfileFieldOld(serializer, record, OLD_FIELD_KEY, profile);
-}
-
-bool ProfiledLeafSceneObject::RestoreProfileOld(WmlDeprecated::Serializer* serializer,
-                                                WmlDeprecated::SerializerRecord* record)
-{
-    std::unique_ptr<vynimplicit::ScalarField2D> profile = RestoreProfileFieldOld(serializer, record, OLD_FIELD_KEY);
-    if (!profile) return false;
-    SetProfile(profile.release(), true);
-    return true;
+    return record;
 }
 
 }  // namespace vynui_bt

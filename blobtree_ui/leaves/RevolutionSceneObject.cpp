@@ -5,11 +5,8 @@
 #include "blobtree/nodes/RevolutionNode.h"
 #include "blobtree_ui/ShapeTypeTable.h"
 #include "blobtree_ui/leaves/CylinderSceneObject.h"
-#include "blobtree_ui/leaves/LeafParameter.h"
 #include "blobtree_ui/leaves/RevolutionSceneObjectParameters.h"
 #include "scene/BasicParameterOriginCoordinate.h"
-#include "wml/DeprecatedSerializer.h"
-#include "wml/Serializer.h"
 
 namespace vynui_bt {
 
@@ -63,40 +60,6 @@ void RevolutionSceneObject::InstallTemplate(vynimplicit::ScalarField2D* profile)
     node->ChildModifiedHack_BeforeChange(before);
     node->GetRevolution()->SetSweepTemplate(profile);
     node->ChildModifiedHack_AfterChange(before);
-}
-
-bool RevolutionSceneObject::Store(Wml::Serializer* serializer, Wml::SerializerRecord* record)
-{
-    return BlobTreeNodeSceneObject::Store(serializer, record) && StoreProfile(serializer, record);
-}
-
-bool RevolutionSceneObject::Restore(Wml::Serializer* serializer, Wml::SerializerRecord* record)
-{
-    if (!record) return false;
-    const bool haveProfile = RestoreProfile(serializer, record);
-    const bool baseOk = BlobTreeNodeSceneObject::Restore(serializer, record);
-    return haveProfile && baseOk;
-}
-
-bool RevolutionSceneObject::RestoreOld(WmlDeprecated::SerializerRecord* record)
-{
-    return RestoreOld(nullptr, record);
-}
-
-bool RevolutionSceneObject::RestoreOld(WmlDeprecated::Serializer* serializer,
-                                       WmlDeprecated::SerializerRecord* record)
-{
-    if (!record) return false;
-    const bool haveProfile = RestoreProfileOld(serializer, record);
-    const bool baseOk = BlobTreeNodeSceneObject::RestoreOld(record);
-    return haveProfile && baseOk;
-}
-
-WmlDeprecated::SerializerRecord* RevolutionSceneObject::StoreOld(WmlDeprecated::Serializer* serializer)
-{
-    WmlDeprecated::SerializerRecord* record = BlobTreeNodeSceneObject::StoreOld(serializer);
-    if (record) StoreProfileOld(serializer, record);
-    return record;
 }
 
 }  // namespace vynui_bt

@@ -33,20 +33,6 @@ public:
     /// When selected: the red axis segment, then the base drawing.
     void Render(bool selected) override;
 
-
-    /// The base record plus "FieldID" when there is a profile.
-    bool Store(Wml::Serializer* serializer, Wml::SerializerRecord* record) override;
-    /// Installs the profile of "FieldID", then the base data. False when the
-    /// key is missing or names no readable 2D field (base data restored anyway).
-    bool Restore(Wml::Serializer* serializer, Wml::SerializerRecord* record) override;
-
-    using BlobTreeNodeSceneObject::RestoreOld;
-    /// Base data only; false when the record refers to a profile.
-    bool RestoreOld(WmlDeprecated::SerializerRecord* record) override;
-    /// Installs the profile of "2DFieldID", then the base data.
-    bool RestoreOld(WmlDeprecated::Serializer* serializer, WmlDeprecated::SerializerRecord* record) override;
-    WmlDeprecated::SerializerRecord* StoreOld(WmlDeprecated::Serializer* serializer) override;
-
 protected:
     vynimplicit::ScalarField2D* CurrentTemplate() const override;
     void InstallTemplate(vynimplicit::ScalarField2D* profile) override;

@@ -30,22 +30,4 @@ vynbt::BartheSmoothDifferenceNode* BartheSmoothDifferenceSceneObject::GetBartheS
     return static_cast<vynbt::BartheSmoothDifferenceNode*>(GetNode());
 }
 
-// ---- parameters
-
-BartheSmoothDiffParameter_Sharpness::BartheSmoothDiffParameter_Sharpness(
-    BartheSmoothDifferenceSceneObject* object)
-    : OperatorFloatParameter("Sharpness", object, 0.2f, 1.0f), m_owner(object)
-{
-}
-
-float BartheSmoothDiffParameter_Sharpness::ReadNode()
-{
-    return m_owner->GetBartheSmoothDifferenceNode()->GetSharpness();
-}
-
-bool BartheSmoothDiffParameter_Sharpness::WriteNode(float value)
-{
-    return m_owner->GetBartheSmoothDifferenceNode()->SetSharpness(value);
-}
-
 }  // namespace vynui_bt

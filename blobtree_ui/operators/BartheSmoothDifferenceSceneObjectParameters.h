@@ -1,23 +1,26 @@
 #pragma once
 // Parameters of BartheSmoothDifferenceSceneObject.
 
-#include "blobtree_ui/operators/OperatorFloatParameter.h"
+#include "blobtree/nodes/BartheSmoothDifferenceNode.h"
+#include "blobtree_ui/NodeParameter.h"
+#include "blobtree_ui/operators/BartheSmoothDifferenceSceneObject.h"
 
 namespace vynui_bt {
 
-class BartheSmoothDifferenceSceneObject;
-
 /// "Sharpness", 0.2 ... 1: the node's sharpness, written with SetSharpness.
-class BartheSmoothDiffParameter_Sharpness : public OperatorFloatParameter {
+class BartheSmoothDiffParameter_Sharpness : public NodeFloatParameter<BartheSmoothDifferenceSceneObject> {
 public:
-    explicit BartheSmoothDiffParameter_Sharpness(BartheSmoothDifferenceSceneObject* object);
-
-protected:
-    float ReadNode() override;
-    bool WriteNode(float value) override;
-
-private:
-    BartheSmoothDifferenceSceneObject* m_owner;
+    explicit BartheSmoothDiffParameter_Sharpness(BartheSmoothDifferenceSceneObject* object)
+        : NodeParameter(
+              object, "Sharpness", 0.2f, 1.0f, NodeWrite::Setter,
+              [](BartheSmoothDifferenceSceneObject* o) {
+                  return o->GetBartheSmoothDifferenceNode()->GetSharpness();
+              },
+              [](BartheSmoothDifferenceSceneObject* o, float v) {
+                  return o->GetBartheSmoothDifferenceNode()->SetSharpness(v);
+              })
+    {
+    }
 };
 
 }  // namespace vynui_bt

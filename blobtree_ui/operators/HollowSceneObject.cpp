@@ -27,21 +27,4 @@ vynbt::HollowNode* HollowSceneObject::GetHollowNode() const
     return static_cast<vynbt::HollowNode*>(GetNode());
 }
 
-// ---- parameters
-
-HollowParameter_Thickness::HollowParameter_Thickness(HollowSceneObject* object)
-    : OperatorFloatParameter("Thickness", object, 1e-7f, 1.0f), m_owner(object)
-{
-}
-
-float HollowParameter_Thickness::ReadNode()
-{
-    return m_owner->GetHollowNode()->GetThickness();
-}
-
-bool HollowParameter_Thickness::WriteNode(float value)
-{
-    return m_owner->GetHollowNode()->SetThickness(value);
-}
-
 }  // namespace vynui_bt

@@ -38,38 +38,4 @@ vynbt::LinearSweepWarpNode* LinearSweepWarpSceneObject::GetLinearSweepWarpNode()
     return static_cast<vynbt::LinearSweepWarpNode*>(GetNode());
 }
 
-// ---- parameters
-
-LinearSweepWarpParameter_Radius::LinearSweepWarpParameter_Radius(LinearSweepWarpSceneObject* object)
-    : OperatorFloatParameter("Warp Radius", object, 0.0001f, 10000.0f), m_owner(object)
-{
-}
-
-float LinearSweepWarpParameter_Radius::ReadNode()
-{
-    return m_owner->GetLinearSweepWarpNode()->GetWarpRadius();
-}
-
-bool LinearSweepWarpParameter_Radius::WriteNode(float value)
-{
-    vynbt::LinearSweepWarpNode* node = m_owner->GetLinearSweepWarpNode();
-    return node->SetWarpBounds(node->GetWarpCenter(), value);
-}
-
-LinearSweepWarpParameter_Smoothing::LinearSweepWarpParameter_Smoothing(LinearSweepWarpSceneObject* object)
-    : OperatorFloatParameter("Warp Smoothing", object, 0.0001f, 5.0f), m_owner(object)
-{
-}
-
-float LinearSweepWarpParameter_Smoothing::ReadNode()
-{
-    return m_owner->GetLinearSweepWarpNode()->GetSmoothing();
-}
-
-bool LinearSweepWarpParameter_Smoothing::WriteNode(float value)
-{
-    m_owner->GetLinearSweepWarpNode()->SetSmoothing(value);
-    return true;
-}
-
 }  // namespace vynui_bt

@@ -30,21 +30,4 @@ vynbt::RicciBlendNode* RicciBlendSceneObject::GetRicciBlendNode() const
     return static_cast<vynbt::RicciBlendNode*>(GetNode());
 }
 
-// ---- parameters
-
-RicciBlendParameter_Power::RicciBlendParameter_Power(RicciBlendSceneObject* object)
-    : OperatorFloatParameter("Blend Power", object, 0.5f, 10000.0f), m_owner(object)
-{
-}
-
-float RicciBlendParameter_Power::ReadNode()
-{
-    return m_owner->GetRicciBlendNode()->GetPower();
-}
-
-bool RicciBlendParameter_Power::WriteNode(float value)
-{
-    return m_owner->GetRicciBlendNode()->SetPower(value);
-}
-
 }  // namespace vynui_bt

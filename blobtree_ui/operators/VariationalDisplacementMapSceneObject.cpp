@@ -92,18 +92,4 @@ vynbt::VariationalWarpNode* VariationalDisplacementMapSceneObject::GetVariationa
     return static_cast<vynbt::VariationalWarpNode*>(GetNode());
 }
 
-// ---- parameters
-
-VariationalDisplacementMapParameter_Radius::VariationalDisplacementMapParameter_Radius(
-    VariationalDisplacementMapSceneObject* object)
-    : VariationalWarpParameter_Radius(object, object ? object->GetVariationalWarpNode() : nullptr)
-{
-}
-
-VariationalDisplacementMapParameter_Smoothing::VariationalDisplacementMapParameter_Smoothing(
-    VariationalDisplacementMapSceneObject* object)
-    : VariationalWarpParameter_Smoothing(object, object ? object->GetVariationalWarpNode() : nullptr)
-{
-}
-
 }  // namespace vynui_bt

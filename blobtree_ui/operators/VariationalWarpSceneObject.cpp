@@ -29,8 +29,8 @@ void VariationalWarpSceneObject::InitializeParameters()
 {
     CompositionNodeSceneObject::InitializeParameters();
     AddOriginCoordinateParameters();
-    AddParameter(new VariationalWarpParameter_Radius(this, GetVariationalWarpNode()));
-    AddParameter(new VariationalWarpParameter_Smoothing(this, GetVariationalWarpNode()));
+    AddParameter(new VariationalWarpParameter_Radius(this));
+    AddParameter(new VariationalWarpParameter_Smoothing(this));
     UpdateWarpHandles();
 }
 
@@ -57,40 +57,6 @@ void VariationalWarpSceneObject::UpdateWarpHandles()
 vynbt::VariationalWarpNode* VariationalWarpSceneObject::GetVariationalWarpNode() const
 {
     return static_cast<vynbt::VariationalWarpNode*>(GetNode());
-}
-
-// ---- parameters
-
-VariationalWarpParameter_Radius::VariationalWarpParameter_Radius(BlobTreeNodeSceneObject* object,
-                                                                 vynbt::VariationalWarpNode* node)
-    : OperatorFloatParameter("Warp Radius", object, 0.0001f, 10000.0f), m_node(node)
-{
-}
-
-float VariationalWarpParameter_Radius::ReadNode()
-{
-    return m_node ? m_node->GetWarpRadius() : 0.0f;
-}
-
-bool VariationalWarpParameter_Radius::WriteNode(float value)
-{
-    return m_node && m_node->SetWarpBounds(m_node->GetWarpCenter(), value);
-}
-
-VariationalWarpParameter_Smoothing::VariationalWarpParameter_Smoothing(BlobTreeNodeSceneObject* object,
-                                                                       vynbt::VariationalWarpNode* node)
-    : OperatorFloatParameter("Warp Smoothing", object, 0.0001f, 5.0f), m_node(node)
-{
-}
-
-float VariationalWarpParameter_Smoothing::ReadNode()
-{
-    return m_node ? m_node->GetSmoothing() : 0.0f;
-}
-
-bool VariationalWarpParameter_Smoothing::WriteNode(float value)
-{
-    return m_node && m_node->SetSmoothing(value);
 }
 
 }  // namespace vynui_bt

@@ -2,8 +2,12 @@
 // slices, in the current and the older format, including damaged and
 // hostile records.
 
+#include <cstdio>
 #include <limits>
+#include <memory>
+#include <set>
 #include <string>
+#include <vector>
 
 #include "blobtree/nodes/BezierCurveNode.h"
 #include "blobtree/nodes/CappedLinearSweepNode.h"
@@ -425,4 +429,153 @@ TEST(LeafRecords, CurvesKeepTheirShape)
     auto* setHostile = m.Make<CurveSetSceneObject>(46);
     EXPECT_FALSE(setHostile->Restore(&s, hostile));
     EXPECT_EQ(setHostile->GetCurveSetNode()->GetCurveSet()->GetNumCurves(), 1u);
+}
+
+// ---------------------------------------------------------------- shared fields
+
+namespace {
+
+// A field record of size x size values in s; answers its ID.
+unsigned StoreDisc(Wml::Serializer& s, unsigned size)
+{
+    std::unique_ptr<vynimplicit::DiscreteScalarField2D> disc(MakeDisc(0.8f, size));
+    Wml::SerializerRecord* record = s.CreateRecord("DiscreteScalarField2D");
+    EXPECT_TRUE(disc->Store(record));
+    return record->GetID();
+}
+
+unsigned CountRecords(const Wml::Serializer& s, const std::string& type)
+{
+    unsigned n = 0;
+    for (unsigned i = 0; i < s.GetNumRecords(); ++i) n += s.GetRecord(i)->GetTypeName() == type;
+    return n;
+}
+
+}  // namespace
+
+TEST(SharedFieldRecords, SlicesNamingOneFieldRestoreItOnceAndSaveItOnce)
+{
+    LeafModel m;
+    const unsigned slices = vynimplicit::InterpolatingLinearSweep::MAX_SLICES;
+    std::vector<float> positions;
+    for (unsigned i = 0; i < slices; ++i) positions.push_back(0.01f * i);
+    auto* sweep = m.Make<InterpolatingLinearSweepSceneObject>(7);
+    {
+        Wml::Serializer s;
+        const unsigned id = StoreDisc(s, 128);
+        Wml::SerializerRecord* record = s.CreateRecord("InterpolatingLinearSweep");
+        record->SetValue("NumSlices", slices);
+        record->SetValue("SliceFieldIDs", std::vector<unsigned>(slices, id));
+        record->SetValue("SlicePositions", positions);
+        ASSERT_TRUE(sweep->Restore(&s, record));
+    }
+    // One field for every slice, alive after the file is gone.
+    vynimplicit::InterpolatingLinearSweep* restored = sweep->GetSweepNode()->GetSweep();
+    ASSERT_EQ(restored->GetNumSlices(), slices);
+    for (unsigned i = 1; i < slices; ++i)
+        ASSERT_EQ(restored->GetSliceTemplate(i), restored->GetSliceTemplate(0));
+    EXPECT_GT(sweep->GetNode()->Value(0.0f, 0.0f, 5.0f), 0.5f);
+
+    // Saved again, the field is one record, named by every slice.
+    Wml::Serializer out;
+    Wml::SerializerRecord* saved = out.CreateRecord(sweep->GetTypeName());
+    ASSERT_TRUE(sweep->Store(&out, saved));
+    EXPECT_EQ(CountRecords(out, "DiscreteScalarField2D"), 1u);
+
+    // The older format shares the same way.
+    WmlDeprecated::Serializer old;
+    WmlDeprecated::SerializerRecord* oldRecord = sweep->StoreOld(&old);
+    ASSERT_NE(oldRecord, nullptr);
+    std::vector<unsigned> ids(slices);
+    unsigned count = 0;
+    ASSERT_TRUE(oldRecord->GetValue("SliceIDs", ids, count));
+    EXPECT_EQ(count, slices);
+    EXPECT_EQ(std::set<unsigned>(ids.begin(), ids.end()).size(), 1u);
+    auto* oldCopy = m.Make<InterpolatingLinearSweepSceneObject>(7);
+    ASSERT_TRUE(oldCopy->RestoreOld(&old, oldRecord));
+    vynimplicit::InterpolatingLinearSweep* o = oldCopy->GetSweepNode()->GetSweep();
+    ASSERT_EQ(o->GetNumSlices(), slices);
+    EXPECT_EQ(o->GetSliceTemplate(slices - 1), o->GetSliceTemplate(0));
+    EXPECT_NE(o->GetSliceTemplate(0), restored->GetSliceTemplate(0));
+}
+
+TEST(SharedFieldRecords, ObjectsNamingOneFieldShareItUntilTheLastGoes)
+{
+    LeafModel m;
+    auto* first = m.Make<CappedLinearSweepSceneObject>(2);
+    auto* second = m.Make<CappedLinearSweepSceneObject>(2);
+    auto* rev = m.Make<RevolutionSceneObject>(3);
+    auto* curve = m.Make<CurveSweepSceneObject>(41);
+    auto* sliced = m.Make<InterpolatingLinearSweepSceneObject>(7);
+    {
+        Wml::Serializer s;
+        const unsigned id = StoreDisc(s, 32);
+        for (BlobTreeNodeSceneObject* object :
+             std::vector<BlobTreeNodeSceneObject*>{first, second, rev, curve}) {
+            Wml::SerializerRecord* record = s.CreateRecord(object->GetTypeName());
+            record->SetValue("FieldID", id);
+            ASSERT_TRUE(object->Restore(&s, record)) << object->GetTypeName();
+        }
+        Wml::SerializerRecord* record = s.CreateRecord("InterpolatingLinearSweep");
+        record->SetValue("NumSlices", 1u);
+        record->SetValue("SliceFieldIDs", std::vector<unsigned>{id});
+        record->SetValue("SlicePositions", std::vector<float>{0.0f});
+        ASSERT_TRUE(sliced->Restore(&s, record));
+    }
+    vynimplicit::ScalarField2D* shared = first->GetProfile();
+    ASSERT_NE(shared, nullptr);
+    EXPECT_EQ(second->GetProfile(), shared);
+    EXPECT_EQ(rev->GetProfile(), shared);
+    EXPECT_EQ(curve->GetProfile(), shared);
+    EXPECT_EQ(sliced->GetSweepNode()->GetSweep()->GetSliceTemplate(0), shared);
+
+    // Saving the objects together writes the field once.
+    Wml::Serializer out;
+    for (BlobTreeNodeSceneObject* object : std::vector<BlobTreeNodeSceneObject*>{first, second, rev, sliced})
+        ASSERT_TRUE(object->Store(&out, out.CreateRecord(object->GetTypeName())));
+    EXPECT_EQ(CountRecords(out, "DiscreteScalarField2D"), 1u);
+
+    // Letting go of it in some objects leaves it to the others.
+    const float inside = second->GetNode()->Value(0.0f, 0.0f, 0.0f);
+    EXPECT_GT(inside, 0.5f);
+    delete first;
+    first = nullptr;
+    rev->SetProfile(MakeDisc(0.5f), true);
+    delete sliced;
+    EXPECT_EQ(second->GetProfile(), shared);
+    EXPECT_FLOAT_EQ(second->GetNode()->Value(0.0f, 0.0f, 0.0f), inside);
+    EXPECT_FLOAT_EQ(shared->Value(0.1f, 0.1f), curve->GetProfile()->Value(0.1f, 0.1f));
+}
+
+TEST(SharedFieldRecords, ARefusedFieldIsRefusedForEveryReference)
+{
+    LeafModel m;
+    Wml::Serializer s;
+    Wml::SerializerRecord* damaged = s.CreateRecord("DiscreteScalarField2D");
+    damaged->SetValue("Width", 4000000u);
+    Wml::SerializerRecord* record = s.CreateRecord("InterpolatingLinearSweep");
+    record->SetValue("NumSlices", 3u);
+    record->SetValue("SliceFieldIDs",
+                     std::vector<unsigned>{damaged->GetID(), StoreDisc(s, 16), damaged->GetID()});
+    record->SetValue("SlicePositions", std::vector<float>{0.0f, 1.0f, 2.0f});
+    auto* sweep = m.Make<InterpolatingLinearSweepSceneObject>(7);
+    EXPECT_FALSE(sweep->Restore(&s, record));
+    EXPECT_EQ(sweep->GetSweepNode()->GetSweep()->GetNumSlices(), 1u);
+    auto* capped = m.Make<CappedLinearSweepSceneObject>(2);
+    Wml::SerializerRecord* cappedRecord = s.CreateRecord("CappedLinearSweep");
+    cappedRecord->SetValue("FieldID", damaged->GetID());
+    EXPECT_FALSE(capped->Restore(&s, cappedRecord));
+    EXPECT_EQ(capped->GetProfile(), nullptr);
+
+    // Reading another file into the serializer forgets what was restored.
+    const std::string path = ::testing::TempDir() + "leaf_shared_fields.xml";
+    Wml::Serializer writer;
+    const unsigned id = StoreDisc(writer, 16);
+    ASSERT_TRUE(writer.Write(path.c_str()));
+    ASSERT_TRUE(s.Read(path.c_str()));
+    std::remove(path.c_str());
+    Wml::SerializerRecord* again = s.CreateRecord("CappedLinearSweep");
+    again->SetValue("FieldID", id);
+    EXPECT_TRUE(capped->Restore(&s, again));
+    EXPECT_NE(capped->GetProfile(), nullptr);
 }

@@ -173,6 +173,42 @@ TEST(FloatParameter, RangeTextAndFormatting)
     EXPECT_EQ(Text(p).size(), 45u);  // 38 digits, the point and 6 decimals
 }
 
+TEST(RangedParameters, TheConstructorsRangeIsTheValidityTest)
+{
+    struct Width : GenericFloatParameter {
+        float target = 1.0f;
+        Width() : GenericFloatParameter("Width", 0.0f, 2.0f, true) {}
+        void ApplyValue(float v) override { target = v; }
+        float ReadValue() override { return target; }
+    } width;
+    EXPECT_EQ(width.GetMinimum(), 0.0f);
+    EXPECT_EQ(width.GetMaximum(), 2.0f);
+    EXPECT_TRUE(width.IsExcluded());
+    // Zero is inside this range, unlike the default one.
+    width.SetValueFromText("0");
+    EXPECT_EQ(width.target, 0.0f);
+    for (float refused : {2.5f, -0.1f, std::nanf(""), INFINITY}) width.SetFloatValue(refused);
+    EXPECT_EQ(width.target, 0.0f);
+    width.SetFloatValue(2.0f);
+    EXPECT_EQ(width.GetCachedValue(), 2.0f);
+
+    struct Steps : GenericIntegerParameter {
+        int target = 0;
+        Steps() : GenericIntegerParameter("Steps", -3, 3) {}
+        void ApplyValue(int v) override { target = v; }
+        int ReadValue() override { return target; }
+    } steps;
+    int lo = 0, hi = 0;
+    steps.GetRange(lo, hi);
+    EXPECT_EQ(lo, -3);
+    EXPECT_EQ(hi, 3);
+    EXPECT_FALSE(steps.IsExcluded());
+    steps.SetIntValue(-3);
+    steps.SetIntValue(4);
+    steps.SetValueFromText("-4");
+    EXPECT_EQ(steps.target, -3);
+}
+
 TEST(StringAndNamedParameters, TextNamesAndErrorText)
 {
     TextParam s;

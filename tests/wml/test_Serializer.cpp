@@ -4,8 +4,10 @@
 
 #include <cmath>
 #include <functional>
+#include <memory>
 
 #include "RecordTestSupport.h"
+#include "wml/DeprecatedSerializer.h"
 #include "wml/ExtendedWmlCamera.h"
 #include "wml/FrameRecords.h"
 
@@ -178,6 +180,39 @@ TEST(Serializer, RecordsItemsAndRestorePasses)
     EXPECT_TRUE(s.RestoreRecords());  // readers dropped too
     EXPECT_EQ(first.seen.size(), 6u);
     EXPECT_EQ(s.CreateRecord("A")->GetID(), 1u);
+}
+
+TEST(Serializer, AttachmentsLastAsLongAsTheRecords)
+{
+    struct Counts {
+        int n = 0;
+    };
+    struct Other {
+        int n = 7;
+    };
+    Serializer s;
+    s.Attachments().Get<Counts>().n = 3;
+    EXPECT_EQ(s.Attachments().Get<Counts>().n, 3);  // one instance per type
+    EXPECT_EQ(s.Attachments().Get<Other>().n, 7);
+
+    // Something an attachment shares outlives it.
+    struct Keeper {
+        std::shared_ptr<int> kept = std::make_shared<int>(5);
+    };
+    std::shared_ptr<int> share = s.Attachments().Get<Keeper>().kept;
+    s.Clear();
+    EXPECT_EQ(s.Attachments().Get<Counts>().n, 0);
+    EXPECT_EQ(share.use_count(), 1);
+    EXPECT_EQ(*share, 5);
+
+    s.Attachments().Get<Counts>().n = 4;
+    EXPECT_FALSE(s.Read("/nonexistent/kilnform/attachments.xml"));
+    EXPECT_EQ(s.Attachments().Get<Counts>().n, 0);
+
+    WmlDeprecated::Serializer old;
+    old.Attachments().Get<Counts>().n = 2;
+    old.Clear();
+    EXPECT_EQ(old.Attachments().Get<Counts>().n, 0);
 }
 
 TEST(Serializer, FileRoundTripKeepsEverything)

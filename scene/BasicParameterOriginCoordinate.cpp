@@ -1,5 +1,7 @@
 #include "scene/BasicParameterOriginCoordinate.h"
 
+#include <cmath>
+
 #include "scene/SceneObject.h"
 
 namespace vynui {
@@ -12,7 +14,8 @@ BasicParameterOriginCoordinate::BasicParameterOriginCoordinate(const std::string
 
 void BasicParameterOriginCoordinate::ApplyValue(float value)
 {
-    if (!m_target || m_axis < 0 || m_axis > 2) return;
+    // Also reached directly (animation, undo): a frame never takes NaN.
+    if (!m_target || m_axis < 0 || m_axis > 2 || !std::isfinite(value)) return;
     boost::recursive_mutex::scoped_lock lock(m_target->GetLock());
     Wml::Vector3<float> origin = m_target->GetFrame().Origin();
     origin[m_axis] = value;

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include <climits>
 #include <cmath>
 
@@ -364,6 +366,8 @@ TEST(FrameParameters, PositionOrientationScaleAndCoordinates)
     EXPECT_EQ(o.frame.Origin().Y(), 100000.0f);
     EXPECT_EQ(bad.GetFloatValue(), 0.0f);
     bad.SetFloatValue(1.0f);
+    EXPECT_TRUE(Near(o.frame.Origin(), V3(1, 100000, 3)));
+    y.ApplyValue(std::numeric_limits<float>::quiet_NaN());  // as playback or undo would
     EXPECT_TRUE(Near(o.frame.Origin(), V3(1, 100000, 3)));
 }
 

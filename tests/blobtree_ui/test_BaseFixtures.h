@@ -18,6 +18,7 @@
 #include "scene/GenericFloatParameter.h"
 #include "scene/GenericIntegerParameter.h"
 #include "scene/GenericNamedIntParameter.h"
+#include "tests/support/Near.h"
 
 namespace kilnform_test {
 
@@ -60,19 +61,6 @@ struct TestModel {
         return object;
     }
 };
-
-inline void ExpectNear(const Wml::Vector3<float>& a, const Wml::Vector3<float>& b, float eps = 1e-4f)
-{
-    EXPECT_NEAR(a.X(), b.X(), eps);
-    EXPECT_NEAR(a.Y(), b.Y(), eps);
-    EXPECT_NEAR(a.Z(), b.Z(), eps);
-}
-
-inline void ExpectNear(const Wml::Matrix3<float>& a, const Wml::Matrix3<float>& b, float eps = 1e-4f)
-{
-    for (int r = 0; r < 3; ++r)
-        for (int c = 0; c < 3; ++c) EXPECT_NEAR(a(r, c), b(r, c), eps) << "entry " << r << "," << c;
-}
 
 inline Wml::Matrix3<float> RotationZ(float radians)
 {

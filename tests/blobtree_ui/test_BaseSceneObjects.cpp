@@ -71,21 +71,21 @@ TEST(BlobTreeNodeSceneObject, FrameMovesAndToolsGoThroughTheNode)
     CountingRootListener rootListener;
     model.Root()->GetRootNode()->AddListener(&rootListener);
 
-    ExpectNear(point->GetFrame().Origin(), Vec(1, 2, 3));
+    EXPECT_TRUE(kftest::Near(point->GetFrame().Origin(), Vec(1, 2, 3), 1e-4f));
     point->Translate(Vec(5, 0, 0), false);
-    ExpectNear(point->GetFrame().Origin(), Vec(5, 0, 0));
+    EXPECT_TRUE(kftest::Near(point->GetFrame().Origin(), Vec(5, 0, 0), 1e-4f));
     point->Translate(Vec(0, 1, 0), true);
-    ExpectNear(point->GetFrame().Origin(), Vec(5, 1, 0));
+    EXPECT_TRUE(kftest::Near(point->GetFrame().Origin(), Vec(5, 1, 0), 1e-4f));
     EXPECT_EQ(rootListener.calls, 2) << "each move is reported up the tree";
 
     const Wml::Matrix3<float> turn = RotationZ(0.5f);
     point->Rotate(turn, false);
-    ExpectNear(point->GetFrame().GetRotation(), turn);
+    EXPECT_TRUE(kftest::Near(point->GetFrame().GetRotation(), turn, 1e-4f));
     // Turning the axes (rows of turn) by turn itself brings them back onto
     // the world axes.
     point->Rotate(turn, true);
-    ExpectNear(point->GetFrame().GetRotation(), Wml::Matrix3<float>::IDENTITY);
-    ExpectNear(point->GetFrame().Origin(), Vec(5, 1, 0));
+    EXPECT_TRUE(kftest::Near(point->GetFrame().GetRotation(), Wml::Matrix3<float>::IDENTITY, 1e-4f));
+    EXPECT_TRUE(kftest::Near(point->GetFrame().Origin(), Vec(5, 1, 0), 1e-4f));
 
     EXPECT_TRUE(point->SupportsTool("Translation3D"));
     EXPECT_TRUE(point->SupportsTool("Rotation3D"));
@@ -134,7 +134,7 @@ TEST(BlobTreeNodeSceneObject, ParameterListsNamesAndKinds)
     // The group's X parameter moves the group's children.
     model.factory->AttachSceneObject(group, point, -1);
     FindParameter(group, "X")->SetFloatValue(4.0f);
-    ExpectNear(point->GetFrame().Origin(), Vec(4, 0, 0));
+    EXPECT_TRUE(kftest::Near(point->GetFrame().Origin(), Vec(4, 0, 0), 1e-4f));
 
     delete group;
     delete blend;
@@ -194,7 +194,7 @@ TEST(BlobTreeNodeSceneObject, CurrentRecordsCarryParametersAndChildren)
     ASSERT_TRUE(a->Store(&serializer, pointRecord));
     a->Translate(Vec(9, 9, 9), false);
     EXPECT_TRUE(a->Restore(&serializer, pointRecord));
-    ExpectNear(a->GetFrame().Origin(), Vec(1, 0, 0));
+    EXPECT_TRUE(kftest::Near(a->GetFrame().Origin(), Vec(1, 0, 0), 1e-4f));
     EXPECT_FALSE(a->Store(&serializer, nullptr));
     EXPECT_FALSE(blend->Store(&serializer, nullptr));
 }
@@ -232,8 +232,8 @@ TEST(BlobTreeNodeSceneObject, OlderRecordsCarryTypeFrameAndChildRecords)
     copy->SetTypeCode(0);
     EXPECT_TRUE(copy->RestoreOld(first));
     EXPECT_EQ(copy->GetTypeCode(), 1);
-    ExpectNear(copy->GetFrame().Origin(), Vec(1, 2, 3));
-    ExpectNear(copy->GetFrame().GetRotation(), a->GetFrame().GetRotation());
+    EXPECT_TRUE(kftest::Near(copy->GetFrame().Origin(), Vec(1, 2, 3), 1e-4f));
+    EXPECT_TRUE(kftest::Near(copy->GetFrame().GetRotation(), a->GetFrame().GetRotation(), 1e-4f));
     EXPECT_TRUE(copy->RestoreOld(nullptr, first)) << "the serializer overload forwards";
 
     // A code no type has is not taken over.
@@ -248,7 +248,7 @@ TEST(BlobTreeNodeSceneObject, OlderRecordsCarryTypeFrameAndChildRecords)
     // No frame stored: the object goes to the origin.
     WmlDeprecated::SerializerRecord bare(100, 1001);
     EXPECT_TRUE(copy->RestoreOld(&bare));
-    ExpectNear(copy->GetFrame().Origin(), Vec(0, 0, 0));
+    EXPECT_TRUE(kftest::Near(copy->GetFrame().Origin(), Vec(0, 0, 0), 1e-4f));
 
     // A frame that places nothing is refused and the object stays put.
     copy->Translate(Vec(2, 2, 2), false);
@@ -256,14 +256,14 @@ TEST(BlobTreeNodeSceneObject, OlderRecordsCarryTypeFrameAndChildRecords)
     Wml::Frame3<float> broken(Vec(std::numeric_limits<float>::quiet_NaN(), 0, 0));
     hostile.SetValue("NodeFrame", broken);
     EXPECT_FALSE(copy->RestoreOld(&hostile));
-    ExpectNear(copy->GetFrame().Origin(), Vec(2, 2, 2));
+    EXPECT_TRUE(kftest::Near(copy->GetFrame().Origin(), Vec(2, 2, 2), 1e-4f));
     EXPECT_FALSE(copy->RestoreOld(static_cast<WmlDeprecated::SerializerRecord*>(nullptr)));
     EXPECT_EQ(copy->StoreOld(nullptr), nullptr);
 
     // A group's stored frame is not applied: it is placed by its children.
     const Vec before = blend->GetFrame().Origin();
     EXPECT_TRUE(blend->RestoreOld(&bare));
-    ExpectNear(blend->GetFrame().Origin(), before);
+    EXPECT_TRUE(kftest::Near(blend->GetFrame().Origin(), before, 1e-4f));
     delete copy;
 }
 
@@ -345,18 +345,18 @@ struct GroupOfThree {
 TEST(CompositionNodeSceneObject, TranslateMovesEveryChildByTheSameDisplacement)
 {
     GroupOfThree g;
-    ExpectNear(g.group->GetFrame().Origin(), Vec(2, 1, 0));
+    EXPECT_TRUE(kftest::Near(g.group->GetFrame().Origin(), Vec(2, 1, 0), 1e-4f));
     const std::vector<Vec> before = g.Positions();
 
     g.group->Translate(Vec(10, 10, 10), false);
-    ExpectNear(g.group->GetFrame().Origin(), Vec(10, 10, 10));
+    EXPECT_TRUE(kftest::Near(g.group->GetFrame().Origin(), Vec(10, 10, 10), 1e-4f));
     std::vector<Vec> after = g.Positions();
-    for (size_t i = 0; i < after.size(); ++i) ExpectNear(after[i], before[i] + Vec(8, 9, 10));
+    for (size_t i = 0; i < after.size(); ++i) EXPECT_TRUE(kftest::Near(after[i], before[i] + Vec(8, 9, 10), 1e-4f));
 
     g.group->Translate(Vec(-1, 0, 2), true);
     after = g.Positions();
-    for (size_t i = 0; i < after.size(); ++i) ExpectNear(after[i], before[i] + Vec(7, 9, 12));
-    ExpectNear(g.group->GetFrame().Origin(), Vec(9, 10, 12));
+    for (size_t i = 0; i < after.size(); ++i) EXPECT_TRUE(kftest::Near(after[i], before[i] + Vec(7, 9, 12), 1e-4f));
+    EXPECT_TRUE(kftest::Near(g.group->GetFrame().Origin(), Vec(9, 10, 12), 1e-4f));
 }
 
 TEST(CompositionNodeSceneObject, AbsoluteRotationTurnsChildrenAboutTheGroupOrigin)
@@ -371,21 +371,21 @@ TEST(CompositionNodeSceneObject, AbsoluteRotationTurnsChildrenAboutTheGroupOrigi
     g.group->Rotate(m, false);
     const Wml::Matrix3<float> turn = m.Transpose();
     std::vector<Vec> after = g.Positions();
-    for (size_t i = 0; i < after.size(); ++i) ExpectNear(after[i], centre + turn * (before[i] - centre));
-    ExpectNear(g.group->GetFrame().Origin(), centre);
-    ExpectNear(g.group->GetFrame().GetRotation(), m);
-    ExpectNear(g.points[0]->GetFrame().GetRotation(), m);  // children turn with the group
+    for (size_t i = 0; i < after.size(); ++i) EXPECT_TRUE(kftest::Near(after[i], centre + turn * (before[i] - centre), 1e-4f));
+    EXPECT_TRUE(kftest::Near(g.group->GetFrame().Origin(), centre, 1e-4f));
+    EXPECT_TRUE(kftest::Near(g.group->GetFrame().GetRotation(), m, 1e-4f));
+    EXPECT_TRUE(kftest::Near(g.points[0]->GetFrame().GetRotation(), m, 1e-4f));  // children turn with the group
 
     // Asking for the same orientation again turns nothing.
     g.group->Rotate(m, false);
     const std::vector<Vec> again = g.Positions();
-    for (size_t i = 0; i < again.size(); ++i) ExpectNear(again[i], after[i]);
+    for (size_t i = 0; i < again.size(); ++i) EXPECT_TRUE(kftest::Near(again[i], after[i], 1e-4f));
 
     // A relative turn is applied as given.
     const Wml::Matrix3<float> r = RotationZ(-0.2f);
     g.group->Rotate(r, true);
     const std::vector<Vec> turned = g.Positions();
-    for (size_t i = 0; i < turned.size(); ++i) ExpectNear(turned[i], centre + r * (after[i] - centre));
+    for (size_t i = 0; i < turned.size(); ++i) EXPECT_TRUE(kftest::Near(turned[i], centre + r * (after[i] - centre), 1e-4f));
 }
 
 TEST(CompositionNodeSceneObject, UniformScalingSpreadsChildrenAboutTheCentre)
@@ -395,13 +395,13 @@ TEST(CompositionNodeSceneObject, UniformScalingSpreadsChildrenAboutTheCentre)
     const std::vector<Vec> before = g.Positions();
     g.group->Scale(2.0f, 2.0f, 2.0f, true, true);
     const std::vector<Vec> after = g.Positions();
-    for (size_t i = 0; i < after.size(); ++i) ExpectNear(after[i], centre + (before[i] - centre) * 2.0f);
-    ExpectNear(g.group->GetFrame().Origin(), centre);
+    for (size_t i = 0; i < after.size(); ++i) EXPECT_TRUE(kftest::Near(after[i], centre + (before[i] - centre) * 2.0f, 1e-4f));
+    EXPECT_TRUE(kftest::Near(g.group->GetFrame().Origin(), centre, 1e-4f));
 
     // Non-uniform or absolute scaling does not move a group's children.
     g.group->Scale(3.0f, 1.0f, 1.0f, true, false);
     const std::vector<Vec> still = g.Positions();
-    for (size_t i = 0; i < still.size(); ++i) ExpectNear(still[i], after[i]);
+    for (size_t i = 0; i < still.size(); ++i) EXPECT_TRUE(kftest::Near(still[i], after[i], 1e-4f));
 }
 
 TEST(CompositionNodeSceneObject, GroupFieldFollowsItsMovedChildren)

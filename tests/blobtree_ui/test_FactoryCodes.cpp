@@ -151,7 +151,7 @@ TEST(BlobTreeFactory, CodeSpecificOutsideObjects)
     // The point starts at the origin with size 1: its surface crosses 0.5 at
     // the falloff's surface radius.
     auto point = field(1);
-    ExpectNear(point.object->GetFrame().Origin(), Wml::Vector3<float>::ZERO);
+    EXPECT_TRUE(kftest::Near(point.object->GetFrame().Origin(), Wml::Vector3<float>::ZERO, 1e-4f));
     EXPECT_NEAR(point.field->Value(0.454202f, 0.0f, 0.0f), 0.5f, 1e-3f);
 }
 

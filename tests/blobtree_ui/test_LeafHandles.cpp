@@ -21,6 +21,7 @@
 #include "blobtree_ui/leaves/PointSceneObject.h"
 #include "blobtree_ui/leaves/PolyLineSceneObject.h"
 #include "test_LeafSupport.h"
+#include "tests/support/Near.h"
 #include "wml/Matrix3.h"
 #include "wml/WmlMath.h"
 
@@ -28,13 +29,6 @@ using namespace vynui_bt;
 using namespace leaftest;
 
 namespace {
-
-void ExpectNear(const V3& a, const V3& b, float tol = 1e-4f)
-{
-    EXPECT_NEAR(a.X(), b.X(), tol);
-    EXPECT_NEAR(a.Y(), b.Y(), tol);
-    EXPECT_NEAR(a.Z(), b.Z(), tol);
-}
 
 // A quarter turn about the z axis.
 Wml::Matrix3<float> QuarterTurnZ()
@@ -61,8 +55,8 @@ TEST(LeafHandles, BezierControlPointsAreShownAndMovedInWorldCoordinates)
         auto* handle = dynamic_cast<BezierCurve_ControlPointTarget*>(curve->GetHandles()[i]);
         ASSERT_NE(handle, nullptr);
         EXPECT_EQ(handle->GetIndex(), i);
-        ExpectNear(handle->GetPosition(), frame.ToWorldPoint(c->GetControlPoint(i)));
-        ExpectNear(handle->GetFrame().Origin(), handle->GetPosition());
+        EXPECT_TRUE(kftest::Near(handle->GetPosition(), frame.ToWorldPoint(c->GetControlPoint(i)), 1e-4f));
+        EXPECT_TRUE(kftest::Near(handle->GetFrame().Origin(), handle->GetPosition(), 1e-4f));
     }
 
     // An absolute move puts the control point at the world point.
@@ -72,8 +66,8 @@ TEST(LeafHandles, BezierControlPointsAreShownAndMovedInWorldCoordinates)
     m.ResetCounts();
     const V3 target(0.5f, 2.5f, 4.0f);
     handle->SetPosition(target, false);
-    ExpectNear(c->GetWorldControlPoint(1), target);
-    ExpectNear(c->GetControlPoint(1), frame.ToLocalPoint(target));
+    EXPECT_TRUE(kftest::Near(c->GetWorldControlPoint(1), target, 1e-4f));
+    EXPECT_TRUE(kftest::Near(c->GetControlPoint(1), frame.ToLocalPoint(target), 1e-4f));
     ASSERT_EQ(m.rootCalls.calls.size(), 1u);
     EXPECT_EQ(m.rootCalls.calls[0].node, curve->GetNode());
     for (int a = 0; a < 3; ++a) {
@@ -83,12 +77,12 @@ TEST(LeafHandles, BezierControlPointsAreShownAndMovedInWorldCoordinates)
 
     // A relative move (as the translation tool makes it) moves by the drag.
     handle->Translate(V3(0, 0, 1), true);
-    ExpectNear(handle->GetPosition(), target + V3(0, 0, 1));
+    EXPECT_TRUE(kftest::Near(handle->GetPosition(), target + V3(0, 0, 1), 1e-4f));
     // Non-finite drags are ignored.
     handle->SetPosition(V3(std::numeric_limits<float>::quiet_NaN(), 0, 0), true);
-    ExpectNear(handle->GetPosition(), target + V3(0, 0, 1));
+    EXPECT_TRUE(kftest::Near(handle->GetPosition(), target + V3(0, 0, 1), 1e-4f));
     // The other control points stay where they were.
-    ExpectNear(c->GetWorldControlPoint(0), frame.ToWorldPoint(V3(0, 0, 0)));
+    EXPECT_TRUE(kftest::Near(c->GetWorldControlPoint(0), frame.ToWorldPoint(V3(0, 0, 0)), 1e-4f));
 }
 
 TEST(LeafHandles, CurveSweepControlPointsFollowTheFrame)
@@ -103,17 +97,17 @@ TEST(LeafHandles, CurveSweepControlPointsFollowTheFrame)
     ASSERT_EQ(sweep->GetHandles().size(), 3u);
     auto* handle = dynamic_cast<CurveSweep_ControlPointTarget*>(sweep->GetHandles()[2]);
     ASSERT_NE(handle, nullptr);
-    ExpectNear(handle->GetPosition(), frame.ToWorldPoint(s->GetControlPoint(2)));
+    EXPECT_TRUE(kftest::Near(handle->GetPosition(), frame.ToWorldPoint(s->GetControlPoint(2)), 1e-4f));
     // The last curve sample is the last control point.
-    ExpectNear(s->GetPosition(1.0f), handle->GetPosition());
+    EXPECT_TRUE(kftest::Near(s->GetPosition(1.0f), handle->GetPosition(), 1e-4f));
 
     m.ResetCounts();
     handle->SetPosition(V3(0.5f, 0.5f, 0.5f), true);
-    ExpectNear(handle->GetPosition(), frame.ToWorldPoint(V3(0, 0, 1)) + V3(0.5f, 0.5f, 0.5f));
-    ExpectNear(s->GetPosition(1.0f), handle->GetPosition());
+    EXPECT_TRUE(kftest::Near(handle->GetPosition(), frame.ToWorldPoint(V3(0, 0, 1)) + V3(0.5f, 0.5f, 0.5f), 1e-4f));
+    EXPECT_TRUE(kftest::Near(s->GetPosition(1.0f), handle->GetPosition(), 1e-4f));
     EXPECT_EQ(m.rootCalls.calls.size(), 1u);
     handle->SetPosition(V3(3, 3, 3), false);
-    ExpectNear(handle->GetPosition(), V3(3, 3, 3));
+    EXPECT_TRUE(kftest::Near(handle->GetPosition(), V3(3, 3, 3), 1e-4f));
     EXPECT_EQ(m.rootCalls.calls.size(), 2u);
 }
 
@@ -138,11 +132,11 @@ TEST(LeafHandles, SliceHandlesMoveSlicesAlongTheSweepAndInWorldXY)
     ASSERT_NE(h0, nullptr);
     ASSERT_NE(h1, nullptr);
     // First vertex of the first outline at the slice's height.
-    ExpectNear(h0->GetPosition(), V3(1.25f, -0.5f, 0.0f));
+    EXPECT_TRUE(kftest::Near(h0->GetPosition(), V3(1.25f, -0.5f, 0.0f), 1e-4f));
     // No outline: the minimum x and y of the field bounds.
     Box bounds;
     sweep->GetNode()->FieldBounds(bounds);
-    ExpectNear(h1->GetPosition(), V3(1.0f + bounds.Min(0), bounds.Min(1), 1.0f));
+    EXPECT_TRUE(kftest::Near(h1->GetPosition(), V3(1.0f + bounds.Min(0), bounds.Min(1), 1.0f), 1e-4f));
 
     m.ResetCounts();
     h0->SetPosition(V3(0.5f, 0.25f, 2.0f), true);
@@ -152,7 +146,7 @@ TEST(LeafHandles, SliceHandlesMoveSlicesAlongTheSweepAndInWorldXY)
     EXPECT_FLOAT_EQ(x, 0.5f);
     EXPECT_FLOAT_EQ(y, 0.25f);
     EXPECT_EQ(m.rootCalls.calls.size(), 1u);
-    ExpectNear(h0->GetPosition(), V3(1.75f, -0.25f, 2.0f));
+    EXPECT_TRUE(kftest::Near(h0->GetPosition(), V3(1.75f, -0.25f, 2.0f), 1e-4f));
 
     // Absolute: the drag is the requested point minus the handle's position.
     h0->SetPosition(h0->GetPosition() + V3(0, 0, -1.5f), false);
@@ -190,15 +184,15 @@ TEST(LeafHandles, SliceOutlinesSitAtTheirHeightsInTheFrame)
     ASSERT_EQ(outlines.size(), 1u);
     ASSERT_EQ(outlines[0].size(), 3u);
     const Wml::Frame3<float> frame = sweep->GetFrame();
-    ExpectNear(outlines[0][0], frame.Origin() + frame.X());
-    ExpectNear(outlines[0][1], frame.Origin() + frame.Y());
+    EXPECT_TRUE(kftest::Near(outlines[0][0], frame.Origin() + frame.X(), 1e-4f));
+    EXPECT_TRUE(kftest::Near(outlines[0][1], frame.Origin() + frame.Y(), 1e-4f));
 
     ASSERT_TRUE(sweep->AddSlice(MakeDisc(), 2.0f, 0.0f, 0.0f, true));
     s->SetSlicePolygons(1, {outline});
     outlines = sweep->GetSliceOutlines();
     ASSERT_EQ(outlines.size(), 2u);
-    ExpectNear(outlines[0][0], frame.Origin() + frame.X() + frame.Z() * 0.7f);
-    ExpectNear(outlines[1][2], frame.Origin() - frame.X() + frame.Z() * 2.0f);
+    EXPECT_TRUE(kftest::Near(outlines[0][0], frame.Origin() + frame.X() + frame.Z() * 0.7f, 1e-4f));
+    EXPECT_TRUE(kftest::Near(outlines[1][2], frame.Origin() - frame.X() + frame.Z() * 2.0f, 1e-4f));
     EXPECT_EQ(sweep->GetHandles().size(), 2u);
 }
 
@@ -223,21 +217,21 @@ TEST(LeafHandles, CurveDrawingData)
     const auto control = curve->GetWorldControlPoints();
     ASSERT_EQ(samples.size(), 50u);
     ASSERT_EQ(control.size(), 4u);
-    ExpectNear(samples.front(), control.front());
-    ExpectNear(samples.back(), control.back());
-    ExpectNear(control.front(), V3(0, 0, 2));
+    EXPECT_TRUE(kftest::Near(samples.front(), control.front(), 1e-4f));
+    EXPECT_TRUE(kftest::Near(samples.back(), control.back(), 1e-4f));
+    EXPECT_TRUE(kftest::Near(control.front(), V3(0, 0, 2), 1e-4f));
 
     auto* sweep = m.Make<CurveSweepSceneObject>(41);
     ASSERT_NE(sweep, nullptr);
     const auto sweepSamples = sweep->GetCurveSamples();
     ASSERT_EQ(sweepSamples.size(), 50u);
-    ExpectNear(sweepSamples.back(), sweep->GetWorldControlPoints().back());
+    EXPECT_TRUE(kftest::Near(sweepSamples.back(), sweep->GetWorldControlPoints().back(), 1e-4f));
 
     Wml::Frame3<float> f(V3(1, 2, 3));
     V3 from, to;
     GetAxisSegment(f, from, to);
-    ExpectNear(from, V3(1, 2, 3));
-    ExpectNear(to, V3(1, 2, 4));
+    EXPECT_TRUE(kftest::Near(from, V3(1, 2, 3), 1e-4f));
+    EXPECT_TRUE(kftest::Near(to, V3(1, 2, 4), 1e-4f));
 }
 
 TEST(LeafHandles, PolyLineDrawsItsVerticesWhereTheyAre)
@@ -250,8 +244,8 @@ TEST(LeafHandles, PolyLineDrawsItsVerticesWhereTheyAre)
     line->Translate(V3(0, 0, 3), false);
     const auto points = line->GetWorldVertices();
     ASSERT_EQ(points.size(), 2u);
-    ExpectNear(points[0], V3(1, 0, 3));
-    ExpectNear(points[1], V3(0, 1, 3));
+    EXPECT_TRUE(kftest::Near(points[0], V3(1, 0, 3), 1e-4f));
+    EXPECT_TRUE(kftest::Near(points[1], V3(0, 1, 3), 1e-4f));
 }
 
 TEST(LeafHandles, PointScaling)
@@ -272,7 +266,7 @@ TEST(LeafHandles, PointScaling)
     // Anything else goes to the node's frame scale, leaving the size.
     point->Scale(2.0f, 2.0f, 2.0f, false, false);
     EXPECT_FLOAT_EQ(node->GetSize(), 2.0f * size);
-    ExpectNear(point->GetFrame().Scale(), V3(2, 2, 2));
+    EXPECT_TRUE(kftest::Near(point->GetFrame().Scale(), V3(2, 2, 2), 1e-4f));
 }
 
 TEST(LeafHandles, CurveSetCannotBeMoved)
@@ -281,5 +275,5 @@ TEST(LeafHandles, CurveSetCannotBeMoved)
     auto* set = m.Make<CurveSetSceneObject>(46);
     ASSERT_NE(set, nullptr);
     set->Translate(V3(4, 5, 6), false);
-    ExpectNear(set->GetFrame().Origin(), V3(0, 0, 0));
+    EXPECT_TRUE(kftest::Near(set->GetFrame().Origin(), V3(0, 0, 0), 1e-4f));
 }

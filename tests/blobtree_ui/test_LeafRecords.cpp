@@ -26,6 +26,7 @@
 #include "scene/GenericFloatParameter.h"
 #include "scene/GenericPointSceneObject.h"
 #include "test_LeafSupport.h"
+#include "tests/support/Near.h"
 #include "wml/DeprecatedSerializer.h"
 #include "wml/Serializer.h"
 
@@ -33,13 +34,6 @@ using namespace vynui_bt;
 using namespace leaftest;
 
 namespace {
-
-void ExpectNear(const V3& a, const V3& b, float tol = 1e-5f)
-{
-    EXPECT_NEAR(a.X(), b.X(), tol);
-    EXPECT_NEAR(a.Y(), b.Y(), tol);
-    EXPECT_NEAR(a.Z(), b.Z(), tol);
-}
 
 float ParamValue(vynui::SceneObject* object, const std::string& name)
 {
@@ -91,9 +85,9 @@ TEST(LeafRecords, PolyLinePointsRoundTrip)
     ASSERT_TRUE(copy->Restore(&s, record));
     const vynimplicit::PolyLinePrimitive* p = copy->GetPolyLineNode()->GetPolyLine();
     ASSERT_EQ(p->GetNumVertices(), 3u);
-    ExpectNear(p->GetVertex(1), V3(1, 0.5f, 0));
+    EXPECT_TRUE(kftest::Near(p->GetVertex(1), V3(1, 0.5f, 0), 1e-5f));
     EXPECT_FLOAT_EQ(ParamValue(copy, "Radius"), 0.3f);
-    ExpectNear(copy->GetFrame().Origin(), V3(4, 5, 6));
+    EXPECT_TRUE(kftest::Near(copy->GetFrame().Origin(), V3(4, 5, 6), 1e-5f));
     EXPECT_FALSE(m.rootCalls.calls.empty()) << "the tree hears of the new points";
 }
 
@@ -155,7 +149,7 @@ TEST(LeafRecords, PolyLineOlderFormat)
     const auto original = line->GetWorldVertices();
     const auto restored = copy->GetWorldVertices();
     ASSERT_EQ(restored.size(), 3u);
-    for (size_t i = 0; i < restored.size(); ++i) ExpectNear(restored[i], original[i]);
+    for (size_t i = 0; i < restored.size(); ++i) EXPECT_TRUE(kftest::Near(restored[i], original[i], 1e-5f));
     EXPECT_FLOAT_EQ(ParamValue(copy, "Radius"), 0.3f);
 
     WmlDeprecated::SerializerRecord* hostile = s.CreateRecord(1008u);
@@ -248,7 +242,7 @@ TEST(LeafRecords, CappedSweepOlderFormat)
     ASSERT_TRUE(copy->RestoreOld(&s, record));
     ExpectSameField(copy->GetProfile(), sweep->GetProfile());
     EXPECT_FLOAT_EQ(ParamValue(copy, "Falloff Length"), 0.5f);
-    ExpectNear(copy->GetFrame().Origin(), V3(1, 1, 1));
+    EXPECT_TRUE(kftest::Near(copy->GetFrame().Origin(), V3(1, 1, 1), 1e-5f));
 
     // Without the file the profile cannot be found; the rest still loads.
     auto* blind = m.Make<CappedLinearSweepSceneObject>(2);
@@ -380,7 +374,7 @@ TEST(LeafRecords, CurvesKeepTheirShape)
     auto* copy = m.Make<BezierCurveSceneObject>(6);
     ASSERT_TRUE(copy->Restore(&s, record));
     ASSERT_EQ(copy->GetCurveNode()->GetCurve()->GetNumControlPoints(), 5u);
-    ExpectNear(copy->GetCurveNode()->GetCurve()->GetControlPoint(4), V3(4, 0, 1));
+    EXPECT_TRUE(kftest::Near(copy->GetCurveNode()->GetCurve()->GetControlPoint(4), V3(4, 0, 1), 1e-5f));
     EXPECT_EQ(copy->GetHandles().size(), 5u);
     // Too many points, or too few, are refused and the curve stays as it was.
     Wml::SerializerRecord* tooMany = s.CreateRecord("BezierCurve");
@@ -400,8 +394,8 @@ TEST(LeafRecords, CurvesKeepTheirShape)
     ASSERT_TRUE(sweep->Store(&s, sweepRecord));
     auto* sweepCopy = m.Make<CurveSweepSceneObject>(42);
     ASSERT_TRUE(sweepCopy->Restore(&s, sweepRecord));
-    ExpectNear(sweepCopy->GetSweepNode()->GetSweep()->GetControlPoint(1),
-               sweep->GetSweepNode()->GetSweep()->GetControlPoint(1));
+    EXPECT_TRUE(kftest::Near(sweepCopy->GetSweepNode()->GetSweep()->GetControlPoint(1),
+               sweep->GetSweepNode()->GetSweep()->GetControlPoint(1), 1e-5f));
     ExpectSameField(sweepCopy->GetProfile(), sweep->GetProfile());
     // A cubic's four points do not fit a quadratic.
     auto* cubic = m.Make<CurveSweepSceneObject>(41);

@@ -116,7 +116,7 @@ TEST(ModelLock, ListenerThreadWaitsUntilTheWriteReturns)
     EXPECT_FALSE(listener.tryLockSucceeded);
     EXPECT_FALSE(listener.gotInEarly);
     EXPECT_TRUE(listener.acquired);
-    ExpectNear(point->GetFrame().Origin(), Wml::Vector3<float>(1, 2, 3));
+    EXPECT_TRUE(kftest::Near(point->GetFrame().Origin(), Wml::Vector3<float>(1, 2, 3), 1e-4f));
     model.Root()->GetRootNode()->RemoveListener(&listener);
 }
 

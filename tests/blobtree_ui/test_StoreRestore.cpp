@@ -2,7 +2,6 @@
 // record formats (through files), compared object by object and as a field.
 
 #include <cstdio>
-#include <filesystem>
 #include <map>
 #include <string>
 #include <vector>
@@ -15,6 +14,7 @@
 #include "implicit/primitives/PolyLinePrimitive.h"
 #include "scene/IParameter.h"
 #include "test_BaseFixtures.h"
+#include "tests/support/TempFolder.h"
 #include "wml/DeprecatedSerializer.h"
 #include "wml/Serializer.h"
 
@@ -28,10 +28,6 @@ namespace {
 const int kAllCodes[] = {1,  2,  3,  4,  6,  7,  8,  9,  10, 11, 12, 13, 14, 15, 16,
                          17, 18, 41, 42, 43, 44, 45, 46, 47, 48, 49, 50, 51, 52};
 
-std::string TempPath(const char* name)
-{
-    return (std::filesystem::temp_directory_path() / name).string();
-}
 
 /// A soft disc of radius about 0.8 sampled on a small grid.
 vynimplicit::ScalarField2D* MakeProfile(float scale)
@@ -119,9 +115,11 @@ void ExpectSameParameters(BlobTreeNodeSceneObject* a, BlobTreeNodeSceneObject* b
         }
     }
     const Wml::Frame3<float> fa = a->GetFrame(), fb = b->GetFrame();
-    ExpectNear(fa.Origin(), fb.Origin(), 1e-3f);
-    ExpectNear(fa.GetRotation(), fb.GetRotation(), 1e-3f);
-    if (!olderFormat) ExpectNear(fa.Scale(), fb.Scale(), 1e-4f);
+    EXPECT_TRUE(kftest::Near(fa.Origin(), fb.Origin(), 1e-3f));
+    EXPECT_TRUE(kftest::Near(fa.GetRotation(), fb.GetRotation(), 1e-3f));
+    if (!olderFormat) {
+        EXPECT_TRUE(kftest::Near(fa.Scale(), fb.Scale(), 1e-4f));
+    }
     EXPECT_EQ(a->GetTypeCode(), b->GetTypeCode());
     EXPECT_EQ(a->GetChildren().size(), b->GetChildren().size());
 }
@@ -134,7 +132,7 @@ void ExpectSameTypeData(BlobTreeNodeSceneObject* a, BlobTreeNodeSceneObject* b)
         auto* lb = static_cast<vynimplicit::PolyLinePrimitive*>(b->GetNode()->GetScalarField());
         ASSERT_EQ(la->GetNumVertices(), 3u);
         ASSERT_EQ(lb->GetNumVertices(), la->GetNumVertices());
-        for (unsigned i = 0; i < la->GetNumVertices(); ++i) ExpectNear(la->GetVertex(i), lb->GetVertex(i));
+        for (unsigned i = 0; i < la->GetNumVertices(); ++i) EXPECT_TRUE(kftest::Near(la->GetVertex(i), lb->GetVertex(i), 1e-4f));
     }
     auto compareProfiles = [](vynimplicit::ScalarField2D* pa, vynimplicit::ScalarField2D* pb) {
         ASSERT_NE(pa, nullptr);
@@ -209,7 +207,8 @@ TEST(ModelRecords, CurrentFormatRoundTripThroughAFile)
 {
     Model original;
     BuildEveryType(original, false);
-    const std::string path = TempPath("kilnform_so_base_roundtrip.xml");
+    const kftest::TempFolder folder("records");
+    const std::string path = folder.File("roundtrip.xml");
     {
         Wml::Serializer serializer;
         for (vynui::SceneObject* object : {static_cast<vynui::SceneObject*>(original.tree),
@@ -222,7 +221,6 @@ TEST(ModelRecords, CurrentFormatRoundTripThroughAFile)
 
     Wml::Serializer serializer;
     ASSERT_TRUE(serializer.Read(path.c_str())) << serializer.GetLastError();
-    std::remove(path.c_str());
 
     // Objects are made from their records (in file order, codes as the
     // originals have them), then linked by the "Children" lists.
@@ -279,7 +277,8 @@ TEST(ModelRecords, OlderFormatRoundTripThroughAFile)
 {
     Model original;
     BuildEveryType(original, true);
-    const std::string path = TempPath("kilnform_so_base_roundtrip.kfn");
+    const kftest::TempFolder folder("records");
+    const std::string path = folder.File("roundtrip.kfn");
     unsigned int rootID = 0;
     {
         WmlDeprecated::Serializer serializer;
@@ -291,7 +290,6 @@ TEST(ModelRecords, OlderFormatRoundTripThroughAFile)
 
     WmlDeprecated::Serializer serializer;
     ASSERT_TRUE(serializer.Read(path.c_str())) << serializer.GetLastError();
-    std::remove(path.c_str());
     WmlDeprecated::SerializerRecord* rootRecord = serializer.FindRecord(rootID);
     ASSERT_NE(rootRecord, nullptr);
     EXPECT_EQ(rootRecord->GetType(), 1000u);

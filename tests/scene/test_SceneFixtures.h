@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "scene/SceneObject.h"
+#include "tests/support/Near.h"
 #include "wml/Frame3.h"
 
 namespace kilnform_test {
@@ -60,9 +61,10 @@ public:
     }
 };
 
-inline bool Near(const Wml::Vector3<float>& a, const Wml::Vector3<float>& b, float tol = 1e-4f)
+inline ::testing::AssertionResult Near(const Wml::Vector3<float>& a, const Wml::Vector3<float>& b,
+                                       float tol = 1e-4f)
 {
-    return (a - b).Length() <= tol;
+    return kftest::Near(a, b, tol);
 }
 
 }  // namespace kilnform_test

@@ -184,6 +184,8 @@ TEST(BillboardImage, MissingOrDamagedFilesChangeNothing)
         EXPECT_EQ(b.GetFrame().Scale(), scale) << name;
         EXPECT_EQ(b.GetImage().width, 30) << name;
     }
+    EXPECT_FALSE(pipePNG.WasOpened());
+    EXPECT_FALSE(pipeJPEG.WasOpened());
     EXPECT_FALSE(b.LoadImage(""));
     EXPECT_TRUE(listener.entries.empty());
 }
@@ -296,6 +298,7 @@ TEST(BillboardRecords, ImagePathIsStoredRelativeToTheSceneFile)
         EXPECT_FALSE(piped.Restore(&in, in.GetRecord(0)));
         EXPECT_TRUE(piped.GetImage().Empty());
         EXPECT_EQ(fs::path(piped.GetImageFilePath()).lexically_normal(), image.lexically_normal());
+        EXPECT_FALSE(pipe.WasOpened());
     }
 
     // The image went away: the object keeps the path (a later save still has

@@ -19,6 +19,7 @@
 #include "implicit/fields2d/PolygonField2D.h"
 #include "wml/DeprecatedSerializer.h"
 #include "wml/Serializer.h"
+#include "tests/wml/FifoTestSupport.h"
 
 using namespace vynimplicit;
 using Box2 = Wml::AxisAlignedBox2<float>;
@@ -178,6 +179,15 @@ TEST(MdValue2DFile, HostileFilesAreRefusedAndLeaveTheFieldAsItWas)
     }
     EXPECT_FALSE(field.LoadFromFile(TempPath("missing.mdvalue2d").c_str()));
     EXPECT_FALSE(field.LoadFromFile(nullptr));
+    EXPECT_FALSE(field.LoadFromFile(::testing::TempDir().c_str()));
+    ExpectSameField(before, field);
+
+    // A pipe would block the load until someone writes to it: it is refused
+    // without being opened.
+    FeedingFifo pipe(TempPath("pipe.mdvalue2d"), good);
+    ASSERT_TRUE(pipe.Made());
+    EXPECT_FALSE(field.LoadFromFile(pipe.Path().c_str()));
+    EXPECT_FALSE(pipe.WasOpened());
     ExpectSameField(before, field);
 }
 

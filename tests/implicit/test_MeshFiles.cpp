@@ -248,6 +248,7 @@ TEST_F(MeshFilesTest, ReadOBJRefusesHostileFilesAndKeepsTheMesh)
         EXPECT_EQ(m.GetNumTriangles(), 4u);
         EXPECT_TRUE(IMeshUtil::IsClosedManifold(m));
     }
+    EXPECT_FALSE(pipe.WasOpened());
     TriangleMesh m;
     std::string error;
     EXPECT_FALSE(ReadOBJ(nullptr, m, error));

@@ -579,6 +579,7 @@ TEST(VariationalWarp, DisplacementMapsOfAnyShapeStayWithinThePointLimit)
         FeedingFifo fifo((dir / "pipe.pgm").string(), "P2 2 1 255 1 2\n");
         ASSERT_TRUE(fifo.Made());
         EXPECT_FALSE(warp.LoadDisplacementMap(fifo.Path().c_str(), 0.5f));
+        EXPECT_FALSE(fifo.WasOpened());
     }
     EXPECT_EQ(warp.GetWarpPointSet().GetNumPoints(), before);
     std::filesystem::remove_all(dir);

@@ -449,6 +449,7 @@ TEST(Polygon2, RefusesBadFiles)
         ASSERT_TRUE(fifo.Made());
         EXPECT_FALSE(p.Load(fifo.Path().c_str()));
         EXPECT_EQ(p.VertexCount(), 3u);
+        EXPECT_FALSE(fifo.WasOpened());
     }
     EXPECT_FALSE(p.Load(::testing::TempDir().c_str()));
     EXPECT_EQ(p.VertexCount(), 3u);

@@ -295,6 +295,7 @@ TEST(PGMImage, OnlyRegularFilesAreOpened)
         EXPECT_FALSE(image.Read(fifo.Path().c_str()));
         EXPECT_EQ(image.GetReadError(), ReadError::CannotOpen);
         EXPECT_TRUE(image.IsEmpty());
+        EXPECT_FALSE(fifo.WasOpened());
     }
     EXPECT_FALSE(image.Read(dir.File("").c_str()));
     EXPECT_EQ(image.GetReadError(), ReadError::CannotOpen);

@@ -547,8 +547,21 @@ TEST(PolygonField2D, LongEdgesKeepTheEdgeGridBoundedAndTheValuesExact)
     std::remove(path.c_str());
 }
 
-TEST(PolygonField2D, OutlinesWhoseDistancesWouldOverflowAreRefused)
+TEST(PolygonField2D, OutlinesTooLargeToHoldAreRefused)
 {
+    // Past the vertex limit the edges and their grid would not fit the
+    // memory a profile may take.
+    std::vector<V2> many;
+    const unsigned n = PolygonField2D::MAX_VERTICES + 1;
+    many.reserve(n);
+    for (unsigned i = 0; i < n; ++i) {
+        const float a = 6.2831853f * float(i) / float(n);
+        many.emplace_back(std::cos(a), std::sin(a));
+    }
+    PolygonField2D field(LShape());
+    EXPECT_FALSE(field.SetPolygon(Wml::Polygon2<float>(many)));
+    EXPECT_EQ(field.GetPolygon().Vertices(), LShape().Vertices());
+
     // Every coordinate is a float, but the extents (or their squares) are
     // not: the grid would see infinite cells and convert NaN to int.
     const std::vector<std::string> huge = {
@@ -557,7 +570,6 @@ TEST(PolygonField2D, OutlinesWhoseDistancesWouldOverflowAreRefused)
         "poly2d 1\n3\n0 0\n1e20 0\n0 1e20\n",
     };
     const std::string path = TempPath("huge.poly2d");
-    PolygonField2D field(LShape());
     for (const std::string& text : huge) {
         WriteBytes(path, text);
         EXPECT_FALSE(field.LoadFromFile(path.c_str())) << text;

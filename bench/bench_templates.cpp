@@ -5,8 +5,10 @@
 
 #include <cmath>
 #include <memory>
+#include <vector>
 
 #include "implicit/fields2d/DiscreteFieldGenerator2D.h"
+#include "implicit/fields2d/PolygonField2D.h"
 
 namespace {
 
@@ -46,5 +48,36 @@ void BM_MakeDynFieldVariational(benchmark::State& state)
     }
 }
 BENCHMARK(BM_MakeDynFieldVariational)->Arg(128)->Arg(256)->Unit(benchmark::kMillisecond);
+
+// An outline of n vertices: a wavy circle (short edges), or a star whose
+// every edge runs from near the centre to the rim (long edges).
+Wml::Polygon2<float> ProfileOutline(bool star, unsigned n)
+{
+    std::vector<Wml::Vector2<float>> v;
+    for (unsigned i = 0; i < n; ++i) {
+        const float a = 6.2831853f * float(i) / float(n);
+        const float r = star ? ((i % 2) ? 0.05f : 1.0f) : 1.0f + 0.3f * std::sin(7.0f * a);
+        v.emplace_back(r * std::cos(a), r * std::sin(a));
+    }
+    return Wml::Polygon2<float>(v);
+}
+
+// Building the polygon field's edge grid: args are star (0 or 1), vertex
+// count and the band in 1e-4 units (0 for the default band).
+void BM_PolygonFieldRebuild(benchmark::State& state)
+{
+    const Wml::Polygon2<float> outline = ProfileOutline(state.range(0) != 0, unsigned(state.range(1)));
+    const float band = float(state.range(2)) * 1e-4f;
+    for (auto _ : state) {
+        vynimplicit::PolygonField2D field;
+        benchmark::DoNotOptimize(field.SetPolygon(outline, band));
+    }
+}
+BENCHMARK(BM_PolygonFieldRebuild)
+    ->Args({0, 24000, 1})
+    ->Args({1, 24000, 1})
+    ->Args({0, 24000, 0})
+    ->Args({1, 24000, 0})
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -4,9 +4,11 @@
 
 #include <cstring>
 #include <exception>
+#include <filesystem>
 #include <opencv2/core.hpp>
 #include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
+#include <system_error>
 
 namespace vynui {
 
@@ -102,6 +104,10 @@ bool LoadOther(const std::string& path, RGBAImage& out, std::string* error)
 
 bool RGBAImage::Load(const std::string& path, std::string* error)
 {
+    // Either decoder would block on a FIFO until someone writes to it (and
+    // may open a file more than once); only regular files are images.
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) return Fail(error, "not a regular file");
     RGBAImage loaded;
     bool ok = path.find(".png") != std::string::npos ? LoadPNG(path, loaded, error)
                                                      : LoadOther(path, loaded, error);

@@ -22,8 +22,9 @@ struct RGBAImage {
     bool Empty() const { return width <= 0 || height <= 0; }
 
     /// Decodes path. False, with the image unchanged and a reason in *error
-    /// when given, for a file that cannot be read, is not a supported image,
-    /// is damaged or is too large.
+    /// when given, for anything but a regular file (a folder, a FIFO), a file
+    /// that cannot be read, is not a supported image, is damaged or is too
+    /// large.
     bool Load(const std::string& path, std::string* error = nullptr);
 };
 

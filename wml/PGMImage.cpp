@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <cassert>
+#include <filesystem>
 #include <fstream>
 #include <istream>
 #include <ostream>
 #include <streambuf>
 #include <string>
+#include <system_error>
 
 namespace Wml
 {
@@ -305,7 +307,10 @@ bool PGMImage::Fail(ReadError error)
 
 bool PGMImage::Read(const char* path)
 {
-    if (!path)
+    // Opening a FIFO would block until someone writes to it; only regular
+    // files are images.
+    std::error_code ec;
+    if (!path || !std::filesystem::is_regular_file(path, ec))
         return Fail(ReadError::CannotOpen);
     std::ifstream file(path, std::ios::in | std::ios::binary);
     if (!file)

@@ -54,7 +54,8 @@ public:
     /// Releases the pixels; the image becomes 0 x 0.
     void Clear();
 
-    /// Reads a P2 or P5 file. On failure returns false and the image is empty.
+    /// Reads a P2 or P5 file. On failure returns false and the image is empty;
+    /// anything but a regular file (a folder, a FIFO) is refused unopened.
     bool Read(const char* path);
 
     /// Reads a P2 or P5 image from the current position of \p in.

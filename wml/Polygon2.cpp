@@ -4,12 +4,14 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <istream>
 #include <limits>
 #include <ostream>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <utility>
 
 namespace Wml {
@@ -381,7 +383,9 @@ bool Polygon2<Real>::Transform(const Matrix3<Real>& m)
 template <class Real>
 bool Polygon2<Real>::Load(const char* path)
 {
-    if (!path) return false;
+    // Opening a FIFO would block until someone writes to it.
+    std::error_code ec;
+    if (!path || !std::filesystem::is_regular_file(path, ec)) return false;
     std::ifstream in(path, std::ios::in | std::ios::binary);
     if (!in) return false;
     return Read(in);

@@ -156,8 +156,8 @@ public:
 
     /**
      * \brief Reads a .poly2d file (format in the class description).
-     * On any failure (cannot open, malformed or hostile content) returns
-     * false and leaves the polygon unchanged.
+     * On any failure (not a regular file, cannot open, malformed or hostile
+     * content) returns false and leaves the polygon unchanged.
      */
     bool Load(const char* path);
 

@@ -535,58 +535,80 @@ private:
         if (record.GetTypeName().size() > RecordFileIO::MAX_NAME_BYTES) return Fail(record, "type name too long");
         node.append_attribute("id") = record.GetID();
         WriteName(node, "type", record.GetTypeName());
+        for (const auto& field : record.GetFields())
+            if (!WriteField(record, field.first, field.second, node)) return false;
+        WritePolygons(record, node);
+        return WriteSplines(record, node);
+    }
 
-        for (const auto& field : record.GetFields()) {
-            const std::string& key = field.first;
-            const SerializerValue& value = field.second;
-            const KindName* kind = FindKind(value.kind);
-            if (key.size() > RecordFileIO::MAX_NAME_BYTES) return Fail(record, "key too long");
-            if (!kind || !value.IsWellFormed()) return Fail(record, "field '" + key + "' is malformed");
-            pugi::xml_node f = node.append_child("Field");
-            WriteName(f, "key", key);
-            f.append_attribute("kind") = kind->name;
-            switch (value.kind) {
-            case SerializerValue::UInt:
-                SetText(f, std::to_string(value.u));
-                break;
-            case SerializerValue::Int:
-                SetText(f, std::to_string(value.i));
-                break;
-            case SerializerValue::Float:
-                SetText(f, RecordFileIO::FormatFloat(value.f));
-                break;
-            case SerializerValue::String:
-                if (value.s.size() > RecordFileIO::MAX_STRING_BYTES)
-                    return Fail(record, "field '" + key + "' is too long");
-                if (IsPlainString(value.s)) {
-                    SetText(f, value.s);
-                } else {
-                    f.append_attribute("encoding") = "hex";
-                    SetText(f, ToHex(value.s));
-                }
-                break;
-            case SerializerValue::UIntArray: {
-                f.append_attribute("count") = static_cast<unsigned int>(value.uints.size());
-                std::string text;
-                for (std::size_t i = 0; i < value.uints.size(); ++i) {
-                    if (i) text.push_back(' ');
-                    text += std::to_string(value.uints[i]);
-                }
-                SetText(f, text);
-                break;
-            }
-            default:
-                if (value.kind == SerializerValue::Frame3f)
-                    for (float x : value.floats)
-                        if (!std::isfinite(x)) return Fail(record, "frame '" + key + "' is not finite");
-                if (kind->isArray)
-                    f.append_attribute("count") =
-                        static_cast<unsigned int>(value.floats.size() / kind->floatsPerElement);
-                SetText(f, Join(value.floats.data(), value.floats.size()));
-                break;
-            }
+    bool WriteField(const SerializerRecord& record, const std::string& key, const SerializerValue& value,
+                    pugi::xml_node node)
+    {
+        const KindName* kind = FindKind(value.kind);
+        if (key.size() > RecordFileIO::MAX_NAME_BYTES) return Fail(record, "key too long");
+        if (!kind || !value.IsWellFormed()) return Fail(record, "field '" + key + "' is malformed");
+        pugi::xml_node f = node.append_child("Field");
+        WriteName(f, "key", key);
+        f.append_attribute("kind") = kind->name;
+        switch (value.kind) {
+        case SerializerValue::UInt:
+            SetText(f, std::to_string(value.u));
+            return true;
+        case SerializerValue::Int:
+            SetText(f, std::to_string(value.i));
+            return true;
+        case SerializerValue::Float:
+            SetText(f, RecordFileIO::FormatFloat(value.f));
+            return true;
+        case SerializerValue::String:
+            return WriteString(record, key, value.s, f);
+        case SerializerValue::UIntArray:
+            WriteUInts(value.uints, f);
+            return true;
+        default:
+            return WriteFloats(record, key, value, *kind, f);
         }
+    }
 
+    bool WriteString(const SerializerRecord& record, const std::string& key, const std::string& text,
+                     pugi::xml_node f)
+    {
+        if (text.size() > RecordFileIO::MAX_STRING_BYTES) return Fail(record, "field '" + key + "' is too long");
+        if (IsPlainString(text)) {
+            SetText(f, text);
+        } else {
+            f.append_attribute("encoding") = "hex";
+            SetText(f, ToHex(text));
+        }
+        return true;
+    }
+
+    static void WriteUInts(const std::vector<unsigned int>& values, pugi::xml_node f)
+    {
+        f.append_attribute("count") = static_cast<unsigned int>(values.size());
+        std::string text;
+        for (std::size_t i = 0; i < values.size(); ++i) {
+            if (i) text.push_back(' ');
+            text += std::to_string(values[i]);
+        }
+        SetText(f, text);
+    }
+
+    // Vectors, frames and the float arrays.
+    bool WriteFloats(const SerializerRecord& record, const std::string& key, const SerializerValue& value,
+                     const KindName& kind, pugi::xml_node f)
+    {
+        if (value.kind == SerializerValue::Frame3f)
+            for (float x : value.floats)
+                if (!std::isfinite(x)) return Fail(record, "frame '" + key + "' is not finite");
+        if (kind.isArray)
+            f.append_attribute("count") = static_cast<unsigned int>(value.floats.size() / kind.floatsPerElement);
+        SetText(f, Join(value.floats.data(), value.floats.size()));
+        return true;
+    }
+
+    static void WritePolygons(const SerializerRecord& record, pugi::xml_node node)
+    {
         Polygon2<float> polygon;
         for (unsigned int i = 0; record.GetPolygon(i, polygon); ++i) {
             pugi::xml_node p = node.append_child("Polygon");
@@ -596,7 +618,10 @@ private:
             for (const Vector2<float>& v : polygon.Vertices()) xy.insert(xy.end(), {v.X(), v.Y()});
             SetText(p, Join(xy.data(), xy.size()));
         }
+    }
 
+    bool WriteSplines(const SerializerRecord& record, pugi::xml_node node)
+    {
         Spline3<float> spline;
         for (unsigned int i = 0; record.GetSpline3(i, spline); ++i) {
             pugi::xml_node s = node.append_child("Spline3");

@@ -230,11 +230,27 @@ bool DiscreteFieldGenerator2D::ClampBoundsToZeroContour(DiscreteScalarField2D* f
 
 // ---- height field -----------------------------------------------------------
 
-bool DiscreteFieldGenerator2D::SampleHeightField(const std::vector<Wml::Polygon2<float>>& loops, float param,
-                                                 float& inscribedRadius, const Box2& window, unsigned width,
-                                                 unsigned height, float* out)
+namespace {
+
+// The sample grid of a height field: sample (i, j) sits at (x0 + i hx, y0 + j hy).
+struct SampleGrid {
+    float x0, y0, hx, hy;
+    unsigned width, height;
+    size_t Count() const { return size_t(width) * height; }
+};
+
+// v as an int, clamped to [lo, hi] while still a float: a segment far off a
+// tiny window (or a NaN) must not overflow the conversion.
+inline int ClampToInt(float v, int lo, int hi)
 {
-    if (!out || width < 2 || height < 2 || !ValidBox(window)) return false;
+    if (!(v >= float(lo))) return lo;
+    if (v >= float(hi)) return hi;
+    return int(v);
+}
+
+// The loops' edges, zero-length ones dropped.
+std::vector<Segment> LoopSegments(const std::vector<Wml::Polygon2<float>>& loops)
+{
     std::vector<Segment> segs;
     for (const auto& loop : loops) {
         const unsigned n = loop.VertexCount();
@@ -247,74 +263,84 @@ bool DiscreteFieldGenerator2D::SampleHeightField(const std::vector<Wml::Polygon2
             segs.push_back({a.X(), a.Y(), dx, dy, 1.0f / l2});
         }
     }
-    if (segs.empty()) return false;
+    return segs;
+}
 
-    const float x0 = window.Min(0), y0 = window.Min(1);
-    const float hx = window.Extent(0) / float(width - 1), hy = window.Extent(1) / float(height - 1);
-    const size_t count = size_t(width) * height;
-    std::vector<int> nearest(count, -1);
-    std::vector<float> d2(count, std::numeric_limits<float>::infinity());
-
-    // Seed the cells around each segment with exact distances.
+// Seeds the samples around each segment with exact distances.
+void SeedNearSegments(const std::vector<Segment>& segs, const SampleGrid& g, std::vector<int>& nearest,
+                      std::vector<float>& d2)
+{
     for (size_t e = 0; e < segs.size(); ++e) {
         const Segment& s = segs[e];
         const float lo[2] = {std::min(s.x0, s.x0 + s.dx), std::min(s.y0, s.y0 + s.dy)};
         const float hi[2] = {std::max(s.x0, s.x0 + s.dx), std::max(s.y0, s.y0 + s.dy)};
-        const int ia = std::max(0, int(std::floor((lo[0] - x0) / hx)) - 1);
-        const int ib = std::min(int(width) - 1, int(std::ceil((hi[0] - x0) / hx)) + 1);
-        const int ja = std::max(0, int(std::floor((lo[1] - y0) / hy)) - 1);
-        const int jb = std::min(int(height) - 1, int(std::ceil((hi[1] - y0) / hy)) + 1);
+        const int w = int(g.width), h = int(g.height);
+        const int ia = std::max(0, ClampToInt(std::floor((lo[0] - g.x0) / g.hx), -2, w + 2) - 1);
+        const int ib = std::min(w - 1, ClampToInt(std::ceil((hi[0] - g.x0) / g.hx), -2, w + 2) + 1);
+        const int ja = std::max(0, ClampToInt(std::floor((lo[1] - g.y0) / g.hy), -2, h + 2) - 1);
+        const int jb = std::min(h - 1, ClampToInt(std::ceil((hi[1] - g.y0) / g.hy), -2, h + 2) + 1);
         for (int j = ja; j <= jb; ++j)
             for (int i = ia; i <= ib; ++i) {
-                const size_t c = size_t(j) * width + i;
-                const float v = SegmentSqrDistance(s, x0 + i * hx, y0 + j * hy);
+                const size_t c = size_t(j) * g.width + i;
+                const float v = SegmentSqrDistance(s, g.x0 + i * g.hx, g.y0 + j * g.hy);
                 if (v < d2[c]) {
                     d2[c] = v;
                     nearest[c] = int(e);
                 }
             }
     }
+}
 
-    // Spread the nearest segment: forward then backward raster passes.
+// Spreads the nearest segment over the grid: forward then backward raster
+// passes, twice.
+void SpreadNearest(const std::vector<Segment>& segs, const SampleGrid& g, std::vector<int>& nearest,
+                   std::vector<float>& d2)
+{
+    const int width = int(g.width), height = int(g.height);
     auto relax = [&](int i, int j, int ni, int nj) {
-        if (ni < 0 || nj < 0 || ni >= int(width) || nj >= int(height)) return;
+        if (ni < 0 || nj < 0 || ni >= width || nj >= height) return;
         const int e = nearest[size_t(nj) * width + ni];
         if (e < 0) return;
         const size_t c = size_t(j) * width + i;
         if (nearest[c] == e) return;
-        const float v = SegmentSqrDistance(segs[e], x0 + i * hx, y0 + j * hy);
+        const float v = SegmentSqrDistance(segs[e], g.x0 + i * g.hx, g.y0 + j * g.hy);
         if (v < d2[c]) {
             d2[c] = v;
             nearest[c] = e;
         }
     };
     for (int pass = 0; pass < 2; ++pass) {
-        for (int j = 0; j < int(height); ++j) {
-            for (int i = 0; i < int(width); ++i) {
+        for (int j = 0; j < height; ++j) {
+            for (int i = 0; i < width; ++i) {
                 relax(i, j, i - 1, j);
                 relax(i, j, i - 1, j - 1);
                 relax(i, j, i, j - 1);
                 relax(i, j, i + 1, j - 1);
             }
-            for (int i = int(width) - 1; i >= 0; --i) relax(i, j, i + 1, j);
+            for (int i = width - 1; i >= 0; --i) relax(i, j, i + 1, j);
         }
-        for (int j = int(height) - 1; j >= 0; --j) {
-            for (int i = int(width) - 1; i >= 0; --i) {
+        for (int j = height - 1; j >= 0; --j) {
+            for (int i = width - 1; i >= 0; --i) {
                 relax(i, j, i + 1, j);
                 relax(i, j, i + 1, j + 1);
                 relax(i, j, i, j + 1);
                 relax(i, j, i - 1, j + 1);
             }
-            for (int i = 0; i < int(width); ++i) relax(i, j, i - 1, j);
+            for (int i = 0; i < width; ++i) relax(i, j, i - 1, j);
         }
     }
+}
 
-    // Signed distance: even-odd crossings along each row.
+// Signed distances (positive inside) by even-odd crossings along each row;
+// answers the largest inside distance.
+float SignDistances(const std::vector<Segment>& segs, const SampleGrid& g, const std::vector<float>& d2,
+                    std::vector<float>& signedDist)
+{
     std::vector<float> crossings;
-    std::vector<float> signedDist(count);
+    signedDist.resize(g.Count());
     float maxInside = 0.0f;
-    for (unsigned j = 0; j < height; ++j) {
-        const float y = y0 + j * hy;
+    for (unsigned j = 0; j < g.height; ++j) {
+        const float y = g.y0 + j * g.hy;
         crossings.clear();
         for (const Segment& s : segs) {
             const float ya = s.y0, yb = s.y0 + s.dy;
@@ -322,25 +348,26 @@ bool DiscreteFieldGenerator2D::SampleHeightField(const std::vector<Wml::Polygon2
         }
         std::sort(crossings.begin(), crossings.end());
         size_t k = 0;
-        for (unsigned i = 0; i < width; ++i) {
-            const float x = x0 + i * hx;
+        for (unsigned i = 0; i < g.width; ++i) {
+            const float x = g.x0 + i * g.hx;
             while (k < crossings.size() && crossings[k] < x) ++k;
-            const float d = std::sqrt(d2[size_t(j) * width + i]);
+            const float d = std::sqrt(d2[size_t(j) * g.width + i]);
             const bool inside = (k & 1u) != 0;
-            signedDist[size_t(j) * width + i] = inside ? d : -d;
+            signedDist[size_t(j) * g.width + i] = inside ? d : -d;
             if (inside) maxInside = std::max(maxInside, d);
         }
     }
-    if (!(inscribedRadius > 0.0f) || !std::isfinite(inscribedRadius)) {
-        if (!(maxInside > 0.0f)) return false;
-        inscribedRadius = maxInside;
-    }
+    return maxInside;
+}
 
+// The dome inside and the falloff outside (see the class comment).
+void MapToProfile(const std::vector<float>& signedDist, float inscribedRadius, float param, float* out)
+{
     const float p = (std::isfinite(param) && param > 1e-3f) ? param : 1e-3f;
     const float invR = 1.0f / inscribedRadius;
     const float invBand = 1.0f / (p * inscribedRadius);
     const float c = std::min(2.0f, std::max(0.0f, 2.0f - 6.0f * DOME_A * p));
-    for (size_t n = 0; n < count; ++n) {
+    for (size_t n = 0; n < signedDist.size(); ++n) {
         const float d = signedDist[n];
         float t;
         if (d >= 0.0f) {
@@ -353,6 +380,31 @@ bool DiscreteFieldGenerator2D::SampleHeightField(const std::vector<Wml::Polygon2
         }
         out[n] = std::min(1.0f, std::max(0.0f, t));
     }
+}
+
+}  // namespace
+
+bool DiscreteFieldGenerator2D::SampleHeightField(const std::vector<Wml::Polygon2<float>>& loops, float param,
+                                                 float& inscribedRadius, const Box2& window, unsigned width,
+                                                 unsigned height, float* out)
+{
+    if (!out || width < 2 || height < 2 || !ValidBox(window)) return false;
+    const std::vector<Segment> segs = LoopSegments(loops);
+    if (segs.empty()) return false;
+
+    const SampleGrid grid{window.Min(0), window.Min(1), window.Extent(0) / float(width - 1),
+                          window.Extent(1) / float(height - 1), width, height};
+    std::vector<int> nearest(grid.Count(), -1);
+    std::vector<float> d2(grid.Count(), std::numeric_limits<float>::infinity());
+    SeedNearSegments(segs, grid, nearest, d2);
+    SpreadNearest(segs, grid, nearest, d2);
+    std::vector<float> signedDist;
+    const float maxInside = SignDistances(segs, grid, d2, signedDist);
+    if (!(inscribedRadius > 0.0f) || !std::isfinite(inscribedRadius)) {
+        if (!(maxInside > 0.0f)) return false;
+        inscribedRadius = maxInside;
+    }
+    MapToProfile(signedDist, inscribedRadius, param, out);
     return true;
 }
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <system_error>
@@ -329,7 +330,9 @@ bool DiscreteScalarField2D::Restore(Wml::SerializerRecord* record)
 
 bool DiscreteScalarField2D::LoadFromFile(const char* path)
 {
-    if (!path) return false;
+    // Opening a FIFO would block until someone writes to it.
+    std::error_code ec;
+    if (!path || !std::filesystem::is_regular_file(path, ec)) return false;
     std::ifstream in(path, std::ios::in | std::ios::binary);
     if (!in) return false;
     in.seekg(0, std::ios::end);

@@ -112,8 +112,9 @@ public:
     /// [0, 1], or the bounds are not finite with positive extents.
     bool Restore(Wml::SerializerRecord* record) override;
 
-    /// Reads a .mdvalue2d file (format above). On failure answers false and
-    /// leaves the field as it was; on success replaces samples and bounds.
+    /// Reads a .mdvalue2d file (format above). On failure (also for anything
+    /// but a regular file) answers false and leaves the field as it was; on
+    /// success replaces samples and bounds.
     bool LoadFromFile(const char* path);
     /// Writes a .mdvalue2d file beside the target, then renames it over the
     /// target, so a failed save never damages an existing file. False when

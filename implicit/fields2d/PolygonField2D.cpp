@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "implicit/Falloff.h"
+#include "wml/DebugOutput.h"
 #include "wml/DeprecatedSerializer.h"
 #include "wml/Serializer.h"
 
@@ -14,10 +15,15 @@ namespace {
 constexpr float R0 = FALLOFF_SURFACE_RADIUS;
 constexpr int MAX_GRID_SIDE = 1024;
 
+// Finite, with positive extents whose squares (and so every squared distance
+// within the box) are finite too.
 bool IsFiniteBox(const Wml::AxisAlignedBox2<float>& b)
 {
-    return std::isfinite(b.Min(0)) && std::isfinite(b.Max(0)) && std::isfinite(b.Min(1)) &&
-           std::isfinite(b.Max(1)) && b.Max(0) > b.Min(0) && b.Max(1) > b.Min(1);
+    if (!(std::isfinite(b.Min(0)) && std::isfinite(b.Max(0)) && std::isfinite(b.Min(1)) &&
+          std::isfinite(b.Max(1)) && b.Max(0) > b.Min(0) && b.Max(1) > b.Min(1)))
+        return false;
+    const float ex = b.Extent(0), ey = b.Extent(1);
+    return std::isfinite(ex * ex + ey * ey);
 }
 
 // Squared distance from (px, py) to the segment a + t d, t in [0, 1].
@@ -31,6 +37,25 @@ inline float SegmentSqrDistance(float px, float py, float ax, float ay, float dx
     return qx * qx + qy * qy;
 }
 
+// Slack around an edge within which a cell centre may list it: half the
+// cell diagonal (the listing test), plus half a cell against rounding.
+inline void CellSlack(float cellW, float cellH, float& sx, float& sy)
+{
+    const float halfDiag = 0.5f * std::sqrt(cellW * cellW + cellH * cellH) * 1.0001f;
+    sx = halfDiag + 0.5f * cellW;
+    sy = halfDiag + 0.5f * cellH;
+}
+
+// Cell index of coordinate v along one axis, clamped to [0, count - 1] in
+// float first so that far or NaN input never reaches an int conversion.
+inline int CellIndex(float v, float origin, float size, int count)
+{
+    const float f = (v - origin) / size;
+    if (!(f >= 0.0f)) return 0;
+    if (f >= float(count - 1)) return count - 1;
+    return int(f);
+}
+
 }  // namespace
 
 PolygonField2D::PolygonField2D(const Wml::Polygon2<float>& polygon, float bandWidth)
@@ -41,6 +66,11 @@ PolygonField2D::PolygonField2D(const Wml::Polygon2<float>& polygon, float bandWi
 bool PolygonField2D::SetPolygon(const Wml::Polygon2<float>& polygon, float bandWidth)
 {
     if (std::isnan(bandWidth) || std::isinf(bandWidth)) return false;
+    if (polygon.VertexCount() > MAX_VERTICES) {
+        DebugOutput("PolygonField2D: an outline of %u vertices is refused (at most %u)\n", polygon.VertexCount(),
+                    MAX_VERTICES);
+        return false;
+    }
     std::vector<Wml::Vector2<float>> v;
     v.reserve(polygon.VertexCount());
     for (const Wml::Vector2<float>& p : polygon.Vertices())
@@ -108,6 +138,19 @@ void PolygonField2D::SetBounds(const Wml::AxisAlignedBox2<float>& box)
 
 void PolygonField2D::Rebuild()
 {
+    BuildEdges();
+    m_bounds = m_polygon.GetBoundingBox();
+    m_bounds.Dilate(m_band);
+    ChooseGrid();
+    m_gridWork = 0;
+    BuildCellLists();
+    BuildRowLists();
+    ComputeCellReach();
+    ClassifyEmptyCells();
+}
+
+void PolygonField2D::BuildEdges()
+{
     const std::vector<Wml::Vector2<float>>& v = m_polygon.Vertices();
     const size_t n = v.size();
     m_edges.clear();
@@ -145,30 +188,66 @@ void PolygonField2D::Rebuild()
         m_vertexNormals[2 * i] = nx;
         m_vertexNormals[2 * i + 1] = ny;
     }
+}
 
-    m_bounds = m_polygon.GetBoundingBox();
-    m_bounds.Dilate(m_band);
-
+void PolygonField2D::ChooseGrid()
+{
     // About two cells per edge, no wider than half the band so that a cell with
-    // edges always finds one within the band.
+    // edges usually finds one within the band.
+    const size_t n = m_edges.size();
     const float ex = m_bounds.Extent(0), ey = m_bounds.Extent(1);
     float h = std::sqrt(ex * ey / float(2 * n));
     h = std::min(h, 0.5f * m_band);
-    m_nx = int(std::min<double>(MAX_GRID_SIDE, std::max(1.0, std::ceil(double(ex) / h))));
-    m_ny = int(std::min<double>(MAX_GRID_SIDE, std::max(1.0, std::ceil(double(ey) / h))));
+    int nx = int(std::min<double>(MAX_GRID_SIDE, std::max(1.0, std::ceil(double(ex) / h))));
+    int ny = int(std::min<double>(MAX_GRID_SIDE, std::max(1.0, std::ceil(double(ey) / h))));
+    // Long edges cross many cells each (a star with thousands of spikes and a
+    // thin band would take minutes): coarser cells keep the build bounded.
+    while ((nx > 1 || ny > 1) && EstimateGridWork(nx, ny) > double(MAX_GRID_WORK)) {
+        nx = std::max(1, nx * 4 / 5);
+        ny = std::max(1, ny * 4 / 5);
+    }
+    m_nx = nx;
+    m_ny = ny;
     m_cellW = ex / float(m_nx);
     m_cellH = ey / float(m_ny);
+}
+
+double PolygonField2D::EstimateGridWork(int nx, int ny) const
+{
+    const double cw = double(m_bounds.Extent(0)) / nx, ch = double(m_bounds.Extent(1)) / ny;
+    float sx, sy;
+    CellSlack(float(cw), float(ch), sx, sy);
+    double work = 0.0;
+    for (const Edge& e : m_edges) {
+        const double ax = std::fabs(double(e.dx)), ay = std::fabs(double(e.dy));
+        const double rows = std::min(double(ny), ay / ch + 2.0);
+        // Columns per row: the edge's whole width, or what of it lies in the
+        // slab of rows a cell centre can see, plus the slack.
+        const double slab = ay > 0.0 ? std::min(1.0, 2.0 * sy / ay) : 1.0;
+        const double cols = std::min({double(nx), ax / cw + 2.0, (ax * slab + 2.0 * sx) / cw + 3.0});
+        work += rows * cols + std::min(double(ny), rows + 2.0);
+    }
+    return work;
+}
+
+void PolygonField2D::CellRange(const Edge& e, int& i0, int& i1, int& j0, int& j1) const
+{
+    const float x0 = m_bounds.Min(0), y0 = m_bounds.Min(1);
+    const float xa = std::min(e.ax, e.ax + e.dx), xb = std::max(e.ax, e.ax + e.dx);
+    const float ya = std::min(e.ay, e.ay + e.dy), yb = std::max(e.ay, e.ay + e.dy);
+    i0 = CellIndex(xa, x0, m_cellW, m_nx);
+    i1 = CellIndex(xb, x0, m_cellW, m_nx);
+    j0 = CellIndex(ya, y0, m_cellH, m_ny);
+    j1 = CellIndex(yb, y0, m_cellH, m_ny);
+}
+
+void PolygonField2D::BuildCellLists()
+{
+    const size_t n = m_edges.size();
     const float x0 = m_bounds.Min(0), y0 = m_bounds.Min(1);
     const float halfDiag2 = 0.25f * (m_cellW * m_cellW + m_cellH * m_cellH) * 1.0001f;
-
-    auto cellRange = [&](const Edge& e, int& i0, int& i1, int& j0, int& j1) {
-        const float xa = std::min(e.ax, e.ax + e.dx), xb = std::max(e.ax, e.ax + e.dx);
-        const float ya = std::min(e.ay, e.ay + e.dy), yb = std::max(e.ay, e.ay + e.dy);
-        i0 = std::clamp(int((xa - x0) / m_cellW), 0, m_nx - 1);
-        i1 = std::clamp(int((xb - x0) / m_cellW), 0, m_nx - 1);
-        j0 = std::clamp(int((ya - y0) / m_cellH), 0, m_ny - 1);
-        j1 = std::clamp(int((yb - y0) / m_cellH), 0, m_ny - 1);
-    };
+    float slackX, slackY;
+    CellSlack(m_cellW, m_cellH, slackX, slackY);
     // Two passes (count, then fill) give compact per-cell lists.
     const size_t cells = size_t(m_nx) * size_t(m_ny);
     m_cellStart.assign(cells + 1, 0);
@@ -182,11 +261,29 @@ void PolygonField2D::Rebuild()
         for (size_t k = 0; k < n; ++k) {
             const Edge& e = m_edges[k];
             int i0, i1, j0, j1;
-            cellRange(e, i0, i1, j0, j1);
-            for (int j = j0; j <= j1; ++j)
-                for (int i = i0; i <= i1; ++i) {
+            CellRange(e, i0, i1, j0, j1);
+            for (int j = j0; j <= j1; ++j) {
+                const float cy = y0 + (float(j) + 0.5f) * m_cellH;
+                // Only the part of the edge near this row's centre line can be
+                // close to one of its cell centres.
+                float t0 = 0.0f, t1 = 1.0f;
+                if (e.dy != 0.0f) {
+                    t0 = (cy - slackY - e.ay) / e.dy;
+                    t1 = (cy + slackY - e.ay) / e.dy;
+                    if (t0 > t1) std::swap(t0, t1);
+                    t0 = std::max(t0, 0.0f);
+                    t1 = std::min(t1, 1.0f);
+                    if (!(t0 <= t1)) continue;
+                } else if (std::fabs(e.ay - cy) > slackY) {
+                    continue;
+                }
+                const float xs = e.ax + t0 * e.dx, xe = e.ax + t1 * e.dx;
+                const int ia = std::max(i0, CellIndex(std::min(xs, xe) - slackX, x0, m_cellW, m_nx));
+                const int ib = std::min(i1, CellIndex(std::max(xs, xe) + slackX, x0, m_cellW, m_nx));
+                for (int i = ia; i <= ib; ++i) {
                     float t;
-                    const float cx = x0 + (float(i) + 0.5f) * m_cellW, cy = y0 + (float(j) + 0.5f) * m_cellH;
+                    const float cx = x0 + (float(i) + 0.5f) * m_cellW;
+                    if (pass == 0) ++m_gridWork;
                     if (SegmentSqrDistance(cx, cy, e.ax, e.ay, e.dx, e.dy, e.invLen2, t) > halfDiag2) continue;
                     const size_t c = size_t(j) * m_nx + i;
                     if (pass == 0)
@@ -194,9 +291,14 @@ void PolygonField2D::Rebuild()
                     else
                         m_cellEdges[fill[c]++] = unsigned(k);
                 }
+            }
         }
     }
+}
 
+void PolygonField2D::BuildRowLists()
+{
+    const size_t n = m_edges.size();
     m_rowStart.assign(size_t(m_ny) + 1, 0);
     for (int pass = 0; pass < 2; ++pass) {
         std::vector<unsigned> fill;
@@ -207,7 +309,7 @@ void PolygonField2D::Rebuild()
         }
         for (size_t k = 0; k < n; ++k) {
             int i0, i1, j0, j1;
-            cellRange(m_edges[k], i0, i1, j0, j1);
+            CellRange(m_edges[k], i0, i1, j0, j1);
             // One row of slack: a crossing on a row boundary must not be missed.
             j0 = std::max(0, j0 - 1);
             j1 = std::min(m_ny - 1, j1 + 1);
@@ -219,8 +321,13 @@ void PolygonField2D::Rebuild()
             }
         }
     }
+    m_gridWork += m_rowEdges.size();
+}
 
+void PolygonField2D::ComputeCellReach()
+{
     // Two chamfer passes give the exact Chebyshev distance on the cell grid.
+    const size_t cells = size_t(m_nx) * size_t(m_ny);
     m_cellReach.assign(cells, 0xFFFF);
     for (size_t c = 0; c < cells; ++c)
         if (m_cellStart[c] != m_cellStart[c + 1]) m_cellReach[c] = 0;
@@ -245,9 +352,13 @@ void PolygonField2D::Rebuild()
             relax(i, j, 0, 1);
             relax(i, j, -1, 1);
         }
+}
 
+void PolygonField2D::ClassifyEmptyCells()
+{
     // Cells without edges lie wholly inside or outside: classify their centres.
-    m_cellInside.assign(cells, 0);
+    const float x0 = m_bounds.Min(0), y0 = m_bounds.Min(1);
+    m_cellInside.assign(size_t(m_nx) * size_t(m_ny), 0);
     std::vector<float> crossings;
     for (int j = 0; j < m_ny; ++j) {
         const float y = y0 + (float(j) + 0.5f) * m_cellH;
@@ -282,8 +393,8 @@ float PolygonField2D::SignedDistance(float x, float y, float& gx, float& gy) con
     gx = gy = 0.0f;
     if (!HasPolygon()) return m_band;
     const float x0 = m_bounds.Min(0), y0 = m_bounds.Min(1);
-    const int ci = std::clamp(int((x - x0) / m_cellW), 0, m_nx - 1);
-    const int cj = std::clamp(int((y - y0) / m_cellH), 0, m_ny - 1);
+    const int ci = CellIndex(x, x0, m_cellW, m_nx);
+    const int cj = CellIndex(y, y0, m_cellH, m_ny);
     const float h = std::min(m_cellW, m_cellH);
 
     const size_t cell = size_t(cj) * m_nx + ci;

@@ -1,6 +1,7 @@
 #pragma once
 // A 2D template given by a polygon outline: what a ".poly2d" profile becomes.
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -28,12 +29,18 @@ namespace vynimplicit {
  *
  * Distances are found through a uniform grid of edge lists over the field
  * bounds, so evaluation cost depends on the local edge density, not on the
- * vertex count.
+ * vertex count. The grid is made coarser when long edges would make it cost
+ * more than MAX_GRID_WORK to build; values stay exact, only slower to find.
  */
 class PolygonField2D : public ScalarField2D {
 public:
     /// Band width when none is given: this fraction of the polygon's larger extent.
     static constexpr float DEFAULT_BAND_FRACTION = 0.25f;
+    /// Most outline vertices accepted.
+    static constexpr unsigned MAX_VERTICES = 1u << 20;
+    /// Most edge-to-cell tests and row entries one rebuild of the edge grid
+    /// may make.
+    static constexpr size_t MAX_GRID_WORK = size_t(1) << 25;
 
     /// No polygon: 0 everywhere, empty bounds.
     PolygonField2D() = default;
@@ -41,8 +48,9 @@ public:
     explicit PolygonField2D(const Wml::Polygon2<float>& polygon, float bandWidth = 0.0f);
 
     /// Replaces the outline. bandWidth <= 0 selects the default band. False,
-    /// field unchanged, for fewer than three distinct vertices, zero area, or a
-    /// NaN or infinite band.
+    /// field unchanged, for fewer than three distinct vertices, more than
+    /// MAX_VERTICES, zero area, a NaN or infinite band, or an outline so
+    /// large that its distances would overflow.
     bool SetPolygon(const Wml::Polygon2<float>& polygon, float bandWidth = 0.0f);
     /// The outline as held (counter-clockwise, duplicates removed).
     const Wml::Polygon2<float>& GetPolygon() const { return m_polygon; }
@@ -53,6 +61,10 @@ public:
     bool LoadFromFile(const char* path);
 
     float GetBandWidth() const { return m_band; }
+    /// Cells of the edge grid, and the work its last rebuild took (edge-to-cell
+    /// tests plus row entries; at most MAX_GRID_WORK).
+    size_t GetGridCellCount() const { return size_t(m_nx) * size_t(m_ny); }
+    size_t GetGridWork() const { return m_gridWork; }
     /// False (unchanged) for a width that is not positive and finite, or
     /// before a polygon is set.
     bool SetBandWidth(float width);
@@ -93,6 +105,14 @@ private:
         float nx, ny;    // unit outward normal
     };
     void Rebuild();
+    void BuildEdges();
+    void ChooseGrid();
+    double EstimateGridWork(int nx, int ny) const;
+    void CellRange(const Edge& e, int& i0, int& i1, int& j0, int& j1) const;
+    void BuildCellLists();
+    void BuildRowLists();
+    void ComputeCellReach();
+    void ClassifyEmptyCells();
     float RowCrossingSign(float x, float y, int row) const;
 
     Wml::Polygon2<float> m_polygon;
@@ -110,6 +130,7 @@ private:
     std::vector<unsigned short> m_cellReach;
     // Edges overlapping each grid row, for sign by ray crossing.
     std::vector<unsigned> m_rowStart, m_rowEdges;
+    size_t m_gridWork = 0;
 };
 
 }  // namespace vynimplicit

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <string>
 #include <system_error>
 #include <vector>
 
@@ -122,6 +123,37 @@ bool Export(const char* path, const IMesh& mesh, std::string& error, float scale
 
 bool Finite(const aiVector3D& v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
 
+// Triangulating a face takes time quadratic in its corners: a file of huge
+// faces would stall the import. Small faces cost about as much per corner as
+// parsing them and are not counted.
+bool CheckFaceCorners(const aiScene& scene, const std::string& name, std::string& error)
+{
+    const unsigned long long budget = 1ull * kMaxFaceCorners * kMaxFaceCorners;
+    unsigned long long work = 0;
+    for (unsigned mi = 0; mi < scene.mNumMeshes; ++mi) {
+        const aiMesh* m = scene.mMeshes[mi];
+        if (!m || !m->mFaces) continue;
+        for (unsigned f = 0; f < m->mNumFaces; ++f) {
+            const unsigned corners = m->mFaces[f].mNumIndices;
+            if (corners > kMaxFaceCorners) {
+                error = "Cannot read \"" + name + "\": a face has " + std::to_string(corners) + " corners; at most " +
+                        std::to_string(kMaxFaceCorners) + " are accepted.";
+                return false;
+            }
+            if (corners <= kSmallFaceCorners) continue;
+            work += 1ull * corners * corners;
+            if (work > budget) {
+                error = "Cannot read \"" + name + "\": its faces of more than " + std::to_string(kSmallFaceCorners) +
+                        " corners are too large to triangulate in all (their squared corner counts may add up to "
+                        "that of one face of " +
+                        std::to_string(kMaxFaceCorners) + " corners).";
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 bool WriteOBJ(const char* path, const IMesh& mesh, std::string& error, float scale)
@@ -168,12 +200,18 @@ bool ReadOBJ(const char* path, TriangleMesh& out, std::string& error)
         return false;
     }
     // Parsing from memory with the OBJ hint keeps other formats' parsers
-    // away from the bytes whatever the file is named.
+    // away from the bytes whatever the file is named. The faces are checked
+    // before they are triangulated.
     Assimp::Importer importer;
-    const aiScene* scene = importer.ReadFileFromMemory(
-        bytes.data(), bytes.size(),
-        aiProcess_Triangulate | aiProcess_JoinIdenticalVertices | aiProcess_ValidateDataStructure, "obj");
+    const aiScene* scene =
+        importer.ReadFileFromMemory(bytes.data(), bytes.size(), aiProcess_ValidateDataStructure, "obj");
     if (!scene || (scene->mFlags & AI_SCENE_FLAGS_INCOMPLETE)) {
+        error = "Cannot read \"" + name + "\" as OBJ: " + importer.GetErrorString();
+        return false;
+    }
+    if (!CheckFaceCorners(*scene, name, error)) return false;
+    scene = importer.ApplyPostProcessing(aiProcess_Triangulate | aiProcess_JoinIdenticalVertices);
+    if (!scene) {
         error = "Cannot read \"" + name + "\" as OBJ: " + importer.GetErrorString();
         return false;
     }

@@ -22,9 +22,14 @@ bool WriteCOLLADA(const char* path, const IMesh& mesh, std::string& error, float
 
 /// Reads an OBJ file: polygons are triangulated and identical vertices
 /// joined; all objects in the file become one mesh. Files larger than
-/// kMaxMeshFileBytes are refused.
+/// kMaxMeshFileBytes, a face of more than kMaxFaceCorners corners, and faces
+/// of more than kSmallFaceCorners corners whose squared corner counts add up
+/// past kMaxFaceCorners squared (triangulating a face takes time quadratic
+/// in its corners) are refused.
 bool ReadOBJ(const char* path, TriangleMesh& out, std::string& error);
 
 const unsigned long long kMaxMeshFileBytes = 1ull << 30;
+const unsigned kMaxFaceCorners = 8192;
+const unsigned kSmallFaceCorners = 64;
 
 }  // namespace vynmesh

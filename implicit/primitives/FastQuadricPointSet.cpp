@@ -129,6 +129,63 @@ int FindRoot(std::vector<int>& parent, int i)
     return i;
 }
 
+// Mean distance from a point to its nearest neighbour, over a subset of the
+// points; 0 when no point has a neighbour at a distance.
+float MeanNearestSpacing(const std::vector<Wml::Vector3<float>>& points, const Wml::AxisAlignedBox3<float>& box,
+                         float maxExtent)
+{
+    if (points.size() < 2 || !(maxExtent > 0.0f)) return 0.0f;
+    UniformGrid grid;
+    grid.Build(points, box, maxExtent / std::cbrt(float(points.size())), MAX_GRID_CELLS);
+    const size_t stride = std::max<size_t>(1, points.size() / MAX_SPACING_SAMPLES);
+    double sum = 0.0;
+    size_t count = 0;
+    for (size_t i = 0; i < points.size(); i += stride) {
+        const Wml::Vector3<float>& p = points[i];
+        // Grow the searched cube until the best hit is certainly the nearest.
+        float reach = grid.cell, best = 3.0e38f;
+        while (best > reach * reach && reach <= 4.0f * maxExtent + grid.cell) {
+            int lo[3], hi[3];
+            for (int a = 0; a < 3; ++a) {
+                lo[a] = grid.Index(p[a] - reach, a);
+                hi[a] = grid.Index(p[a] + reach, a);
+            }
+            for (int k = lo[2]; k <= hi[2]; ++k)
+                for (int j = lo[1]; j <= hi[1]; ++j)
+                    for (int c = lo[0]; c <= hi[0]; ++c) {
+                        const size_t cell = grid.Flat(c, j, k);
+                        for (std::uint32_t o = grid.start[cell]; o < grid.start[cell + 1]; ++o) {
+                            const float d2 = (points[grid.order[o]] - p).SquaredLength();
+                            if (d2 > 0.0f) best = std::min(best, d2);
+                        }
+                    }
+            reach *= 2.0f;
+        }
+        if (best < 3.0e38f) {
+            sum += std::sqrt(double(best));
+            ++count;
+        }
+    }
+    return count > 0 ? float(sum / double(count)) : 0.0f;
+}
+
+// Clamps the principal curvatures of the height field (a, b, c) to
+// +-MAX_CURVATURE, keeping the principal directions.
+void ClampCurvatures(double& ka, double& kb, double& kc)
+{
+    const double mean = 0.5 * (ka + kc), half = 0.5 * (ka - kc);
+    const double root = std::sqrt(half * half + kb * kb);
+    const double l1 = mean + root, l2 = mean - root;
+    if (std::max(std::fabs(l1), std::fabs(l2)) <= MAX_CURVATURE) return;
+    const double angle = 0.5 * std::atan2(2.0 * kb, ka - kc);
+    const double co = std::cos(angle), si = std::sin(angle);
+    const double c1 = std::clamp(l1, -double(MAX_CURVATURE), double(MAX_CURVATURE));
+    const double c2 = std::clamp(l2, -double(MAX_CURVATURE), double(MAX_CURVATURE));
+    ka = c1 * co * co + c2 * si * si;
+    kb = (c1 - c2) * si * co;
+    kc = c1 * si * si + c2 * co * co;
+}
+
 float VolumeScale(const Wml::Frame3<float>& frame)
 {
     Wml::Vector3<float> cols[3];
@@ -270,41 +327,7 @@ void FastQuadricPointSet::Build() const
     const float maxExtent = std::max({box.Extent(0), box.Extent(1), box.Extent(2)});
 
     if (m_autoRadius) {
-        // Mean nearest-neighbour distance over a subset of the points.
-        float spacing = 0.0f;
-        if (m_points.size() > 1 && maxExtent > 0.0f) {
-            UniformGrid grid;
-            grid.Build(m_points, box, maxExtent / std::cbrt(float(m_points.size())), MAX_GRID_CELLS);
-            const size_t stride = std::max<size_t>(1, m_points.size() / MAX_SPACING_SAMPLES);
-            double sum = 0.0;
-            size_t count = 0;
-            for (size_t i = 0; i < m_points.size(); i += stride) {
-                const Wml::Vector3<float>& p = m_points[i];
-                float reach = grid.cell, best = 3.0e38f;
-                while (best > reach * reach && reach <= 4.0f * maxExtent + grid.cell) {
-                    int lo[3], hi[3];
-                    for (int a = 0; a < 3; ++a) {
-                        lo[a] = grid.Index(p[a] - reach, a);
-                        hi[a] = grid.Index(p[a] + reach, a);
-                    }
-                    for (int k = lo[2]; k <= hi[2]; ++k)
-                        for (int j = lo[1]; j <= hi[1]; ++j)
-                            for (int c = lo[0]; c <= hi[0]; ++c) {
-                                const size_t cell = grid.Flat(c, j, k);
-                                for (std::uint32_t o = grid.start[cell]; o < grid.start[cell + 1]; ++o) {
-                                    const float d2 = (m_points[grid.order[o]] - p).SquaredLength();
-                                    if (d2 > 0.0f) best = std::min(best, d2);
-                                }
-                            }
-                    reach *= 2.0f;
-                }
-                if (best < 3.0e38f) {
-                    sum += std::sqrt(double(best));
-                    ++count;
-                }
-            }
-            if (count > 0) spacing = float(sum / double(count));
-        }
+        const float spacing = MeanNearestSpacing(m_points, box, maxExtent);
         if (spacing > 0.0f)
             m_sigma = RADIUS_PER_SPACING * spacing;
         else
@@ -314,6 +337,15 @@ void FastQuadricPointSet::Build() const
         m_sigma = m_fixedRadius;
     }
 
+    SortSamples(box);
+    m_bounds = box;
+    m_bounds.Dilate(m_sigma);
+    FitQuadrics();
+    BuildInterior();
+}
+
+void FastQuadricPointSet::SortSamples(const Wml::AxisAlignedBox3<float>& box) const
+{
     // Samples sorted by cell of a grid with cells of size sigma, so that a
     // query visits at most 3 x 3 x 3 contiguous runs.
     UniformGrid grid;
@@ -339,84 +371,36 @@ void FastQuadricPointSet::Build() const
         }
         s.a = s.b = s.c = 0.0f;
     }
-
-    m_bounds = box;
-    m_bounds.Dilate(m_sigma);
-    FitQuadrics();
-    BuildInterior();
 }
 
-void FastQuadricPointSet::FitQuadrics() const
-{
-    const float sigma = m_sigma, inv = 1.0f / sigma, inv2 = inv * inv;
-    const int count = static_cast<int>(m_samples.size());
-    std::vector<int> parent(count);
-    std::iota(parent.begin(), parent.end(), 0);
+// Normal equations of the weighted least squares in kappa = sigma * (a, b, c),
+// in dimensionless local coordinates.
+struct FastQuadricPointSet::QuadricSystem {
+    double m[6] = {0, 0, 0, 0, 0, 0};  // m00 m01 m02 m11 m12 m22
+    double r[3] = {0, 0, 0};
+    double weightSum = 0.0;
 
-    auto cellIndex = [&](float v, int axis) {
-        const float f = std::floor((v - m_gridOrigin[axis]) / m_gridCell);
-        return static_cast<int>(std::clamp(f, 0.0f, float(m_gridDims[axis] - 1)));
-    };
+    void AddRow(double w, double c0, double c1, double c2, double target)
+    {
+        m[0] += w * c0 * c0;
+        m[1] += w * c0 * c1;
+        m[2] += w * c0 * c2;
+        m[3] += w * c1 * c1;
+        m[4] += w * c1 * c2;
+        m[5] += w * c2 * c2;
+        r[0] += w * c0 * target;
+        r[1] += w * c1 * target;
+        r[2] += w * c2 * target;
+    }
 
-    for (int i = 0; i < count; ++i) {
-        Sample& s = m_samples[i];
-        int lo[3], hi[3];
-        for (int a = 0; a < 3; ++a) {
-            lo[a] = cellIndex(s.p[a] - sigma, a);
-            hi[a] = cellIndex(s.p[a] + sigma, a);
-        }
-        // Normal equations of the weighted least squares in kappa = sigma *
-        // (a, b, c), using dimensionless local coordinates.
-        double m[6] = {0, 0, 0, 0, 0, 0};  // m00 m01 m02 m11 m12 m22
-        double r[3] = {0, 0, 0};
-        double weightSum = 0.0;
-        auto addRow = [&](double w, double c0, double c1, double c2, double target) {
-            m[0] += w * c0 * c0;
-            m[1] += w * c0 * c1;
-            m[2] += w * c0 * c2;
-            m[3] += w * c1 * c1;
-            m[4] += w * c1 * c2;
-            m[5] += w * c2 * c2;
-            r[0] += w * c0 * target;
-            r[1] += w * c1 * target;
-            r[2] += w * c2 * target;
-        };
-        for (int k = lo[2]; k <= hi[2]; ++k)
-            for (int j = lo[1]; j <= hi[1]; ++j)
-                for (int c = lo[0]; c <= hi[0]; ++c) {
-                    const size_t cell = (size_t(k) * m_gridDims[1] + j) * m_gridDims[0] + c;
-                    for (std::uint32_t o = m_cellStart[cell]; o < m_cellStart[cell + 1]; ++o) {
-                        if (int(o) == i) continue;
-                        const Sample& t = m_samples[o];
-                        const float d[3] = {t.p[0] - s.p[0], t.p[1] - s.p[1], t.p[2] - s.p[2]};
-                        const float r2 = (d[0] * d[0] + d[1] * d[1] + d[2] * d[2]) * inv2;
-                        if (r2 >= 1.0f) continue;
-                        if (int(o) > i) {
-                            const int ri = FindRoot(parent, i), ro = FindRoot(parent, int(o));
-                            if (ri != ro) parent[std::max(ri, ro)] = std::min(ri, ro);
-                        }
-                        const float w1 = 1.0f - r2, w = w1 * w1 * w1;
-                        const double u = (d[0] * s.t1[0] + d[1] * s.t1[1] + d[2] * s.t1[2]) * inv;
-                        const double v = (d[0] * s.t2[0] + d[1] * s.t2[1] + d[2] * s.t2[2]) * inv;
-                        const double h = (d[0] * s.n[0] + d[1] * s.n[1] + d[2] * s.n[2]) * inv;
-                        addRow(w, 0.5 * u * u, u * v, 0.5 * v * v, h);
-                        weightSum += w;
-                        // Slopes of the height field from the neighbour's normal.
-                        const double nn = t.n[0] * s.n[0] + t.n[1] * s.n[1] + t.n[2] * s.n[2];
-                        if (nn > MIN_NORMAL_COSINE) {
-                            const double nu = t.n[0] * s.t1[0] + t.n[1] * s.t1[1] + t.n[2] * s.t1[2];
-                            const double nv = t.n[0] * s.t2[0] + t.n[1] * s.t2[1] + t.n[2] * s.t2[2];
-                            addRow(w, u, v, 0.0, -nu / nn);
-                            addRow(w, 0.0, u, v, -nv / nn);
-                        }
-                    }
-                }
-        if (weightSum <= 0.0) continue;  // a lone point keeps its plane
+    // Ridge-regularised symmetric 3x3 solve by cofactors; false when the
+    // system is singular or the result not finite.
+    bool Solve(double& ka, double& kb, double& kc)
+    {
         const double ridge = RIDGE * weightSum + 1e-12;
         m[0] += ridge;
         m[3] += ridge;
         m[5] += ridge;
-        // Symmetric 3x3 solve by cofactors.
         const double c00 = m[3] * m[5] - m[4] * m[4];
         const double c01 = m[2] * m[4] - m[1] * m[5];
         const double c02 = m[1] * m[4] - m[2] * m[3];
@@ -424,24 +408,29 @@ void FastQuadricPointSet::FitQuadrics() const
         const double c12 = m[1] * m[2] - m[0] * m[4];
         const double c22 = m[0] * m[3] - m[1] * m[1];
         const double det = m[0] * c00 + m[1] * c01 + m[2] * c02;
-        if (!(std::fabs(det) > 1e-300)) continue;
-        double ka = (c00 * r[0] + c01 * r[1] + c02 * r[2]) / det;
-        double kb = (c01 * r[0] + c11 * r[1] + c12 * r[2]) / det;
-        double kc = (c02 * r[0] + c12 * r[1] + c22 * r[2]) / det;
-        if (!std::isfinite(ka) || !std::isfinite(kb) || !std::isfinite(kc)) continue;
-        // Clamp the principal curvatures.
-        const double mean = 0.5 * (ka + kc), half = 0.5 * (ka - kc);
-        const double root = std::sqrt(half * half + kb * kb);
-        const double l1 = mean + root, l2 = mean - root;
-        if (std::max(std::fabs(l1), std::fabs(l2)) > MAX_CURVATURE) {
-            const double angle = 0.5 * std::atan2(2.0 * kb, ka - kc);
-            const double co = std::cos(angle), si = std::sin(angle);
-            const double c1 = std::clamp(l1, -double(MAX_CURVATURE), double(MAX_CURVATURE));
-            const double c2 = std::clamp(l2, -double(MAX_CURVATURE), double(MAX_CURVATURE));
-            ka = c1 * co * co + c2 * si * si;
-            kb = (c1 - c2) * si * co;
-            kc = c1 * si * si + c2 * co * co;
-        }
+        if (!(std::fabs(det) > 1e-300)) return false;
+        ka = (c00 * r[0] + c01 * r[1] + c02 * r[2]) / det;
+        kb = (c01 * r[0] + c11 * r[1] + c12 * r[2]) / det;
+        kc = (c02 * r[0] + c12 * r[1] + c22 * r[2]) / det;
+        return std::isfinite(ka) && std::isfinite(kb) && std::isfinite(kc);
+    }
+};
+
+void FastQuadricPointSet::FitQuadrics() const
+{
+    const float inv = 1.0f / m_sigma;
+    const int count = static_cast<int>(m_samples.size());
+    std::vector<int> parent(count);
+    std::iota(parent.begin(), parent.end(), 0);
+
+    for (int i = 0; i < count; ++i) {
+        QuadricSystem system;
+        AccumulateNeighbours(i, system, parent);
+        if (system.weightSum <= 0.0) continue;  // a lone point keeps its plane
+        double ka, kb, kc;
+        if (!system.Solve(ka, kb, kc)) continue;
+        ClampCurvatures(ka, kb, kc);
+        Sample& s = m_samples[i];
         s.a = float(ka * inv);
         s.b = float(kb * inv);
         s.c = float(kc * inv);
@@ -450,6 +439,52 @@ void FastQuadricPointSet::FitQuadrics() const
     for (int i = 0; i < count; ++i)
         if (FindRoot(parent, i) == i)
             m_seeds.push_back(Wml::Vector3<float>(m_samples[i].p[0], m_samples[i].p[1], m_samples[i].p[2]));
+}
+
+void FastQuadricPointSet::AccumulateNeighbours(int i, QuadricSystem& system, std::vector<int>& parent) const
+{
+    const float sigma = m_sigma, inv = 1.0f / sigma, inv2 = inv * inv;
+    auto cellIndex = [&](float v, int axis) {
+        const float f = std::floor((v - m_gridOrigin[axis]) / m_gridCell);
+        return static_cast<int>(std::clamp(f, 0.0f, float(m_gridDims[axis] - 1)));
+    };
+    const Sample& s = m_samples[i];
+    int lo[3], hi[3];
+    for (int a = 0; a < 3; ++a) {
+        lo[a] = cellIndex(s.p[a] - sigma, a);
+        hi[a] = cellIndex(s.p[a] + sigma, a);
+    }
+    for (int k = lo[2]; k <= hi[2]; ++k)
+        for (int j = lo[1]; j <= hi[1]; ++j)
+            for (int c = lo[0]; c <= hi[0]; ++c) {
+                const size_t cell = (size_t(k) * m_gridDims[1] + j) * m_gridDims[0] + c;
+                for (std::uint32_t o = m_cellStart[cell]; o < m_cellStart[cell + 1]; ++o) {
+                    if (int(o) == i) continue;
+                    const Sample& t = m_samples[o];
+                    const float d[3] = {t.p[0] - s.p[0], t.p[1] - s.p[1], t.p[2] - s.p[2]};
+                    const float r2 = (d[0] * d[0] + d[1] * d[1] + d[2] * d[2]) * inv2;
+                    if (r2 >= 1.0f) continue;
+                    // Neighbours on the surface share a seed group.
+                    if (int(o) > i) {
+                        const int ri = FindRoot(parent, i), ro = FindRoot(parent, int(o));
+                        if (ri != ro) parent[std::max(ri, ro)] = std::min(ri, ro);
+                    }
+                    const float w1 = 1.0f - r2, w = w1 * w1 * w1;
+                    const double u = (d[0] * s.t1[0] + d[1] * s.t1[1] + d[2] * s.t1[2]) * inv;
+                    const double v = (d[0] * s.t2[0] + d[1] * s.t2[1] + d[2] * s.t2[2]) * inv;
+                    const double h = (d[0] * s.n[0] + d[1] * s.n[1] + d[2] * s.n[2]) * inv;
+                    system.AddRow(w, 0.5 * u * u, u * v, 0.5 * v * v, h);
+                    system.weightSum += w;
+                    // Slopes of the height field from the neighbour's normal.
+                    const double nn = t.n[0] * s.n[0] + t.n[1] * s.n[1] + t.n[2] * s.n[2];
+                    if (nn > MIN_NORMAL_COSINE) {
+                        const double nu = t.n[0] * s.t1[0] + t.n[1] * s.t1[1] + t.n[2] * s.t1[2];
+                        const double nv = t.n[0] * s.t2[0] + t.n[1] * s.t2[1] + t.n[2] * s.t2[2];
+                        system.AddRow(w, u, v, 0.0, -nu / nn);
+                        system.AddRow(w, 0.0, u, v, -nv / nn);
+                    }
+                }
+            }
 }
 
 void FastQuadricPointSet::BuildInterior() const

@@ -107,8 +107,13 @@ private:
 
     void Invalidate() { m_dirty = true; }
     void EnsureBuilt() const;
+    struct QuadricSystem;
+
     void Build() const;
+    void SortSamples(const Wml::AxisAlignedBox3<float>& box) const;
     void FitQuadrics() const;
+    // Adds the neighbours of sample i to its fit and joins their seed groups.
+    void AccumulateNeighbours(int i, QuadricSystem& system, std::vector<int>& parent) const;
     void BuildInterior() const;
     template <bool WithGradient>
     float Evaluate(float x, float y, float z, float g[3]) const;

@@ -313,10 +313,12 @@ bool VariationalWarp::BuildDisplacementMap(const Wml::PGMImage& image, float bou
     if (image.IsEmpty() || !std::isfinite(boundsFactor) || !(boundsFactor > 0.0f)) return false;
     boundsFactor = std::min(boundsFactor, 1.0f);
     const unsigned int W = image.GetWidth(), H = image.GetHeight();
-    // A grid of at most MAX_MAP_POINTS / 2 pixels with about the image's aspect.
+    // A grid of at most MAX_MAP_POINTS / 2 pixels with about the image's
+    // aspect; a very wide image gets one row of that many, not a row of
+    // thousands (the fit is cubic in the number of points).
     const unsigned int pixels = MAX_MAP_POINTS / 2;
     const unsigned int nx =
-        std::min(W, std::max(1u, unsigned(std::floor(std::sqrt(double(pixels) * W / H)))));
+        std::min({W, pixels, std::max(1u, unsigned(std::floor(std::sqrt(double(pixels) * W / H))))});
     const unsigned int ny = std::min(H, std::max(1u, pixels / nx));
     const float extent = boundsFactor * m_radius;
     const float longest = float(std::max(W, H));

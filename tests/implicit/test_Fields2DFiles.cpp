@@ -19,6 +19,7 @@
 #include "implicit/fields2d/PolygonField2D.h"
 #include "wml/DeprecatedSerializer.h"
 #include "wml/Serializer.h"
+#include "tests/support/FifoTestSupport.h"
 
 using namespace vynimplicit;
 using Box2 = Wml::AxisAlignedBox2<float>;
@@ -97,6 +98,19 @@ float BruteSignedDistance(const Wml::Polygon2<float>& poly, V2 p)
     return poly.IsInside(p) ? -best : best;
 }
 
+/// A star of `spikes` spikes whose inner vertices sit near the centre, so that
+/// every edge runs across about half of the outline's box.
+Wml::Polygon2<float> Star(int spikes)
+{
+    std::vector<V2> v;
+    for (int i = 0; i < 2 * spikes; ++i) {
+        const float a = 3.14159265f * float(i) / float(spikes);
+        const float r = (i % 2) ? 0.05f : 1.0f;
+        v.emplace_back(r * std::cos(a), r * std::sin(a));
+    }
+    return Wml::Polygon2<float>(v);
+}
+
 }  // namespace
 
 // ---- .mdvalue2d files -------------------------------------------------------
@@ -165,6 +179,15 @@ TEST(MdValue2DFile, HostileFilesAreRefusedAndLeaveTheFieldAsItWas)
     }
     EXPECT_FALSE(field.LoadFromFile(TempPath("missing.mdvalue2d").c_str()));
     EXPECT_FALSE(field.LoadFromFile(nullptr));
+    EXPECT_FALSE(field.LoadFromFile(::testing::TempDir().c_str()));
+    ExpectSameField(before, field);
+
+    // A pipe would block the load until someone writes to it: it is refused
+    // without being opened.
+    FeedingFifo pipe(TempPath("pipe.mdvalue2d"), good);
+    ASSERT_TRUE(pipe.Made());
+    EXPECT_FALSE(field.LoadFromFile(pipe.Path().c_str()));
+    EXPECT_FALSE(pipe.WasOpened());
     ExpectSameField(before, field);
 }
 
@@ -474,6 +497,92 @@ TEST(PolygonField2D, LargeOutlinesMatchBruteForceDistances)
             EXPECT_NEAR(field.Value(p.X(), p.Y()), Falloff(r), 2e-4f) << p.X() << "," << p.Y() << " band " << band;
         }
     }
+}
+
+TEST(PolygonField2D, LongEdgesKeepTheEdgeGridBoundedAndTheValuesExact)
+{
+    // Twenty-four thousand edges that each cross half the box: with a thin band
+    // from a scene record, and with the default band from a ".poly2d" file.
+    const Wml::Polygon2<float> star = Star(12000);
+    Wml::Serializer serializer;
+    Wml::SerializerRecord* record = serializer.CreateRecord("PolygonField2D");
+    record->SetValue("BandWidth", 1e-4f);
+    record->AppendPolygon(star);
+    PolygonField2D thin;
+    ASSERT_TRUE(thin.Restore(record));
+    const std::string path = TempPath("star.poly2d");
+    ASSERT_TRUE(star.Save(path.c_str()));
+    PolygonField2D wide;
+    ASSERT_TRUE(wide.LoadFromFile(path.c_str()));
+
+    std::mt19937 rng(11);
+    std::uniform_real_distribution<float> u(-1.05f, 1.05f);
+    std::vector<V2> probes;
+    for (int i = 0; i < 60; ++i) probes.emplace_back(u(rng), u(rng));
+    for (int i = 0; i < 30; ++i) probes.emplace_back(0.02f * u(rng), 0.02f * u(rng));  // where the edges crowd
+    for (PolygonField2D* field : {&thin, &wide}) {
+        SCOPED_TRACE(field == &thin ? "thin band" : "default band");
+        ASSERT_TRUE(field->HasPolygon());
+        EXPECT_LE(field->GetGridWork(), PolygonField2D::MAX_GRID_WORK);
+        EXPECT_GT(field->GetGridCellCount(), 100u);
+        // Distances are exact within the band; beyond it the side is right.
+        const float band = field->GetBandWidth();
+        for (const V2& p : probes) {
+            const float s = BruteSignedDistance(star, p);
+            float gx, gy;
+            const float d = field->SignedDistance(p.X(), p.Y(), gx, gy);
+            if (std::fabs(s) < band) {
+                EXPECT_NEAR(d, s, 2e-6f) << p.X() << "," << p.Y();
+            } else {
+                EXPECT_EQ(d > 0.0f, s > 0.0f) << p.X() << "," << p.Y();
+                EXPECT_GE(std::fabs(d), 0.999f * band) << p.X() << "," << p.Y();
+            }
+        }
+        // Midpoints of edges lie on the outline (a thin band magnifies rounding).
+        for (unsigned e = 0; e < star.VertexCount(); e += 997) {
+            const V2 m = (star.Vertex(e) + star.Vertex((e + 1) % star.VertexCount())) * 0.5f;
+            EXPECT_NEAR(field->Value(m.X(), m.Y()), 0.5f, 2e-3f) << e;
+        }
+    }
+    std::remove(path.c_str());
+}
+
+TEST(PolygonField2D, OutlinesTooLargeToHoldAreRefused)
+{
+    // Past the vertex limit the edges and their grid would not fit the
+    // memory a profile may take.
+    std::vector<V2> many;
+    const unsigned n = PolygonField2D::MAX_VERTICES + 1;
+    many.reserve(n);
+    for (unsigned i = 0; i < n; ++i) {
+        const float a = 6.2831853f * float(i) / float(n);
+        many.emplace_back(std::cos(a), std::sin(a));
+    }
+    PolygonField2D field(LShape());
+    EXPECT_FALSE(field.SetPolygon(Wml::Polygon2<float>(many)));
+    EXPECT_EQ(field.GetPolygon().Vertices(), LShape().Vertices());
+
+    // Every coordinate is a float, but the extents (or their squares) are
+    // not: the grid would see infinite cells and convert NaN to int.
+    const std::vector<std::string> huge = {
+        "poly2d 1\n3\n-1.5e38 -1.5e38\n1.5e38 -1.5e38\n0 1.5e38\n",
+        "poly2d 1\n3\n-3e38 0\n3e38 0\n0 1\n",
+        "poly2d 1\n3\n0 0\n1e20 0\n0 1e20\n",
+    };
+    const std::string path = TempPath("huge.poly2d");
+    for (const std::string& text : huge) {
+        WriteBytes(path, text);
+        EXPECT_FALSE(field.LoadFromFile(path.c_str())) << text;
+        EXPECT_EQ(field.GetPolygon().Vertices(), LShape().Vertices());
+        EXPECT_NEAR(field.Value(1.5f, 0.0f), 0.5f, 1e-5f);
+    }
+    // A far query point, or bounds that cannot hold distances, change nothing.
+    float gx, gy;
+    EXPECT_EQ(field.SignedDistance(3e38f, -3e38f, gx, gy), field.GetBandWidth());
+    EXPECT_EQ(field.SignedDistance(NaN, 0.5f, gx, gy), field.GetBandWidth());
+    field.SetBounds(Box2(-3e38f, 3e38f, 0.0f, 1.0f));
+    EXPECT_EQ(field.GetPolygon().Vertices(), LShape().Vertices());
+    std::remove(path.c_str());
 }
 
 TEST(PolygonField2D, SetBoundsFitsTheFieldIntoTheBox)

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -19,6 +20,7 @@
 #include "implicit/mesh/IMeshUtil.h"
 #include "implicit/mesh/MeshFiles.h"
 #include "implicit/mesh/VFTriangleMesh.h"
+#include "tests/support/FifoTestSupport.h"
 #include "tests/support/MeshShapes.h"
 
 using namespace vynmesh;
@@ -232,8 +234,10 @@ TEST_F(MeshFilesTest, ReadOBJRefusesHostileFilesAndKeepsTheMesh)
     std::mt19937 rng(3);
     for (char& c : garbage) c = char(rng());
     WriteText("garbage.obj", garbage);
+    FeedingFifo pipe(Path("pipe.obj"), "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n");
+    ASSERT_TRUE(pipe.Made());
     for (const char* name : {"empty.obj", "comments.obj", "points.obj", "badindex.obj", "nan.obj", "collapsed.obj",
-                             "garbage.obj", "missing.obj"}) {
+                             "garbage.obj", "missing.obj", "pipe.obj"}) {
         SCOPED_TRACE(name);
         VFTriangleMesh m;
         meshtest::MakeTetrahedron(m);
@@ -244,10 +248,47 @@ TEST_F(MeshFilesTest, ReadOBJRefusesHostileFilesAndKeepsTheMesh)
         EXPECT_EQ(m.GetNumTriangles(), 4u);
         EXPECT_TRUE(IMeshUtil::IsClosedManifold(m));
     }
+    EXPECT_FALSE(pipe.WasOpened());
     TriangleMesh m;
     std::string error;
     EXPECT_FALSE(ReadOBJ(nullptr, m, error));
     EXPECT_FALSE(ReadOBJ(dir.string().c_str(), m, error));
+}
+
+TEST_F(MeshFilesTest, ReadOBJBoundsTheCornersOfItsFaces)
+{
+    // Triangulating a face takes time quadratic in its corners: one huge face,
+    // or many large ones, are refused with a message naming the limit, while
+    // large faces within it still load.
+    auto polygons = [](unsigned corners, unsigned faces) {
+        std::string text;
+        for (unsigned i = 0; i < corners; ++i) {
+            const double a = 2.0 * 3.14159265358979 * i / corners, r = (i % 2) ? 1.0 : 0.8;
+            text += "v " + std::to_string(r * std::cos(a)) + " " + std::to_string(r * std::sin(a)) + " 0\n";
+        }
+        for (unsigned f = 0; f < faces; ++f) {
+            text += "f";
+            for (unsigned i = 1; i <= corners; ++i) text += " " + std::to_string(i);
+            text += "\n";
+        }
+        return text;
+    };
+    WriteText("huge.obj", polygons(30000, 1));
+    WriteText("many.obj", polygons(3000, 10));
+    for (const char* name : {"huge.obj", "many.obj"}) {
+        SCOPED_TRACE(name);
+        VFTriangleMesh m;
+        meshtest::MakeTetrahedron(m);
+        std::string error;
+        EXPECT_FALSE(ReadOBJ(Path(name).c_str(), m, error));
+        EXPECT_NE(error.find(std::to_string(kMaxFaceCorners)), std::string::npos) << error;
+        EXPECT_EQ(m.GetNumTriangles(), 4u);
+    }
+    WriteText("large.obj", polygons(400, 3));
+    TriangleMesh m;
+    std::string error;
+    ASSERT_TRUE(ReadOBJ(Path("large.obj").c_str(), m, error)) << error;
+    EXPECT_EQ(m.GetNumTriangles(), 3u * 398u);
 }
 
 TEST_F(MeshFilesTest, ReadOBJOfEveryTruncationFailsOrGivesAValidMesh)

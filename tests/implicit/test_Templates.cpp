@@ -298,6 +298,22 @@ TEST(Templates, DegenerateOutlinesGiveNull)
     EXPECT_TRUE(ok);
 }
 
+TEST(Templates, HeightFieldOfAnOutlineFarFromATinyWindowIsAllOutside)
+{
+    // Regenerating data comes from records, so any window may meet any
+    // loops: an outline a million units from a window 1e-30 wide puts its
+    // cells far beyond the range of an int, on either side.
+    for (float at : {1e6f, -1e6f}) {
+        const std::vector<Wml::Polygon2<float>> far = {Wml::Polygon2<float>(Rect(at, at, at + 1.0f, at + 1.0f))};
+        DynDiscreteScalarField2D f;
+        ASSERT_TRUE(f.Generate(DynDiscreteScalarField2D::Recipe::HeightField, far, 8, 8, Box2(0, 1e-30f, 0, 1e-30f),
+                               0.35f, false, 1.0f))
+            << at;
+        for (unsigned j = 0; j < 8; ++j)
+            for (unsigned i = 0; i < 8; ++i) EXPECT_EQ(f.GetValue(i, j), 0.0f) << at;
+    }
+}
+
 // ---- records ---------------------------------------------------------------------
 
 TEST(Templates, DynFieldRecordsRoundTrip)

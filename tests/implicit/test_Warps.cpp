@@ -17,6 +17,7 @@
 #include "implicit/warps/VariationalWarp.h"
 #include "implicit/warps/WarpPointSet.h"
 #include "wml/PGMImage.h"
+#include "tests/support/FifoTestSupport.h"
 
 using namespace vynimplicit;
 using Wml::AxisAlignedBox3f;
@@ -540,6 +541,46 @@ TEST(VariationalWarp, DisplacementMapFromAnImage)
     EXPECT_FALSE(warp.LoadDisplacementMap(good.c_str(), std::nanf("")));
     EXPECT_FALSE(warp.LoadDisplacementMap(good.c_str(), 0.0f));
     EXPECT_FALSE(warp.LoadDisplacementMap(nullptr, 0.5f));
+    EXPECT_EQ(warp.GetWarpPointSet().GetNumPoints(), before);
+    std::filesystem::remove_all(dir);
+}
+
+TEST(VariationalWarp, DisplacementMapsOfAnyShapeStayWithinThePointLimit)
+{
+    // Every warp point costs the cubic fit dearly: however wide, tall or
+    // large the image, the map samples at most MAX_MAP_POINTS / 2 pixels,
+    // and at least a fair share of them when the image has that many.
+    struct Size {
+        unsigned w, h;
+    };
+    const Size sizes[] = {{4000, 1}, {1, 4000}, {4000, 3}, {3, 4000}, {16384, 2}, {3000, 2000}, {64, 32}, {1, 1}, {7, 5}};
+    VariationalWarp warp;
+    warp.SetWarpRadius(2.0f);
+    for (const Size& size : sizes) {
+        const Wml::PGMImage image(size.w, size.h, 200);
+        WarpPointSet points;
+        ASSERT_TRUE(warp.BuildDisplacementMap(image, 0.5f, points)) << size.w << "x" << size.h;
+        EXPECT_LE(points.GetNumPoints(), VariationalWarp::MAX_MAP_POINTS) << size.w << "x" << size.h;
+        const unsigned pixels = size.w * size.h;
+        EXPECT_GE(points.GetNumPoints(), std::min(2 * pixels, VariationalWarp::MAX_MAP_POINTS / 4))
+            << size.w << "x" << size.h;
+    }
+
+    // The same through a file; a pipe named as the file is refused unopened.
+    const std::filesystem::path dir =
+        std::filesystem::temp_directory_path() / ("kilnform_wide_" + std::to_string(std::random_device()()));
+    std::filesystem::create_directories(dir);
+    const std::string wide = (dir / "wide.pgm").string();
+    ASSERT_TRUE(Wml::PGMImage(4000, 2, 128).Write(wide.c_str()));
+    ASSERT_TRUE(warp.LoadDisplacementMap(wide.c_str(), 0.5f));
+    EXPECT_LE(warp.GetWarpPointSet().GetNumPoints(), VariationalWarp::MAX_MAP_POINTS);
+    const unsigned before = warp.GetWarpPointSet().GetNumPoints();
+    {
+        FeedingFifo fifo((dir / "pipe.pgm").string(), "P2 2 1 255 1 2\n");
+        ASSERT_TRUE(fifo.Made());
+        EXPECT_FALSE(warp.LoadDisplacementMap(fifo.Path().c_str(), 0.5f));
+        EXPECT_FALSE(fifo.WasOpened());
+    }
     EXPECT_EQ(warp.GetWarpPointSet().GetNumPoints(), before);
     std::filesystem::remove_all(dir);
 }

@@ -18,6 +18,7 @@
 
 #include "scene/BillboardSO.h"
 #include "test_SceneFixtures.h"
+#include "tests/support/FifoTestSupport.h"
 #include "wml/Serializer.h"
 #include "wml/WmlMath.h"
 
@@ -163,6 +164,11 @@ TEST(BillboardImage, MissingOrDamagedFilesChangeNothing)
     ASSERT_TRUE(WriteJPEG(dir.Path() / "real.jpg", 8, 8));
     WriteBytes(dir.Path() / "jpeg_named.png", ReadBytes(dir.Path() / "real.jpg"));
     fs::create_directory(dir.Path() / "folder.png");
+    // Pipes would block either decoder until written to: they are fed a good
+    // image, so a reader that opens them is caught loading it.
+    FeedingFifo pipePNG((dir.Path() / "pipe.png").string(), valid);
+    FeedingFifo pipeJPEG((dir.Path() / "pipe.jpg").string(), ReadBytes(dir.Path() / "real.jpg"));
+    ASSERT_TRUE(pipePNG.Made() && pipeJPEG.Made());
 
     BillboardSO b;
     ASSERT_TRUE(b.LoadImage(good.string()));
@@ -172,12 +178,14 @@ TEST(BillboardImage, MissingOrDamagedFilesChangeNothing)
     b.AddListener(&listener);
 
     for (const char* name : {"missing.png", "garbage.png", "truncated.png", "header_only.png", "empty.png",
-                             "garbage.jpg", "huge.png", "jpeg_named.png", "folder.png"}) {
+                             "garbage.jpg", "huge.png", "jpeg_named.png", "folder.png", "pipe.png", "pipe.jpg"}) {
         EXPECT_FALSE(b.LoadImage((dir.Path() / name).string())) << name;
         EXPECT_EQ(b.GetImageFilePath(), good.string()) << name;
         EXPECT_EQ(b.GetFrame().Scale(), scale) << name;
         EXPECT_EQ(b.GetImage().width, 30) << name;
     }
+    EXPECT_FALSE(pipePNG.WasOpened());
+    EXPECT_FALSE(pipeJPEG.WasOpened());
     EXPECT_FALSE(b.LoadImage(""));
     EXPECT_TRUE(listener.entries.empty());
 }
@@ -278,9 +286,23 @@ TEST(BillboardRecords, ImagePathIsStoredRelativeToTheSceneFile)
     EXPECT_TRUE(Near(copy.GetFrame().Origin(), V3(1, 2, 3)));
     EXPECT_TRUE(Near(copy.GetFrame().Scale(), V3(3, 2, 1)));  // not reset by the load
 
+    // A pipe where the image was: the scene load goes on at once, the
+    // billboard keeping its path without an image.
+    const std::string pngBytes = ReadBytes(image);
+    fs::remove(image);
+    {
+        FeedingFifo pipe(image.string(), pngBytes);
+        ASSERT_TRUE(pipe.Made());
+        BillboardSO piped;
+        piped.InitializeParameters();
+        EXPECT_FALSE(piped.Restore(&in, in.GetRecord(0)));
+        EXPECT_TRUE(piped.GetImage().Empty());
+        EXPECT_EQ(fs::path(piped.GetImageFilePath()).lexically_normal(), image.lexically_normal());
+        EXPECT_FALSE(pipe.WasOpened());
+    }
+
     // The image went away: the object keeps the path (a later save still has
     // it) and says the restore was incomplete.
-    fs::remove(image);
     BillboardSO orphan;
     orphan.InitializeParameters();
     EXPECT_FALSE(orphan.Restore(&in, in.GetRecord(0)));

@@ -14,6 +14,7 @@
 #include "wml/LinearComplex2.h"
 #include "wml/Polygon2.h"
 #include "wml/Spline3.h"
+#include "tests/support/FifoTestSupport.h"
 
 using namespace Wml;
 
@@ -440,6 +441,18 @@ TEST(Polygon2, RefusesBadFiles)
     Polygon2f f;
     std::istringstream big("poly2d 1\n3\n0 0\n1e200 0\n0 1\n");
     EXPECT_FALSE(f.Read(big));
+
+    // A pipe would block the load until someone writes to it; a folder is
+    // no file. Both are refused before anything is opened.
+    {
+        FeedingFifo fifo(TempPath("pipe.poly2d"), "poly2d 1\n3\n0 0\n1 0\n0 1\n");
+        ASSERT_TRUE(fifo.Made());
+        EXPECT_FALSE(p.Load(fifo.Path().c_str()));
+        EXPECT_EQ(p.VertexCount(), 3u);
+        EXPECT_FALSE(fifo.WasOpened());
+    }
+    EXPECT_FALSE(p.Load(::testing::TempDir().c_str()));
+    EXPECT_EQ(p.VertexCount(), 3u);
 }
 
 // ===========================================================================

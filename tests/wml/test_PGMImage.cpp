@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/FifoTestSupport.h"
+
 using Wml::PGMImage;
 using ReadError = Wml::PGMImage::ReadError;
 
@@ -279,4 +281,22 @@ TEST(PGMImage, SizeLimitsAndWriteFailures)
     EXPECT_FALSE(image.Write((dir.File("missing") + "/sub/x.pgm").c_str()));
     std::ostringstream out;
     EXPECT_FALSE(empty.Write(out));
+}
+
+TEST(PGMImage, OnlyRegularFilesAreOpened)
+{
+    // A pipe would block the read until someone writes to it, and a folder
+    // is no image: both are refused before anything is opened.
+    TempDir dir;
+    PGMImage image(2, 2, 9);
+    {
+        FeedingFifo fifo(dir.File("pipe.pgm"), "P2 2 1 255 1 2\n");
+        ASSERT_TRUE(fifo.Made());
+        EXPECT_FALSE(image.Read(fifo.Path().c_str()));
+        EXPECT_EQ(image.GetReadError(), ReadError::CannotOpen);
+        EXPECT_TRUE(image.IsEmpty());
+        EXPECT_FALSE(fifo.WasOpened());
+    }
+    EXPECT_FALSE(image.Read(dir.File("").c_str()));
+    EXPECT_EQ(image.GetReadError(), ReadError::CannotOpen);
 }

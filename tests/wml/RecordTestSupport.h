@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/TempFolder.h"
 #include "wml/Matrix3.h"
 #include "wml/Serializer.h"
 
@@ -22,32 +23,9 @@ namespace RecordTest {
 
 using namespace Wml;
 
-class TempDir {
-public:
-    TempDir()
-    {
-        std::random_device device;
-        m_path = std::filesystem::temp_directory_path() /
-                 ("kilnform_records_" + std::to_string(device()) + "_" + std::to_string(device()));
-        std::filesystem::create_directories(m_path);
-    }
-    ~TempDir()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_path, ignored);
-    }
-    std::string File(const char* name) const { return (m_path / name).string(); }
-    const std::filesystem::path& Path() const { return m_path; }
+using TempDir = kftest::TempFolder;
 
-private:
-    std::filesystem::path m_path;
-};
-
-inline std::string Slurp(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+inline std::string Slurp(const std::string& path) { return kftest::ReadFile(path); }
 
 inline void Spit(const std::string& path, const std::string& data)
 {

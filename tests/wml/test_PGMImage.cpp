@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "tests/support/FifoTestSupport.h"
+#include "tests/support/TempFolder.h"
 
 using Wml::PGMImage;
 using ReadError = Wml::PGMImage::ReadError;
@@ -20,32 +21,7 @@ using ReadError = Wml::PGMImage::ReadError;
 namespace
 {
 
-class TempDir
-{
-public:
-    TempDir()
-    {
-        std::random_device device;
-        m_path = std::filesystem::temp_directory_path() /
-                 ("kilnform_pgm_" + std::to_string(device()) + "_" + std::to_string(device()));
-        std::filesystem::create_directories(m_path);
-    }
-    ~TempDir()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_path, ignored);
-    }
-    std::string File(const char* name) const { return (m_path / name).string(); }
-
-private:
-    std::filesystem::path m_path;
-};
-
-std::string ReadWholeFile(const std::string& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
+using TempDir = kftest::TempFolder;
 
 PGMImage MakePattern(unsigned width, unsigned height)
 {
@@ -109,7 +85,7 @@ TEST(PGMImage, RoundTripsBinaryAndAsciiThroughFiles)
         const std::string path = dir.File(binary ? "pattern_p5.pgm" : "pattern_p2.pgm");
         ASSERT_TRUE(original.Write(path.c_str(), binary));
 
-        const std::string text = ReadWholeFile(path);
+        const std::string text = kftest::ReadFile(path);
         ASSERT_GE(text.size(), 2u);
         EXPECT_EQ(text.substr(0, 2), binary ? "P5" : "P2");
         if (!binary)

@@ -544,20 +544,25 @@ bool AdaptiveUniformGrid3D::TriLinearValue(const Wml::Vector3<float>& p, ScalarF
     return true;
 }
 
+bool AdaptiveUniformGrid3D::AnswerOffGrid(const Wml::Vector3<float>& p, ScalarField* source,
+                                          Wml::Vector3<float>& gradient, float* value, float u[3])
+{
+    const Where where = Locate(p, u);
+    if (where == Where::Grid) return false;
+    if (where == Where::Direct) {
+        DirectGradient(p, source, gradient, value);
+    } else {
+        gradient = Wml::Vector3<float>::ZERO;
+        if (value) *value = 0.0f;
+    }
+    return true;
+}
+
 bool AdaptiveUniformGrid3D::TriLinearGradient(const Wml::Vector3<float>& p, ScalarField* source,
                                               Wml::Vector3<float>& gradient, float* value, bool mayDefer)
 {
     float u[3];
-    const Where where = Locate(p, u);
-    if (where == Where::Invalid) {
-        gradient = Wml::Vector3<float>::ZERO;
-        if (value) *value = 0.0f;
-        return true;
-    }
-    if (where == Where::Direct) {
-        DirectGradient(p, source, gradient, value);
-        return true;
-    }
+    if (AnswerOffGrid(p, source, gradient, value, u)) return true;
     const int i0 = FloorToInt(u[0]), j0 = FloorToInt(u[1]), k0 = FloorToInt(u[2]);
     const float tx = u[0] - float(i0), ty = u[1] - float(j0), tz = u[2] - float(k0);
     float c[8];
@@ -608,16 +613,7 @@ bool AdaptiveUniformGrid3D::NodalGradient(const Wml::Vector3<float>& p, ScalarFi
                                           Wml::Vector3<float>& gradient, float* value, bool mayDefer)
 {
     float u[3];
-    const Where where = Locate(p, u);
-    if (where == Where::Invalid) {
-        gradient = Wml::Vector3<float>::ZERO;
-        if (value) *value = 0.0f;
-        return true;
-    }
-    if (where == Where::Direct) {
-        DirectGradient(p, source, gradient, value);
-        return true;
-    }
+    if (AnswerOffGrid(p, source, gradient, value, u)) return true;
     const int i0 = FloorToInt(u[0]), j0 = FloorToInt(u[1]), k0 = FloorToInt(u[2]);
     const float tx = u[0] - float(i0), ty = u[1] - float(j0), tz = u[2] - float(k0);
     float r[8][4];

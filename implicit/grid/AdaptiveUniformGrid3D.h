@@ -160,6 +160,11 @@ private:
         AskKind kind;
     };
     Where Locate(const Wml::Vector3<float>& p, float u[3]) const;
+    /// Answers a gradient query that does not read the lattice (outside the
+    /// grid, or in a region still answered directly) and says so; otherwise
+    /// leaves u at the point's lattice coordinates and answers false.
+    bool AnswerOffGrid(const Wml::Vector3<float>& p, ScalarField* source, Wml::Vector3<float>& gradient,
+                       float* value, float u[3]);
     Block* GetBlock(int bi, int bj, int bk);
     /// The node gradients of a block, or null when the block or they do not exist.
     const GradientRecords* FindRecords(int bi, int bj, int bk);

@@ -25,11 +25,20 @@ QSurfaceFormat CGLView::RequestedFormat()
     return format;
 }
 
-void CGLView::InitGL() { glEnable(GL_DEPTH_TEST); }
+void CGLView::InitGL()
+{
+    glEnable(GL_DEPTH_TEST);
+}
 
-void CGLView::Resize(int width, int height) { glViewport(0, 0, width > 0 ? width : 1, height > 0 ? height : 1); }
+void CGLView::Resize(int width, int height)
+{
+    glViewport(0, 0, width > 0 ? width : 1, height > 0 ? height : 1);
+}
 
-void CGLView::initializeGL() { InitGL(); }
+void CGLView::initializeGL()
+{
+    InitGL();
+}
 
 void CGLView::resizeGL(int width, int height)
 {
@@ -38,7 +47,10 @@ void CGLView::resizeGL(int width, int height)
     Resize(int(width * ratio), int(height * ratio));
 }
 
-void CGLView::paintGL() { RenderScene(); }
+void CGLView::paintGL()
+{
+    RenderScene();
+}
 
 QImage CGLView::RenderToImage(int width, int height)
 {

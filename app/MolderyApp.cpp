@@ -17,7 +17,10 @@ CMolderyApp::CMolderyApp(int& argc, char** argv) : QApplication(argc, argv)
     setApplicationDisplayName("Kilnform B5");
 }
 
-CMolderyApp::~CMolderyApp() { delete m_mainFrame; }
+CMolderyApp::~CMolderyApp()
+{
+    delete m_mainFrame;
+}
 
 bool CMolderyApp::ParseCommandLine(const QStringList& arguments, Options& options, QString& error)
 {
@@ -25,7 +28,8 @@ bool CMolderyApp::ParseCommandLine(const QStringList& arguments, Options& option
     parser.setApplicationDescription("Kilnform B5: sketch-based 3D modelling");
     QCommandLineOption help({"h", "help"}, "Show this help.");
     parser.addOption(help);
-    QCommandLineOption screenshot("screenshot", "Render one frame, write it as PNG to FILE and exit.", "FILE");
+    QCommandLineOption screenshot("screenshot", "Render one frame, write it as PNG to FILE and exit.",
+                                  "FILE");
     QCommandLineOption size("size", "Size of the screenshot in pixels, e.g. 640x480.", "WIDTHxHEIGHT");
     parser.addOption(screenshot);
     parser.addOption(size);

@@ -16,7 +16,8 @@ constexpr size_t POINT_COUNT = 4096;  // a power of two, cycled through
 /// Fixed random points over the field's bounds grown by padFraction of their
 /// size on every side, so every run sees the same mix of inside, outside and
 /// blend-region points.
-inline std::vector<Wml::Vector3<float>> SamplePoints(vynimplicit::ScalarField& field, float padFraction = 0.0f)
+inline std::vector<Wml::Vector3<float>> SamplePoints(vynimplicit::ScalarField& field,
+                                                     float padFraction = 0.0f)
 {
     Wml::AxisAlignedBox3<float> box;
     field.FieldBounds(box);

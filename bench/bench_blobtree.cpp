@@ -340,8 +340,8 @@ struct RicciTree {
         std::uniform_real_distribution<float> position(-2.0f, 2.0f), radius(0.6f, 1.0f);
         root.AddChild(&blend);
         for (int i = 0; i < 50; ++i) {
-            points.push_back(std::make_unique<vynimplicit::Point>(Vec3(position(rng), position(rng), position(rng)),
-                                                                  1.0f / radius(rng)));
+            points.push_back(std::make_unique<vynimplicit::Point>(
+                Vec3(position(rng), position(rng), position(rng)), 1.0f / radius(rng)));
             leaves.push_back(std::make_unique<PointNode>(points.back().get()));
             blend.AddChild(leaves.back().get());
         }
@@ -349,7 +349,8 @@ struct RicciTree {
         blend.FieldBounds(box);
         while (queries.size() < 8192) {
             Vec3 p;
-            for (int a = 0; a < 3; ++a) p[a] = std::uniform_real_distribution<float>(box.Min(a), box.Max(a))(rng);
+            for (int a = 0; a < 3; ++a)
+                p[a] = std::uniform_real_distribution<float>(box.Min(a), box.Max(a))(rng);
             const float v = blendOp.Value(p.X(), p.Y(), p.Z());
             if (v > 0.3f && v < 0.7f) queries.push_back(p);
         }
@@ -358,7 +359,8 @@ struct RicciTree {
             auto c = [&](int a) { return int((p[a] - box.Min(a)) / 0.4f); };
             return std::make_tuple(c(2), c(1), c(0), p.X());
         };
-        std::sort(coherent.begin(), coherent.end(), [&](const Vec3& a, const Vec3& b) { return cell(a) < cell(b); });
+        std::sort(coherent.begin(), coherent.end(),
+                  [&](const Vec3& a, const Vec3& b) { return cell(a) < cell(b); });
     }
     ~RicciTree()
     {
@@ -399,7 +401,9 @@ void BM_RicciGradient(benchmark::State& state)
     for (auto _ : state) benchmark::DoNotOptimize(pass());
     cache->SetGradientSampleMode(before);
     state.SetItemsProcessed(int64_t(state.iterations()) * int64_t(queries.size()));
-    state.SetLabel(std::string(state.range(0) == 0 ? "direct" : state.range(0) == 1 ? "trilinear" : "smooth") +
+    state.SetLabel(std::string(state.range(0) == 0   ? "direct"
+                               : state.range(0) == 1 ? "trilinear"
+                                                     : "smooth") +
                    (state.range(1) ? ", block order" : ", random order"));
 }
 BENCHMARK(BM_RicciGradient)->ArgsProduct({{0, 1, 2}, {0, 1}});

@@ -47,7 +47,8 @@ struct GridScene {
         const float step = grid.GetVoxelSize() / 3.0f;
         for (int row = 0; row < 64; ++row)
             for (int s = 0; s < 64; ++s)
-                coherent.push_back(Vector3f(-1.0f + s * step, -1.0f + 0.05f * (row % 8), -0.5f + 0.05f * (row / 8)));
+                coherent.push_back(
+                    Vector3f(-1.0f + s * step, -1.0f + 0.05f * (row % 8), -0.5f + 0.05f * (row / 8)));
         // Warm both modes over both sets.
         for (const auto* set : {&scattered, &coherent})
             for (const Vector3f& p : *set) {
@@ -86,13 +87,27 @@ void BM_Grid(benchmark::State& state)
     for (auto _ : state) {
         const Vector3f& p = points[i++ & 4095];
         switch (kind) {
-        case DirectValue: v = scene.blend.Value(p.X(), p.Y(), p.Z()); break;
-        case DirectGradient: scene.blend.Gradient(p.X(), p.Y(), p.Z(), g.X(), g.Y(), g.Z(), &v); break;
-        case LinearValue: v = scene.grid.SampleTriLinear(p, &scene.blend); break;
-        case LinearGradient: scene.grid.SampleGradientTriLinear(p, &scene.blend, g, &v); break;
-        case QuadraticValue: v = scene.grid.SampleTriQuadratic(p, &scene.blend); break;
-        case QuadraticGradient: scene.grid.SampleGradientTriQuadratic(p, &scene.blend, g, &v); break;
-        case NodalGradient: scene.grid.SampleGradientNodal(p, &scene.blend, g, &v); break;
+            case DirectValue:
+                v = scene.blend.Value(p.X(), p.Y(), p.Z());
+                break;
+            case DirectGradient:
+                scene.blend.Gradient(p.X(), p.Y(), p.Z(), g.X(), g.Y(), g.Z(), &v);
+                break;
+            case LinearValue:
+                v = scene.grid.SampleTriLinear(p, &scene.blend);
+                break;
+            case LinearGradient:
+                scene.grid.SampleGradientTriLinear(p, &scene.blend, g, &v);
+                break;
+            case QuadraticValue:
+                v = scene.grid.SampleTriQuadratic(p, &scene.blend);
+                break;
+            case QuadraticGradient:
+                scene.grid.SampleGradientTriQuadratic(p, &scene.blend, g, &v);
+                break;
+            case NodalGradient:
+                scene.grid.SampleGradientNodal(p, &scene.blend, g, &v);
+                break;
         }
         benchmark::DoNotOptimize(v);
         benchmark::DoNotOptimize(g);

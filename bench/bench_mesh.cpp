@@ -106,8 +106,8 @@ void BM_BruteNearest(benchmark::State& state)
         const Vector3f& p = pts[i++ % pts.size()];
         float best = FLT_MAX;
         for (size_t k = 0; k < idx.size(); k += 3) {
-            Vector3f q = IMeshBVTree::ClosestPointOnTriangle(p, m.GetPosition(idx[k]), m.GetPosition(idx[k + 1]),
-                                                             m.GetPosition(idx[k + 2]));
+            Vector3f q = IMeshBVTree::ClosestPointOnTriangle(
+                p, m.GetPosition(idx[k]), m.GetPosition(idx[k + 1]), m.GetPosition(idx[k + 2]));
             best = std::min(best, (q - p).SquaredLength());
         }
         benchmark::DoNotOptimize(best);

@@ -91,7 +91,7 @@ void BM_Operators_Gradient(benchmark::State& state)
     RunGradient(state, setup.op);
 }
 
-#define OPERATOR_BENCHMARKS(Op)                \
+#define OPERATOR_BENCHMARKS(Op)                 \
     BENCHMARK_TEMPLATE(BM_Operators_Value, Op); \
     BENCHMARK_TEMPLATE(BM_Operators_Gradient, Op)
 

@@ -5,8 +5,8 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
-#include <ctime>
 #include <cmath>
+#include <ctime>
 #include <memory>
 #include <vector>
 
@@ -226,7 +226,8 @@ void BM_ExtractorCheapSphere(benchmark::State& state)
         seconds += ThreadSeconds() - t0;
         triangles += double(mesh.GetNumTriangles());
     }
-    const double fieldSeconds = double(sphere.values) * valueSeconds + double(sphere.gradients) * gradientSeconds;
+    const double fieldSeconds =
+        double(sphere.values) * valueSeconds + double(sphere.gradients) * gradientSeconds;
     state.counters["triangles_per_second"] = benchmark::Counter(triangles, benchmark::Counter::kIsRate);
     state.counters["field_share"] = fieldSeconds / std::max(1e-12, seconds);
     state.counters["net_triangles_per_second"] = triangles / std::max(1e-12, seconds - fieldSeconds);

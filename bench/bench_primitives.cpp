@@ -9,8 +9,8 @@
 #include <random>
 #include <vector>
 
-#include "implicit/primitives/Cylinder.h"
 #include "implicit/primitives/CurveSet.h"
+#include "implicit/primitives/Cylinder.h"
 #include "implicit/primitives/FastQuadricPointSet.h"
 #include "implicit/primitives/Point.h"
 #include "implicit/primitives/PolyLinePrimitive.h"
@@ -107,16 +107,46 @@ FastQuadricPointSet& BenchPointSet()
     return set;
 }
 
-void BM_Primitive_Point_Value(benchmark::State& s) { RunValue(s, BenchPoint()); }
-void BM_Primitive_Point_Gradient(benchmark::State& s) { RunGradient(s, BenchPoint()); }
-void BM_Primitive_Cylinder_Value(benchmark::State& s) { RunValue(s, BenchCylinder()); }
-void BM_Primitive_Cylinder_Gradient(benchmark::State& s) { RunGradient(s, BenchCylinder()); }
-void BM_Primitive_PolyLine_Value(benchmark::State& s) { RunValue(s, BenchPolyLine()); }
-void BM_Primitive_PolyLine_Gradient(benchmark::State& s) { RunGradient(s, BenchPolyLine()); }
-void BM_Primitive_CurveSet_Value(benchmark::State& s) { RunValue(s, BenchCurveSet()); }
-void BM_Primitive_CurveSet_Gradient(benchmark::State& s) { RunGradient(s, BenchCurveSet()); }
-void BM_Primitive_FastQuadricPointSet_Value(benchmark::State& s) { RunValue(s, BenchPointSet()); }
-void BM_Primitive_FastQuadricPointSet_Gradient(benchmark::State& s) { RunGradient(s, BenchPointSet()); }
+void BM_Primitive_Point_Value(benchmark::State& s)
+{
+    RunValue(s, BenchPoint());
+}
+void BM_Primitive_Point_Gradient(benchmark::State& s)
+{
+    RunGradient(s, BenchPoint());
+}
+void BM_Primitive_Cylinder_Value(benchmark::State& s)
+{
+    RunValue(s, BenchCylinder());
+}
+void BM_Primitive_Cylinder_Gradient(benchmark::State& s)
+{
+    RunGradient(s, BenchCylinder());
+}
+void BM_Primitive_PolyLine_Value(benchmark::State& s)
+{
+    RunValue(s, BenchPolyLine());
+}
+void BM_Primitive_PolyLine_Gradient(benchmark::State& s)
+{
+    RunGradient(s, BenchPolyLine());
+}
+void BM_Primitive_CurveSet_Value(benchmark::State& s)
+{
+    RunValue(s, BenchCurveSet());
+}
+void BM_Primitive_CurveSet_Gradient(benchmark::State& s)
+{
+    RunGradient(s, BenchCurveSet());
+}
+void BM_Primitive_FastQuadricPointSet_Value(benchmark::State& s)
+{
+    RunValue(s, BenchPointSet());
+}
+void BM_Primitive_FastQuadricPointSet_Gradient(benchmark::State& s)
+{
+    RunGradient(s, BenchPointSet());
+}
 
 }  // namespace
 

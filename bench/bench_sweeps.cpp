@@ -12,10 +12,10 @@
 #include <vector>
 
 #include "implicit/Falloff.h"
+#include "implicit/fields2d/DiscreteScalarField2D.h"
 #include "implicit/sweeps/CubicBezierSweep.h"
 #include "implicit/sweeps/DiscreteLinearSweep.h"
 #include "implicit/sweeps/DiscreteRevolution.h"
-#include "implicit/fields2d/DiscreteScalarField2D.h"
 #include "implicit/sweeps/InterpolatingLinearSweep.h"
 #include "implicit/sweeps/MultiSweep.h"
 #include "implicit/sweeps/QuadraticBezierSweep.h"

@@ -31,7 +31,8 @@ void BM_MakeField(benchmark::State& state)
     vynimplicit::DiscreteFieldGenerator2D gen(lc);
     Wml::AxisAlignedBox2<float> box;
     for (auto _ : state) {
-        std::unique_ptr<vynimplicit::DiscreteScalarField2D> f(gen.MakeField(unsigned(state.range(0)), box, 0.35f));
+        std::unique_ptr<vynimplicit::DiscreteScalarField2D> f(
+            gen.MakeField(unsigned(state.range(0)), box, 0.35f));
         benchmark::DoNotOptimize(f.get());
     }
 }

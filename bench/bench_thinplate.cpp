@@ -6,11 +6,9 @@
 #include <random>
 #include <vector>
 
-namespace
-{
+namespace {
 
-struct SketchField
-{
+struct SketchField {
     std::vector<double> x, y, value;
 };
 
@@ -22,22 +20,20 @@ SketchField MakeSketchField(unsigned count)
     std::uniform_real_distribution<double> unit(0.0, 1.0);
     const double pi = 3.14159265358979323846;
     const double centre = 256.0;
-    auto radius = [](double angle) { return 160.0 + 25.0 * std::sin(3.0 * angle) + 10.0 * std::cos(7.0 * angle); };
+    auto radius = [](double angle) {
+        return 160.0 + 25.0 * std::sin(3.0 * angle) + 10.0 * std::cos(7.0 * angle);
+    };
 
     SketchField field;
-    for (unsigned i = 0; i < count; ++i)
-    {
+    for (unsigned i = 0; i < count; ++i) {
         const double angle = 2.0 * pi * unit(random);
         const double outline = radius(angle);
         double r = outline;
         double value = 0.5;
-        if (i % 3 == 1)
-        {
+        if (i % 3 == 1) {
             r = outline * (0.85 - 0.8 * unit(random));
             value = 1.0;
-        }
-        else if (i % 3 == 2)
-        {
+        } else if (i % 3 == 2) {
             r = outline * (1.15 + 0.4 * unit(random));
             value = 0.0;
         }
@@ -60,22 +56,20 @@ constexpr double GridStep = 512.0 / GridSize;
 void BM_ThinPlateFit(benchmark::State& state)
 {
     const SketchField field = MakeSketchField(static_cast<unsigned>(state.range(0)));
-    for (auto _ : state)
-    {
+    for (auto _ : state) {
         Wml::IntelThinPlateSpline2d spline = FitField(field, 1.0);
         benchmark::DoNotOptimize(spline);
-        if (!spline.IsValid())
-            state.SkipWithError("fit failed");
+        if (!spline.IsValid()) state.SkipWithError("fit failed");
     }
 }
 BENCHMARK(BM_ThinPlateFit)->Arg(100)->Arg(300)->Arg(600)->Unit(benchmark::kMillisecond);
 
 void BM_ThinPlateSampleGridRows(benchmark::State& state)
 {
-    const Wml::IntelThinPlateSpline2d spline = FitField(MakeSketchField(static_cast<unsigned>(state.range(0))), 1.0);
+    const Wml::IntelThinPlateSpline2d spline =
+        FitField(MakeSketchField(static_cast<unsigned>(state.range(0))), 1.0);
     std::vector<double> grid(GridSize * GridSize);
-    for (auto _ : state)
-    {
+    for (auto _ : state) {
         for (unsigned row = 0; row < GridSize; ++row)
             spline.SampleRow(0.0, row * GridStep, &grid[row * GridSize], GridSize, GridStep);
         benchmark::DoNotOptimize(grid.data());
@@ -87,10 +81,10 @@ BENCHMARK(BM_ThinPlateSampleGridRows)->Arg(300)->Unit(benchmark::kMillisecond);
 
 void BM_ThinPlateSampleGridValue(benchmark::State& state)
 {
-    const Wml::IntelThinPlateSpline2d spline = FitField(MakeSketchField(static_cast<unsigned>(state.range(0))), 1.0);
+    const Wml::IntelThinPlateSpline2d spline =
+        FitField(MakeSketchField(static_cast<unsigned>(state.range(0))), 1.0);
     std::vector<double> grid(GridSize * GridSize);
-    for (auto _ : state)
-    {
+    for (auto _ : state) {
         for (unsigned row = 0; row < GridSize; ++row)
             for (unsigned col = 0; col < GridSize; ++col)
                 grid[row * GridSize + col] = spline.Value(col * GridStep, row * GridStep);
@@ -101,4 +95,4 @@ void BM_ThinPlateSampleGridValue(benchmark::State& state)
 }
 BENCHMARK(BM_ThinPlateSampleGridValue)->Arg(300)->Unit(benchmark::kMillisecond);
 
-} // namespace
+}  // namespace

@@ -282,7 +282,8 @@ void CompositionNode::Rotate(const Wml::Matrix3<float>& m, bool relative)
     if (BlobTreeNode* parent = GetParent()) parent->OnChildModified(this, m_bounds);
 }
 
-bool CompositionNode::AcceptsScale(BlobTreeNode* node, const Wml::Vector3<float>& c, const Wml::Vector3<float>& s)
+bool CompositionNode::AcceptsScale(BlobTreeNode* node, const Wml::Vector3<float>& c,
+                                   const Wml::Vector3<float>& s)
 {
     // Every node below a scaled group ends at c + (x - c) * s, whatever the
     // nesting; a leaf's frame also has its scale multiplied. The frame's own

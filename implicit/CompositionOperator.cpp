@@ -23,7 +23,10 @@ bool CompositionOperator::RemoveChild(ScalarField* child)
     return true;
 }
 
-void CompositionOperator::ClearChildren() { m_children.clear(); }
+void CompositionOperator::ClearChildren()
+{
+    m_children.clear();
+}
 
 void CompositionOperator::FieldBounds(Wml::AxisAlignedBox3<float>& box)
 {

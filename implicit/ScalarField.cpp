@@ -42,9 +42,15 @@ Wml::Vector3<float> ScalarField::Gradient(const Wml::Vector3<float>& p, float* v
     return g;
 }
 
-void ScalarField::Color(float, float, float, float& r, float& g, float& b) { r = g = b = 0.7f; }
+void ScalarField::Color(float, float, float, float& r, float& g, float& b)
+{
+    r = g = b = 0.7f;
+}
 
-void ScalarField::SurfaceBounds(float, Wml::AxisAlignedBox3<float>& box) { FieldBounds(box); }
+void ScalarField::SurfaceBounds(float, Wml::AxisAlignedBox3<float>& box)
+{
+    FieldBounds(box);
+}
 
 void ScalarField::GetSeedPoints(std::vector<Wml::Vector3<float>>&) {}
 

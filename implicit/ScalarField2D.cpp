@@ -21,9 +21,15 @@ void ScalarField2D::Gradient(float x, float y, float& gx, float& gy)
     gy = (Value(x, y + h) - Value(x, y - h)) / (2.0f * h);
 }
 
-void ScalarField2D::FieldBounds(Wml::AxisAlignedBox2<float>& box) { box = m_bounds; }
+void ScalarField2D::FieldBounds(Wml::AxisAlignedBox2<float>& box)
+{
+    box = m_bounds;
+}
 
-void ScalarField2D::SetBounds(const Wml::AxisAlignedBox2<float>& box) { m_bounds = box; }
+void ScalarField2D::SetBounds(const Wml::AxisAlignedBox2<float>& box)
+{
+    m_bounds = box;
+}
 
 // ---- records ---------------------------------------------------------------
 // Every 2D field record starts with the field's bounds: "BoundsMin" and

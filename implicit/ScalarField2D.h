@@ -15,7 +15,7 @@ class SerializerRecord;
 namespace WmlDeprecated {
 class Serializer;
 class SerializerRecord;
-}
+}  // namespace WmlDeprecated
 
 namespace vynimplicit {
 

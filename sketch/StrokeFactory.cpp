@@ -319,7 +319,8 @@ void StrokeFactory::GetValuePoints(PointSet& points)
     const size_t budget = std::min<size_t>(MAX_FIT_POINTS, Wml::IntelThinPlateSpline2d::MaxPoints) / 3;
     auto used = [this](size_t stride) {
         size_t total = 0;  // every stride-th vertex of each stroke, and its last
-        for (const TimedStroke& timed : m_strokes) total += (timed.stroke->GetNumVertices() + stride - 1) / stride + 1;
+        for (const TimedStroke& timed : m_strokes)
+            total += (timed.stroke->GetNumVertices() + stride - 1) / stride + 1;
         return total;
     };
     unsigned stride = 1;

@@ -13,10 +13,7 @@ template <class Real>
 class AxisAlignedBox2 {
 public:
     AxisAlignedBox2() { MakeEmpty(); }
-    AxisAlignedBox2(Real xMin, Real xMax, Real yMin, Real yMax)
-        : m_min{xMin, yMin}, m_max{xMax, yMax}
-    {
-    }
+    AxisAlignedBox2(Real xMin, Real xMax, Real yMin, Real yMax) : m_min{xMin, yMin}, m_max{xMax, yMax} {}
     AxisAlignedBox2(const Vector2<Real>& minCorner, const Vector2<Real>& maxCorner)
         : m_min{minCorner[0], minCorner[1]}, m_max{maxCorner[0], maxCorner[1]}
     {
@@ -41,10 +38,7 @@ public:
         }
     }
     /// True when some minimum exceeds its maximum (nothing is inside).
-    bool IsEmpty() const
-    {
-        return m_min[0] > m_max[0] || m_min[1] > m_max[1];
-    }
+    bool IsEmpty() const { return m_min[0] > m_max[0] || m_min[1] > m_max[1]; }
 
     Vector2<Real> Center() const
     {

@@ -41,10 +41,7 @@ public:
         }
     }
     /// True when some minimum exceeds its maximum (nothing is inside).
-    bool IsEmpty() const
-    {
-        return m_min[0] > m_max[0] || m_min[1] > m_max[1] || m_min[2] > m_max[2];
-    }
+    bool IsEmpty() const { return m_min[0] > m_max[0] || m_min[1] > m_max[1] || m_min[2] > m_max[2]; }
 
     Vector3<Real> Center() const
     {

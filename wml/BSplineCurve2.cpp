@@ -32,8 +32,7 @@ void BSplineBasis<Real>::MakeUniformKnots(unsigned numControlPoints, int degree,
     const unsigned d = unsigned(degree);
     if (closed) {
         knots.resize(n + 2 * d + 1);
-        for (unsigned i = 0; i < knots.size(); ++i)
-            knots[i] = Real((double(i) - double(d)) / double(n));
+        for (unsigned i = 0; i < knots.size(); ++i) knots[i] = Real((double(i) - double(d)) / double(n));
     } else {
         knots.resize(n + d + 1);
         for (unsigned i = 0; i < knots.size(); ++i) {
@@ -232,8 +231,7 @@ void BSplineBasis<Real>::GetBreakpoints(std::vector<Real>& ts) const
 // BSplineCurve2
 
 template <class Real>
-BSplineCurve2<Real>::BSplineCurve2(const std::vector<Vector2<Real>>& controlPoints, int degree,
-                                   bool closed)
+BSplineCurve2<Real>::BSplineCurve2(const std::vector<Vector2<Real>>& controlPoints, int degree, bool closed)
     : m_controlPoints(controlPoints), m_degree(degree), m_closed(closed)
 {
     Rebuild();

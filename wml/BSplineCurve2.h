@@ -144,8 +144,8 @@ Real BSplineBasis<Real>::Integrate(Real t0, Real t1, SpeedFunction speed) const
 
     // Five-point Gauss-Legendre on quarter spans: exact for the polynomial
     // pieces of low degree and accurate for the square root in the speed.
-    static const double nodes[5] = {-0.9061798459386640, -0.5384693101056831, 0.0,
-                                    0.5384693101056831, 0.9061798459386640};
+    static const double nodes[5] = {-0.9061798459386640, -0.5384693101056831, 0.0, 0.5384693101056831,
+                                    0.9061798459386640};
     static const double weights[5] = {0.2369268850561891, 0.4786286704993665, 0.5688888888888889,
                                       0.4786286704993665, 0.2369268850561891};
     std::vector<Real> breaks;

@@ -5,9 +5,15 @@
 
 namespace Wml {
 
-Clock::Clock() : m_start(0.0) { Start(); }
+Clock::Clock() : m_start(0.0)
+{
+    Start();
+}
 
-Clock::Clock(TimeSource source) : m_source(std::move(source)), m_start(0.0) { Start(); }
+Clock::Clock(TimeSource source) : m_source(std::move(source)), m_start(0.0)
+{
+    Start();
+}
 
 double Clock::SteadySeconds()
 {
@@ -15,11 +21,20 @@ double Clock::SteadySeconds()
     return duration<double>(steady_clock::now().time_since_epoch()).count();
 }
 
-double Clock::Now() const { return m_source ? m_source() : SteadySeconds(); }
+double Clock::Now() const
+{
+    return m_source ? m_source() : SteadySeconds();
+}
 
-void Clock::Start() { m_start = Now(); }
+void Clock::Start()
+{
+    m_start = Now();
+}
 
-double Clock::CurrentTimeInSeconds() const { return Now() - m_start; }
+double Clock::CurrentTimeInSeconds() const
+{
+    return Now() - m_start;
+}
 
 void Clock::SetTimeSource(TimeSource source)
 {

@@ -94,9 +94,12 @@ Vector2<Real> MinAreaDirection(const std::vector<Vector2<Real>>& hull)
         u = UnitOf(hull[next(e)] - hull[e]);
         v = TurnLeft(u);
         // The step counts only guard against rounding making a pointer spin.
-        for (size_t s = 0; s < h && (hull[next(iMaxU)] - hull[iMaxU]).Dot(u) > Real(0); ++s) iMaxU = next(iMaxU);
-        for (size_t s = 0; s < h && (hull[next(iMaxV)] - hull[iMaxV]).Dot(v) > Real(0); ++s) iMaxV = next(iMaxV);
-        for (size_t s = 0; s < h && (hull[next(iMinU)] - hull[iMinU]).Dot(u) < Real(0); ++s) iMinU = next(iMinU);
+        for (size_t s = 0; s < h && (hull[next(iMaxU)] - hull[iMaxU]).Dot(u) > Real(0); ++s)
+            iMaxU = next(iMaxU);
+        for (size_t s = 0; s < h && (hull[next(iMaxV)] - hull[iMaxV]).Dot(v) > Real(0); ++s)
+            iMaxV = next(iMaxV);
+        for (size_t s = 0; s < h && (hull[next(iMinU)] - hull[iMinU]).Dot(u) < Real(0); ++s)
+            iMinU = next(iMinU);
         Real width = (hull[iMaxU] - hull[iMinU]).Dot(u);
         Real height = (hull[iMaxV] - hull[e]).Dot(v);
         Real area = width * height;
@@ -114,7 +117,8 @@ Vector2<Real> MinAreaDirection(const std::vector<Vector2<Real>>& hull)
 template <class Real>
 bool Contained(const Box2<Real>& box, const Vector2<Real>& p)
 {
-    return std::fabs(box.Coordinate(0, p)) <= box.Extent(0) && std::fabs(box.Coordinate(1, p)) <= box.Extent(1);
+    return std::fabs(box.Coordinate(0, p)) <= box.Extent(0) &&
+           std::fabs(box.Coordinate(1, p)) <= box.Extent(1);
 }
 
 template <class Real>
@@ -195,10 +199,10 @@ AxisAlignedBox3<Real> ContAlignedBox(int quantity, const Vector3<Real>* points, 
     return AlignedBoxOf<AxisAlignedBox3<Real>>(quantity, points, valid);
 }
 
-#define WML_INSTANTIATE_CONTAINMENT(Real)                                                             \
-    template Box2<Real> ContOrientedBox<Real>(int, const Vector2<Real>*, const bool*);                \
-    template AxisAlignedBox2<Real> ContAlignedBox<Real>(int, const Vector2<Real>*, const bool*);      \
-    template AxisAlignedBox3<Real> ContAlignedBox<Real>(int, const Vector3<Real>*, const bool*);      \
+#define WML_INSTANTIATE_CONTAINMENT(Real)                                                        \
+    template Box2<Real> ContOrientedBox<Real>(int, const Vector2<Real>*, const bool*);           \
+    template AxisAlignedBox2<Real> ContAlignedBox<Real>(int, const Vector2<Real>*, const bool*); \
+    template AxisAlignedBox3<Real> ContAlignedBox<Real>(int, const Vector3<Real>*, const bool*); \
     template bool Contained<Real>(const Box2<Real>&, const Vector2<Real>&);
 
 WML_INSTANTIATE_CONTAINMENT(float)

@@ -201,16 +201,16 @@ Real SqrDistance(const Segment3<Real>& a, const Segment3<Real>& b, QueryParam<Re
     return best;
 }
 
-#define WML_INSTANTIATE_DISTANCE(Real)                                                                  \
-    template Real SqrDistance<Real>(const Vector2<Real>&, const Segment2<Real>&, QueryParam<Real>*);    \
-    template Real SqrDistance<Real>(const Vector3<Real>&, const Segment3<Real>&, QueryParam<Real>*);    \
-    template Real SqrDistance<Real>(const Vector3<Real>&, const Ray3<Real>&, QueryParam<Real>*);        \
-    template Real SqrDistance<Real>(const Vector2<Real>&, const Box2<Real>&);                           \
-    template Real SqrDistance<Real>(const Vector2<Real>&, const AxisAlignedBox2<Real>&);                \
-    template Real SqrDistance<Real>(const Vector3<Real>&, const AxisAlignedBox3<Real>&);                \
-    template Real SqrDistance<Real>(const Segment2<Real>&, const Segment2<Real>&, QueryParam<Real>*,    \
-                                    QueryParam<Real>*);                                                 \
-    template Real SqrDistance<Real>(const Segment3<Real>&, const Segment3<Real>&, QueryParam<Real>*,    \
+#define WML_INSTANTIATE_DISTANCE(Real)                                                               \
+    template Real SqrDistance<Real>(const Vector2<Real>&, const Segment2<Real>&, QueryParam<Real>*); \
+    template Real SqrDistance<Real>(const Vector3<Real>&, const Segment3<Real>&, QueryParam<Real>*); \
+    template Real SqrDistance<Real>(const Vector3<Real>&, const Ray3<Real>&, QueryParam<Real>*);     \
+    template Real SqrDistance<Real>(const Vector2<Real>&, const Box2<Real>&);                        \
+    template Real SqrDistance<Real>(const Vector2<Real>&, const AxisAlignedBox2<Real>&);             \
+    template Real SqrDistance<Real>(const Vector3<Real>&, const AxisAlignedBox3<Real>&);             \
+    template Real SqrDistance<Real>(const Segment2<Real>&, const Segment2<Real>&, QueryParam<Real>*, \
+                                    QueryParam<Real>*);                                              \
+    template Real SqrDistance<Real>(const Segment3<Real>&, const Segment3<Real>&, QueryParam<Real>*, \
                                     QueryParam<Real>*);
 
 WML_INSTANTIATE_DISTANCE(float)

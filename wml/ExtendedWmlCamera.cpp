@@ -37,7 +37,10 @@ bool PerpendicularUnit(const Vec3d& v, const Vec3d& d, Vec3d& out)
     return true;
 }
 
-int ClampViewportSize(int v) { return v < 0 ? 0 : v; }
+int ClampViewportSize(int v)
+{
+    return v < 0 ? 0 : v;
+}
 
 int PixelsFromFloat(float v)
 {
@@ -67,20 +70,29 @@ void Multiply4(const double a[16], const double b[16], double out[16])
 }  // namespace
 
 ExtendedWmlCamera::ExtendedWmlCamera(float width, float height)
-    : m_location(0.0f, 0.0f, 5.0f), m_left(-1.0f, 0.0f, 0.0f), m_up(0.0f, 1.0f, 0.0f),
-      m_direction(0.0f, 0.0f, -1.0f), m_target(Vector3<float>::ZERO), m_frustum{-1.0f, 1.0f, -1.0f, 1.0f, 1.0f, 2.0f},
-      m_perspective(true), m_viewport{0, 0, PixelsFromFloat(width), PixelsFromFloat(height)},
-      m_minTargetDistance(DEFAULT_MINIMUM_TARGET_DISTANCE), m_snapValid(false), m_snapAzimuth(0.0),
+    : m_location(0.0f, 0.0f, 5.0f),
+      m_left(-1.0f, 0.0f, 0.0f),
+      m_up(0.0f, 1.0f, 0.0f),
+      m_direction(0.0f, 0.0f, -1.0f),
+      m_target(Vector3<float>::ZERO),
+      m_frustum{-1.0f, 1.0f, -1.0f, 1.0f, 1.0f, 2.0f},
+      m_perspective(true),
+      m_viewport{0, 0, PixelsFromFloat(width), PixelsFromFloat(height)},
+      m_minTargetDistance(DEFAULT_MINIMUM_TARGET_DISTANCE),
+      m_snapValid(false),
+      m_snapAzimuth(0.0),
       m_snapElevation(0.0)
 {
     float aspect = 1.0f;
-    if (std::isfinite(width) && std::isfinite(height) && width > 0.0f && height > 0.0f) aspect = width / height;
+    if (std::isfinite(width) && std::isfinite(height) && width > 0.0f && height > 0.0f)
+        aspect = width / height;
     if (!SetFrustum(45.0f, aspect, 0.1f, 100.0f)) SetFrustum(45.0f, 1.0f, 0.1f, 100.0f);
 }
 
 // ---- frame ------------------------------------------------------------------
 
-bool ExtendedWmlCamera::BuildFrame(const Vec3d& direction, const Vector3<float>& left, const Vector3<float>& up)
+bool ExtendedWmlCamera::BuildFrame(const Vec3d& direction, const Vector3<float>& left,
+                                   const Vector3<float>& up)
 {
     Vec3d d;
     if (!UnitOf(direction, d)) return false;
@@ -181,7 +193,8 @@ bool ExtendedWmlCamera::SetFrustum(float left, float right, float bottom, float 
     const float v[6] = {left, right, bottom, top, nearDistance, farDistance};
     for (float f : v)
         if (!std::isfinite(f)) return false;
-    if (left == right || bottom == top || !(nearDistance > 0.0f) || !(farDistance > nearDistance)) return false;
+    if (left == right || bottom == top || !(nearDistance > 0.0f) || !(farDistance > nearDistance))
+        return false;
     std::copy(v, v + 6, m_frustum);
     return true;
 }
@@ -356,7 +369,8 @@ bool ExtendedWmlCamera::Project(const Vector3<float>& world, float& x, float& y,
     Multiply4(projection, view, pv);
     const double p[4] = {world[0], world[1], world[2], 1.0};
     double clip[4];
-    for (int r = 0; r < 4; ++r) clip[r] = pv[r] * p[0] + pv[4 + r] * p[1] + pv[8 + r] * p[2] + pv[12 + r] * p[3];
+    for (int r = 0; r < 4; ++r)
+        clip[r] = pv[r] * p[0] + pv[4 + r] * p[1] + pv[8 + r] * p[2] + pv[12 + r] * p[3];
 
     double vx = m_viewport[0], vy = m_viewport[1], vw = m_viewport[2], vh = m_viewport[3];
     double w = clip[3];

@@ -212,7 +212,7 @@ private:
     Vector3<float> m_target;
     float m_frustum[6];  // left, right, bottom, top, near, far
     bool m_perspective;
-    int m_viewport[4];   // x, y, width, height
+    int m_viewport[4];  // x, y, width, height
     float m_minTargetDistance;
 
     // Unsnapped turntable angles (radians) while snapping drags go on.

@@ -58,14 +58,18 @@ Real SafeDivide(Real a, Real b)
 
 template <class Real>
 Frame3<Real>::Frame3()
-    : m_origin(Vector3<Real>::ZERO), m_scale(Real(1), Real(1), Real(1)),
-      m_rotation(Matrix3<Real>::IDENTITY), m_inverse(Matrix3<Real>::IDENTITY)
+    : m_origin(Vector3<Real>::ZERO),
+      m_scale(Real(1), Real(1), Real(1)),
+      m_rotation(Matrix3<Real>::IDENTITY),
+      m_inverse(Matrix3<Real>::IDENTITY)
 {
 }
 
 template <class Real>
 Frame3<Real>::Frame3(const Vector3<Real>& origin)
-    : m_origin(origin), m_scale(Real(1), Real(1), Real(1)), m_rotation(Matrix3<Real>::IDENTITY),
+    : m_origin(origin),
+      m_scale(Real(1), Real(1), Real(1)),
+      m_rotation(Matrix3<Real>::IDENTITY),
       m_inverse(Matrix3<Real>::IDENTITY)
 {
 }
@@ -102,8 +106,8 @@ Vector3<Real> Frame3<Real>::GetAxis(int i) const
 }
 
 template <class Real>
-void Frame3<Real>::SetFrame(const Vector3<Real>& origin, const Vector3<Real>& xAxis, const Vector3<Real>& yAxis,
-                            const Vector3<Real>& zAxis)
+void Frame3<Real>::SetFrame(const Vector3<Real>& origin, const Vector3<Real>& xAxis,
+                            const Vector3<Real>& yAxis, const Vector3<Real>& zAxis)
 {
     m_origin = origin;
     SetAxes(xAxis, yAxis, zAxis);

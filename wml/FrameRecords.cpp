@@ -11,14 +11,20 @@ namespace Wml {
 
 namespace {
 
-bool IsFinite(const Vector3<float>& v) { return std::isfinite(v[0]) && std::isfinite(v[1]) && std::isfinite(v[2]); }
+bool IsFinite(const Vector3<float>& v)
+{
+    return std::isfinite(v[0]) && std::isfinite(v[1]) && std::isfinite(v[2]);
+}
 
 double Dot(const Vector3<float>& a, const Vector3<float>& b)
 {
     return double(a[0]) * b[0] + double(a[1]) * b[1] + double(a[2]) * b[2];
 }
 
-double Length(const Vector3<double>& v) { return std::sqrt(v.Dot(v)); }
+double Length(const Vector3<double>& v)
+{
+    return std::sqrt(v.Dot(v));
+}
 
 // The tolerance of a float camera frame written by the camera itself; far
 // looser than rounding, far tighter than any real mistake.
@@ -62,7 +68,8 @@ bool ExtendedWmlCamera::Restore(const SerializerRecord& record, const std::strin
     Vector3<float> location, left, up, direction, target;
     const Vector3<float> zero(0.0f, 0.0f, 0.0f);
     if (!record.GetValue(prefix + "CameraLocation", location, zero) ||
-        !record.GetValue(prefix + "CameraLeft", left, zero) || !record.GetValue(prefix + "CameraUp", up, zero) ||
+        !record.GetValue(prefix + "CameraLeft", left, zero) ||
+        !record.GetValue(prefix + "CameraUp", up, zero) ||
         !record.GetValue(prefix + "CameraDirection", direction, zero) ||
         !record.GetValue(prefix + "CameraTarget", target, zero))
         return false;
@@ -87,11 +94,13 @@ bool ExtendedWmlCamera::Restore(const SerializerRecord& record, const std::strin
     record.GetValue(prefix + "CameraFrustum", frustum, count);
     for (float f : frustum)
         if (!std::isfinite(f)) return false;
-    if (!(frustum[0] != frustum[1] && frustum[2] != frustum[3] && frustum[4] > 0.0f && frustum[4] < frustum[5]))
+    if (!(frustum[0] != frustum[1] && frustum[2] != frustum[3] && frustum[4] > 0.0f &&
+          frustum[4] < frustum[5]))
         return false;
 
     int viewport[4];
-    const char* viewportKeys[4] = {"CameraViewportX", "CameraViewportY", "CameraViewportWidth", "CameraViewportHeight"};
+    const char* viewportKeys[4] = {"CameraViewportX", "CameraViewportY", "CameraViewportWidth",
+                                   "CameraViewportHeight"};
     for (int i = 0; i < 4; ++i)
         if (!record.GetValue(prefix + viewportKeys[i], viewport[i], 0)) return false;
     if (viewport[2] < 0 || viewport[3] < 0) return false;

@@ -12,11 +12,9 @@
 #include <cstring>
 #include <type_traits>
 
-namespace Wml
-{
+namespace Wml {
 
-namespace
-{
+namespace {
 
 // Points closer than this (internal units, where the point set spans
 // [-1, 1]) are the same point.
@@ -101,14 +99,12 @@ inline void AddCentresToRowGeneric(const double* u, double* sum, unsigned length
                                    const double* centreU, const double* centreV, const double* weight,
                                    std::size_t count)
 {
-    for (std::size_t i = 0; i < count; ++i)
-    {
+    for (std::size_t i = 0; i < count; ++i) {
         const double dv = v - centreV[i];
         const double dv2 = dv * dv;
         const double ci = centreU[i];
         const double wi = weight[i];
-        for (unsigned k = 0; k < length; ++k)
-        {
+        for (unsigned k = 0; k < length; ++k) {
             const double du = u[k] - ci;
             const double d2 = du * du + dv2;
             sum[k] += wi * d2 * HalfLog(d2);
@@ -120,9 +116,10 @@ inline void AddCentresToRowGeneric(const double* u, double* sum, unsigned length
 #define WML_TPS_HAVE_AVX2_PATH 1
 // The same loop compiled for AVX2 + FMA: four lanes instead of two. Chosen at
 // run time, so the library still runs on any x86-64.
-__attribute__((target("avx2,fma"))) void AddCentresToRowAvx2(
-    const double* u, double* sum, unsigned length, double v, const double* centreU, const double* centreV,
-    const double* weight, std::size_t count)
+__attribute__((target("avx2,fma"))) void AddCentresToRowAvx2(const double* u, double* sum, unsigned length,
+                                                             double v, const double* centreU,
+                                                             const double* centreV, const double* weight,
+                                                             std::size_t count)
 {
     AddCentresToRowGeneric(u, sum, length, v, centreU, centreV, weight, count);
 }
@@ -133,8 +130,7 @@ void AddCentresToRow(const double* u, double* sum, unsigned length, double v, co
 {
 #ifdef WML_TPS_HAVE_AVX2_PATH
     static const bool hasAvx2 = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
-    if (hasAvx2)
-    {
+    if (hasAvx2) {
         AddCentresToRowAvx2(u, sum, length, v, centreU, centreV, weight, count);
         return;
     }
@@ -149,8 +145,7 @@ double PhiFromSquaredReference(double d2)
     return d2 > 0.0 ? 0.5 * d2 * std::log(d2) : 0.0;
 }
 
-struct InputPoint
-{
+struct InputPoint {
     double u;
     double v;
     double value;
@@ -169,22 +164,18 @@ std::vector<InputPoint> MergeDuplicates(std::vector<InputPoint> points)
     merged.reserve(points.size());
     std::vector<char> used(points.size(), 0);
     std::vector<std::size_t> group;
-    for (std::size_t i = 0; i < points.size(); ++i)
-    {
-        if (used[i])
-            continue;
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        if (used[i]) continue;
         group.clear();
         group.push_back(i);
-        for (std::size_t j = i + 1; j < points.size() && points[j].u - points[i].u <= DuplicateTolerance; ++j)
-        {
-            if (!used[j] && std::fabs(points[j].v - points[i].v) <= DuplicateTolerance)
-            {
+        for (std::size_t j = i + 1; j < points.size() && points[j].u - points[i].u <= DuplicateTolerance;
+             ++j) {
+            if (!used[j] && std::fabs(points[j].v - points[i].v) <= DuplicateTolerance) {
                 used[j] = 1;
                 group.push_back(j);
             }
         }
-        if (group.size() == 1)
-        {
+        if (group.size() == 1) {
             merged.push_back(points[i]);
             continue;
         }
@@ -192,22 +183,20 @@ std::vector<InputPoint> MergeDuplicates(std::vector<InputPoint> points)
         // Weight each duplicate by 1/lambda, scaled by the smallest lambda
         // so nothing overflows; a zero lambda takes all the weight.
         double minSmoothing = points[i].smoothing;
-        for (std::size_t index : group)
-            minSmoothing = std::min(minSmoothing, points[index].smoothing);
+        for (std::size_t index : group) minSmoothing = std::min(minSmoothing, points[index].smoothing);
         double weightSum = 0.0, valueSum = 0.0, uSum = 0.0, vSum = 0.0;
-        for (std::size_t index : group)
-        {
+        for (std::size_t index : group) {
             const InputPoint& p = points[index];
-            const double weight = minSmoothing > 0.0 ? minSmoothing / p.smoothing
-                                                     : (p.smoothing == 0.0 ? 1.0 : 0.0);
+            const double weight =
+                minSmoothing > 0.0 ? minSmoothing / p.smoothing : (p.smoothing == 0.0 ? 1.0 : 0.0);
             weightSum += weight;
             valueSum += weight * p.value;
             uSum += p.u;
             vSum += p.v;
         }
         const double groupSize = static_cast<double>(group.size());
-        merged.push_back({uSum / groupSize, vSum / groupSize, valueSum / weightSum,
-                          minSmoothing / weightSum});
+        merged.push_back(
+            {uSum / groupSize, vSum / groupSize, valueSum / weightSum, minSmoothing / weightSum});
     }
     return merged;
 }
@@ -215,8 +204,7 @@ std::vector<InputPoint> MergeDuplicates(std::vector<InputPoint> points)
 bool IsCollinear(const std::vector<InputPoint>& points)
 {
     double meanU = 0.0, meanV = 0.0;
-    for (const InputPoint& p : points)
-    {
+    for (const InputPoint& p : points) {
         meanU += p.u;
         meanV += p.v;
     }
@@ -224,8 +212,7 @@ bool IsCollinear(const std::vector<InputPoint>& points)
     meanU /= n;
     meanV /= n;
     double suu = 0.0, suv = 0.0, svv = 0.0;
-    for (const InputPoint& p : points)
-    {
+    for (const InputPoint& p : points) {
         const double du = p.u - meanU, dv = p.v - meanV;
         suu += du * du;
         suv += du * dv;
@@ -240,8 +227,7 @@ bool IsCollinear(const std::vector<InputPoint>& points)
 }
 
 // Maps caller coordinates to internal ones: u = (x - centreX) * invScale.
-struct Normalisation
-{
+struct Normalisation {
     double centreX;
     double centreY;
     double invScale;
@@ -254,8 +240,7 @@ bool FindNormalisation(unsigned count, const double* x, const double* y, const d
                        const double* smoothing, double uniformSmoothing, Normalisation& frame)
 {
     double minX = x[0], maxX = x[0], minY = y[0], maxY = y[0];
-    for (unsigned i = 0; i < count; ++i)
-    {
+    for (unsigned i = 0; i < count; ++i) {
         const double lambda = smoothing ? smoothing[i] : uniformSmoothing;
         if (!std::isfinite(x[i]) || !std::isfinite(y[i]) || !std::isfinite(value[i]) ||
             !std::isfinite(lambda) || lambda < 0.0)
@@ -266,8 +251,7 @@ bool FindNormalisation(unsigned count, const double* x, const double* y, const d
         maxY = std::max(maxY, y[i]);
     }
     const double scale = std::max(0.5 * maxX - 0.5 * minX, 0.5 * maxY - 0.5 * minY);
-    if (!(scale > 0.0) || !std::isfinite(scale) || !std::isfinite(1.0 / scale))
-        return false;
+    if (!(scale > 0.0) || !std::isfinite(scale) || !std::isfinite(1.0 / scale)) return false;
     frame.centreX = 0.5 * minX + 0.5 * maxX;
     frame.centreY = 0.5 * minY + 0.5 * maxY;
     frame.invScale = 1.0 / scale;
@@ -283,17 +267,16 @@ double SmoothingScale(const Normalisation& frame)
 }
 
 // The input in internal coordinates, smoothing rescaled to match.
-std::vector<InputPoint> NormalisedPoints(unsigned count, const double* x, const double* y, const double* value,
-                                         const double* smoothing, double uniformSmoothing,
-                                         const Normalisation& frame)
+std::vector<InputPoint> NormalisedPoints(unsigned count, const double* x, const double* y,
+                                         const double* value, const double* smoothing,
+                                         double uniformSmoothing, const Normalisation& frame)
 {
     const double smoothingScale = SmoothingScale(frame);
     std::vector<InputPoint> input(count);
-    for (unsigned i = 0; i < count; ++i)
-    {
+    for (unsigned i = 0; i < count; ++i) {
         const double lambda = smoothing ? smoothing[i] : uniformSmoothing;
-        input[i] = {(x[i] - frame.centreX) * frame.invScale, (y[i] - frame.centreY) * frame.invScale, value[i],
-                    lambda * smoothingScale};
+        input[i] = {(x[i] - frame.centreX) * frame.invScale, (y[i] - frame.centreY) * frame.invScale,
+                    value[i], lambda * smoothingScale};
     }
     return input;
 }
@@ -311,11 +294,9 @@ bool SolveSystem(const std::vector<InputPoint>& points, Eigen::VectorXd& weights
     Eigen::MatrixXd system(n, n);
     Eigen::MatrixXd affineBasis(n, 3);
     Eigen::VectorXd rhs(n);
-    for (Eigen::Index i = 0; i < n; ++i)
-    {
+    for (Eigen::Index i = 0; i < n; ++i) {
         const InputPoint& pi = points[static_cast<std::size_t>(i)];
-        for (Eigen::Index j = 0; j < i; ++j)
-        {
+        for (Eigen::Index j = 0; j < i; ++j) {
             const InputPoint& pj = points[static_cast<std::size_t>(j)];
             const double du = pi.u - pj.u, dv = pi.v - pj.v;
             const double k = PhiFromSquaredReference(du * du + dv * dv);
@@ -337,11 +318,9 @@ bool SolveSystem(const std::vector<InputPoint>& points, Eigen::VectorXd& weights
 
     const Eigen::Index reduced = n - 3;
     Eigen::VectorXd rotatedWeights = Eigen::VectorXd::Zero(n);
-    if (reduced > 0)
-    {
+    if (reduced > 0) {
         const Eigen::LLT<Eigen::MatrixXd> cholesky(system.bottomRightCorner(reduced, reduced));
-        if (cholesky.info() != Eigen::Success || !(cholesky.rcond() >= MinReciprocalCondition))
-            return false;
+        if (cholesky.info() != Eigen::Success || !(cholesky.rcond() >= MinReciprocalCondition)) return false;
         rotatedWeights.tail(reduced) = cholesky.solve(rhs.tail(reduced));
     }
     const Eigen::Vector3d affineRhs =
@@ -362,20 +341,17 @@ bool CheckSolution(const std::vector<InputPoint>& points, const Eigen::VectorXd&
 {
     const std::size_t n = points.size();
     double maxValue = 0.0, weightNorm = 0.0;
-    for (std::size_t i = 0; i < n; ++i)
-    {
+    for (std::size_t i = 0; i < n; ++i) {
         maxValue = std::max(maxValue, std::fabs(points[i].value));
         weightNorm += std::fabs(weights(static_cast<Eigen::Index>(i)));
     }
     double maxResidual = 0.0, momentSum[3] = {0.0, 0.0, 0.0};
     energy = 0.0;
-    for (std::size_t i = 0; i < n; ++i)
-    {
+    for (std::size_t i = 0; i < n; ++i) {
         const InputPoint& p = points[i];
         const double wi = weights(static_cast<Eigen::Index>(i));
         double kernel = 0.0;
-        for (std::size_t j = 0; j < n; ++j)
-        {
+        for (std::size_t j = 0; j < n; ++j) {
             const double du = p.u - points[j].u, dv = p.v - points[j].v;
             const double d2 = du * du + dv * dv;
             kernel += weights(static_cast<Eigen::Index>(j)) * d2 * HalfLog(d2);
@@ -387,11 +363,12 @@ bool CheckSolution(const std::vector<InputPoint>& points, const Eigen::VectorXd&
         momentSum[1] += wi * p.u;
         momentSum[2] += wi * p.v;
     }
-    const double maxMoment = std::max({std::fabs(momentSum[0]), std::fabs(momentSum[1]), std::fabs(momentSum[2])});
+    const double maxMoment =
+        std::max({std::fabs(momentSum[0]), std::fabs(momentSum[1]), std::fabs(momentSum[2])});
     return maxResidual <= ResidualTolerance * maxValue && maxMoment <= MomentTolerance * (weightNorm + 1.0);
 }
 
-} // namespace
+}  // namespace
 
 IntelThinPlateSpline2d::IntelThinPlateSpline2d()
 {
@@ -427,27 +404,22 @@ void IntelThinPlateSpline2d::Invalidate()
     m_weight.clear();
 }
 
-void IntelThinPlateSpline2d::Fit(unsigned count, const double* x, const double* y,
-                                 const double* value, const double* smoothing,
-                                 double uniformSmoothing)
+void IntelThinPlateSpline2d::Fit(unsigned count, const double* x, const double* y, const double* value,
+                                 const double* smoothing, double uniformSmoothing)
 {
     Invalidate();
-    if (count < 3 || count > MaxPoints || !x || !y || !value)
-        return;
+    if (count < 3 || count > MaxPoints || !x || !y || !value) return;
 
     Normalisation frame;
-    if (!FindNormalisation(count, x, y, value, smoothing, uniformSmoothing, frame))
-        return;
+    if (!FindNormalisation(count, x, y, value, smoothing, uniformSmoothing, frame)) return;
     const std::vector<InputPoint> points =
         MergeDuplicates(NormalisedPoints(count, x, y, value, smoothing, uniformSmoothing, frame));
-    if (points.size() < 3 || IsCollinear(points))
-        return;
+    if (points.size() < 3 || IsCollinear(points)) return;
 
     Eigen::VectorXd weights;
     Eigen::Vector3d affine;
     double energy = 0.0;
-    if (!SolveSystem(points, weights, affine) || !CheckSolution(points, weights, affine, energy))
-        return;
+    if (!SolveSystem(points, weights, affine) || !CheckSolution(points, weights, affine, energy)) return;
 
     m_centreX = frame.centreX;
     m_centreY = frame.centreY;
@@ -458,8 +430,7 @@ void IntelThinPlateSpline2d::Fit(unsigned count, const double* x, const double* 
     m_centreU.resize(points.size());
     m_centreV.resize(points.size());
     m_weight.resize(points.size());
-    for (std::size_t i = 0; i < points.size(); ++i)
-    {
+    for (std::size_t i = 0; i < points.size(); ++i) {
         m_centreU[i] = points[i].u;
         m_centreV[i] = points[i].v;
         m_weight[i] = weights(static_cast<Eigen::Index>(i));
@@ -471,14 +442,12 @@ void IntelThinPlateSpline2d::Fit(unsigned count, const double* x, const double* 
 
 double IntelThinPlateSpline2d::Value(double x, double y) const
 {
-    if (!m_bValid)
-        return 0.0;
+    if (!m_bValid) return 0.0;
     const double u = (x - m_centreX) * m_invScale;
     const double v = (y - m_centreY) * m_invScale;
     double sum = m_affine[0] + m_affine[1] * u + m_affine[2] * v;
     const std::size_t n = m_weight.size();
-    for (std::size_t i = 0; i < n; ++i)
-    {
+    for (std::size_t i = 0; i < n; ++i) {
         const double du = u - m_centreU[i], dv = v - m_centreV[i];
         const double d2 = du * du + dv * dv;
         sum += m_weight[i] * d2 * HalfLog(d2);
@@ -490,16 +459,14 @@ void IntelThinPlateSpline2d::Gradient(double x, double y, double& gx, double& gy
 {
     gx = 0.0;
     gy = 0.0;
-    if (!m_bValid)
-        return;
+    if (!m_bValid) return;
     const double u = (x - m_centreX) * m_invScale;
     const double v = (y - m_centreY) * m_invScale;
     // d/du of r^2 log r is du (2 log r + 1) = du (log r^2 + 1); it vanishes
     // at r = 0, which the clamped logarithm gives since du = 0 there.
     double gu = m_affine[1], gv = m_affine[2];
     const std::size_t n = m_weight.size();
-    for (std::size_t i = 0; i < n; ++i)
-    {
+    for (std::size_t i = 0; i < n; ++i) {
         const double du = u - m_centreU[i], dv = v - m_centreV[i];
         const double factor = m_weight[i] * (2.0 * HalfLog(du * du + dv * dv) + 1.0);
         gu += factor * du;
@@ -511,10 +478,8 @@ void IntelThinPlateSpline2d::Gradient(double x, double y, double& gx, double& gy
 
 void IntelThinPlateSpline2d::SampleRow(double x0, double y, double* out, unsigned count, double dx) const
 {
-    if (!out || count == 0)
-        return;
-    if (!m_bValid)
-    {
+    if (!out || count == 0) return;
+    if (!m_bValid) {
         std::fill(out, out + count, 0.0);
         return;
     }
@@ -529,11 +494,9 @@ void IntelThinPlateSpline2d::SampleRow(double x0, double y, double* out, unsigne
     const double* centreV = m_centreV.data();
     const double* weight = m_weight.data();
 
-    for (unsigned start = 0; start < count; start += Block)
-    {
+    for (unsigned start = 0; start < count; start += Block) {
         const unsigned length = std::min(Block, count - start);
-        for (unsigned k = 0; k < length; ++k)
-        {
+        for (unsigned k = 0; k < length; ++k) {
             // Same arithmetic as Value() so both see the same coordinate.
             const double x = x0 + static_cast<double>(start + k) * dx;
             u[k] = (x - m_centreX) * m_invScale;
@@ -544,4 +507,4 @@ void IntelThinPlateSpline2d::SampleRow(double x0, double y, double* out, unsigne
     }
 }
 
-} // namespace Wml
+}  // namespace Wml

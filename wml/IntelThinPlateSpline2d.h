@@ -3,8 +3,7 @@
 
 #include <vector>
 
-namespace Wml
-{
+namespace Wml {
 
 /**
  * \brief Regularised thin-plate spline over the plane.
@@ -36,8 +35,7 @@ namespace Wml
  * conflicting values and no smoothing, or smoothing values that differ by
  * ~1e15 between points).
  */
-class IntelThinPlateSpline2d
-{
+class IntelThinPlateSpline2d {
 public:
     /// Largest accepted point count (the dense system grows as count^2).
     static constexpr unsigned MaxPoints = 4096;
@@ -46,12 +44,12 @@ public:
     IntelThinPlateSpline2d();
 
     /// Fit with one smoothing value per point; a null \p smoothing means 0.
-    IntelThinPlateSpline2d(unsigned count, const double* x, const double* y,
-                           const double* value, const double* smoothing);
+    IntelThinPlateSpline2d(unsigned count, const double* x, const double* y, const double* value,
+                           const double* smoothing);
 
     /// Fit with the same smoothing for every point.
-    IntelThinPlateSpline2d(unsigned count, const double* x, const double* y,
-                           const double* value, double smoothing);
+    IntelThinPlateSpline2d(unsigned count, const double* x, const double* y, const double* value,
+                           double smoothing);
 
     /// True when the fit succeeded.
     bool IsValid() const { return m_bValid != 0; }
@@ -80,8 +78,8 @@ public:
     unsigned GetCentreCount() const { return static_cast<unsigned>(m_weight.size()); }
 
 private:
-    void Fit(unsigned count, const double* x, const double* y, const double* value,
-             const double* smoothing, double uniformSmoothing);
+    void Fit(unsigned count, const double* x, const double* y, const double* value, const double* smoothing,
+             double uniformSmoothing);
     void Invalidate();
 
     // Callers test this flag directly through the object's address, so it
@@ -103,6 +101,6 @@ private:
     std::vector<double> m_weight;
 };
 
-} // namespace Wml
+}  // namespace Wml
 
 #endif

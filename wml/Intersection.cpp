@@ -40,7 +40,8 @@ bool ClipHalfLine(Real q, Real r, Real& t0, Real& t1)
 }  // namespace
 
 template <class Real>
-bool FindIntersection(const Segment2<Real>& seg, const Box2<Real>& box, int& quantity, Vector2<Real> points[2])
+bool FindIntersection(const Segment2<Real>& seg, const Box2<Real>& box, int& quantity,
+                      Vector2<Real> points[2])
 {
     quantity = 0;
     const Vector2<Real>& d = seg.Direction();
@@ -83,8 +84,8 @@ bool FindIntersection(const Segment2<Real>& seg, const Box2<Real>& box, int& qua
 }
 
 template <class Real>
-bool FindIntersection(const Segment2<Real>& a, const Segment2<Real>& b, Vector2<Real>& point, QueryParam<Real>* ta,
-                      QueryParam<Real>* tb)
+bool FindIntersection(const Segment2<Real>& a, const Segment2<Real>& b, Vector2<Real>& point,
+                      QueryParam<Real>* ta, QueryParam<Real>* tb)
 {
     // Touching is decided on distances between rounded points; for float,
     // 1e-6 would be only a few ulps, so never go below 64 of them.
@@ -167,11 +168,11 @@ bool FindIntersection(const Ray3<Real>& ray, const AxisAlignedBox3<Real>& box, R
     return true;
 }
 
-#define WML_INSTANTIATE_INTERSECTION(Real)                                                               \
+#define WML_INSTANTIATE_INTERSECTION(Real)                                                                  \
     template bool FindIntersection<Real>(const Segment2<Real>&, const Box2<Real>&, int&, Vector2<Real>[2]); \
-    template bool FindIntersection<Real>(const Segment2<Real>&, const Segment2<Real>&, Vector2<Real>&,   \
-                                         QueryParam<Real>*, QueryParam<Real>*);                          \
-    template bool FindIntersection<Real>(const Ray3<Real>&, const Plane3<Real>&, Real&, Vector3<Real>&); \
+    template bool FindIntersection<Real>(const Segment2<Real>&, const Segment2<Real>&, Vector2<Real>&,      \
+                                         QueryParam<Real>*, QueryParam<Real>*);                             \
+    template bool FindIntersection<Real>(const Ray3<Real>&, const Plane3<Real>&, Real&, Vector3<Real>&);    \
     template bool FindIntersection<Real>(const Ray3<Real>&, const AxisAlignedBox3<Real>&, Real&, Real&);
 
 WML_INSTANTIATE_INTERSECTION(float)

@@ -37,7 +37,8 @@ namespace Wml {
 ///
 /// Returns quantity > 0. points[] is left alone past quantity.
 template <class Real>
-bool FindIntersection(const Segment2<Real>& seg, const Box2<Real>& box, int& quantity, Vector2<Real> points[2]);
+bool FindIntersection(const Segment2<Real>& seg, const Box2<Real>& box, int& quantity,
+                      Vector2<Real> points[2]);
 
 /// Common point of two 2D segments. True when they cross, or touch within
 /// a tolerance (an end on the other segment, two ends meeting, collinear

@@ -14,8 +14,14 @@ bool IsFinite(const Vector2<Real>& v)
     return std::isfinite(v[0]) && std::isfinite(v[1]);
 }
 
-inline void EmitVertex(const Vector2<float>& v) { glVertex2f(v.X(), v.Y()); }
-inline void EmitVertex(const Vector2<double>& v) { glVertex2d(v.X(), v.Y()); }
+inline void EmitVertex(const Vector2<float>& v)
+{
+    glVertex2f(v.X(), v.Y());
+}
+inline void EmitVertex(const Vector2<double>& v)
+{
+    glVertex2d(v.X(), v.Y());
+}
 
 }  // namespace
 

@@ -23,9 +23,13 @@ public:
     {
         for (int i = 0; i < 3; ++i) {
             if (columns) {
-                m_m[i][0] = a[i]; m_m[i][1] = b[i]; m_m[i][2] = c[i];
+                m_m[i][0] = a[i];
+                m_m[i][1] = b[i];
+                m_m[i][2] = c[i];
             } else {
-                m_m[0][i] = a[i]; m_m[1][i] = b[i]; m_m[2][i] = c[i];
+                m_m[0][i] = a[i];
+                m_m[1][i] = b[i];
+                m_m[2][i] = c[i];
             }
         }
     }
@@ -41,8 +45,18 @@ public:
 
     Vector3<Real> GetRow(int r) const { return Vector3<Real>(m_m[r][0], m_m[r][1], m_m[r][2]); }
     Vector3<Real> GetColumn(int c) const { return Vector3<Real>(m_m[0][c], m_m[1][c], m_m[2][c]); }
-    void SetRow(int r, const Vector3<Real>& v) { m_m[r][0] = v[0]; m_m[r][1] = v[1]; m_m[r][2] = v[2]; }
-    void SetColumn(int c, const Vector3<Real>& v) { m_m[0][c] = v[0]; m_m[1][c] = v[1]; m_m[2][c] = v[2]; }
+    void SetRow(int r, const Vector3<Real>& v)
+    {
+        m_m[r][0] = v[0];
+        m_m[r][1] = v[1];
+        m_m[r][2] = v[2];
+    }
+    void SetColumn(int c, const Vector3<Real>& v)
+    {
+        m_m[0][c] = v[0];
+        m_m[1][c] = v[1];
+        m_m[2][c] = v[2];
+    }
 
     void MakeIdentity()
     {
@@ -103,8 +117,8 @@ public:
 
     Matrix3 Transpose() const
     {
-        return Matrix3(m_m[0][0], m_m[1][0], m_m[2][0], m_m[0][1], m_m[1][1], m_m[2][1], m_m[0][2],
-                       m_m[1][2], m_m[2][2]);
+        return Matrix3(m_m[0][0], m_m[1][0], m_m[2][0], m_m[0][1], m_m[1][1], m_m[2][1], m_m[0][2], m_m[1][2],
+                       m_m[2][2]);
     }
     /// transpose(this) * o.
     Matrix3 TransposeTimes(const Matrix3& o) const { return Transpose() * o; }
@@ -117,15 +131,12 @@ public:
     /// The inverse, or the zero matrix when the matrix is singular.
     Matrix3 Inverse() const
     {
-        Matrix3 inv(m_m[1][1] * m_m[2][2] - m_m[1][2] * m_m[2][1],
-                    m_m[0][2] * m_m[2][1] - m_m[0][1] * m_m[2][2],
-                    m_m[0][1] * m_m[1][2] - m_m[0][2] * m_m[1][1],
-                    m_m[1][2] * m_m[2][0] - m_m[1][0] * m_m[2][2],
-                    m_m[0][0] * m_m[2][2] - m_m[0][2] * m_m[2][0],
-                    m_m[0][2] * m_m[1][0] - m_m[0][0] * m_m[1][2],
-                    m_m[1][0] * m_m[2][1] - m_m[1][1] * m_m[2][0],
-                    m_m[0][1] * m_m[2][0] - m_m[0][0] * m_m[2][1],
-                    m_m[0][0] * m_m[1][1] - m_m[0][1] * m_m[1][0]);
+        Matrix3 inv(
+            m_m[1][1] * m_m[2][2] - m_m[1][2] * m_m[2][1], m_m[0][2] * m_m[2][1] - m_m[0][1] * m_m[2][2],
+            m_m[0][1] * m_m[1][2] - m_m[0][2] * m_m[1][1], m_m[1][2] * m_m[2][0] - m_m[1][0] * m_m[2][2],
+            m_m[0][0] * m_m[2][2] - m_m[0][2] * m_m[2][0], m_m[0][2] * m_m[1][0] - m_m[0][0] * m_m[1][2],
+            m_m[1][0] * m_m[2][1] - m_m[1][1] * m_m[2][0], m_m[0][1] * m_m[2][0] - m_m[0][0] * m_m[2][1],
+            m_m[0][0] * m_m[1][1] - m_m[0][1] * m_m[1][0]);
         Real det = m_m[0][0] * inv.m_m[0][0] + m_m[0][1] * inv.m_m[1][0] + m_m[0][2] * inv.m_m[2][0];
         if (std::fabs(det) <= std::numeric_limits<Real>::min()) {
             inv.MakeZero();
@@ -139,9 +150,15 @@ public:
     {
         Real c = std::cos(angle), s = std::sin(angle), t = Real(1) - c;
         Real x = axis[0], y = axis[1], z = axis[2];
-        m_m[0][0] = t * x * x + c;     m_m[0][1] = t * x * y - s * z; m_m[0][2] = t * x * z + s * y;
-        m_m[1][0] = t * x * y + s * z; m_m[1][1] = t * y * y + c;     m_m[1][2] = t * y * z - s * x;
-        m_m[2][0] = t * x * z - s * y; m_m[2][1] = t * y * z + s * x; m_m[2][2] = t * z * z + c;
+        m_m[0][0] = t * x * x + c;
+        m_m[0][1] = t * x * y - s * z;
+        m_m[0][2] = t * x * z + s * y;
+        m_m[1][0] = t * x * y + s * z;
+        m_m[1][1] = t * y * y + c;
+        m_m[1][2] = t * y * z - s * x;
+        m_m[2][0] = t * x * z - s * y;
+        m_m[2][1] = t * y * z + s * x;
+        m_m[2][2] = t * z * z + c;
     }
     /// Axis and angle in [0, pi] of a rotation matrix. The identity gives
     /// the x axis and angle 0.
@@ -231,8 +248,8 @@ template <class Real>
 const Matrix3<Real> Matrix3<Real>::ZERO(Real(0), Real(0), Real(0), Real(0), Real(0), Real(0), Real(0),
                                         Real(0), Real(0));
 template <class Real>
-const Matrix3<Real> Matrix3<Real>::IDENTITY(Real(1), Real(0), Real(0), Real(0), Real(1), Real(0),
-                                            Real(0), Real(0), Real(1));
+const Matrix3<Real> Matrix3<Real>::IDENTITY(Real(1), Real(0), Real(0), Real(0), Real(1), Real(0), Real(0),
+                                            Real(0), Real(1));
 
 /// Row-vector product v * M = transpose(M) * v.
 template <class Real>
@@ -244,7 +261,10 @@ inline Vector3<Real> operator*(const Vector3<Real>& v, const Matrix3<Real>& m)
 }
 
 template <class Real>
-inline Matrix3<Real> operator*(Real k, const Matrix3<Real>& m) { return m * k; }
+inline Matrix3<Real> operator*(Real k, const Matrix3<Real>& m)
+{
+    return m * k;
+}
 
 typedef Matrix3<float> Matrix3f;
 typedef Matrix3<double> Matrix3d;

@@ -5,8 +5,11 @@
 namespace Wml {
 
 OpenGLWmlLight::OpenGLWmlLight()
-    : m_position{0.0f, 0.0f, 1.0f, 0.0f}, m_ambient(0.0f, 0.0f, 0.0f, 1.0f), m_diffuse(1.0f, 1.0f, 1.0f, 1.0f),
-      m_specular(1.0f, 1.0f, 1.0f, 1.0f), m_enabled(true)
+    : m_position{0.0f, 0.0f, 1.0f, 0.0f},
+      m_ambient(0.0f, 0.0f, 0.0f, 1.0f),
+      m_diffuse(1.0f, 1.0f, 1.0f, 1.0f),
+      m_specular(1.0f, 1.0f, 1.0f, 1.0f),
+      m_enabled(true)
 {
 }
 

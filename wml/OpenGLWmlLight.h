@@ -21,7 +21,10 @@ public:
     void SetPosition(float x, float y, float z, float w);
     void SetPosition(const Vector3<float>& p, float w = 1.0f) { SetPosition(p[0], p[1], p[2], w); }
     const float* GetPosition() const { return m_position; }
-    Vector3<float> GetPositionXYZ() const { return Vector3<float>(m_position[0], m_position[1], m_position[2]); }
+    Vector3<float> GetPositionXYZ() const
+    {
+        return Vector3<float>(m_position[0], m_position[1], m_position[2]);
+    }
     float GetPositionW() const { return m_position[3]; }
     bool IsDirectional() const { return m_position[3] == 0.0f; }
 

@@ -55,10 +55,8 @@ public:
     {
         const Real w0 = m_q[0], x0 = m_q[1], y0 = m_q[2], z0 = m_q[3];
         const Real w1 = o.m_q[0], x1 = o.m_q[1], y1 = o.m_q[2], z1 = o.m_q[3];
-        return Quaternion(w0 * w1 - x0 * x1 - y0 * y1 - z0 * z1,
-                          w0 * x1 + x0 * w1 + y0 * z1 - z0 * y1,
-                          w0 * y1 + y0 * w1 + z0 * x1 - x0 * z1,
-                          w0 * z1 + z0 * w1 + x0 * y1 - y0 * x1);
+        return Quaternion(w0 * w1 - x0 * x1 - y0 * y1 - z0 * z1, w0 * x1 + x0 * w1 + y0 * z1 - z0 * y1,
+                          w0 * y1 + y0 * w1 + z0 * x1 - x0 * z1, w0 * z1 + z0 * w1 + x0 * y1 - y0 * x1);
     }
     Quaternion& operator+=(const Quaternion& o) { return *this = *this + o; }
     Quaternion& operator-=(const Quaternion& o) { return *this = *this - o; }
@@ -244,7 +242,10 @@ template <class Real>
 const Quaternion<Real> Quaternion<Real>::ZERO(Real(0), Real(0), Real(0), Real(0));
 
 template <class Real>
-inline Quaternion<Real> operator*(Real s, const Quaternion<Real>& q) { return q * s; }
+inline Quaternion<Real> operator*(Real s, const Quaternion<Real>& q)
+{
+    return q * s;
+}
 
 /// Value form of Quaternion::Slerp: the shorter-arc interpolation from p
 /// (t = 0) to q (t = 1).

@@ -46,8 +46,7 @@ public:
      * points (fewer than three when closed) or a control point is not
      * finite; the given control points are kept all the same.
      */
-    explicit Spline3(const std::vector<Vector3<Real>>& controlPoints, int degree = 3,
-                     bool closed = false);
+    explicit Spline3(const std::vector<Vector3<Real>>& controlPoints, int degree = 3, bool closed = false);
 
     /**
      * \brief Replaces the whole curve. Empty \p knots selects the uniform
@@ -103,8 +102,7 @@ public:
      * Returns false, with the axes (Z, X, Y), for an invalid spline or one
      * that does not move.
      */
-    bool GetFrame(Real t, Vector3<Real>& tangent, Vector3<Real>& normal,
-                  Vector3<Real>& binormal) const;
+    bool GetFrame(Real t, Vector3<Real>& tangent, Vector3<Real>& normal, Vector3<Real>& binormal) const;
 
 private:
     void Rebuild();

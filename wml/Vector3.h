@@ -12,7 +12,9 @@ public:
     Vector3(Real x, Real y, Real z) : m_v{x, y, z} {}
     explicit Vector3(const Real* xyz) : m_v{xyz[0], xyz[1], xyz[2]} {}
     template <class Other>
-    explicit Vector3(const Vector3<Other>& o) : m_v{Real(o.X()), Real(o.Y()), Real(o.Z())} {}
+    explicit Vector3(const Vector3<Other>& o) : m_v{Real(o.X()), Real(o.Y()), Real(o.Z())}
+    {
+    }
 
     Real& operator[](int i) { return m_v[i]; }
     const Real& operator[](int i) const { return m_v[i]; }
@@ -53,30 +55,47 @@ public:
     Vector3 operator-() const { return Vector3(-m_v[0], -m_v[1], -m_v[2]); }
     Vector3& operator+=(const Vector3& o)
     {
-        m_v[0] += o.m_v[0]; m_v[1] += o.m_v[1]; m_v[2] += o.m_v[2];
+        m_v[0] += o.m_v[0];
+        m_v[1] += o.m_v[1];
+        m_v[2] += o.m_v[2];
         return *this;
     }
     Vector3& operator-=(const Vector3& o)
     {
-        m_v[0] -= o.m_v[0]; m_v[1] -= o.m_v[1]; m_v[2] -= o.m_v[2];
+        m_v[0] -= o.m_v[0];
+        m_v[1] -= o.m_v[1];
+        m_v[2] -= o.m_v[2];
         return *this;
     }
-    Vector3& operator*=(Real s) { m_v[0] *= s; m_v[1] *= s; m_v[2] *= s; return *this; }
-    Vector3& operator/=(Real s) { m_v[0] /= s; m_v[1] /= s; m_v[2] /= s; return *this; }
+    Vector3& operator*=(Real s)
+    {
+        m_v[0] *= s;
+        m_v[1] *= s;
+        m_v[2] *= s;
+        return *this;
+    }
+    Vector3& operator/=(Real s)
+    {
+        m_v[0] /= s;
+        m_v[1] /= s;
+        m_v[2] /= s;
+        return *this;
+    }
 
     Real Length() const { return std::sqrt(SquaredLength()); }
     Real SquaredLength() const { return m_v[0] * m_v[0] + m_v[1] * m_v[1] + m_v[2] * m_v[2]; }
-    Real Dot(const Vector3& o) const
-    {
-        return m_v[0] * o.m_v[0] + m_v[1] * o.m_v[1] + m_v[2] * o.m_v[2];
-    }
+    Real Dot(const Vector3& o) const { return m_v[0] * o.m_v[0] + m_v[1] * o.m_v[1] + m_v[2] * o.m_v[2]; }
     Vector3 Cross(const Vector3& o) const
     {
-        return Vector3(m_v[1] * o.m_v[2] - m_v[2] * o.m_v[1],
-                       m_v[2] * o.m_v[0] - m_v[0] * o.m_v[2],
+        return Vector3(m_v[1] * o.m_v[2] - m_v[2] * o.m_v[1], m_v[2] * o.m_v[0] - m_v[0] * o.m_v[2],
                        m_v[0] * o.m_v[1] - m_v[1] * o.m_v[0]);
     }
-    Vector3 UnitCross(const Vector3& o) const { Vector3 c = Cross(o); c.Normalize(); return c; }
+    Vector3 UnitCross(const Vector3& o) const
+    {
+        Vector3 c = Cross(o);
+        c.Normalize();
+        return c;
+    }
     /// Makes the vector unit length and returns its former length; a vector
     /// shorter than the zero tolerance becomes zero (never NaN).
     Real Normalize()
@@ -84,7 +103,9 @@ public:
         Real len = Length();
         if (len > Math<Real>::ZERO_TOLERANCE) {
             Real inv = Real(1) / len;
-            m_v[0] *= inv; m_v[1] *= inv; m_v[2] *= inv;
+            m_v[0] *= inv;
+            m_v[1] *= inv;
+            m_v[2] *= inv;
         } else {
             len = Real(0);
             m_v[0] = m_v[1] = m_v[2] = Real(0);
@@ -119,13 +140,20 @@ private:
     Real m_v[3];
 };
 
-template <class Real> const Vector3<Real> Vector3<Real>::ZERO(Real(0), Real(0), Real(0));
-template <class Real> const Vector3<Real> Vector3<Real>::UNIT_X(Real(1), Real(0), Real(0));
-template <class Real> const Vector3<Real> Vector3<Real>::UNIT_Y(Real(0), Real(1), Real(0));
-template <class Real> const Vector3<Real> Vector3<Real>::UNIT_Z(Real(0), Real(0), Real(1));
+template <class Real>
+const Vector3<Real> Vector3<Real>::ZERO(Real(0), Real(0), Real(0));
+template <class Real>
+const Vector3<Real> Vector3<Real>::UNIT_X(Real(1), Real(0), Real(0));
+template <class Real>
+const Vector3<Real> Vector3<Real>::UNIT_Y(Real(0), Real(1), Real(0));
+template <class Real>
+const Vector3<Real> Vector3<Real>::UNIT_Z(Real(0), Real(0), Real(1));
 
 template <class Real>
-inline Vector3<Real> operator*(Real s, const Vector3<Real>& v) { return v * s; }
+inline Vector3<Real> operator*(Real s, const Vector3<Real>& v)
+{
+    return v * s;
+}
 
 typedef Vector3<float> Vector3f;
 typedef Vector3<double> Vector3d;

@@ -66,8 +66,9 @@ void AdaptiveUniformGrid3DCache::Gradient(float x, float y, float z, float& gx, 
     Wml::Vector3<float> g;
     // The smooth mode interpolates node gradients: as accurate as the
     // quadratic B-spline's gradient for a third of the reads.
-    const bool stored = m_gradientMode == TriQuadratic ? m_grid->TrySampleGradientNodal(q, &m_adapter, g, value)
-                                                       : m_grid->TrySampleGradientTriLinear(q, &m_adapter, g, value);
+    const bool stored = m_gradientMode == TriQuadratic
+                            ? m_grid->TrySampleGradientNodal(q, &m_adapter, g, value)
+                            : m_grid->TrySampleGradientTriLinear(q, &m_adapter, g, value);
     if (!stored) {
         if (m_source) {
             m_source->Gradient(x, y, z, gx, gy, gz, value);

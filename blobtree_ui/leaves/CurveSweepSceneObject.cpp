@@ -4,10 +4,10 @@
 
 #include "blobtree/nodes/CurveSweepNode.h"
 #include "blobtree_ui/ShapeTypeTable.h"
+#include "blobtree_ui/leaves/CurveDrawing.h"
 #include "blobtree_ui/leaves/CurveSweepSceneObjectParameters.h"
 #include "blobtree_ui/leaves/CurveSweep_ControlPointTarget.h"
 #include "blobtree_ui/leaves/CylinderSceneObject.h"
-#include "blobtree_ui/leaves/CurveDrawing.h"
 #include "blobtree_ui/leaves/LeafParameter.h"
 #include "scene/BasicParameterOriginCoordinate.h"
 #include "wml/Serializer.h"

@@ -127,15 +127,16 @@ bool InterpolatingLinearSweepSceneObject::AddSlice(vynimplicit::ScalarField2D* f
     return AppendSlice(field, position, x, y);
 }
 
-bool InterpolatingLinearSweepSceneObject::AddSharedSlice(SharedField2D field, float position, float x, float y)
+bool InterpolatingLinearSweepSceneObject::AddSharedSlice(SharedField2D field, float position, float x,
+                                                         float y)
 {
     if (!AppendSlice(field.get(), position, x, y)) return false;
     m_ownedFields.push_back(std::move(field));
     return true;
 }
 
-bool InterpolatingLinearSweepSceneObject::AppendSlice(vynimplicit::ScalarField2D* field, float position, float x,
-                                                      float y)
+bool InterpolatingLinearSweepSceneObject::AppendSlice(vynimplicit::ScalarField2D* field, float position,
+                                                      float x, float y)
 {
     unsigned int index = 0;
     {

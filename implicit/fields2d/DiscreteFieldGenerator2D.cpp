@@ -77,8 +77,8 @@ DiscreteFieldGenerator2D::DiscreteFieldGenerator2D(const Wml::LinearComplex2<flo
     m_box = LoopsBox(m_loops);
 }
 
-bool DiscreteFieldGenerator2D::ToCanonical(const Box2& box, std::vector<Wml::Polygon2<float>>& loops, float& scale,
-                                           float& offsetX, float& offsetY) const
+bool DiscreteFieldGenerator2D::ToCanonical(const Box2& box, std::vector<Wml::Polygon2<float>>& loops,
+                                           float& scale, float& offsetX, float& offsetY) const
 {
     if (box.IsEmpty()) return false;
     const float w = box.Extent(0), h = box.Extent(1);
@@ -99,14 +99,15 @@ bool DiscreteFieldGenerator2D::ToCanonical(const Box2& box, std::vector<Wml::Pol
         std::vector<Wml::Vector2<float>> v;
         v.reserve(loop.VertexCount());
         for (const auto& p : loop.Vertices())
-            v.emplace_back((p.X() - box.Min(0)) * scale + offsetX + 1.0f, (p.Y() - box.Min(1)) * scale + offsetY + 1.0f);
+            v.emplace_back((p.X() - box.Min(0)) * scale + offsetX + 1.0f,
+                           (p.Y() - box.Min(1)) * scale + offsetY + 1.0f);
         loops.emplace_back(v);
     }
     return true;
 }
 
-bool DiscreteFieldGenerator2D::Place(DynDiscreteScalarField2D& field, const Box2& box, float scale, float offsetX,
-                                     float offsetY) const
+bool DiscreteFieldGenerator2D::Place(DynDiscreteScalarField2D& field, const Box2& box, float scale,
+                                     float offsetX, float offsetY) const
 {
     if (m_hasPlacement) {
         field.SetBoundsCropScalingFactors(m_cropX, m_cropY);
@@ -115,8 +116,9 @@ bool DiscreteFieldGenerator2D::Place(DynDiscreteScalarField2D& field, const Box2
     // The window mapped back into the outline's coordinates.
     const Box2 w = field.GetWindow();
     const float inv = 1.0f / scale;
-    const Box2 placed((w.Min(0) - 1.0f - offsetX) * inv + box.Min(0), (w.Max(0) - 1.0f - offsetX) * inv + box.Min(0),
-                      (w.Min(1) - 1.0f - offsetY) * inv + box.Min(1), (w.Max(1) - 1.0f - offsetY) * inv + box.Min(1));
+    const Box2 placed(
+        (w.Min(0) - 1.0f - offsetX) * inv + box.Min(0), (w.Max(0) - 1.0f - offsetX) * inv + box.Min(0),
+        (w.Min(1) - 1.0f - offsetY) * inv + box.Min(1), (w.Max(1) - 1.0f - offsetY) * inv + box.Min(1));
     return field.SetFieldBounds(placed);
 }
 
@@ -152,11 +154,12 @@ DynDiscreteScalarField2D* DiscreteFieldGenerator2D::MakeField(unsigned resolutio
         DebugOutput("fieldgen.MakeField: degenerate outline\n");
         return nullptr;
     }
-    DebugOutput("fieldgen.PolyBounds box is %f,%f - %f,%f\n", m_box.Min(0), m_box.Min(1), m_box.Max(0), m_box.Max(1));
+    DebugOutput("fieldgen.PolyBounds box is %f,%f - %f,%f\n", m_box.Min(0), m_box.Min(1), m_box.Max(0),
+                m_box.Max(1));
     auto field = std::make_unique<DynDiscreteScalarField2D>();
     const Box2 window(1.5f - 0.85f, 1.5f + 0.85f, 1.5f - 0.85f, 1.5f + 0.85f);
-    if (!field->Generate(DynDiscreteScalarField2D::Recipe::HeightField, canonical, resolution, resolution, window, param,
-                         false) ||
+    if (!field->Generate(DynDiscreteScalarField2D::Recipe::HeightField, canonical, resolution, resolution,
+                         window, param, false) ||
         !Place(*field, m_box, scale, offX, offY)) {
         DebugOutput("fieldgen.MakeField: the outline encloses nothing\n");
         return nullptr;
@@ -165,7 +168,8 @@ DynDiscreteScalarField2D* DiscreteFieldGenerator2D::MakeField(unsigned resolutio
     return field.release();
 }
 
-DynDiscreteScalarField2D* DiscreteFieldGenerator2D::MakeDynFieldVariational(unsigned resolution, bool circleConstraint,
+DynDiscreteScalarField2D* DiscreteFieldGenerator2D::MakeDynFieldVariational(unsigned resolution,
+                                                                            bool circleConstraint,
                                                                             float offset, Box2* box)
 {
     if (m_loops.empty()) {
@@ -196,7 +200,8 @@ DynDiscreteScalarField2D* DiscreteFieldGenerator2D::MakeDynFieldVariational(unsi
 bool DiscreteFieldGenerator2D::ClampBoundsToZeroContour(DiscreteScalarField2D* field)
 {
     if (!field || !field->IsReady()) return false;
-    if (auto* dyn = dynamic_cast<DynDiscreteScalarField2D*>(field)) return dyn->ClampBoundsToZeroContour(2.0f);
+    if (auto* dyn = dynamic_cast<DynDiscreteScalarField2D*>(field))
+        return dyn->ClampBoundsToZeroContour(2.0f);
 
     const unsigned w = field->GetWidth(), h = field->GetHeight();
     const float* data = field->GetData();
@@ -392,8 +397,12 @@ bool DiscreteFieldGenerator2D::SampleHeightField(const std::vector<Wml::Polygon2
     const std::vector<Segment> segs = LoopSegments(loops);
     if (segs.empty()) return false;
 
-    const SampleGrid grid{window.Min(0), window.Min(1), window.Extent(0) / float(width - 1),
-                          window.Extent(1) / float(height - 1), width, height};
+    const SampleGrid grid{window.Min(0),
+                          window.Min(1),
+                          window.Extent(0) / float(width - 1),
+                          window.Extent(1) / float(height - 1),
+                          width,
+                          height};
     std::vector<int> nearest(grid.Count(), -1);
     std::vector<float> d2(grid.Count(), std::numeric_limits<float>::infinity());
     SeedNearSegments(segs, grid, nearest, d2);
@@ -460,14 +469,15 @@ std::shared_ptr<const Wml::IntelThinPlateSpline2d> DiscreteFieldGenerator2D::Fit
         }
     DebugOutput("Point set size is %d\n", int(px.size()));
     if (px.size() < 3 || px.size() > Wml::IntelThinPlateSpline2d::MaxPoints) return nullptr;
-    auto spline = std::make_shared<Wml::IntelThinPlateSpline2d>(unsigned(px.size()), px.data(), py.data(), pv.data(),
-                                                               1e-4);
+    auto spline = std::make_shared<Wml::IntelThinPlateSpline2d>(unsigned(px.size()), px.data(), py.data(),
+                                                                pv.data(), 1e-4);
     if (!spline->IsValid()) return nullptr;
     return spline;
 }
 
-void DiscreteFieldGenerator2D::SampleVariational(const Wml::IntelThinPlateSpline2d& spline, const Box2& window,
-                                                 unsigned width, unsigned height, float* out)
+void DiscreteFieldGenerator2D::SampleVariational(const Wml::IntelThinPlateSpline2d& spline,
+                                                 const Box2& window, unsigned width, unsigned height,
+                                                 float* out)
 {
     if (!out || width < 2 || height < 2) return;
     const double hx = double(window.Extent(0)) / (width - 1), hy = double(window.Extent(1)) / (height - 1);

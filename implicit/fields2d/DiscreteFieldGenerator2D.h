@@ -69,11 +69,12 @@ public:
 
     /// Height-field template on a resolution x resolution grid; boxOut gets
     /// the outline's box (unchanged on failure).
-    DynDiscreteScalarField2D* MakeField(unsigned resolution, Wml::AxisAlignedBox2<float>& boxOut, float param);
+    DynDiscreteScalarField2D* MakeField(unsigned resolution, Wml::AxisAlignedBox2<float>& boxOut,
+                                        float param);
     /// Variational template on a resolution x resolution grid. box, when given
     /// and valid, replaces the outline's box in the canonical mapping.
-    DynDiscreteScalarField2D* MakeDynFieldVariational(unsigned resolution, bool circleConstraint, float offset,
-                                                      Wml::AxisAlignedBox2<float>* box);
+    DynDiscreteScalarField2D* MakeDynFieldVariational(unsigned resolution, bool circleConstraint,
+                                                      float offset, Wml::AxisAlignedBox2<float>* box);
 
     /// Crop factors for fields made afterwards (see the class comment).
     /// Refused (false) unless both are finite and positive.
@@ -104,16 +105,17 @@ public:
     static std::shared_ptr<const Wml::IntelThinPlateSpline2d> FitVariational(
         const std::vector<Wml::Polygon2<float>>& loops, float offset, bool circleConstraint);
     /// Samples a fit over window, row by row into out.
-    static void SampleVariational(const Wml::IntelThinPlateSpline2d& spline, const Wml::AxisAlignedBox2<float>& window,
-                                  unsigned width, unsigned height, float* out);
+    static void SampleVariational(const Wml::IntelThinPlateSpline2d& spline,
+                                  const Wml::AxisAlignedBox2<float>& window, unsigned width, unsigned height,
+                                  float* out);
 
 private:
     // Maps the loops into canonical coordinates using box; false for a box
     // without extent.
     bool ToCanonical(const Wml::AxisAlignedBox2<float>& box, std::vector<Wml::Polygon2<float>>& loops,
                      float& scale, float& offsetX, float& offsetY) const;
-    bool Place(DynDiscreteScalarField2D& field, const Wml::AxisAlignedBox2<float>& box, float scale, float offsetX,
-               float offsetY) const;
+    bool Place(DynDiscreteScalarField2D& field, const Wml::AxisAlignedBox2<float>& box, float scale,
+               float offsetX, float offsetY) const;
 
     std::vector<Wml::Polygon2<float>> m_loops;  // outline coordinates
     Wml::AxisAlignedBox2<float> m_box;          // of the loops

@@ -67,8 +67,8 @@ bool PolygonField2D::SetPolygon(const Wml::Polygon2<float>& polygon, float bandW
 {
     if (std::isnan(bandWidth) || std::isinf(bandWidth)) return false;
     if (polygon.VertexCount() > MAX_VERTICES) {
-        DebugOutput("PolygonField2D: an outline of %u vertices is refused (at most %u)\n", polygon.VertexCount(),
-                    MAX_VERTICES);
+        DebugOutput("PolygonField2D: an outline of %u vertices is refused (at most %u)\n",
+                    polygon.VertexCount(), MAX_VERTICES);
         return false;
     }
     std::vector<Wml::Vector2<float>> v;
@@ -284,7 +284,8 @@ void PolygonField2D::BuildCellLists()
                     float t;
                     const float cx = x0 + (float(i) + 0.5f) * m_cellW;
                     if (pass == 0) ++m_gridWork;
-                    if (SegmentSqrDistance(cx, cy, e.ax, e.ay, e.dx, e.dy, e.invLen2, t) > halfDiag2) continue;
+                    if (SegmentSqrDistance(cx, cy, e.ax, e.ay, e.dx, e.dy, e.invLen2, t) > halfDiag2)
+                        continue;
                     const size_t c = size_t(j) * m_nx + i;
                     if (pass == 0)
                         ++m_cellStart[c + 1];

@@ -99,10 +99,10 @@ public:
 
 private:
     struct Edge {
-        float ax, ay;    // start
-        float dx, dy;    // end - start
-        float invLen2;   // 1 / |d|^2
-        float nx, ny;    // unit outward normal
+        float ax, ay;   // start
+        float dx, dy;   // end - start
+        float invLen2;  // 1 / |d|^2
+        float nx, ny;   // unit outward normal
     };
     void Rebuild();
     void BuildEdges();

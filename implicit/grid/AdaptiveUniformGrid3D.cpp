@@ -27,7 +27,8 @@ inline int FloorToInt(float x)
 inline std::uint64_t PackKey(int bi, int bj, int bk)
 {
     constexpr std::int64_t offset = std::int64_t(1) << 20;
-    return (std::uint64_t(bi + offset) << 42) | (std::uint64_t(bj + offset) << 21) | std::uint64_t(bk + offset);
+    return (std::uint64_t(bi + offset) << 42) | (std::uint64_t(bj + offset) << 21) |
+           std::uint64_t(bk + offset);
 }
 
 // Nodes are stored in Morton order inside a block (the bits of i, j and k
@@ -42,7 +43,10 @@ inline int NodeIndex(int i, int j, int k)
     return SPREAD[i & BLOCK_MASK] | (SPREAD[j & BLOCK_MASK] << 1) | (SPREAD[k & BLOCK_MASK] << 2);
 }
 
-inline float Sanitize(float v) { return std::isfinite(v) ? v : 0.0f; }
+inline float Sanitize(float v)
+{
+    return std::isfinite(v) ? v : 0.0f;
+}
 
 // Quadratic B-spline weights of the nodes at offsets -1, 0, +1 for t in [-1/2, 1/2).
 inline void QuadraticWeights(float t, float w[3], float dw[3])
@@ -77,7 +81,10 @@ struct alignas(64) AdaptiveUniformGrid3D::Block {
     std::uint8_t asked[2][BLOCK_NODES / 2] = {};
     int coord[3];
 
-    Block(int bi, int bj, int bk) : coord{bi, bj, bk} { std::fill(values, values + BLOCK_NODES, NOT_COMPUTED); }
+    Block(int bi, int bj, int bk) : coord{bi, bj, bk}
+    {
+        std::fill(values, values + BLOCK_NODES, NOT_COMPUTED);
+    }
 
     void ForgetGradient(int index)
     {
@@ -164,7 +171,8 @@ void AdaptiveUniformGrid3D::Invalidate(bool releaseMemory)
     for (auto& entry : m_blocks) {
         Block& b = *entry.second;
         std::fill(b.values, b.values + BLOCK_NODES, NOT_COMPUTED);
-        if (b.gradients) std::fill(b.gradients->records, b.gradients->records + 4 * BLOCK_NODES, NOT_COMPUTED);
+        if (b.gradients)
+            std::fill(b.gradients->records, b.gradients->records + 4 * BLOCK_NODES, NOT_COMPUTED);
         std::fill(&b.asked[0][0], &b.asked[0][0] + BLOCK_NODES, std::uint8_t(0));
     }
 }
@@ -332,7 +340,8 @@ AdaptiveUniformGrid3D::GradientRecords& AdaptiveUniformGrid3D::RecordsOf(Block& 
 float AdaptiveUniformGrid3D::ComputeNode(int i, int j, int k, ScalarField* source) const
 {
     if (!source) return 0.0f;
-    return Sanitize(source->Value(m_origin.X() + float(i) * m_voxelSize, m_origin.Y() + float(j) * m_voxelSize,
+    return Sanitize(source->Value(m_origin.X() + float(i) * m_voxelSize,
+                                  m_origin.Y() + float(j) * m_voxelSize,
                                   m_origin.Z() + float(k) * m_voxelSize));
 }
 
@@ -362,7 +371,8 @@ bool AdaptiveUniformGrid3D::DueForFilling(const Anchor& anchor, int missing)
 }
 
 template <int N>
-bool AdaptiveUniformGrid3D::Gather(int i0, int j0, int k0, ScalarField* source, float* out, const Anchor* anchor)
+bool AdaptiveUniformGrid3D::Gather(int i0, int j0, int k0, ScalarField* source, float* out,
+                                   const Anchor* anchor)
 {
     // A warm stencil is read without a branch per sample; any missing one
     // sends the query to the slow path, which looks the nodes up again.
@@ -405,7 +415,8 @@ bool AdaptiveUniformGrid3D::Gather(int i0, int j0, int k0, ScalarField* source, 
             for (int b = 0; b < N; ++b) {
                 const int offset = local[1][b] | local[2][c];
                 for (int a = 0; a < N; ++a) {
-                    const float v = blocks[which[2][c]][which[1][b]][which[0][a]]->values[offset | local[0][a]];
+                    const float v =
+                        blocks[which[2][c]][which[1][b]][which[0][a]]->values[offset | local[0][a]];
                     missing += std::isnan(v);
                     *o++ = v;
                 }
@@ -663,12 +674,14 @@ void AdaptiveUniformGrid3D::SampleGradientNodal(const Wml::Vector3<float>& p, Sc
     NodalGradient(p, source, gradient, value, false);
 }
 
-bool AdaptiveUniformGrid3D::TrySampleTriLinear(const Wml::Vector3<float>& p, ScalarField* source, float& value)
+bool AdaptiveUniformGrid3D::TrySampleTriLinear(const Wml::Vector3<float>& p, ScalarField* source,
+                                               float& value)
 {
     return TriLinearValue(p, source, value, true);
 }
 
-bool AdaptiveUniformGrid3D::TrySampleTriQuadratic(const Wml::Vector3<float>& p, ScalarField* source, float& value)
+bool AdaptiveUniformGrid3D::TrySampleTriQuadratic(const Wml::Vector3<float>& p, ScalarField* source,
+                                                  float& value)
 {
     return TriQuadraticValue(p, source, value, true);
 }
@@ -725,7 +738,8 @@ void AdaptiveUniformGrid3D::SampleGradientTriQuadratic(const Wml::Vector3<float>
 }
 
 void AdaptiveUniformGrid3D::CalculateCellAllocationStats(const Wml::AxisAlignedBox3<float>& box,
-                                                         std::uint64_t& totalBlocks, std::uint64_t& allocatedBlocks,
+                                                         std::uint64_t& totalBlocks,
+                                                         std::uint64_t& allocatedBlocks,
                                                          std::uint64_t& totalCells,
                                                          std::uint64_t& allocatedCells) const
 {
@@ -749,7 +763,8 @@ void AdaptiveUniformGrid3D::CalculateCellAllocationStats(const Wml::AxisAlignedB
 }
 
 void AdaptiveUniformGrid3D::CalculateCellEvaluationStats(const Wml::AxisAlignedBox3<float>& box,
-                                                         std::uint64_t& nodesInBox, std::uint64_t& allocatedNodes,
+                                                         std::uint64_t& nodesInBox,
+                                                         std::uint64_t& allocatedNodes,
                                                          std::uint64_t& evaluatedNodes) const
 {
     std::uint64_t totalBlocks = 0, allocatedBlocks = 0;

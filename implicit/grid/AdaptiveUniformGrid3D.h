@@ -98,8 +98,8 @@ public:
     float SampleTriLinear(const Wml::Vector3<float>& p, ScalarField* source);
     float SampleTriQuadratic(const Wml::Vector3<float>& p, ScalarField* source);
     /// Gradient of the interpolant at p; its value is written when value is not null.
-    void SampleGradientTriLinear(const Wml::Vector3<float>& p, ScalarField* source, Wml::Vector3<float>& gradient,
-                                 float* value = nullptr);
+    void SampleGradientTriLinear(const Wml::Vector3<float>& p, ScalarField* source,
+                                 Wml::Vector3<float>& gradient, float* value = nullptr);
     void SampleGradientTriQuadratic(const Wml::Vector3<float>& p, ScalarField* source,
                                     Wml::Vector3<float>& gradient, float* value = nullptr);
     /// The nodal gradient; the value written is the trilinear value.
@@ -110,10 +110,10 @@ public:
     /// nothing is written, computed or stored but the cell's mark.
     bool TrySampleTriLinear(const Wml::Vector3<float>& p, ScalarField* source, float& value);
     bool TrySampleTriQuadratic(const Wml::Vector3<float>& p, ScalarField* source, float& value);
-    bool TrySampleGradientTriLinear(const Wml::Vector3<float>& p, ScalarField* source, Wml::Vector3<float>& gradient,
-                                    float* value = nullptr);
-    bool TrySampleGradientNodal(const Wml::Vector3<float>& p, ScalarField* source, Wml::Vector3<float>& gradient,
-                                float* value = nullptr);
+    bool TrySampleGradientTriLinear(const Wml::Vector3<float>& p, ScalarField* source,
+                                    Wml::Vector3<float>& gradient, float* value = nullptr);
+    bool TrySampleGradientNodal(const Wml::Vector3<float>& p, ScalarField* source,
+                                Wml::Vector3<float>& gradient, float* value = nullptr);
 
     /// Over the nodes lying in box: the blocks they fall in, those of them
     /// that are allocated, the nodes, and the nodes inside allocated blocks.
@@ -185,7 +185,8 @@ private:
     void FillMissing(int i0, int j0, int k0, ScalarField* source, float* out);
     /// The node gradients (in sample differences per voxel) and samples of
     /// the 2 x 2 x 2 nodes from (i0, j0, k0), x fastest; as Gather.
-    bool GatherRecords(int i0, int j0, int k0, ScalarField* source, float records[8][4], const Anchor* anchor);
+    bool GatherRecords(int i0, int j0, int k0, ScalarField* source, float records[8][4],
+                       const Anchor* anchor);
     bool TriLinearValue(const Wml::Vector3<float>& p, ScalarField* source, float& value, bool mayDefer);
     bool TriQuadraticValue(const Wml::Vector3<float>& p, ScalarField* source, float& value, bool mayDefer);
     bool TriLinearGradient(const Wml::Vector3<float>& p, ScalarField* source, Wml::Vector3<float>& gradient,

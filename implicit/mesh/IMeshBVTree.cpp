@@ -11,7 +11,10 @@ const unsigned kLeafSize = 4;
 
 typedef Wml::Vector3<float> V3;
 
-bool Finite(const V3& v) { return std::isfinite(v[0]) && std::isfinite(v[1]) && std::isfinite(v[2]); }
+bool Finite(const V3& v)
+{
+    return std::isfinite(v[0]) && std::isfinite(v[1]) && std::isfinite(v[2]);
+}
 
 float BoxDistSqr(const float lo[3], const float hi[3], const V3& p)
 {
@@ -70,7 +73,8 @@ void IMeshBVTree::EnsureBuilt() const
         m_order.clear();
         return;
     }
-    if (m_built && m_builtVertices == m_mesh->GetNumVertices() && m_builtTriangles == m_mesh->GetNumTriangles())
+    if (m_built && m_builtVertices == m_mesh->GetNumVertices() &&
+        m_builtTriangles == m_mesh->GetNumTriangles())
         return;
     BuildNow();
 }
@@ -113,7 +117,9 @@ void IMeshBVTree::BuildNow() const
     std::vector<unsigned> items(m_order.size());
     for (unsigned i = 0; i < items.size(); ++i) items[i] = i;
 
-    struct Task { unsigned node, first, count; };
+    struct Task {
+        unsigned node, first, count;
+    };
     std::vector<Task> stack;
     m_nodes.reserve(2 * items.size() / kLeafSize + 2);
     m_nodes.push_back(Node{});
@@ -159,7 +165,8 @@ void IMeshBVTree::BuildNow() const
     m_order.swap(ids);
 }
 
-bool IMeshBVTree::IntersectTriangle(const Wml::Ray3<float>& ray, const V3& a, const V3& b, const V3& c, float& t)
+bool IMeshBVTree::IntersectTriangle(const Wml::Ray3<float>& ray, const V3& a, const V3& b, const V3& c,
+                                    float& t)
 {
     const V3 e1 = b - a, e2 = c - a;
     const V3 pv = ray.Direction().Cross(e2);
@@ -223,7 +230,8 @@ V3 IMeshBVTree::ClosestPointOnTriangle(const V3& p, const V3& a, const V3& b, co
 
 bool IMeshBVTree::FindRayIntersection(const Wml::Ray3<float>& ray, float& t, TriangleID& tri, V3* hit) const
 {
-    if (!Finite(ray.Origin()) || !Finite(ray.Direction()) || ray.Direction().SquaredLength() == 0.0f) return false;
+    if (!Finite(ray.Origin()) || !Finite(ray.Direction()) || ray.Direction().SquaredLength() == 0.0f)
+        return false;
     EnsureBuilt();
     if (m_nodes.empty()) return false;
     const V3& d = ray.Direction();

@@ -43,8 +43,10 @@ public:
                           float maxDistSqr = FLT_MAX) const;
 
     /// Closest point of triangle abc to p (exposed for testing and reuse).
-    static Wml::Vector3<float> ClosestPointOnTriangle(const Wml::Vector3<float>& p, const Wml::Vector3<float>& a,
-                                                      const Wml::Vector3<float>& b, const Wml::Vector3<float>& c);
+    static Wml::Vector3<float> ClosestPointOnTriangle(const Wml::Vector3<float>& p,
+                                                      const Wml::Vector3<float>& a,
+                                                      const Wml::Vector3<float>& b,
+                                                      const Wml::Vector3<float>& c);
     /// Ray parameter where the ray crosses triangle abc (either side), or
     /// false when it misses or the triangle is degenerate.
     static bool IntersectTriangle(const Wml::Ray3<float>& ray, const Wml::Vector3<float>& a,

@@ -8,7 +8,10 @@ namespace vynmesh {
 
 namespace {
 
-uint64_t EdgeKey(uint32_t a, uint32_t b) { return (uint64_t(a) << 32) | b; }
+uint64_t EdgeKey(uint32_t a, uint32_t b)
+{
+    return (uint64_t(a) << 32) | b;
+}
 
 bool ValidTriangle(const IMesh::VertexID v[3], unsigned numVertices)
 {

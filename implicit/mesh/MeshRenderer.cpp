@@ -6,12 +6,17 @@
 
 namespace vynmesh {
 
-static_assert(sizeof(Wml::Vector3<float>) == 3 * sizeof(float), "positions are passed to GL as packed floats");
-static_assert(sizeof(Wml::Vector2<float>) == 2 * sizeof(float), "texture coordinates are passed as packed floats");
+static_assert(sizeof(Wml::Vector3<float>) == 3 * sizeof(float),
+              "positions are passed to GL as packed floats");
+static_assert(sizeof(Wml::Vector2<float>) == 2 * sizeof(float),
+              "texture coordinates are passed as packed floats");
 
 namespace {
 
-void Push(std::vector<float>& buf, const Wml::Vector3<float>& v) { buf.insert(buf.end(), {v[0], v[1], v[2]}); }
+void Push(std::vector<float>& buf, const Wml::Vector3<float>& v)
+{
+    buf.insert(buf.end(), {v[0], v[1], v[2]});
+}
 
 bool ValidFace(const TriangleMesh& mesh, const unsigned* f)
 {
@@ -82,7 +87,8 @@ void MeshRenderer::Render(const TriangleMesh& mesh, bool smooth, bool showNormal
         glVertexPointer(3, GL_FLOAT, 0, mesh.GetPositions().data());
         glNormalPointer(GL_FLOAT, 0, mesh.GetNormals().data());
         if (tex) glTexCoordPointer(2, GL_FLOAT, 0, mesh.GetTexCoords().data());
-        glDrawElements(GL_TRIANGLES, GLsizei(mesh.GetIndices().size()), GL_UNSIGNED_INT, mesh.GetIndices().data());
+        glDrawElements(GL_TRIANGLES, GLsizei(mesh.GetIndices().size()), GL_UNSIGNED_INT,
+                       mesh.GetIndices().data());
     } else {
         BuildFlatBuffers(mesh, tex);
         glShadeModel(GL_FLAT);

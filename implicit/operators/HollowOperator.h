@@ -19,10 +19,10 @@ namespace vynimplicit {
 ///
 /// Limits: x0 is kept at or above 0.15 (t_eff <= 0.425), which keeps p above
 /// 0.64, so the gradient stays finite and continuous where the child fades
-/// out (this needs p > 1/3) and at the child's maximum (p > 1/2). Past t = 0.425 the outer wall stays at f = 0.075 and, on the inner
-/// side, c falls linearly from 1 to 0 at t = 0.5: the cavity shrinks
-/// continuously and disappears at t = 0.4875; from t = 0.5 on the shape is
-/// solid. Without children the value is 0 and the bounds are empty.
+/// out (this needs p > 1/3) and at the child's maximum (p > 1/2). Past t = 0.425 the outer wall stays at f =
+/// 0.075 and, on the inner side, c falls linearly from 1 to 0 at t = 0.5: the cavity shrinks continuously and
+/// disappears at t = 0.4875; from t = 0.5 on the shape is solid. Without children the value is 0 and the
+/// bounds are empty.
 class HollowOperator : public CompositionOperator {
 public:
     static constexpr float MIN_THICKNESS = 1e-7f;

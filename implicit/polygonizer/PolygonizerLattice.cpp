@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 #include <cstring>
+#include <limits>
 #include <unordered_map>
 
 #include <Eigen/Dense>
@@ -138,7 +138,8 @@ struct CaseTable {
                     int faces = EdgeFaces(loop[st]);
                     bool alone = true;
                     for (size_t o = 0; o < n && alone; ++o)
-                        if (o != st && o != (st + 1) % n && o != (st + n - 1) % n && (EdgeFaces(loop[o]) & faces))
+                        if (o != st && o != (st + 1) % n && o != (st + n - 1) % n &&
+                            (EdgeFaces(loop[o]) & faces))
                             alone = false;
                     if (alone) cc.fanStart[l] = int8_t(st);
                 }
@@ -311,7 +312,8 @@ float PolygonizerLattice::ScanValue(int i, int j, int k)
         if (std::isnan(*scan)) {
             // Near the surface the node may already be known from a brick.
             const uint32_t b = NodeStored(i, j, k) ? FindBrick(i, j, k) : NONE;
-            const float known = b != NONE ? m_nodes[size_t(b) * BRICK_NODES + size_t(NodeInBrick(i, j, k))] : kNaN;
+            const float known =
+                b != NONE ? m_nodes[size_t(b) * BRICK_NODES + size_t(NodeInBrick(i, j, k))] : kNaN;
             *scan = std::isnan(known) ? Evaluate(NodePosition(i, j, k)) : known;
         }
         return *scan;
@@ -403,7 +405,8 @@ void PolygonizerLattice::PlaceEdgeVertices(const PendingEdge* edges, int count)
         const PendingEdge& p = edges[e];
         const int d[3] = {p.axis == 0, p.axis == 1, p.axis == 2};
         const bool firstInside = p.v0 > m_iso;
-        from[e] = firstInside ? NodePosition(p.i + d[0], p.j + d[1], p.k + d[2]) : NodePosition(p.i, p.j, p.k);
+        from[e] =
+            firstInside ? NodePosition(p.i + d[0], p.j + d[1], p.k + d[2]) : NodePosition(p.i, p.j, p.k);
         along[e] = Vec3(0, 0, 0);
         along[e][p.axis] = firstInside ? -m_size : m_size;
         t[e][0] = 0.0f;
@@ -574,7 +577,8 @@ void PolygonizerLattice::CollectCellVertices(uint64_t cell, int config)
             const size_t at = size_t(slot - m_edgeSlots.data());
             if (std::isnan(v0)) v0 = NodeValue(i + d[0], j + d[1], k + d[2]);
             if (std::isnan(v1)) v1 = NodeValue(i + (c1 & 1), j + ((c1 >> 1) & 1), k + ((c1 >> 2) & 1));
-            const uint32_t v = NewVertex(LatticeVertex(), (NodeKey(i + d[0], j + d[1], k + d[2]) << 2) | uint64_t(axis));
+            const uint32_t v =
+                NewVertex(LatticeVertex(), (NodeKey(i + d[0], j + d[1], k + d[2]) << 2) | uint64_t(axis));
             m_edgeSlots[at] = v;
             m_pending.push_back(PendingEdge{v, i + d[0], j + d[1], k + d[2], axis, v0, v1});
             m_rings.push_back(v);
@@ -601,7 +605,8 @@ void PolygonizerLattice::TriangulateLoop(int i, int j, int k, int config, int l,
     const int start = sharp ? -1 : cc.fanStart[l];
     if (start >= 0) {
         for (size_t t = 1; t + 1 < n; ++t)
-            out.push_back({{ring[size_t(start)], ring[(size_t(start) + t) % n], ring[(size_t(start) + t + 1) % n]}});
+            out.push_back(
+                {{ring[size_t(start)], ring[(size_t(start) + t) % n], ring[(size_t(start) + t + 1) % n]}});
         return;
     }
     uint32_t centre = InteriorVertex(i, j, k, l, ring, n, sharp);
@@ -638,7 +643,8 @@ void PolygonizerLattice::FlipTowardsFeatures(std::vector<LatticeTriangle>& trian
     };
     std::unordered_map<uint64_t, std::vector<size_t>> edges;
     for (size_t t = 0; t < triangles.size(); ++t)
-        for (int c = 0; c < 3; ++c) edges[edgeKey(triangles[t].v[c], triangles[t].v[(c + 1) % 3])].push_back(t);
+        for (int c = 0; c < 3; ++c)
+            edges[edgeKey(triangles[t].v[c], triangles[t].v[(c + 1) % 3])].push_back(t);
     // Visit chords in a fixed order so the result does not depend on hashing.
     std::vector<uint64_t> chords;
     for (auto& e : edges)
@@ -662,7 +668,8 @@ void PolygonizerLattice::FlipTowardsFeatures(std::vector<LatticeTriangle>& trian
         if (q == 3 || y.v[(q + 1) % 3] != b || y.v[(q + 2) % 3] != a) continue;
         uint32_t c2 = y.v[q];
         if (c1 == c2 || edges.count(edgeKey(c1, c2))) continue;
-        const LatticeVertex &pa = m_vertices[a], &pb = m_vertices[b], &p1 = m_vertices[c1], &p2 = m_vertices[c2];
+        const LatticeVertex &pa = m_vertices[a], &pb = m_vertices[b], &p1 = m_vertices[c1],
+                            &p2 = m_vertices[c2];
         Vec3 n1 = (pa.position - p1.position).Cross(p2.position - p1.position);
         Vec3 n2 = (pb.position - p2.position).Cross(p1.position - p2.position);
         if (n1.Dot(pa.normal) <= 0.0f || n2.Dot(pb.normal) <= 0.0f) continue;
@@ -707,7 +714,8 @@ bool PolygonizerLattice::Visit(int i, int j, int k)
     return true;
 }
 
-void PolygonizerLattice::ContinueFrom(uint64_t cell, std::vector<uint64_t>& stack, std::vector<uint64_t>& cells)
+void PolygonizerLattice::ContinueFrom(uint64_t cell, std::vector<uint64_t>& stack,
+                                      std::vector<uint64_t>& cells)
 {
     int ci, cj, ck;
     CellFromKey(cell, ci, cj, ck);
@@ -847,14 +855,16 @@ void PolygonizerLattice::Scan(const int from[3], const int to[3], std::vector<ui
         if (std::isnan(v)) {
             // Near the surface the node may already be known from a brick.
             const uint32_t b = FindBrick(i, j, k);
-            const float known = b != NONE ? m_nodes[size_t(b) * BRICK_NODES + size_t(NodeInBrick(i, j, k))] : kNaN;
+            const float known =
+                b != NONE ? m_nodes[size_t(b) * BRICK_NODES + size_t(NodeInBrick(i, j, k))] : kNaN;
             v = std::isnan(known) ? Evaluate(NodePosition(i, j, k)) : known;
         }
         return v;
     };
     for (int k = from[2]; k <= to[2]; k += stride)
         for (int j = from[1]; j <= to[1]; j += stride) {
-            size_t at = (size_t(k / stride) * step[2] + size_t(j / stride) * step[1]) + size_t(from[0] / stride);
+            size_t at =
+                (size_t(k / stride) * step[2] + size_t(j / stride) * step[1]) + size_t(from[0] / stride);
             for (int i = from[0]; i <= to[0]; i += stride, ++at) {
                 int base[3] = {i, j, k};
                 bool inBase = scanAt(at, i, j, k) > m_iso;
@@ -862,8 +872,9 @@ void PolygonizerLattice::Scan(const int from[3], const int to[3], std::vector<ui
                     int end[3] = {i, j, k};
                     end[a] = std::min(base[a] + stride, to[a]);
                     if (end[a] == base[a]) continue;
-                    const float endValue = end[a] == base[a] + stride ? scanAt(at + step[a], end[0], end[1], end[2])
-                                                                      : NodeValue(end[0], end[1], end[2]);
+                    const float endValue = end[a] == base[a] + stride
+                                               ? scanAt(at + step[a], end[0], end[1], end[2])
+                                               : NodeValue(end[0], end[1], end[2]);
                     if ((endValue > m_iso) == inBase) continue;
                     int p[3] = {i, j, k};
                     while (p[a] < end[a]) {
@@ -879,7 +890,8 @@ void PolygonizerLattice::Scan(const int from[3], const int to[3], std::vector<ui
                             int c[3] = {p[0], p[1], p[2]};
                             c[u] += du;
                             c[w] += dw;
-                            if (InRange(c[0], c[1], c[2])) ContinueFrom(CellKey(c[0], c[1], c[2]), stack, cells);
+                            if (InRange(c[0], c[1], c[2]))
+                                ContinueFrom(CellKey(c[0], c[1], c[2]), stack, cells);
                         }
                 }
             }
@@ -899,12 +911,16 @@ void PolygonizerLattice::ForgetCells(const int lo[3], const int hi[3])
         for (int bj = (nlo[1] + 1) >> BRICK_SHIFT; bj <= (nhi[1] + 1) >> BRICK_SHIFT; ++bj)
             for (int bi = (nlo[0] + 1) >> BRICK_SHIFT; bi <= (nhi[0] + 1) >> BRICK_SHIFT; ++bi) {
                 const uint32_t b =
-                    m_directory[(size_t(bk) * size_t(m_dirDims[1]) + size_t(bj)) * size_t(m_dirDims[0]) + size_t(bi)];
+                    m_directory[(size_t(bk) * size_t(m_dirDims[1]) + size_t(bj)) * size_t(m_dirDims[0]) +
+                                size_t(bi)];
                 if (b == NONE) continue;
                 float* nodes = &m_nodes[size_t(b) * BRICK_NODES];
-                const int i0 = std::max(nlo[0], (bi << BRICK_SHIFT) - 1), i1 = std::min(nhi[0], (bi << BRICK_SHIFT) + 6);
-                const int j0 = std::max(nlo[1], (bj << BRICK_SHIFT) - 1), j1 = std::min(nhi[1], (bj << BRICK_SHIFT) + 6);
-                const int k0 = std::max(nlo[2], (bk << BRICK_SHIFT) - 1), k1 = std::min(nhi[2], (bk << BRICK_SHIFT) + 6);
+                const int i0 = std::max(nlo[0], (bi << BRICK_SHIFT) - 1),
+                          i1 = std::min(nhi[0], (bi << BRICK_SHIFT) + 6);
+                const int j0 = std::max(nlo[1], (bj << BRICK_SHIFT) - 1),
+                          j1 = std::min(nhi[1], (bj << BRICK_SHIFT) + 6);
+                const int k0 = std::max(nlo[2], (bk << BRICK_SHIFT) - 1),
+                          k1 = std::min(nhi[2], (bk << BRICK_SHIFT) + 6);
                 for (int k = k0; k <= k1; ++k)
                     for (int j = j0; j <= j1; ++j)
                         for (int i = i0; i <= i1; ++i) nodes[NodeInBrick(i, j, k)] = kNaN;

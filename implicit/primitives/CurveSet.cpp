@@ -44,9 +44,15 @@ const std::vector<Wml::Vector3<float>>& CurveSet::GetCurve(unsigned int i) const
     return i < m_curves.size() ? m_curves[i].GetVertices() : none;
 }
 
-float CurveSet::GetCurveRadius(unsigned int i) const { return i < m_curves.size() ? m_curves[i].GetRadius() : 0.0f; }
+float CurveSet::GetCurveRadius(unsigned int i) const
+{
+    return i < m_curves.size() ? m_curves[i].GetRadius() : 0.0f;
+}
 
-void CurveSet::ClearCurves() { m_curves.clear(); }
+void CurveSet::ClearCurves()
+{
+    m_curves.clear();
+}
 
 const Wml::Frame3<float>& CurveSet::GetFrame() const
 {
@@ -54,7 +60,10 @@ const Wml::Frame3<float>& CurveSet::GetFrame() const
     return identity;
 }
 
-bool CurveSet::SetFrame(const Wml::Frame3<float>&) { return false; }
+bool CurveSet::SetFrame(const Wml::Frame3<float>&)
+{
+    return false;
+}
 
 float CurveSet::Value(float x, float y, float z)
 {

@@ -78,7 +78,10 @@ void Cylinder::BoundsAtRadius(float supportFraction, Wml::AxisAlignedBox3<float>
     m_placement.MergeBall(box, Wml::Vector3<float>(0.0f, 0.0f, m_length), r);
 }
 
-void Cylinder::FieldBounds(Wml::AxisAlignedBox3<float>& box) { BoundsAtRadius(1.0f, box); }
+void Cylinder::FieldBounds(Wml::AxisAlignedBox3<float>& box)
+{
+    BoundsAtRadius(1.0f, box);
+}
 
 void Cylinder::SurfaceBounds(float isoValue, Wml::AxisAlignedBox3<float>& box)
 {

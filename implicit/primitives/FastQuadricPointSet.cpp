@@ -8,15 +8,16 @@ namespace vynimplicit {
 
 namespace {
 
-constexpr float RADIUS_PER_SPACING = 3.0f;   // automatic sigma / mean spacing
-constexpr float BAND_FRACTION = 0.5f;        // band / sigma
-constexpr float COVERAGE_FULL = 1.0f;        // weight sum with full coverage
-constexpr float COVERAGE_OFFSET = 0.01f;      // smooths the coverage root at W = 0
+constexpr float RADIUS_PER_SPACING = 3.0f;  // automatic sigma / mean spacing
+constexpr float BAND_FRACTION = 0.5f;       // band / sigma
+constexpr float COVERAGE_FULL = 1.0f;       // weight sum with full coverage
+constexpr float COVERAGE_OFFSET = 0.01f;    // smooths the coverage root at W = 0
 const float COVERAGE_ROOT_AT_0 = std::sqrt(std::sqrt(COVERAGE_OFFSET));
-const float COVERAGE_SCALE = 1.0f / (std::sqrt(std::sqrt(COVERAGE_FULL + COVERAGE_OFFSET)) - COVERAGE_ROOT_AT_0);
-constexpr float MAX_CURVATURE = 2.0f;        // x 1 / sigma
-constexpr float RIDGE = 1e-3f;               // regularization, relative to the weight sum
-constexpr float MIN_NORMAL_COSINE = 0.3f;    // neighbours' normals used for slopes above this
+const float COVERAGE_SCALE =
+    1.0f / (std::sqrt(std::sqrt(COVERAGE_FULL + COVERAGE_OFFSET)) - COVERAGE_ROOT_AT_0);
+constexpr float MAX_CURVATURE = 2.0f;      // x 1 / sigma
+constexpr float RIDGE = 1e-3f;             // regularization, relative to the weight sum
+constexpr float MIN_NORMAL_COSINE = 0.3f;  // neighbours' normals used for slopes above this
 constexpr float FILL_CELLS_PER_RADIUS = 8.0f;
 constexpr size_t MAX_GRID_CELLS = size_t(1) << 21;
 constexpr size_t MAX_FILL_CELLS = size_t(1) << 22;
@@ -56,8 +57,8 @@ struct UniformGrid {
         start.assign(cells + 1, 0);
         std::vector<std::uint32_t> cellOf(points.size());
         for (size_t p = 0; p < points.size(); ++p) {
-            cellOf[p] = static_cast<std::uint32_t>(Flat(Index(points[p][0], 0), Index(points[p][1], 1),
-                                                        Index(points[p][2], 2)));
+            cellOf[p] = static_cast<std::uint32_t>(
+                Flat(Index(points[p][0], 0), Index(points[p][1], 1), Index(points[p][2], 2)));
             ++start[cellOf[p] + 1];
         }
         for (size_t c = 0; c < cells; ++c) start[c + 1] += start[c];
@@ -131,8 +132,8 @@ int FindRoot(std::vector<int>& parent, int i)
 
 // Mean distance from a point to its nearest neighbour, over a subset of the
 // points; 0 when no point has a neighbour at a distance.
-float MeanNearestSpacing(const std::vector<Wml::Vector3<float>>& points, const Wml::AxisAlignedBox3<float>& box,
-                         float maxExtent)
+float MeanNearestSpacing(const std::vector<Wml::Vector3<float>>& points,
+                         const Wml::AxisAlignedBox3<float>& box, float maxExtent)
 {
     if (points.size() < 2 || !(maxExtent > 0.0f)) return 0.0f;
     UniformGrid grid;
@@ -201,7 +202,8 @@ float VolumeScale(const Wml::Frame3<float>& frame)
 
 bool FastQuadricPointSet::AddPoint(const Wml::Vector3<float>& point, const Wml::Vector3<float>& normal)
 {
-    if (!Usable(point) || !std::isfinite(normal.X()) || !std::isfinite(normal.Y()) || !std::isfinite(normal.Z()))
+    if (!Usable(point) || !std::isfinite(normal.X()) || !std::isfinite(normal.Y()) ||
+        !std::isfinite(normal.Z()))
         return false;
     Wml::Vector3<float> n = normal;
     if (n.Normalize() <= 0.0f) return false;
@@ -548,7 +550,8 @@ void FastQuadricPointSet::BuildInterior() const
                     push(i, j, k);
     for (size_t head = 0; head < queue.size(); ++head) {
         const size_t c = queue[head];
-        const int i = int(c % dims[0]), j = int((c / dims[0]) % dims[1]), k = int(c / (size_t(dims[0]) * dims[1]));
+        const int i = int(c % dims[0]), j = int((c / dims[0]) % dims[1]),
+                  k = int(c / (size_t(dims[0]) * dims[1]));
         if (i > 0) push(i - 1, j, k);
         if (i + 1 < dims[0]) push(i + 1, j, k);
         if (j > 0) push(i, j - 1, k);
@@ -688,7 +691,8 @@ float FastQuadricPointSet::Evaluate(float x, float y, float z, float g[3]) const
                 D += phi * di;
                 if (WithGradient) {
                     const float dphi = -6.0f * w1 * w1 * inv2;
-                    const float gd[3] = {s.n[0] - su * s.t1[0] - sv * s.t2[0], s.n[1] - su * s.t1[1] - sv * s.t2[1],
+                    const float gd[3] = {s.n[0] - su * s.t1[0] - sv * s.t2[0],
+                                         s.n[1] - su * s.t1[1] - sv * s.t2[1],
                                          s.n[2] - su * s.t1[2] - sv * s.t2[2]};
                     const float dd[3] = {d0, d1, d2};
                     for (int a = 0; a < 3; ++a) {
@@ -737,7 +741,10 @@ float FastQuadricPointSet::Evaluate(float x, float y, float z, float g[3]) const
     return std::clamp(value, 0.0f, 1.0f);
 }
 
-float FastQuadricPointSet::Value(float x, float y, float z) { return Evaluate<false>(x, y, z, nullptr); }
+float FastQuadricPointSet::Value(float x, float y, float z)
+{
+    return Evaluate<false>(x, y, z, nullptr);
+}
 
 void FastQuadricPointSet::Gradient(float x, float y, float z, float& gx, float& gy, float& gz, float* value)
 {

@@ -43,9 +43,13 @@ bool Placement::SetFrame(const Wml::Frame3<float>& frame)
     return true;
 }
 
-Wml::Vector3<float> Placement::ToWorld(const Wml::Vector3<float>& q) const { return m_frame.ToWorldPoint(q); }
+Wml::Vector3<float> Placement::ToWorld(const Wml::Vector3<float>& q) const
+{
+    return m_frame.ToWorldPoint(q);
+}
 
-void Placement::MergeBall(Wml::AxisAlignedBox3<float>& box, const Wml::Vector3<float>& centre, float radius) const
+void Placement::MergeBall(Wml::AxisAlignedBox3<float>& box, const Wml::Vector3<float>& centre,
+                          float radius) const
 {
     if (!(radius >= 0.0f)) return;
     const Wml::Vector3<float> c = ToWorld(centre);

@@ -29,7 +29,11 @@ bool Usable(const Wml::Vector3<float>& v)
 }
 
 // G(u) and G'(u) of the smooth minimum, u in [0, 1].
-inline float SmoothAbs(float u) { const float u2 = u * u; return u2 * (15.0f - u2 * (10.0f - 3.0f * u2)) * 0.125f; }
+inline float SmoothAbs(float u)
+{
+    const float u2 = u * u;
+    return u2 * (15.0f - u2 * (10.0f - 3.0f * u2)) * 0.125f;
+}
 inline float SmoothAbsDerivative(float u)
 {
     const float u2 = u * u;
@@ -214,12 +218,13 @@ void PolyLinePrimitive::Rebuild()
         return std::min(1.0f, 0.5f * std::sqrt(dx * dx + dy * dy + dz * dz));
     };
     for (size_t i = 1; i < m_segments.size(); ++i)
-        m_segments[i].smoothing = SMOOTHING_STRAIGHT + SMOOTHING_BEND * bend(m_segments[i - 1], m_segments[i]);
+        m_segments[i].smoothing =
+            SMOOTHING_STRAIGHT + SMOOTHING_BEND * bend(m_segments[i - 1], m_segments[i]);
     if (m_closed && m_segments.size() > 2) {
         // The closing joint is met when the last segment is combined.
         Segment& last = m_segments.back();
-        last.smoothing = std::max(last.smoothing,
-                                  SMOOTHING_STRAIGHT + SMOOTHING_BEND * bend(last, m_segments.front()));
+        last.smoothing =
+            std::max(last.smoothing, SMOOTHING_STRAIGHT + SMOOTHING_BEND * bend(last, m_segments.front()));
     }
 
     m_nodes.reserve(2 * (m_segments.size() / LEAF_SIZE + 1));
@@ -336,7 +341,10 @@ void PolyLinePrimitive::Color(float, float, float, float& r, float& g, float& b)
     b = 0.52f;
 }
 
-void PolyLinePrimitive::FieldBounds(Wml::AxisAlignedBox3<float>& box) { SurfaceBounds(0.0f, box); }
+void PolyLinePrimitive::FieldBounds(Wml::AxisAlignedBox3<float>& box)
+{
+    SurfaceBounds(0.0f, box);
+}
 
 void PolyLinePrimitive::SurfaceBounds(float isoValue, Wml::AxisAlignedBox3<float>& box)
 {

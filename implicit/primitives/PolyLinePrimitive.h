@@ -109,13 +109,13 @@ public:
 
 private:
     struct Segment {
-        float a[3];        // start
-        float e[3];        // unit direction (zero for a lone vertex)
+        float a[3];  // start
+        float e[3];  // unit direction (zero for a lone vertex)
         float length;
-        float ra, rb;      // support radii at the ends
-        float slope;       // dR/ds
-        float smoothing;   // width of the smooth minimum with what came before
-        float lo[3], hi[3];  // local box where rho can matter
+        float ra, rb;          // support radii at the ends
+        float slope;           // dR/ds
+        float smoothing;       // width of the smooth minimum with what came before
+        float lo[3], hi[3];    // local box where rho can matter
         float mid[3], reach2;  // the same region as a ball, tighter for slanted segments
     };
     struct Node {
@@ -140,7 +140,7 @@ private:
     std::vector<Segment> m_segments;
     std::vector<Node> m_nodes;
     std::vector<Wml::Vector3<float>> m_ballCentres;  // effective vertices
-    std::vector<float> m_ballRadii;                   // their support radii
+    std::vector<float> m_ballRadii;                  // their support radii
 };
 
 }  // namespace vynimplicit

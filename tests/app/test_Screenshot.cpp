@@ -38,10 +38,14 @@ PixelCounts Count(const QImage& image)
         for (int x = 0; x < image.width(); ++x) {
             const QRgb p = image.pixel(x, y);
             const int r = qRed(p), g = qGreen(p), b = qBlue(p);
-            if (r > 240 && g > 240 && b > 240) ++c.white;
-            else if (r > 180 && g < 80 && b < 80) ++c.red;
-            else if (g > 180 && r < 80 && b < 80) ++c.green;
-            else if (b > 180 && r < 80 && g < 80) ++c.blue;
+            if (r > 240 && g > 240 && b > 240)
+                ++c.white;
+            else if (r > 180 && g < 80 && b < 80)
+                ++c.red;
+            else if (g > 180 && r < 80 && b < 80)
+                ++c.green;
+            else if (b > 180 && r < 80 && g < 80)
+                ++c.blue;
         }
     }
     return c;
@@ -53,8 +57,8 @@ TEST(Screenshot, ShowsWhiteBackgroundAndThreeColouredAxes)
 {
     for (const auto& size : {std::pair<int, int>(320, 240), std::pair<int, int>(501, 377)}) {
         const fs::path png = TempPng("axes.png");
-        const std::string args = "--screenshot \"" + png.string() + "\" --size " + std::to_string(size.first) +
-                                 "x" + std::to_string(size.second);
+        const std::string args = "--screenshot \"" + png.string() + "\" --size " +
+                                 std::to_string(size.first) + "x" + std::to_string(size.second);
         ASSERT_EQ(RunKilnform(args), 0);
         QImage image(QString::fromStdString(png.string()));
         ASSERT_FALSE(image.isNull());

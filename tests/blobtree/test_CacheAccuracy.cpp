@@ -58,7 +58,8 @@ struct FiftyBalls {
         std::vector<V3> out;
         while (out.size() < count) {
             V3 p;
-            for (int a = 0; a < 3; ++a) p[a] = std::uniform_real_distribution<float>(box.Min(a), box.Max(a))(rng);
+            for (int a = 0; a < 3; ++a)
+                p[a] = std::uniform_real_distribution<float>(box.Min(a), box.Max(a))(rng);
             const float v = blendOp.Value(p);
             if (v > low && v < high) out.push_back(p);
         }
@@ -189,7 +190,9 @@ TEST_F(CacheAccuracyTest, AColdPassCostsNoMoreEvaluationsThanNoCache)
         for (int j = 0; j < 12; ++j)
             lattice.push_back(V3(-0.6f + 4.0f * h * float(i), -0.6f + 4.0f * h * float(j), 0.01f));
 
-    auto evaluations = [&] { return a.counter.values + b.counter.values + a.counter.gradients + b.counter.gradients; };
+    auto evaluations = [&] {
+        return a.counter.values + b.counter.values + a.counter.gradients + b.counter.gradients;
+    };
     int uncached = evaluations();
     {
         nodetest::CachingSwitchGuard guard;
@@ -240,7 +243,8 @@ TEST_F(CacheAccuracyTest, EditsInRegionsAnsweredDirectlyAreSeenOnceTheyAreFilled
     for (int i = 0; i < 200; ++i) probes.push_back(V3(0.25f + around(rng), around(rng), 0.5f * around(rng)));
     auto worstError = [&] {
         float worst = 0.0f;
-        for (const V3& p : probes) worst = std::max(worst, std::fabs(root.Value(p) - nodetest::ExactValue(root, p)));
+        for (const V3& p : probes)
+            worst = std::max(worst, std::fabs(root.Value(p) - nodetest::ExactValue(root, p)));
         return worst;
     };
     const float tolerance = 0.02f;

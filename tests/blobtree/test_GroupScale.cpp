@@ -151,7 +151,8 @@ TEST(GroupScale, RefusedFactorsLeaveEveryNodeExactlyAsItWas)
         t.listener.reports.clear();
         t.outer.Scale(s, s, s, true, true);
         const std::vector<Frame> after = t.LeafFrames();
-        for (size_t i = 0; i < after.size(); ++i) EXPECT_EQ(after[i], before[i]) << "factor " << s << " leaf " << i;
+        for (size_t i = 0; i < after.size(); ++i)
+            EXPECT_EQ(after[i], before[i]) << "factor " << s << " leaf " << i;
         EXPECT_EQ(t.MirrorPlane(), plane) << "factor " << s;
         EXPECT_EQ(t.outer.GetChildCenter(), centre) << "factor " << s;
         EXPECT_EQ(BoundsOf(t.outer), bounds) << "factor " << s;

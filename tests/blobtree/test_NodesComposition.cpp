@@ -116,7 +116,8 @@ void CheckCompositionSetter(GroupHarness& h, const std::string& what, const std:
     const std::vector<Vec3> probes = h.Probes();
     const std::vector<float> before = Exact(*h.group, probes);
     // Cold cells are answered directly until asked often enough to be filled.
-    for (int pass = 1; pass < vynimplicit::AdaptiveUniformGrid3D::ASKS_TO_FILL; ++pass) Cached(*h.group, probes);
+    for (int pass = 1; pass < vynimplicit::AdaptiveUniformGrid3D::ASKS_TO_FILL; ++pass)
+        Cached(*h.group, probes);
     EXPECT_LT(MaxDifference(Cached(*h.group, probes), before), CACHE_TOLERANCE);
     h.listener.reports.clear();
 

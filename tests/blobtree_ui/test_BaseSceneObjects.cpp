@@ -351,11 +351,13 @@ TEST(CompositionNodeSceneObject, TranslateMovesEveryChildByTheSameDisplacement)
     g.group->Translate(Vec(10, 10, 10), false);
     EXPECT_TRUE(kftest::Near(g.group->GetFrame().Origin(), Vec(10, 10, 10), 1e-4f));
     std::vector<Vec> after = g.Positions();
-    for (size_t i = 0; i < after.size(); ++i) EXPECT_TRUE(kftest::Near(after[i], before[i] + Vec(8, 9, 10), 1e-4f));
+    for (size_t i = 0; i < after.size(); ++i)
+        EXPECT_TRUE(kftest::Near(after[i], before[i] + Vec(8, 9, 10), 1e-4f));
 
     g.group->Translate(Vec(-1, 0, 2), true);
     after = g.Positions();
-    for (size_t i = 0; i < after.size(); ++i) EXPECT_TRUE(kftest::Near(after[i], before[i] + Vec(7, 9, 12), 1e-4f));
+    for (size_t i = 0; i < after.size(); ++i)
+        EXPECT_TRUE(kftest::Near(after[i], before[i] + Vec(7, 9, 12), 1e-4f));
     EXPECT_TRUE(kftest::Near(g.group->GetFrame().Origin(), Vec(9, 10, 12), 1e-4f));
 }
 
@@ -371,10 +373,12 @@ TEST(CompositionNodeSceneObject, AbsoluteRotationTurnsChildrenAboutTheGroupOrigi
     g.group->Rotate(m, false);
     const Wml::Matrix3<float> turn = m.Transpose();
     std::vector<Vec> after = g.Positions();
-    for (size_t i = 0; i < after.size(); ++i) EXPECT_TRUE(kftest::Near(after[i], centre + turn * (before[i] - centre), 1e-4f));
+    for (size_t i = 0; i < after.size(); ++i)
+        EXPECT_TRUE(kftest::Near(after[i], centre + turn * (before[i] - centre), 1e-4f));
     EXPECT_TRUE(kftest::Near(g.group->GetFrame().Origin(), centre, 1e-4f));
     EXPECT_TRUE(kftest::Near(g.group->GetFrame().GetRotation(), m, 1e-4f));
-    EXPECT_TRUE(kftest::Near(g.points[0]->GetFrame().GetRotation(), m, 1e-4f));  // children turn with the group
+    EXPECT_TRUE(
+        kftest::Near(g.points[0]->GetFrame().GetRotation(), m, 1e-4f));  // children turn with the group
 
     // Asking for the same orientation again turns nothing.
     g.group->Rotate(m, false);
@@ -385,7 +389,8 @@ TEST(CompositionNodeSceneObject, AbsoluteRotationTurnsChildrenAboutTheGroupOrigi
     const Wml::Matrix3<float> r = RotationZ(-0.2f);
     g.group->Rotate(r, true);
     const std::vector<Vec> turned = g.Positions();
-    for (size_t i = 0; i < turned.size(); ++i) EXPECT_TRUE(kftest::Near(turned[i], centre + r * (after[i] - centre), 1e-4f));
+    for (size_t i = 0; i < turned.size(); ++i)
+        EXPECT_TRUE(kftest::Near(turned[i], centre + r * (after[i] - centre), 1e-4f));
 }
 
 TEST(CompositionNodeSceneObject, UniformScalingSpreadsChildrenAboutTheCentre)
@@ -395,7 +400,8 @@ TEST(CompositionNodeSceneObject, UniformScalingSpreadsChildrenAboutTheCentre)
     const std::vector<Vec> before = g.Positions();
     g.group->Scale(2.0f, 2.0f, 2.0f, true, true);
     const std::vector<Vec> after = g.Positions();
-    for (size_t i = 0; i < after.size(); ++i) EXPECT_TRUE(kftest::Near(after[i], centre + (before[i] - centre) * 2.0f, 1e-4f));
+    for (size_t i = 0; i < after.size(); ++i)
+        EXPECT_TRUE(kftest::Near(after[i], centre + (before[i] - centre) * 2.0f, 1e-4f));
     EXPECT_TRUE(kftest::Near(g.group->GetFrame().Origin(), centre, 1e-4f));
 
     // Non-uniform or absolute scaling does not move a group's children.

@@ -103,7 +103,8 @@ TEST(LeafHandles, CurveSweepControlPointsFollowTheFrame)
 
     m.ResetCounts();
     handle->SetPosition(V3(0.5f, 0.5f, 0.5f), true);
-    EXPECT_TRUE(kftest::Near(handle->GetPosition(), frame.ToWorldPoint(V3(0, 0, 1)) + V3(0.5f, 0.5f, 0.5f), 1e-4f));
+    EXPECT_TRUE(
+        kftest::Near(handle->GetPosition(), frame.ToWorldPoint(V3(0, 0, 1)) + V3(0.5f, 0.5f, 0.5f), 1e-4f));
     EXPECT_TRUE(kftest::Near(s->GetPosition(1.0f), handle->GetPosition(), 1e-4f));
     EXPECT_EQ(m.rootCalls.calls.size(), 1u);
     handle->SetPosition(V3(3, 3, 3), false);

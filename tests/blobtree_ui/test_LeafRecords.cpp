@@ -395,7 +395,7 @@ TEST(LeafRecords, CurvesKeepTheirShape)
     auto* sweepCopy = m.Make<CurveSweepSceneObject>(42);
     ASSERT_TRUE(sweepCopy->Restore(&s, sweepRecord));
     EXPECT_TRUE(kftest::Near(sweepCopy->GetSweepNode()->GetSweep()->GetControlPoint(1),
-               sweep->GetSweepNode()->GetSweep()->GetControlPoint(1), 1e-5f));
+                             sweep->GetSweepNode()->GetSweep()->GetControlPoint(1), 1e-5f));
     ExpectSameField(sweepCopy->GetProfile(), sweep->GetProfile());
     // A cubic's four points do not fit a quadratic.
     auto* cubic = m.Make<CurveSweepSceneObject>(41);

@@ -6,7 +6,6 @@
 #include <limits>
 #include <vector>
 
-#include "test_OperatorSupport.h"
 #include "blobtree/nodes/BarrWarpNode.h"
 #include "blobtree/nodes/MirrorNode.h"
 #include "blobtree/nodes/VariationalWarpNode.h"
@@ -17,6 +16,7 @@
 #include "blobtree_ui/operators/VariationalWarpSceneObject.h"
 #include "blobtree_ui/operators/VariationalWarp_ControlPointTarget.h"
 #include "implicit/warps/BarrWarp.h"
+#include "test_OperatorSupport.h"
 #include "wml/Ray3.h"
 #include "wml/Serializer.h"
 

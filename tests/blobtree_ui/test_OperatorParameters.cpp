@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "test_OperatorSupport.h"
 #include "blobtree/nodes/BartheSmoothDifferenceNode.h"
 #include "blobtree/nodes/HollowNode.h"
 #include "blobtree/nodes/LinearSweepWarpNode.h"
@@ -35,6 +34,7 @@
 #include "blobtree_ui/operators/VariationalWarpSceneObject.h"
 #include "scene/GenericFloatParameter.h"
 #include "scene/GenericIntegerParameter.h"
+#include "test_OperatorSupport.h"
 
 using namespace vynui_bt;
 using optest::FindParameter;

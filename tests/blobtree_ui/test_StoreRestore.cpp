@@ -28,7 +28,6 @@ namespace {
 const int kAllCodes[] = {1,  2,  3,  4,  6,  7,  8,  9,  10, 11, 12, 13, 14, 15, 16,
                          17, 18, 41, 42, 43, 44, 45, 46, 47, 48, 49, 50, 51, 52};
 
-
 /// A soft disc of radius about 0.8 sampled on a small grid.
 vynimplicit::ScalarField2D* MakeProfile(float scale)
 {
@@ -132,7 +131,8 @@ void ExpectSameTypeData(BlobTreeNodeSceneObject* a, BlobTreeNodeSceneObject* b)
         auto* lb = static_cast<vynimplicit::PolyLinePrimitive*>(b->GetNode()->GetScalarField());
         ASSERT_EQ(la->GetNumVertices(), 3u);
         ASSERT_EQ(lb->GetNumVertices(), la->GetNumVertices());
-        for (unsigned i = 0; i < la->GetNumVertices(); ++i) EXPECT_TRUE(kftest::Near(la->GetVertex(i), lb->GetVertex(i), 1e-4f));
+        for (unsigned i = 0; i < la->GetNumVertices(); ++i)
+            EXPECT_TRUE(kftest::Near(la->GetVertex(i), lb->GetVertex(i), 1e-4f));
     }
     auto compareProfiles = [](vynimplicit::ScalarField2D* pa, vynimplicit::ScalarField2D* pb) {
         ASSERT_NE(pa, nullptr);

@@ -196,7 +196,8 @@ TEST(AdaptiveUniformGrid3D, SamplesAreComputedOnceAndOnlyWhenNeeded)
     // Without a source a missing sample reads 0 and stays missing.
     AdaptiveUniformGrid3D empty(0.1f);
     EXPECT_EQ(empty.SampleTriLinear(Vector3f(0.3f, 0.3f, 0.3f), nullptr), 0.0f);
-    EXPECT_NEAR(empty.SampleTriLinear(Vector3f(0.3f, 0.3f, 0.3f), &field), field.Value(0.3f, 0.3f, 0.3f), 1e-6f);
+    EXPECT_NEAR(empty.SampleTriLinear(Vector3f(0.3f, 0.3f, 0.3f), &field), field.Value(0.3f, 0.3f, 0.3f),
+                1e-6f);
 }
 
 TEST(AdaptiveUniformGrid3D, InvalidateBoxRereadsInsideAndNowhereElse)
@@ -376,7 +377,8 @@ TEST(AdaptiveUniformGrid3D, MemoryGrowsOnlyWithTheTouchedRegion)
     EXPECT_LE(cloud.GetAllocatedBlockCount(), 8u);
     // A segment far away, 80 voxels long, adds only the blocks along it (its
     // stencils straddle a block face in z).
-    for (int s = 0; s <= 1000; ++s) cloud.SampleTriQuadratic(Vector3f(50.0f + 0.008f * s, 20.3f, -7.3f), &field);
+    for (int s = 0; s <= 1000; ++s)
+        cloud.SampleTriQuadratic(Vector3f(50.0f + 0.008f * s, 20.3f, -7.3f), &field);
     EXPECT_LE(cloud.GetAllocatedBlockCount(), 8u + 2u * 12u);
 }
 
@@ -462,7 +464,11 @@ TEST(AdaptiveUniformGrid3D, HostilePointsAndBoxesAreHarmless)
     class NaNField : public ScalarField {
     public:
         long evaluations = 0;
-        float Value(float, float, float) override { ++evaluations; return NaN; }
+        float Value(float, float, float) override
+        {
+            ++evaluations;
+            return NaN;
+        }
         void FieldBounds(Box& box) override { box = Box(-1, 1, -1, 1, -1, 1); }
     } broken;
     EXPECT_EQ(grid.SampleTriLinear(Vector3f(0.31f, 0.2f, 0.1f), &broken), 0.0f);
@@ -654,7 +660,8 @@ TEST(AdaptiveUniformGrid3D, ColdCellsAreLeftToTheCallerUntilDirectAnswersCostWha
     // A cell sharing a face with a filled one misses four samples.
     AdaptiveUniformGrid3D second(0.1f);
     EXPECT_EQ(AsksUntilAnswered([&] { return second.TrySampleTriLinear(p, &field, v); }), 8);
-    EXPECT_EQ(AsksUntilAnswered([&] { return second.TrySampleTriLinear(p + Vector3f(0.1f, 0, 0), &field, v); }), 4);
+    EXPECT_EQ(
+        AsksUntilAnswered([&] { return second.TrySampleTriLinear(p + Vector3f(0.1f, 0, 0), &field, v); }), 4);
 
     // A cell warmed by the filling calls answers at once.
     const Vector3f w(-0.77f, 0.12f, 0.5f);

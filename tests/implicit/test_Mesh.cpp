@@ -253,7 +253,8 @@ TEST(MeshUtil, NormalsPointOutwardOnASphere)
     IMeshUtil::ComputeVertexNormals(m);
     for (IMesh::VertexID v = 0; v < m.GetNumVertices(); ++v)
         EXPECT_GT(m.GetNormal(v).Dot(m.GetPosition(v)), 0.99f);
-    EXPECT_EQ(IMeshUtil::ComputeFaceNormal(Vector3f(0, 0, 0), Vector3f(1, 1, 1), Vector3f(2, 2, 2)), Vector3f::ZERO);
+    EXPECT_EQ(IMeshUtil::ComputeFaceNormal(Vector3f(0, 0, 0), Vector3f(1, 1, 1), Vector3f(2, 2, 2)),
+              Vector3f::ZERO);
     EXPECT_EQ(IMeshUtil::ComputeFaceNormal(m, IMesh::InvalidID), Vector3f::ZERO);
 }
 
@@ -321,7 +322,8 @@ TEST(MeshBVTree, RayHitsAgreeWithBruteForce)
         Vector3f origin(3 * u(rng), 3 * u(rng), 3 * u(rng));
         Vector3f target(0.8f * u(rng), 0.8f * u(rng), 0.8f * u(rng));
         // Some rays start inside, some point away, some have unnormalized directions.
-        Wml::Ray3<float> ray(origin, (i % 5 == 0) ? origin - target : (target - origin) * (0.5f + u(rng) * u(rng)));
+        Wml::Ray3<float> ray(origin,
+                             (i % 5 == 0) ? origin - target : (target - origin) * (0.5f + u(rng) * u(rng)));
         const BruteHit brute = BruteRay(m, ray);
         float t = -1;
         IMesh::TriangleID tri = IMesh::InvalidID;
@@ -354,8 +356,8 @@ TEST(MeshBVTree, NearestPointsAgreeWithBruteForce)
         // The answer lies on the triangle it names.
         IMesh::VertexID v[3];
         m.GetTriangle(tri, v);
-        const Vector3f onTri = IMeshBVTree::ClosestPointOnTriangle(nearest, m.GetPosition(v[0]), m.GetPosition(v[1]),
-                                                                   m.GetPosition(v[2]));
+        const Vector3f onTri = IMeshBVTree::ClosestPointOnTriangle(nearest, m.GetPosition(v[0]),
+                                                                   m.GetPosition(v[1]), m.GetPosition(v[2]));
         EXPECT_LT((onTri - nearest).Length(), 1e-4f);
     }
 }

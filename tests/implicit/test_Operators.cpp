@@ -11,7 +11,6 @@
 #include <random>
 #include <string>
 
-#include "tests/support/FieldChecks.h"
 #include "implicit/Falloff.h"
 #include "implicit/operators/BartheSharpDifference.h"
 #include "implicit/operators/BartheSharpIntersection.h"
@@ -27,6 +26,7 @@
 #include "implicit/operators/QuillonUnion.h"
 #include "implicit/operators/RicciBlend.h"
 #include "implicit/operators/SumBlend.h"
+#include "tests/support/FieldChecks.h"
 
 using namespace vynimplicit;
 using Wml::Vector3f;

@@ -606,7 +606,8 @@ TEST(DynamicGG4Polygonizer, ManyUpdatesStillEqualAFullRun)
     const Vec3 home = scene.bump.GetCenter();
     for (int move = 0; move < 12; ++move) {
         Box dirty = scene.BumpBounds();
-        scene.bump.SetCenter(home + Vec3(0.02f * float(move % 4), -0.03f * float(move % 3), 0.01f * float(move)));
+        scene.bump.SetCenter(home +
+                             Vec3(0.02f * float(move % 4), -0.03f * float(move % 3), 0.01f * float(move)));
         dirty.Merge(scene.BumpBounds());
         Box fieldBox;
         scene.field.FieldBounds(fieldBox);

@@ -6,13 +6,13 @@
 #include <cmath>
 #include <limits>
 
-#include "tests/support/FieldChecks.h"
 #include "implicit/Falloff.h"
-#include "implicit/primitives/Cylinder.h"
 #include "implicit/primitives/CurveSet.h"
+#include "implicit/primitives/Cylinder.h"
 #include "implicit/primitives/FastQuadricPointSet.h"
 #include "implicit/primitives/Point.h"
 #include "implicit/primitives/PolyLinePrimitive.h"
+#include "tests/support/FieldChecks.h"
 
 using namespace vynimplicit;
 using Wml::Frame3f;
@@ -53,7 +53,10 @@ Frame3f TiltedFrame(const Vector3f& origin, const Vector3f& scale)
     return frame;
 }
 
-bool Finite(const Vector3f& v) { return std::isfinite(v.X()) && std::isfinite(v.Y()) && std::isfinite(v.Z()); }
+bool Finite(const Vector3f& v)
+{
+    return std::isfinite(v.X()) && std::isfinite(v.Y()) && std::isfinite(v.Z());
+}
 
 /// Points spread evenly over a sphere (golden-angle spiral).
 void SampleSphere(FastQuadricPointSet& set, const Vector3f& centre, float radius, int count)
@@ -150,7 +153,8 @@ TEST(CylinderPrimitive, SurfaceAtRadiusWithRoundedEnds)
         Cylinder c(r, 4.0f);
         const Vector3f mid(0, 0, 2);
         EXPECT_NEAR(SurfaceDistance(c, mid, Vector3f::UNIT_X, 5.0f), r, 1e-3f * (1 + r)) << r;
-        EXPECT_NEAR(SurfaceDistance(c, Vector3f(0, 0, 0.5f), Vector3f(0.6f, 0.8f, 0), 5.0f), r, 1e-3f * (1 + r));
+        EXPECT_NEAR(SurfaceDistance(c, Vector3f(0, 0, 0.5f), Vector3f(0.6f, 0.8f, 0), 5.0f), r,
+                    1e-3f * (1 + r));
         // Hemispherical ends of the same radius beyond the segment.
         EXPECT_NEAR(SurfaceDistance(c, Vector3f(0, 0, 4), Vector3f::UNIT_Z, 5.0f), r, 1e-3f * (1 + r));
         EXPECT_NEAR(SurfaceDistance(c, Vector3f::ZERO, -Vector3f::UNIT_Z, 5.0f), r, 1e-3f * (1 + r));
@@ -280,7 +284,8 @@ TEST(PolyLinePrimitive, RadiusHoldsAlongStraightRunsOfManyVertices)
     for (int i = 0; i <= 100; ++i) line.AppendVertex(Vector3f(0.02f * i, 0, 0));
     float lo = 1e9f, hi = -1e9f;
     for (int i = 10; i <= 90; ++i) {
-        const float d = SurfaceDistance(line, Vector3f(0.02f * i + 0.0037f * (i % 5), 0, 0), Vector3f::UNIT_Y, 1.0f);
+        const float d =
+            SurfaceDistance(line, Vector3f(0.02f * i + 0.0037f * (i % 5), 0, 0), Vector3f::UNIT_Y, 1.0f);
         lo = std::min(lo, d);
         hi = std::max(hi, d);
     }
@@ -307,7 +312,9 @@ TEST(PolyLinePrimitive, TaperChangesTheRadiusLinearly)
     EXPECT_NEAR(line.GetVertexRadius(2), 1.0f, 1e-6f);
     for (float s : {1.0f, 4.0f, 5.0f, 7.5f, 9.0f}) {
         const float expected = 0.5f * (1.0f + s / 10.0f);
-        EXPECT_NEAR(SurfaceDistance(line, Vector3f(s, 0, 0), Vector3f::UNIT_Y, 3.0f), expected, 0.01f * expected) << s;
+        EXPECT_NEAR(SurfaceDistance(line, Vector3f(s, 0, 0), Vector3f::UNIT_Y, 3.0f), expected,
+                    0.01f * expected)
+            << s;
     }
     EXPECT_NEAR(SurfaceDistance(line, Vector3f(10, 0, 0), Vector3f::UNIT_X, 3.0f), 1.0f, 0.01f);
     fieldchecks::ExpectFieldConventions(line, "Tapered PolyLine");
@@ -326,8 +333,8 @@ TEST(PolyLinePrimitive, BendsAndLoopsHaveContinuousGradients)
     // field would crease; the sampled gradients must all agree.
     PolyLinePrimitive bent;
     bent.SetRadius(0.3f);
-    for (const Vector3f& v : {Vector3f(0, 0, 0), Vector3f(1, 0, 0), Vector3f(1, 1, 0), Vector3f(1.2f, 1, 0.6f),
-                              Vector3f(0.2f, 1.1f, 0.6f)})
+    for (const Vector3f& v : {Vector3f(0, 0, 0), Vector3f(1, 0, 0), Vector3f(1, 1, 0),
+                              Vector3f(1.2f, 1, 0.6f), Vector3f(0.2f, 1.1f, 0.6f)})
         bent.AppendVertex(v);
     fieldchecks::Options options;
     options.samples = 6000;

@@ -3,9 +3,9 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/support/FieldChecks.h"
 #include "implicit/CompositionOperator.h"
 #include "implicit/Falloff.h"
+#include "tests/support/FieldChecks.h"
 
 using namespace vynimplicit;
 using Wml::Vector3f;
@@ -148,7 +148,7 @@ TEST(CompositionOperator, ChildListBoundsAndSeeds)
     EXPECT_TRUE(box.IsEmpty());
     EXPECT_TRUE(sum.AddChild(&a, -1));
     EXPECT_TRUE(sum.AddChild(&b, -1));
-    EXPECT_TRUE(sum.AddChild(&c, 0));  // inserted first
+    EXPECT_TRUE(sum.AddChild(&c, 0));    // inserted first
     EXPECT_FALSE(sum.AddChild(&b, -1));  // already a child
     EXPECT_FALSE(sum.AddChild(nullptr, -1));
     ASSERT_EQ(sum.GetNumChildren(), 3u);

@@ -8,16 +8,16 @@
 #include <limits>
 #include <random>
 
-#include "tests/support/FieldChecks.h"
 #include "implicit/Falloff.h"
+#include "implicit/fields2d/DiscreteScalarField2D.h"
 #include "implicit/sweeps/CubicBezierSweep.h"
 #include "implicit/sweeps/DiscreteLinearSweep.h"
 #include "implicit/sweeps/DiscreteRevolution.h"
-#include "implicit/fields2d/DiscreteScalarField2D.h"
 #include "implicit/sweeps/InterpolatingLinearSweep.h"
 #include "implicit/sweeps/MultiSweep.h"
 #include "implicit/sweeps/QuadraticBezierSweep.h"
 #include "implicit/sweeps/SweepEndcap.h"
+#include "tests/support/FieldChecks.h"
 
 using namespace vynimplicit;
 using Wml::Vector3f;

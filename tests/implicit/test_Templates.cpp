@@ -38,14 +38,21 @@ std::vector<V2> Circle(unsigned n, float r, float cx = 0.0f, float cy = 0.0f)
     return p;
 }
 
-std::vector<V2> Rect(float x0, float y0, float x1, float y1) { return {{x0, y0}, {x1, y0}, {x1, y1}, {x0, y1}}; }
+std::vector<V2> Rect(float x0, float y0, float x1, float y1)
+{
+    return {{x0, y0}, {x1, y0}, {x1, y1}, {x0, y1}};
+}
 
 // Clockwise on purpose: orientation must not matter.
-std::vector<V2> LShape() { return {{0, 0}, {0, 2}, {1, 2}, {1, 1}, {2, 1}, {2, 0}}; }
+std::vector<V2> LShape()
+{
+    return {{0, 0}, {0, 2}, {1, 2}, {1, 1}, {2, 1}, {2, 0}};
+}
 
 float CellSize(DiscreteScalarField2D& f)
 {
-    return std::max(f.GetBounds().Extent(0) / float(f.GetWidth() - 1), f.GetBounds().Extent(1) / float(f.GetHeight() - 1));
+    return std::max(f.GetBounds().Extent(0) / float(f.GetWidth() - 1),
+                    f.GetBounds().Extent(1) / float(f.GetHeight() - 1));
 }
 
 // Across every edge (away from its corners) the field crosses 0.5 within
@@ -304,10 +311,11 @@ TEST(Templates, HeightFieldOfAnOutlineFarFromATinyWindowIsAllOutside)
     // loops: an outline a million units from a window 1e-30 wide puts its
     // cells far beyond the range of an int, on either side.
     for (float at : {1e6f, -1e6f}) {
-        const std::vector<Wml::Polygon2<float>> far = {Wml::Polygon2<float>(Rect(at, at, at + 1.0f, at + 1.0f))};
+        const std::vector<Wml::Polygon2<float>> far = {
+            Wml::Polygon2<float>(Rect(at, at, at + 1.0f, at + 1.0f))};
         DynDiscreteScalarField2D f;
-        ASSERT_TRUE(f.Generate(DynDiscreteScalarField2D::Recipe::HeightField, far, 8, 8, Box2(0, 1e-30f, 0, 1e-30f),
-                               0.35f, false, 1.0f))
+        ASSERT_TRUE(f.Generate(DynDiscreteScalarField2D::Recipe::HeightField, far, 8, 8,
+                               Box2(0, 1e-30f, 0, 1e-30f), 0.35f, false, 1.0f))
             << at;
         for (unsigned j = 0; j < 8; ++j)
             for (unsigned i = 0; i < 8; ++i) EXPECT_EQ(f.GetValue(i, j), 0.0f) << at;

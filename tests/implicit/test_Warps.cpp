@@ -10,14 +10,14 @@
 #include <random>
 #include <string>
 
-#include "tests/support/FieldChecks.h"
 #include "implicit/Falloff.h"
 #include "implicit/warps/BarrWarp.h"
 #include "implicit/warps/LinearSweepWarp.h"
 #include "implicit/warps/VariationalWarp.h"
 #include "implicit/warps/WarpPointSet.h"
-#include "wml/PGMImage.h"
+#include "tests/support/FieldChecks.h"
 #include "tests/support/FifoTestSupport.h"
+#include "wml/PGMImage.h"
 
 using namespace vynimplicit;
 using Wml::AxisAlignedBox3f;
@@ -553,7 +553,8 @@ TEST(VariationalWarp, DisplacementMapsOfAnyShapeStayWithinThePointLimit)
     struct Size {
         unsigned w, h;
     };
-    const Size sizes[] = {{4000, 1}, {1, 4000}, {4000, 3}, {3, 4000}, {16384, 2}, {3000, 2000}, {64, 32}, {1, 1}, {7, 5}};
+    const Size sizes[] = {{4000, 1},    {1, 4000}, {4000, 3}, {3, 4000}, {16384, 2},
+                          {3000, 2000}, {64, 32},  {1, 1},    {7, 5}};
     VariationalWarp warp;
     warp.SetWarpRadius(2.0f);
     for (const Size& size : sizes) {

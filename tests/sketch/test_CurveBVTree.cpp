@@ -9,9 +9,9 @@
 #include <random>
 #include <vector>
 
-#include "tests/support/PolyLineShapes.h"
 #include "sketch/BVTreeNode.h"
 #include "sketch/CurveBVTree.h"
+#include "tests/support/PolyLineShapes.h"
 #include "wml/Distance.h"
 #include "wml/Segment2.h"
 

@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/PolyLineShapes.h"
 #include "implicit/fields2d/DiscreteScalarField2D.h"
 #include "sketch/PointSet.h"
 #include "sketch/SketchField.h"
+#include "tests/support/PolyLineShapes.h"
 #include "wml/BSplineCurve2.h"
 #include "wml/DebugOutput.h"
 

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/MouseStrokes.h"
 #include "sketch/PointSet.h"
 #include "sketch/Stroke.h"
+#include "tests/support/MouseStrokes.h"
 #include "wml/DebugOutput.h"
 #include "wml/Distance.h"
 #include "wml/Segment2.h"
@@ -241,7 +241,8 @@ TEST_F(StrokeTest, EndNormalsIgnoreATinyLastEdge)
     // a pixel or so, in any direction, says nothing about the stroke's side.
     const std::vector<Vector2f> straight = {Vector2f(0, 0), Vector2f(12, 0), Vector2f(24, 0), Vector2f(36, 0),
                                             Vector2f(48, 0)};
-    for (const Vector2f twitch : {Vector2f(0.3f, 0.9f), Vector2f(-0.8f, -0.6f), Vector2f(0, 1), Vector2f(-1, 0)}) {
+    for (const Vector2f twitch :
+         {Vector2f(0.3f, 0.9f), Vector2f(-0.8f, -0.6f), Vector2f(0, 1), Vector2f(-1, 0)}) {
         std::vector<Vector2f> atEnd = straight, atStart = straight;
         atEnd.push_back(straight.back() + twitch);
         atStart.insert(atStart.begin(), straight.front() - twitch);
@@ -250,8 +251,8 @@ TEST_F(StrokeTest, EndNormalsIgnoreATinyLastEdge)
             s.GenerateNormals();
             ASSERT_TRUE(s.HasNormals());
             for (unsigned i = 0; i < s.GetNumVertices(); ++i)
-                EXPECT_GT(s.GetNormals()[i].Dot(Vector2f(0, -1)), 0.9f) << i << " twitch " << twitch.X() << ","
-                                                                        << twitch.Y();
+                EXPECT_GT(s.GetNormals()[i].Dot(Vector2f(0, -1)), 0.9f)
+                    << i << " twitch " << twitch.X() << "," << twitch.Y();
         }
     }
     // A two-vertex stroke has only its one edge to go by, however short.

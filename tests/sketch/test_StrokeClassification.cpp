@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/MouseStrokes.h"
 #include "sketch/Stroke.h"
+#include "tests/support/MouseStrokes.h"
 #include "wml/DebugOutput.h"
 
 using namespace sketchtest;

@@ -11,10 +11,10 @@
 #include <type_traits>
 #include <vector>
 
-#include "tests/support/MouseStrokes.h"
 #include "sketch/PointSet.h"
 #include "sketch/SketchField.h"
 #include "sketch/Stroke.h"
+#include "tests/support/MouseStrokes.h"
 #include "wml/DebugOutput.h"
 #include "wml/Distance.h"
 #include "wml/Polygon2.h"
@@ -452,8 +452,8 @@ TEST_F(StrokeFactoryTest, OverSketchingInEitherDirectionKeepsTheCurve)
         TestFactory factory;
         unsigned seed = 40;
         for (const Pass& pass : sketches[k])
-            factory.DrawTimed(SampleMouse(Arc(centre, radius + pass.dr, pass.from, pass.to), 4.0f, 0.35f, ++seed),
-                              1.0);
+            factory.DrawTimed(
+                SampleMouse(Arc(centre, radius + pass.dr, pass.from, pass.to), 4.0f, 0.35f, ++seed), 1.0);
         const Wml::LinearComplex2<float>& curve = factory.GetCurrentPolyLine(0.0001);
         std::vector<Wml::Polygon2<float>> loops;
         EXPECT_EQ(curve.GetLoops(loops), 1u);
@@ -476,7 +476,8 @@ TEST_F(StrokeFactoryTest, HeavyOverSketchingIsThinnedNotLost)
     const float radius = 150.0f;
     size_t vertices = 0;
     for (unsigned s = 0; s < 10; ++s) {
-        factory.DrawTimed(SampleMouse(Arc(centre, radius + float(s % 3) - 1.0f, 0.3f * float(s), 0.3f * float(s) + 2.1f * PI),
+        factory.DrawTimed(SampleMouse(Arc(centre, radius + float(s % 3) - 1.0f, 0.3f * float(s),
+                                          0.3f * float(s) + 2.1f * PI),
                                       3.0f, 0.35f, 20 + s),
                           1.0);
         vertices += factory.GetStroke(factory.GetNumStrokes() - 1)->GetNumVertices();

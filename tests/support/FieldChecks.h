@@ -54,9 +54,12 @@ inline void ExpectFieldConventions(vynimplicit::ScalarField& field, const std::s
         field.Gradient(p.X(), p.Y(), p.Z(), gx, gy, gz, &gv);
         EXPECT_NEAR(gv, v, 1e-5f) << name << ": Gradient's value differs from Value";
         const float h = options.step;
-        const float dx = (field.Value(p.X() + h, p.Y(), p.Z()) - field.Value(p.X() - h, p.Y(), p.Z())) / (2 * h);
-        const float dy = (field.Value(p.X(), p.Y() + h, p.Z()) - field.Value(p.X(), p.Y() - h, p.Z())) / (2 * h);
-        const float dz = (field.Value(p.X(), p.Y(), p.Z() + h) - field.Value(p.X(), p.Y(), p.Z() - h)) / (2 * h);
+        const float dx =
+            (field.Value(p.X() + h, p.Y(), p.Z()) - field.Value(p.X() - h, p.Y(), p.Z())) / (2 * h);
+        const float dy =
+            (field.Value(p.X(), p.Y() + h, p.Z()) - field.Value(p.X(), p.Y() - h, p.Z())) / (2 * h);
+        const float dz =
+            (field.Value(p.X(), p.Y(), p.Z() + h) - field.Value(p.X(), p.Y(), p.Z() - h)) / (2 * h);
         const float scale = std::max(1.0f, std::sqrt(gx * gx + gy * gy + gz * gz));
         const float err = std::sqrt((gx - dx) * (gx - dx) + (gy - dy) * (gy - dy) + (gz - dz) * (gz - dz));
         if (!(err <= options.gradientTolerance * scale)) ++mismatches;
@@ -78,7 +81,8 @@ inline void ExpectSeedsNearSurface(vynimplicit::ScalarField& field, const std::s
     ASSERT_FALSE(seeds.empty()) << name << ": no seed points";
     for (const auto& s : seeds) {
         Wml::Vector3<float> p = s;
-        EXPECT_TRUE(field.IsoValueConverge(p, 0.5f, 20, 1e-3f)) << name << ": seed does not reach the surface";
+        EXPECT_TRUE(field.IsoValueConverge(p, 0.5f, 20, 1e-3f))
+            << name << ": seed does not reach the surface";
     }
 }
 

@@ -30,8 +30,10 @@ inline void MakeTetrahedron(vynmesh::TriangleMesh& m)
 inline void MakeCube(vynmesh::TriangleMesh& m)
 {
     m.Clear();
-    for (int i = 0; i < 8; ++i) m.AppendVertex(Vector3f(float(i & 1), float((i >> 1) & 1), float((i >> 2) & 1)));
-    const unsigned quads[6][4] = {{0, 2, 3, 1}, {4, 5, 7, 6}, {0, 1, 5, 4}, {2, 6, 7, 3}, {0, 4, 6, 2}, {1, 3, 7, 5}};
+    for (int i = 0; i < 8; ++i)
+        m.AppendVertex(Vector3f(float(i & 1), float((i >> 1) & 1), float((i >> 2) & 1)));
+    const unsigned quads[6][4] = {{0, 2, 3, 1}, {4, 5, 7, 6}, {0, 1, 5, 4},
+                                  {2, 6, 7, 3}, {0, 4, 6, 2}, {1, 3, 7, 5}};
     for (auto& q : quads) {
         m.AppendTriangle(q[0], q[1], q[2]);
         m.AppendTriangle(q[0], q[2], q[3]);
@@ -41,8 +43,8 @@ inline void MakeCube(vynmesh::TriangleMesh& m)
 /// Clears m and fills it with the solid given by unit-length points and
 /// triangles, subdivided `levels` times with every new point pushed onto the
 /// unit sphere, scaled by radius; outward winding, exact normals.
-inline void MakeSubdividedSphere(vynmesh::TriangleMesh& m, std::vector<Vector3f> pts, std::vector<unsigned> tris,
-                                 int levels, float radius)
+inline void MakeSubdividedSphere(vynmesh::TriangleMesh& m, std::vector<Vector3f> pts,
+                                 std::vector<unsigned> tris, int levels, float radius)
 {
     m.Clear();
     for (int l = 0; l < levels; ++l) {
@@ -75,7 +77,8 @@ inline void MakeSphere(vynmesh::TriangleMesh& m, int levels, float radius = 1.0f
     MakeSubdividedSphere(m,
                          {Vector3f(1, 0, 0), Vector3f(-1, 0, 0), Vector3f(0, 1, 0), Vector3f(0, -1, 0),
                           Vector3f(0, 0, 1), Vector3f(0, 0, -1)},
-                         {0, 2, 4, 2, 1, 4, 1, 3, 4, 3, 0, 4, 2, 0, 5, 1, 2, 5, 3, 1, 5, 0, 3, 5}, levels, radius);
+                         {0, 2, 4, 2, 1, 4, 1, 3, 4, 3, 0, 4, 2, 0, 5, 1, 2, 5, 3, 1, 5, 0, 3, 5}, levels,
+                         radius);
 }
 
 /// Icosahedron subdivided `levels` times onto the sphere of the given radius;
@@ -86,10 +89,9 @@ inline void MakeIcosphere(vynmesh::TriangleMesh& m, int levels, float radius = 1
     std::vector<Vector3f> p = {{-1, t, 0},  {1, t, 0},  {-1, -t, 0}, {1, -t, 0}, {0, -1, t},  {0, 1, t},
                                {0, -1, -t}, {0, 1, -t}, {t, 0, -1},  {t, 0, 1},  {-t, 0, -1}, {-t, 0, 1}};
     for (Vector3f& v : p) v.Normalize();
-    MakeSubdividedSphere(m, p,
-                         {0, 11, 5,  0, 5,  1, 0, 1, 7, 0, 7,  10, 0, 10, 11, 1, 5, 9, 5, 11,
-                          4, 11, 10, 2, 10, 7, 6, 7, 1, 8, 3,  9,  4, 3,  4,  2, 3, 2, 6, 3,
-                          6, 8,  3,  8, 9,  4, 9, 5, 2, 4, 11, 6,  2, 10, 8,  6, 7, 9, 8, 1},
+    MakeSubdividedSphere(m, p, {0, 11, 5,  0, 5,  1, 0, 1, 7, 0, 7,  10, 0, 10, 11, 1, 5, 9, 5, 11,
+                                4, 11, 10, 2, 10, 7, 6, 7, 1, 8, 3,  9,  4, 3,  4,  2, 3, 2, 6, 3,
+                                6, 8,  3,  8, 9,  4, 9, 5, 2, 4, 11, 6,  2, 10, 8,  6, 7, 9, 8, 1},
                          levels, radius);
 }
 

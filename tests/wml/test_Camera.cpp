@@ -19,12 +19,15 @@ typedef Vector3<float> V3;
 {
     for (int i = 0; i < 3; ++i)
         if (!(std::fabs(double(a[i]) - double(b[i])) <= tol))
-            return ::testing::AssertionFailure() << "(" << a[0] << ", " << a[1] << ", " << a[2] << ") vs (" << b[0]
-                                                 << ", " << b[1] << ", " << b[2] << ")";
+            return ::testing::AssertionFailure() << "(" << a[0] << ", " << a[1] << ", " << a[2] << ") vs ("
+                                                 << b[0] << ", " << b[1] << ", " << b[2] << ")";
     return ::testing::AssertionSuccess();
 }
 
-bool AllFinite(const V3& v) { return std::isfinite(v[0]) && std::isfinite(v[1]) && std::isfinite(v[2]); }
+bool AllFinite(const V3& v)
+{
+    return std::isfinite(v[0]) && std::isfinite(v[1]) && std::isfinite(v[2]);
+}
 
 void ExpectConsistentFrame(const ExtendedWmlCamera& cam, double tol = 1e-5)
 {
@@ -88,7 +91,8 @@ TEST(Camera, FrontViewAndMatrices)
     float v[16];
     cam.GetViewMatrix(v);
     auto apply = [&](const V3& p) {
-        return V3(v[0] * p[0] + v[4] * p[1] + v[8] * p[2] + v[12], v[1] * p[0] + v[5] * p[1] + v[9] * p[2] + v[13],
+        return V3(v[0] * p[0] + v[4] * p[1] + v[8] * p[2] + v[12],
+                  v[1] * p[0] + v[5] * p[1] + v[9] * p[2] + v[13],
                   v[2] * p[0] + v[6] * p[1] + v[10] * p[2] + v[14]);
     };
     EXPECT_TRUE(Near(apply(cam.GetLocation()), V3(0, 0, 0), 1e-6));
@@ -353,7 +357,8 @@ TEST(Camera, DollyAndPan)
     ASSERT_TRUE(cam.SetTargetDistance(2 * d0));
     loc = cam.GetLocation();
     cam.PanLateral(0.5f);
-    EXPECT_NEAR((cam.GetLocation() - loc).Length(), 2 * 0.5f * d0 / ExtendedWmlCamera::REFERENCE_DISTANCE, 1e-4);
+    EXPECT_NEAR((cam.GetLocation() - loc).Length(), 2 * 0.5f * d0 / ExtendedWmlCamera::REFERENCE_DISTANCE,
+                1e-4);
     ExpectConsistentFrame(cam);
 }
 

@@ -16,9 +16,8 @@ template <class Real>
 {
     for (int i = 0; i < 3; ++i)
         if (!(std::fabs(double(a[i]) - double(b[i])) <= tol))
-            return ::testing::AssertionFailure()
-                   << "(" << a[0] << ", " << a[1] << ", " << a[2] << ") vs (" << b[0] << ", " << b[1] << ", "
-                   << b[2] << ")";
+            return ::testing::AssertionFailure() << "(" << a[0] << ", " << a[1] << ", " << a[2] << ") vs ("
+                                                 << b[0] << ", " << b[1] << ", " << b[2] << ")";
     return ::testing::AssertionSuccess();
 }
 
@@ -111,7 +110,8 @@ TEST(Frame3, WorldLocalRoundTrips)
         // Rotation-only vectors keep their length; points follow the axes.
         EXPECT_NEAR(f.ToWorldVector(v).Length(), v.Length(), 1e-5);
         Vector3<float> s = f.Scale();
-        Vector3<float> expected = f.Origin() + f.X() * (s[0] * q[0]) + f.Y() * (s[1] * q[1]) + f.Z() * (s[2] * q[2]);
+        Vector3<float> expected =
+            f.Origin() + f.X() * (s[0] * q[0]) + f.Y() * (s[1] * q[1]) + f.Z() * (s[2] * q[2]);
         EXPECT_TRUE(Near(f.ToWorldPoint(q), expected, 1e-4));
         EXPECT_TRUE(Near(f.ToWorldPoint(q) - f.Origin(), f.ToWorldVectorScaled(q), 1e-4));
     }
@@ -155,7 +155,8 @@ TEST(Frame3, RotateRelativeAndAbsolute)
         EXPECT_EQ(f.Scale(), before.Scale());
         // So every placed point turns about the origin.
         Vector3<float> q = rnd.Point(2);
-        EXPECT_TRUE(Near(f.ToWorldPoint(q), m * (before.ToWorldPoint(q) - before.Origin()) + before.Origin(), 1e-4));
+        EXPECT_TRUE(
+            Near(f.ToWorldPoint(q), m * (before.ToWorldPoint(q) - before.Origin()) + before.Origin(), 1e-4));
 
         // Two relative turns compose as m2 * m1.
         Matrix3<float> m2 = rnd.Rotation();
@@ -254,7 +255,8 @@ TEST(Frame3, ReNormalize)
     EXPECT_TRUE(Near(left.Z(), Vector3<float>(0, 0, 1), 1e-6));
 
     // A missing x axis is rebuilt from y and z.
-    Frame3<float> noX(Vector3<float>::ZERO, Vector3<float>::ZERO, Vector3<float>(0, 2, 0), Vector3<float>(0, 0, 3));
+    Frame3<float> noX(Vector3<float>::ZERO, Vector3<float>::ZERO, Vector3<float>(0, 2, 0),
+                      Vector3<float>(0, 0, 3));
     EXPECT_TRUE(noX.ReNormalize());
     EXPECT_TRUE(Near(noX.X(), Vector3<float>(1, 0, 0), 1e-6));
     ExpectOrthonormalRightHanded(noX, 1e-6);
@@ -266,7 +268,8 @@ TEST(Frame3, ReNormalize)
     EXPECT_TRUE(Near(parallel.Y(), Vector3<float>(0, 1, 0), 1e-6));
 
     // Only z usable.
-    Frame3<float> onlyZ(Vector3<float>::ZERO, Vector3<float>::ZERO, Vector3<float>::ZERO, Vector3<float>(0, 5, 0));
+    Frame3<float> onlyZ(Vector3<float>::ZERO, Vector3<float>::ZERO, Vector3<float>::ZERO,
+                        Vector3<float>(0, 5, 0));
     EXPECT_TRUE(onlyZ.ReNormalize());
     EXPECT_TRUE(Near(onlyZ.Z(), Vector3<float>(0, 1, 0), 1e-6));
     ExpectOrthonormalRightHanded(onlyZ, 1e-6);

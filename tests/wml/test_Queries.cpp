@@ -44,10 +44,10 @@ Real SampleMin(Real lo, Real hi, int n, F f)
 }
 
 // Checks sqrt(sq) against a sampled minimum distance with spacing error gap.
-#define EXPECT_NEAR_SAMPLED(sq, sampled, gap, tol)     \
-    do {                                               \
-        double got_ = std::sqrt(double(sq));           \
-        EXPECT_LE(got_, double(sampled) + (tol));      \
+#define EXPECT_NEAR_SAMPLED(sq, sampled, gap, tol)        \
+    do {                                                  \
+        double got_ = std::sqrt(double(sq));              \
+        EXPECT_LE(got_, double(sampled) + (tol));         \
         EXPECT_GE(got_, double(sampled) - (gap) - (tol)); \
     } while (0)
 
@@ -111,11 +111,13 @@ void CheckDistancesAgainstSampling(Real tol)
                 Vector2<Real> q2(lo.X() + size.X() * i / h, lo.Y() + size.Y() * j / h);
                 ref2 = std::min(ref2, (p2 - q2).Length());
                 for (int k = 0; k <= h; ++k) {
-                    Vector3<Real> q3 = lo + Vector3<Real>(size.X() * i / h, size.Y() * j / h, size.Z() * k / h);
+                    Vector3<Real> q3 =
+                        lo + Vector3<Real>(size.X() * i / h, size.Y() * j / h, size.Z() * k / h);
                     ref3 = std::min(ref3, (p3 - q3).Length());
                 }
             }
-        EXPECT_NEAR_SAMPLED(SqrDistance(p2, ab2), ref2, 0.5 * Vector2<Real>(size.X(), size.Y()).Length() / h, tol);
+        EXPECT_NEAR_SAMPLED(SqrDistance(p2, ab2), ref2, 0.5 * Vector2<Real>(size.X(), size.Y()).Length() / h,
+                            tol);
         EXPECT_NEAR_SAMPLED(SqrDistance(p3, ab), ref3, 0.5 * size.Length() / h, tol);
         EXPECT_EQ(SqrDistance(lo + size * Real(0.5), ab), 0);
     }
@@ -175,7 +177,8 @@ void CheckSegmentSegmentDistance(Real tol)
     EXPECT_NEAR(ta, 0.5, tol);
     EXPECT_NEAR(tb, 0.5, tol);
     // Two points.
-    EXPECT_NEAR(SqrDistance(Segment3<Real>({1, 2, 3}, {0, 0, 0}), Segment3<Real>({1, 2, 5}, {0, 0, 0})), 4, tol);
+    EXPECT_NEAR(SqrDistance(Segment3<Real>({1, 2, 3}, {0, 0, 0}), Segment3<Real>({1, 2, 5}, {0, 0, 0})), 4,
+                tol);
 }
 
 }  // namespace
@@ -301,7 +304,6 @@ bool SampledClip(const Segment2d& s, const Box2d& box, int n, double& lo, double
     return hi >= lo;
 }
 
-
 // Contacts with rotated boxes, where every coordinate is rounded: a segment
 // through a corner, perpendicular to the diagonal, touches at one point; a
 // box edge taken as a segment lies along the side; slightly outside misses.
@@ -324,8 +326,8 @@ void CheckCornerAndSideContacts()
             EXPECT_EQ(q, 1);
             EXPECT_NEAR((pts[0] - v[c]).Length(), 0, Real(1e-4));
             Vector2<Real> away = (v[c] - box.Center()) * Real(0.01);
-            EXPECT_FALSE(FindIntersection(Segment2<Real>::FromEndPoints(v[c] - out + away, v[c] + out + away), box,
-                                          q, pts));
+            EXPECT_FALSE(FindIntersection(Segment2<Real>::FromEndPoints(v[c] - out + away, v[c] + out + away),
+                                          box, q, pts));
 
             ASSERT_TRUE(FindIntersection(Segment2<Real>::FromEndPoints(v[c], v[(c + 1) % 4]), box, q, pts));
             EXPECT_EQ(q, 2);
@@ -616,7 +618,8 @@ TEST(Queries, ContOrientedBox)
         Vector2d off = rng.V2(100);
         for (int i = 0; i < count; ++i) {
             double x = rng.Uniform(-1, 1) * sx, y = rng.Uniform(-1, 1) * sy;
-            pts.emplace_back(off + Vector2d(x * std::cos(a) - y * std::sin(a), x * std::sin(a) + y * std::cos(a)));
+            pts.emplace_back(off +
+                             Vector2d(x * std::cos(a) - y * std::sin(a), x * std::sin(a) + y * std::cos(a)));
         }
         if (iter % 5 == 0) pts.push_back(pts[0]);  // duplicates
         Box2d box = ContOrientedBox(int(pts.size()), pts.data());
@@ -644,7 +647,8 @@ TEST(Queries, ContOrientedBox)
     std::vector<Vector2d> pts(4);
     truth.ComputeVertices(pts.data());
     for (int i = 0; i < 20; ++i)
-        pts.push_back(truth.Center() + truth.Axis(0) * rng.Uniform(-4, 4) + truth.Axis(1) * rng.Uniform(-1.5, 1.5));
+        pts.push_back(truth.Center() + truth.Axis(0) * rng.Uniform(-4, 4) +
+                      truth.Axis(1) * rng.Uniform(-1.5, 1.5));
     Box2d box = ContOrientedBox(int(pts.size()), pts.data());
     EXPECT_NEAR(box.Area(), truth.Area(), 1e-9);
     EXPECT_NEAR((box.Center() - truth.Center()).Length(), 0, 1e-9);

@@ -9,11 +9,9 @@
 
 using Wml::IntelThinPlateSpline2d;
 
-namespace
-{
+namespace {
 
-struct PointSet
-{
+struct PointSet {
     std::vector<double> x, y, value;
     unsigned Count() const { return static_cast<unsigned>(x.size()); }
 };
@@ -24,8 +22,7 @@ PointSet RandomPoints(unsigned count, unsigned seed, double noise = 0.0)
     std::mt19937 random(seed);
     std::uniform_real_distribution<double> coordinate(20.0, 980.0), jitter(-1.0, 1.0);
     PointSet p;
-    for (unsigned i = 0; i < count; ++i)
-    {
+    for (unsigned i = 0; i < count; ++i) {
         p.x.push_back(coordinate(random));
         p.y.push_back(coordinate(random));
         p.value.push_back(std::sin(p.x[i] * 0.006) * std::cos(p.y[i] * 0.004) + 0.001 * p.x[i] +
@@ -57,8 +54,7 @@ double Phi(double dx, double dy)
 
 // Direct fit in caller coordinates, no merging or rescaling: Gaussian
 // elimination with partial pivoting on the full saddle-point system.
-struct ReferenceSpline
-{
+struct ReferenceSpline {
     PointSet p;
     std::vector<double> solution;  // n weights, then a0, a1, a2
 
@@ -66,32 +62,25 @@ struct ReferenceSpline
     {
         const std::size_t n = p.Count(), size = n + 3;
         std::vector<std::vector<double>> m(size, std::vector<double>(size + 1, 0.0));
-        for (std::size_t i = 0; i < n; ++i)
-        {
+        for (std::size_t i = 0; i < n; ++i) {
             for (std::size_t j = 0; j < n; ++j)
                 m[i][j] = Phi(p.x[i] - p.x[j], p.y[i] - p.y[j]) + (i == j ? smoothing[i] : 0.0);
             const double basis[3] = {1.0, p.x[i], p.y[i]};
-            for (std::size_t k = 0; k < 3; ++k)
-                m[i][n + k] = m[n + k][i] = basis[k];
+            for (std::size_t k = 0; k < 3; ++k) m[i][n + k] = m[n + k][i] = basis[k];
             m[i][size] = p.value[i];
         }
-        for (std::size_t col = 0; col < size; ++col)
-        {
+        for (std::size_t col = 0; col < size; ++col) {
             std::size_t pivot = col;
             for (std::size_t row = col + 1; row < size; ++row)
-                if (std::fabs(m[row][col]) > std::fabs(m[pivot][col]))
-                    pivot = row;
+                if (std::fabs(m[row][col]) > std::fabs(m[pivot][col])) pivot = row;
             std::swap(m[col], m[pivot]);
             for (std::size_t row = col + 1; row < size; ++row)
-                for (std::size_t k = size + 1; k-- > col;)
-                    m[row][k] -= m[row][col] / m[col][col] * m[col][k];
+                for (std::size_t k = size + 1; k-- > col;) m[row][k] -= m[row][col] / m[col][col] * m[col][k];
         }
         solution.assign(size, 0.0);
-        for (std::size_t row = size; row-- > 0;)
-        {
+        for (std::size_t row = size; row-- > 0;) {
             double sum = m[row][size];
-            for (std::size_t k = row + 1; k < size; ++k)
-                sum -= m[row][k] * solution[k];
+            for (std::size_t k = row + 1; k < size; ++k) sum -= m[row][k] * solution[k];
             solution[row] = sum / m[row][row];
         }
     }
@@ -100,8 +89,7 @@ struct ReferenceSpline
     {
         const std::size_t n = p.Count();
         double sum = solution[n] + solution[n + 1] * px + solution[n + 2] * py;
-        for (std::size_t i = 0; i < n; ++i)
-            sum += solution[i] * Phi(px - p.x[i], py - p.y[i]);
+        for (std::size_t i = 0; i < n; ++i) sum += solution[i] * Phi(px - p.x[i], py - p.y[i]);
         return sum;
     }
 
@@ -128,11 +116,10 @@ void ExpectInvalid(const IntelThinPlateSpline2d& spline, const char* what)
     EXPECT_EQ(gx, 0.0);
     EXPECT_EQ(gy, 0.0);
     spline.SampleRow(0.0, 0.0, row, 5, 1.0);
-    for (double v : row)
-        EXPECT_EQ(v, 0.0);
+    for (double v : row) EXPECT_EQ(v, 0.0);
 }
 
-} // namespace
+}  // namespace
 
 TEST(ThinPlateSpline, InterpolatesAndMatchesDirectSolve)
 {
@@ -142,8 +129,7 @@ TEST(ThinPlateSpline, InterpolatesAndMatchesDirectSolve)
     ASSERT_TRUE(tiny.IsValid());
     EXPECT_EQ(FlagOf(exact), 1);
     EXPECT_EQ(exact.GetCentreCount(), points.Count());
-    for (unsigned i = 0; i < points.Count(); ++i)
-    {
+    for (unsigned i = 0; i < points.Count(); ++i) {
         EXPECT_NEAR(exact.Value(points.x[i], points.y[i]), points.value[i], 1e-9);
         EXPECT_NEAR(tiny.Value(points.x[i], points.y[i]), points.value[i], 1e-6);
     }
@@ -152,14 +138,12 @@ TEST(ThinPlateSpline, InterpolatesAndMatchesDirectSolve)
     // per-point smoothing in caller units.
     const PointSet small = RandomPoints(12, 2, 0.2);
     std::vector<double> smoothing(small.Count());
-    for (unsigned i = 0; i < small.Count(); ++i)
-        smoothing[i] = (i % 3) * 2000.0;
+    for (unsigned i = 0; i < small.Count(); ++i) smoothing[i] = (i % 3) * 2000.0;
     const ReferenceSpline reference(small, smoothing);
     const IntelThinPlateSpline2d fitted = Fit(small, smoothing);
     ASSERT_TRUE(fitted.IsValid());
     for (double px = -200.0; px <= 1200.0; px += 140.0)
-        for (double py = -100.0; py <= 1100.0; py += 170.0)
-        {
+        for (double py = -100.0; py <= 1100.0; py += 170.0) {
             const double expected = reference.Value(px, py);
             EXPECT_NEAR(fitted.Value(px, py), expected, 1e-7 * (1.0 + std::fabs(expected)));
         }
@@ -167,23 +151,22 @@ TEST(ThinPlateSpline, InterpolatesAndMatchesDirectSolve)
 
     // Coordinates scaled by c need c^2 times the smoothing for the same surface.
     PointSet scaled = small;
-    for (unsigned i = 0; i < scaled.Count(); ++i)
-    {
+    for (unsigned i = 0; i < scaled.Count(); ++i) {
         scaled.x[i] = 0.01 * small.x[i] + 3.0;
         scaled.y[i] = 0.01 * small.y[i] - 7.0;
     }
     const IntelThinPlateSpline2d uniform = Fit(small, 500.0), uniformScaled = Fit(scaled, 500.0 * 1e-4);
     ASSERT_TRUE(uniformScaled.IsValid());
     for (unsigned i = 0; i < small.Count(); ++i)
-        EXPECT_NEAR(uniform.Value(small.x[i], small.y[i]), uniformScaled.Value(scaled.x[i], scaled.y[i]), 1e-9);
+        EXPECT_NEAR(uniform.Value(small.x[i], small.y[i]), uniformScaled.Value(scaled.x[i], scaled.y[i]),
+                    1e-9);
 }
 
 TEST(ThinPlateSpline, SmoothingTradesResidualForBendingEnergy)
 {
     const PointSet points = RandomPoints(60, 3, 0.3);
     double previousEnergy = std::numeric_limits<double>::infinity(), previousResidual = -1.0;
-    for (double smoothing : {0.0, 10.0, 1e3, 1e5, 1e7})
-    {
+    for (double smoothing : {0.0, 10.0, 1e3, 1e5, 1e7}) {
         const IntelThinPlateSpline2d spline = Fit(points, smoothing);
         ASSERT_TRUE(spline.IsValid()) << smoothing;
         double residual = 0.0;
@@ -218,15 +201,17 @@ TEST(ThinPlateSpline, RowSamplerAndGradientAgreeWithValue)
     ASSERT_TRUE(spline.IsValid());
 
     // Lengths around the internal block size, and a reversed direction.
-    struct Row { double x0, y, dx; unsigned count; };
-    for (const Row& row : {Row{0.0, 250.0, 4.0, 300}, Row{-50.0, -80.0, 3.7, 256}, Row{1500.0, 610.5, -2.5, 513},
-                           Row{400.0, 400.0, 0.0, 3}, Row{12.0, 34.0, 1.0, 1}})
-    {
+    struct Row {
+        double x0, y, dx;
+        unsigned count;
+    };
+    for (const Row& row :
+         {Row{0.0, 250.0, 4.0, 300}, Row{-50.0, -80.0, 3.7, 256}, Row{1500.0, 610.5, -2.5, 513},
+          Row{400.0, 400.0, 0.0, 3}, Row{12.0, 34.0, 1.0, 1}}) {
         std::vector<double> sampled(row.count + 1, -12345.0);
         spline.SampleRow(row.x0, row.y, sampled.data(), row.count, row.dx);
         EXPECT_EQ(sampled[row.count], -12345.0) << "wrote past the row";
-        for (unsigned k = 0; k < row.count; ++k)
-        {
+        for (unsigned k = 0; k < row.count; ++k) {
             const double expected = spline.Value(row.x0 + k * row.dx, row.y);
             ASSERT_NEAR(sampled[k], expected, 1e-11 * (1.0 + std::fabs(expected))) << k;
         }
@@ -234,8 +219,7 @@ TEST(ThinPlateSpline, RowSamplerAndGradientAgreeWithValue)
 
     // Central differences, midway between centres and right on centres.
     const double h = 1e-3;
-    for (unsigned i = 0; i < 40; ++i)
-    {
+    for (unsigned i = 0; i < 40; ++i) {
         const double px = i % 2 ? points.x[i] : 0.5 * (points.x[i] + points.x[i + 1]);
         const double py = i % 2 ? points.y[i] : 0.5 * (points.y[i] + points.y[i + 1]);
         double gx, gy;
@@ -253,14 +237,12 @@ TEST(ThinPlateSpline, ReproducesAffineFunctions)
     PointSet points = RandomPoints(40, 5);
     for (unsigned i = 0; i < points.Count(); ++i)
         points.value[i] = 2.0 + 0.5 * points.x[i] - 0.25 * points.y[i];
-    for (double smoothing : {0.0, 30.0})
-    {
+    for (double smoothing : {0.0, 30.0}) {
         const IntelThinPlateSpline2d spline = Fit(points, smoothing);
         ASSERT_TRUE(spline.IsValid());
         EXPECT_NEAR(spline.BendingEnergy(), 0.0, 1e-12);
         for (double px : {-3000.0, 0.0, 333.3, 5000.0})
-            for (double py : {-800.0, 17.0, 999.0})
-            {
+            for (double py : {-800.0, 17.0, 999.0}) {
                 const double expected = 2.0 + 0.5 * px - 0.25 * py;
                 EXPECT_NEAR(spline.Value(px, py), expected, 1e-9 * (1.0 + std::fabs(expected)));
                 double gx, gy;
@@ -278,17 +260,18 @@ TEST(ThinPlateSpline, ReproducesAffineFunctions)
 
 TEST(ThinPlateSpline, DegenerateInputIsRefusedWithoutNaN)
 {
-    const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
+    const double nan = std::numeric_limits<double>::quiet_NaN(),
+                 inf = std::numeric_limits<double>::infinity();
     const PointSet good = RandomPoints(10, 6);
 
     ExpectInvalid(IntelThinPlateSpline2d(), "default");
     ExpectInvalid(Fit(PointSet{}, 0.0), "no points");
-    ExpectInvalid(IntelThinPlateSpline2d(2, good.x.data(), good.y.data(), good.value.data(), 0.0), "two points");
+    ExpectInvalid(IntelThinPlateSpline2d(2, good.x.data(), good.y.data(), good.value.data(), 0.0),
+                  "two points");
     ExpectInvalid(IntelThinPlateSpline2d(3, nullptr, good.y.data(), good.value.data(), 0.0), "null x");
 
     PointSet line, same;
-    for (int i = 0; i < 20; ++i)
-    {
+    for (int i = 0; i < 20; ++i) {
         line.x.push_back(100.0 + 13.0 * i);
         line.y.push_back(50.0 - 7.0 * i);
         line.value.push_back(i % 2);
@@ -303,8 +286,7 @@ TEST(ThinPlateSpline, DegenerateInputIsRefusedWithoutNaN)
     ExpectInvalid(Fit(same, 0.0), "two places");
 
     for (int field = 0; field < 4; ++field)
-        for (double bad : {nan, inf, -inf})
-        {
+        for (double bad : {nan, inf, -inf}) {
             PointSet p = good;
             std::vector<double> smoothing(p.Count(), 1.0);
             (field == 0 ? p.x : field == 1 ? p.y : field == 2 ? p.value : smoothing)[4] = bad;
@@ -313,7 +295,8 @@ TEST(ThinPlateSpline, DegenerateInputIsRefusedWithoutNaN)
     ExpectInvalid(Fit(good, -1.0), "negative smoothing");
 
     std::vector<double> many(IntelThinPlateSpline2d::MaxPoints + 1, 1.0);
-    ExpectInvalid(IntelThinPlateSpline2d(static_cast<unsigned>(many.size()), many.data(), many.data(), many.data(), 0.0),
+    ExpectInvalid(IntelThinPlateSpline2d(static_cast<unsigned>(many.size()), many.data(), many.data(),
+                                         many.data(), 0.0),
                   "too many points");
 
     PointSet wide = good;
@@ -353,13 +336,13 @@ TEST(ThinPlateSpline, DuplicatePointsAreMerged)
     // merging must reproduce its surface.
     points.x.back() = points.x[5];
     std::vector<double> smoothing(points.Count());
-    for (unsigned i = 0; i < points.Count(); ++i)
-        smoothing[i] = 100.0 + 50.0 * (i % 3);
+    for (unsigned i = 0; i < points.Count(); ++i) smoothing[i] = 100.0 + 50.0 * (i % 3);
     const ReferenceSpline reference(points, smoothing);
     const IntelThinPlateSpline2d smoothed = Fit(points, smoothing);
     ASSERT_TRUE(smoothed.IsValid());
     for (unsigned i = 0; i < points.Count(); ++i)
-        EXPECT_NEAR(smoothed.Value(points.x[i], points.y[i]), reference.Value(points.x[i], points.y[i]), 1e-8);
+        EXPECT_NEAR(smoothed.Value(points.x[i], points.y[i]), reference.Value(points.x[i], points.y[i]),
+                    1e-8);
 
     // An interpolated duplicate wins over a smoothed one.
     smoothing.back() = 0.0;

@@ -13,7 +13,10 @@ namespace {
 
 std::mt19937 rng(1234);
 
-float Uniform(float lo, float hi) { return std::uniform_real_distribution<float>(lo, hi)(rng); }
+float Uniform(float lo, float hi)
+{
+    return std::uniform_real_distribution<float>(lo, hi)(rng);
+}
 
 Vector3f RandomUnit()
 {

@@ -566,7 +566,17 @@ bool ReadOBJ(const char* path, TriangleMesh& out, std::string& error)
             return false;
         }
     }
-    if (indices.empty() && !ImportOBJ(bytes, size, name, positions, normals, indices, error)) return false;
+    if (indices.empty()) {
+        // The importer's path takes about 20 bytes of memory per byte of file.
+        if (size > kMaxImportedOBJBytes) {
+            error = "Cannot read \"" + name + "\": an OBJ file of more than " +
+                    std::to_string(kMaxImportedOBJBytes >> 20) +
+                    " MB is read only when it holds nothing but vertices, normals, texture coordinates, triangles, "
+                    "quads, objects and groups.";
+            return false;
+        }
+        if (!ImportOBJ(bytes, size, name, positions, normals, indices, error)) return false;
+    }
     // Joined vertices can collapse a triangle; those are dropped up front so
     // a file of nothing else is refused before `out` is touched.
     std::vector<unsigned> kept;

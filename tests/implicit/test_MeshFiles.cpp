@@ -382,3 +382,22 @@ TEST_F(MeshFilesTest, ReadOBJGivesTheImportersVerticesTrianglesAndNormals)
         EXPECT_EQ(m.GetIndices(), indices);
     }
 }
+
+TEST_F(MeshFilesTest, ReadOBJOfLargeFilesTakesTrianglesAndQuadsAndRefusesTheRestNamingTheLimit)
+{
+    // Beyond the size limit only the plain one-pass reading is done; the
+    // general path would take far more memory than the file.
+    const std::string padding = "# " + std::string(size_t(kMaxImportedOBJBytes), 'x') + "\n";
+    const std::string corners = "v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0.5 1.5 0\nv 0 1 0\n";
+    WriteText("quads.obj", corners + padding + "f 1 2 3 5\nf 3 4 5\n");
+    WriteText("polygon.obj", corners + "f 1 2 3 4 5\n" + padding);
+    TriangleMesh m;
+    std::string error;
+    ASSERT_TRUE(ReadOBJ(Path("quads.obj").c_str(), m, error)) << error;
+    EXPECT_EQ(m.GetNumTriangles(), 3u);
+    VFTriangleMesh kept;
+    meshtest::MakeTetrahedron(kept);
+    EXPECT_FALSE(ReadOBJ(Path("polygon.obj").c_str(), kept, error));
+    EXPECT_NE(error.find(std::to_string(kMaxImportedOBJBytes >> 20) + " MB"), std::string::npos) << error;
+    EXPECT_EQ(kept.GetNumTriangles(), 4u);
+}

@@ -223,6 +223,7 @@ class SimpleOBJ
 public:
     std::vector<aiVector3D> positions, normals;
     std::vector<unsigned> indices;
+    bool noFaces = false;  // read through without finding a face
 
     bool Parse(char* text, size_t size)
     {
@@ -239,7 +240,8 @@ public:
             if (!Line(c, eol)) return false;
             c = eol + 1;
         }
-        if (faces.empty()) return false;
+        noFaces = faces.empty();
+        if (noFaces) return false;
         return Build();
     }
 
@@ -561,6 +563,9 @@ bool ReadOBJ(const char* path, TriangleMesh& out, std::string& error)
             positions.swap(simple.positions);
             normals.swap(simple.normals);
             indices.swap(simple.indices);
+        } else if (simple.noFaces) {
+            error = "Cannot read \"" + name + "\": the file holds no triangles.";
+            return false;
         } else if (!load()) {  // the parser wrote into the bytes
             error = "Cannot read \"" + name + "\".";
             return false;

@@ -387,17 +387,24 @@ TEST_F(MeshFilesTest, ReadOBJOfLargeFilesTakesTrianglesAndQuadsAndRefusesTheRest
 {
     // Beyond the size limit only the plain one-pass reading is done; the
     // general path would take far more memory than the file.
-    const std::string padding = "# " + std::string(size_t(kMaxImportedOBJBytes), 'x') + "\n";
     const std::string corners = "v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0.5 1.5 0\nv 0 1 0\n";
-    WriteText("quads.obj", corners + padding + "f 1 2 3 5\nf 3 4 5\n");
-    WriteText("polygon.obj", corners + "f 1 2 3 4 5\n" + padding);
+    WriteText("quads.obj", corners + "# " + std::string(size_t(kMaxImportedOBJBytes), 'x') + "\nf 1 2 3 5\nf 3 4 5\n");
     TriangleMesh m;
     std::string error;
     ASSERT_TRUE(ReadOBJ(Path("quads.obj").c_str(), m, error)) << error;
     EXPECT_EQ(m.GetNumTriangles(), 3u);
+    // The polygon is met on the first face line; the rest of the file is a
+    // hole of zeros past the limit.
+    WriteText("polygon.obj", corners + "f 1 2 3 4 5\n");
+    fs::resize_file(Path("polygon.obj"), kMaxImportedOBJBytes + 1);
     VFTriangleMesh kept;
     meshtest::MakeTetrahedron(kept);
     EXPECT_FALSE(ReadOBJ(Path("polygon.obj").c_str(), kept, error));
     EXPECT_NE(error.find(std::to_string(kMaxImportedOBJBytes >> 20) + " MB"), std::string::npos) << error;
+    EXPECT_EQ(kept.GetNumTriangles(), 4u);
+    // A file of vertices alone is refused as such.
+    WriteText("vertices.obj", corners);
+    EXPECT_FALSE(ReadOBJ(Path("vertices.obj").c_str(), kept, error));
+    EXPECT_NE(error.find("no triangles"), std::string::npos) << error;
     EXPECT_EQ(kept.GetNumTriangles(), 4u);
 }

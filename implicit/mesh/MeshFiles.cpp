@@ -210,7 +210,7 @@ bool ImportOBJ(const std::vector<char>& bytes, size_t size, const std::string& n
 }
 
 // The common OBJ file - vertices, normals, texture coordinates, triangles and
-// quads, objects and groups - is read here in one pass: the importer's general
+// quads, objects, groups and materials - is read here in one pass: the importer's general
 // path copies every face corner into its own vertex and joins them again with a
 // spatial sort, which takes several seconds and about a gigabyte for a file of
 // 64 MB. The result is the same: faces are split into parts where the importer
@@ -255,6 +255,13 @@ private:
     std::vector<unsigned> partStarts;  // first face of each part
     std::unordered_set<std::string> objectNames;
     std::string activeGroup;
+    // Materials only split parts: a part keeps one material.
+    std::string material;  // empty: the default one
+    std::unordered_map<std::string, int> materials;
+    int partMaterial = -1;
+    bool revisited = false;  // an object named again: its next part would go back to it
+
+    int MaterialIndex() const { return material.empty() ? -1 : materials.at(material); }
 
     static bool Space(char ch) { return ch == ' ' || ch == '\t' || ch == '\r'; }
 
@@ -327,7 +334,10 @@ private:
     bool Face(char** tok, int n)
     {
         if (n < 3 || n > 4) return false;
-        if (partStarts.empty()) partStarts.push_back(0);
+        if (partStarts.empty()) {
+            partStarts.push_back(0);
+            partMaterial = MaterialIndex();
+        }
         faces.push_back(unsigned(corners.size()));
         for (int i = 0; i < n; ++i) {
             // v, v/vt, v/vt/vn or v//vn
@@ -371,10 +381,27 @@ private:
         if ((key == "o" || key == "g") && n == 2) {
             const std::string name(tok[1]);
             if (key == "g" && name == activeGroup) return true;
-            if (key == "o" && objectNames.count(name)) return true;  // faces stay in the current part
+            if (key == "o" && objectNames.count(name)) {
+                revisited = true;
+                return true;  // faces stay in the current part
+            }
             if (key == "g") activeGroup = name;
             objectNames.insert(name);
             NewPart();
+            partMaterial = MaterialIndex();
+            return true;
+        }
+        if (key == "usemtl" && n == 2) {
+            const std::string name(tok[1]);
+            if (name == material) return true;
+            material = name;
+            const int index = materials.emplace(name, int(materials.size())).first->second;
+            if (partStarts.empty()) return true;  // the first face starts a part with it
+            if (partMaterial != -1 && partMaterial != index && partStarts.back() < faces.size()) {
+                if (revisited) return false;
+                NewPart();
+            }
+            partMaterial = index;
             return true;
         }
         return false;
@@ -577,7 +604,7 @@ bool ReadOBJ(const char* path, TriangleMesh& out, std::string& error)
             error = "Cannot read \"" + name + "\": an OBJ file of more than " +
                     std::to_string(kMaxImportedOBJBytes >> 20) +
                     " MB is read only when it holds nothing but vertices, normals, texture coordinates, triangles, "
-                    "quads, objects and groups.";
+                    "quads, objects, groups and materials.";
             return false;
         }
         if (!ImportOBJ(bytes, size, name, positions, normals, indices, error)) return false;

@@ -27,8 +27,8 @@ bool WriteCOLLADA(const char* path, const IMesh& mesh, std::string& error, float
 /// past kMaxFaceCorners squared (triangulating a face takes time quadratic
 /// in its corners) are refused. Files of more than kMaxImportedOBJBytes are
 /// read only when they hold nothing but vertices, normals, texture
-/// coordinates, triangles, quads, objects and groups; others (polygons of
-/// more corners, lines, points, materials) are refused above that size.
+/// coordinates, triangles, quads, objects, groups and materials; others
+/// (polygons of more corners, lines, points) are refused above that size.
 bool ReadOBJ(const char* path, TriangleMesh& out, std::string& error);
 
 const unsigned long long kMaxMeshFileBytes = 1ull << 30;

@@ -342,8 +342,8 @@ TEST_F(MeshFilesTest, ReadOBJGivesTheImportersVerticesTrianglesAndNormals)
     // Bit for bit, order included: vertices repeated on several lines, signed
     // zeros, concave and bent quads, objects and groups that share vertices,
     // corners that differ only in normal or texture coordinate, relative and
-    // forward indices, CRLF lines, and files the importer reads alone
-    // (polygons, lines, materials).
+    // forward indices, CRLF lines, materials that split objects, and files
+    // the importer reads alone (polygons, lines).
     const std::string grid = "v 0 0 0\nv 1 0 0\nv 2 0 0.5\nv 0 1 0\nv 1 1 -0.25\nv 2 1 0\nv 0 2 0\nv 1 2 0\nv 2 2 1\n";
     const char* cases[][2] = {
         {"grid", "f 1 2 5 4\nf 2 3 6 5\nf 4 5 8 7\nf 5 6 9 8\n"},
@@ -356,7 +356,8 @@ TEST_F(MeshFilesTest, ReadOBJGivesTheImportersVerticesTrianglesAndNormals)
         {"crlf", "f 1 2 5 4\r\n\r\n# note\r\ns 1\r\nf\t5 6 9\t\r\n"},
         {"polygon", "f 1 2 3 6 9 8 7 4\nf 1 2 5\n"},
         {"lines", "l 1 2 3\nf 1 2 5 4\np 9\n"},
-        {"materials", "usemtl red\nf 1 2 5 4\nusemtl blue\nf 5 6 9\nusemtl red\nf 2 3 6\n"},
+        {"materials", "usemtl red\nf 1 2 5 4\nusemtl blue\nf 5 6 9\nusemtl red\nf 2 3 6\nusemtl red\nf 6 9 8\n"
+                      "g a\nf 4 5 8\nusemtl blue\nf 1 2 4\no b\nusemtl green\nf 7 8 9\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c[0]);
@@ -388,7 +389,7 @@ TEST_F(MeshFilesTest, ReadOBJOfLargeFilesTakesTrianglesAndQuadsAndRefusesTheRest
     // Beyond the size limit only the plain one-pass reading is done; the
     // general path would take far more memory than the file.
     const std::string corners = "v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0.5 1.5 0\nv 0 1 0\n";
-    WriteText("quads.obj", corners + "# " + std::string(size_t(kMaxImportedOBJBytes), 'x') + "\nf 1 2 3 5\nf 3 4 5\n");
+    WriteText("quads.obj", corners + "# " + std::string(size_t(kMaxImportedOBJBytes), 'x') + "\nf 1 2 3 5\nusemtl red\nf 3 4 5\n");
     TriangleMesh m;
     std::string error;
     ASSERT_TRUE(ReadOBJ(Path("quads.obj").c_str(), m, error)) << error;

@@ -2,15 +2,22 @@
 
 #include <assimp/Exporter.hpp>
 #include <assimp/Importer.hpp>
+#include <assimp/fast_atof.h>
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <system_error>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace vynmesh {
@@ -154,6 +161,378 @@ bool CheckFaceCorners(const aiScene& scene, const std::string& name, std::string
     return true;
 }
 
+
+// The importer's general path, for every file the simple reader leaves alone.
+bool ImportOBJ(const std::vector<char>& bytes, size_t size, const std::string& name,
+               std::vector<aiVector3D>& positions, std::vector<aiVector3D>& normals, std::vector<unsigned>& indices,
+               std::string& error)
+{
+    // Parsing from memory with the OBJ hint keeps other formats' parsers
+    // away from the bytes whatever the file is named. The faces are checked
+    // before they are triangulated.
+    Assimp::Importer importer;
+    const aiScene* scene = importer.ReadFileFromMemory(bytes.data(), size, aiProcess_ValidateDataStructure, "obj");
+    if (!scene || (scene->mFlags & AI_SCENE_FLAGS_INCOMPLETE)) {
+        error = "Cannot read \"" + name + "\" as OBJ: " + importer.GetErrorString();
+        return false;
+    }
+    if (!CheckFaceCorners(*scene, name, error)) return false;
+    scene = importer.ApplyPostProcessing(aiProcess_Triangulate | aiProcess_JoinIdenticalVertices);
+    if (!scene) {
+        error = "Cannot read \"" + name + "\" as OBJ: " + importer.GetErrorString();
+        return false;
+    }
+    for (unsigned mi = 0; mi < scene->mNumMeshes; ++mi) {
+        const aiMesh* m = scene->mMeshes[mi];
+        if (!m || !m->mVertices) continue;
+        const unsigned base = unsigned(positions.size());
+        for (unsigned v = 0; v < m->mNumVertices; ++v) {
+            if (!Finite(m->mVertices[v])) {
+                error = "Cannot read \"" + name + "\": a vertex position is not a number.";
+                return false;
+            }
+            positions.push_back(m->mVertices[v]);
+            normals.push_back(m->mNormals && Finite(m->mNormals[v]) ? m->mNormals[v] : aiVector3D(0, 0, 0));
+        }
+        for (unsigned f = 0; f < m->mNumFaces; ++f) {
+            const aiFace& face = m->mFaces[f];
+            if (face.mNumIndices != 3) continue;  // points and lines are not surface
+            for (int k = 0; k < 3; ++k) {
+                if (face.mIndices[k] >= m->mNumVertices) {
+                    error = "Cannot read \"" + name + "\": a face refers to a missing vertex.";
+                    return false;
+                }
+            }
+            indices.insert(indices.end(), {base + face.mIndices[0], base + face.mIndices[1], base + face.mIndices[2]});
+        }
+    }
+    return true;
+}
+
+// The common OBJ file - vertices, normals, texture coordinates, triangles and
+// quads, objects, groups and materials - is read here in one pass: the importer's general
+// path copies every face corner into its own vertex and joins them again with a
+// spatial sort, which takes several seconds and about a gigabyte for a file of
+// 64 MB. The result is the same: faces are split into parts where the importer
+// starts a new mesh, corners of one part with equal position, normal and
+// texture coordinate become one vertex in order of first use, and quads are
+// split as the importer splits them. Anything else answers false and the
+// caller takes the importer's path.
+class SimpleOBJ
+{
+public:
+    std::vector<aiVector3D> positions, normals;
+    std::vector<unsigned> indices;
+    bool noFaces = false;  // read through without finding a face
+
+    bool Parse(char* text, size_t size)
+    {
+        char* const end = text + size;
+        char* c = text;
+        // Vertex and face lines take some 20 bytes or more.
+        vs.reserve(size / 48);
+        faces.reserve(size / 48);
+        corners.reserve(size / 12);
+        while (c < end) {
+            char* eol = static_cast<char*>(std::memchr(c, '\n', size_t(end - c)));
+            if (!eol) eol = end;
+            *eol = '\0';  // the buffer holds one more byte than the file
+            if (!Line(c, eol)) return false;
+            c = eol + 1;
+        }
+        noFaces = faces.empty();
+        if (noFaces) return false;
+        return Build();
+    }
+
+private:
+    struct Corner {
+        int v, vt, vn;  // indices from 0; -1 when absent
+    };
+    std::vector<aiVector3D> vs, vts, vns;
+    std::vector<Corner> corners;
+    std::vector<unsigned> faces;      // first corner of each face; its size is 3 or 4
+    std::vector<unsigned> partStarts;  // first face of each part
+    std::unordered_set<std::string> objectNames;
+    std::string activeGroup;
+    // Materials only split parts: a part keeps one material.
+    std::string material;  // empty: the default one
+    std::unordered_map<std::string, int> materials;
+    int partMaterial = -1;
+    bool revisited = false;  // an object named again: its next part would go back to it
+
+    int MaterialIndex() const { return material.empty() ? -1 : materials.at(material); }
+
+    static bool Space(char ch) { return ch == ' ' || ch == '\t' || ch == '\r'; }
+
+    // Splits a line into at most `max` tokens; false when it holds more.
+    static int Tokens(char* c, char* end, char** tok, int max)
+    {
+        int n = 0;
+        while (c < end) {
+            while (c < end && Space(*c)) ++c;
+            if (c >= end) break;
+            if (n == max) return max + 1;
+            tok[n++] = c;
+            while (c < end && !Space(*c)) ++c;
+            if (c < end) *c++ = '\0';
+        }
+        return n;
+    }
+
+    // Thrown by the importer's number parser instead of its own error type.
+    struct NumberError : std::runtime_error {
+        template <typename... T>
+        explicit NumberError(T&&...) : std::runtime_error("not a number")
+        {
+        }
+    };
+
+    static bool Real(const char* t, float& out)
+    {
+        if (std::strchr(t, ',')) return false;
+        try {
+            const char* e = Assimp::fast_atoreal_move<float, NumberError>(t, out);
+            return *e == '\0' && std::isfinite(out);
+        } catch (const std::exception&) {
+            return false;
+        }
+    }
+
+    static bool Vector(char** tok, int n, int need, std::vector<aiVector3D>& list)
+    {
+        if (n != need) return false;
+        float x[3] = {0.0f, 0.0f, 0.0f};
+        for (int i = 0; i < n; ++i)
+            if (!Real(tok[i], x[i])) return false;
+        list.emplace_back(x[0], x[1], x[2]);
+        return true;
+    }
+
+    // A 1-based index or one counted back from the last item read so far.
+    static bool Index(const char* t, const char* e, size_t count, int& out)
+    {
+        if (t == e) return false;
+        bool neg = *t == '-';
+        if (neg) ++t;
+        if (t == e || e - t > 9) return false;
+        long v = 0;
+        for (; t < e; ++t) {
+            if (*t < '0' || *t > '9') return false;
+            v = v * 10 + (*t - '0');
+        }
+        if (v == 0) return false;
+        if (neg) {
+            if (size_t(v) > count) return false;
+            out = int(count - size_t(v));
+        } else {
+            out = int(v - 1);  // may refer to an item further down; checked at the end
+        }
+        return true;
+    }
+
+    bool Face(char** tok, int n)
+    {
+        if (n < 3 || n > 4) return false;
+        if (partStarts.empty()) {
+            partStarts.push_back(0);
+            partMaterial = MaterialIndex();
+        }
+        faces.push_back(unsigned(corners.size()));
+        for (int i = 0; i < n; ++i) {
+            // v, v/vt, v/vt/vn or v//vn
+            const char* t = tok[i];
+            const char* end = t + std::strlen(t);
+            const char* s1 = std::find(t, end, '/');
+            const char* s2 = s1 == end ? end : std::find(s1 + 1, end, '/');
+            Corner k{-1, -1, -1};
+            if (!Index(t, s1, vs.size(), k.v)) return false;
+            if (s1 != end) {
+                if (s2 == end || s2 != s1 + 1) {
+                    if (!Index(s1 + 1, s2, vts.size(), k.vt)) return false;
+                }
+                if (s2 != end && !Index(s2 + 1, end, vns.size(), k.vn)) return false;
+            }
+            corners.push_back(k);
+        }
+        return true;
+    }
+
+    void NewPart()
+    {
+        if (!partStarts.empty() && partStarts.back() == faces.size()) return;  // empty parts vanish
+        partStarts.push_back(unsigned(faces.size()));
+    }
+
+    bool Line(char* c, char* end)
+    {
+        while (c < end && Space(*c)) ++c;
+        if (c == end || *c == '#') return true;
+        if (end[-1] == '\\') return false;  // continued lines
+        char* tok[8];
+        const int n = Tokens(c, end, tok, 7);
+        if (n > 7) return false;
+        const std::string key(tok[0]);
+        if (key == "v") return Vector(tok + 1, n - 1, 3, vs);
+        if (key == "vn") return Vector(tok + 1, n - 1, 3, vns);
+        if (key == "vt") return (n == 3 || n == 4) && Vector(tok + 1, n - 1, n - 1, vts);
+        if (key == "f") return Face(tok + 1, n - 1);
+        if (key == "s" || key == "mtllib") return true;
+        if ((key == "o" || key == "g") && n == 2) {
+            const std::string name(tok[1]);
+            if (key == "g" && name == activeGroup) return true;
+            if (key == "o" && objectNames.count(name)) {
+                revisited = true;
+                return true;  // faces stay in the current part
+            }
+            if (key == "g") activeGroup = name;
+            objectNames.insert(name);
+            NewPart();
+            partMaterial = MaterialIndex();
+            return true;
+        }
+        if (key == "usemtl" && n == 2) {
+            const std::string name(tok[1]);
+            if (name == material) return true;
+            material = name;
+            const int index = materials.emplace(name, int(materials.size())).first->second;
+            if (partStarts.empty()) return true;  // the first face starts a part with it
+            if (partMaterial != -1 && partMaterial != index && partStarts.back() < faces.size()) {
+                if (revisited) return false;
+                NewPart();
+            }
+            partMaterial = index;
+            return true;
+        }
+        return false;
+    }
+
+    struct ValueHash {
+        size_t operator()(const aiVector3D& v) const
+        {
+            size_t h = 1469598103934665603ull;
+            for (float x : {v.x, v.y, v.z}) {
+                unsigned bits;
+                x += 0.0f;  // -0 and 0 compare equal, so they hash alike
+                std::memcpy(&bits, &x, sizeof bits);
+                h = (h ^ bits) * 1099511628211ull;
+            }
+            return h;
+        }
+    };
+
+    // For each item, the first item of equal value: corners are joined by
+    // value, not by index, so repeated lines of one vertex make one vertex.
+    static std::vector<int> FirstEqual(const std::vector<aiVector3D>& list)
+    {
+        // Open addressing: a table of item numbers at least twice the items.
+        size_t cap = 16;
+        while (cap < 2 * list.size()) cap *= 2;
+        std::vector<int> table(cap, -1);
+        std::vector<int> out(list.size());
+        const ValueHash hash;
+        for (size_t i = 0; i < list.size(); ++i) {
+            size_t at = hash(list[i]) & (cap - 1);
+            while (table[at] >= 0 && !(list[size_t(table[at])] == list[i])) at = (at + 1) & (cap - 1);
+            if (table[at] < 0) table[at] = int(i);
+            out[i] = table[at];
+        }
+        return out;
+    }
+
+    struct Triple {
+        int v, vt, vn;
+        bool operator==(const Triple& o) const { return v == o.v && vt == o.vt && vn == o.vn; }
+    };
+    struct TripleHash {
+        size_t operator()(const Triple& t) const
+        {
+            return (size_t(unsigned(t.v)) * 0x9E3779B97F4A7C15ull) ^ (size_t(unsigned(t.vt)) * 0xC2B2AE3D27D4EB4Full) ^
+                   size_t(unsigned(t.vn));
+        }
+    };
+
+    bool Build()
+    {
+        for (const Corner& k : corners) {
+            if (k.v < 0 || size_t(k.v) >= vs.size()) return false;
+            if (k.vt >= 0 && size_t(k.vt) >= vts.size()) return false;
+            if (k.vn >= 0 && size_t(k.vn) >= vns.size()) return false;
+        }
+        // A corner without a normal or texture coordinate has zero ones,
+        // and joins corners whose are zero.
+        const int noVt = int(vts.size()), noVn = int(vns.size());
+        vts.emplace_back(0, 0, 0);
+        vns.emplace_back(0, 0, 0);
+        const std::vector<int> sameV = FirstEqual(vs), sameVt = FirstEqual(vts), sameVn = FirstEqual(vns);
+        partStarts.push_back(unsigned(faces.size()));
+        positions.reserve(vs.size());
+        normals.reserve(vs.size());
+        indices.reserve(faces.size() * 6);
+        // The first vertex of this part made from each position; other
+        // normals or texture coordinates at that position go through `more`.
+        std::vector<unsigned> firstAt(vs.size(), 0), partOf(vs.size(), ~0u);
+        std::vector<Triple> made;
+        std::unordered_map<Triple, unsigned, TripleHash> more;
+        unsigned local[4];
+        for (unsigned p = 0; p + 1 < partStarts.size(); ++p) {
+            more.clear();
+            const unsigned base = unsigned(positions.size());
+            made.clear();
+            for (unsigned f = partStarts[p]; f < partStarts[p + 1]; ++f) {
+                const unsigned first = faces[f];
+                const unsigned last = f + 1 < faces.size() ? faces[f + 1] : unsigned(corners.size());
+                for (unsigned i = first; i < last; ++i) {
+                    const Corner& k = corners[i];
+                    const Triple t{sameV[size_t(k.v)], sameVt[size_t(k.vt >= 0 ? k.vt : noVt)],
+                                   sameVn[size_t(k.vn >= 0 ? k.vn : noVn)]};
+                    const size_t at = size_t(t.v);
+                    unsigned id;
+                    if (partOf[at] != p) {
+                        partOf[at] = p;
+                        id = firstAt[at] = unsigned(made.size());
+                    } else if (made[firstAt[at]] == t) {
+                        id = firstAt[at];
+                    } else {
+                        id = more.emplace(t, unsigned(made.size())).first->second;
+                    }
+                    if (id == made.size()) {
+                        made.push_back(t);
+                        // A joined vertex keeps the values of its first corner, signed zeros included.
+                        positions.push_back(vs[size_t(k.v)]);
+                        normals.push_back(vns[size_t(k.vn >= 0 ? k.vn : noVn)]);
+                    }
+                    local[i - first] = base + id;
+                }
+                if (last - first == 3) {
+                    indices.insert(indices.end(), local, local + 3);
+                    continue;
+                }
+                // A quad has at most one concave corner; it is split from
+                // there, or else from its first corner.
+                unsigned start = 0;
+                for (unsigned i = 0; i < 4; ++i) {
+                    const aiVector3D& v = vs[size_t(corners[first + i].v)];
+                    aiVector3D left = vs[size_t(corners[first + (i + 3) % 4].v)] - v;
+                    aiVector3D diag = vs[size_t(corners[first + (i + 2) % 4].v)] - v;
+                    aiVector3D right = vs[size_t(corners[first + (i + 1) % 4].v)] - v;
+                    left.Normalize();
+                    diag.Normalize();
+                    right.Normalize();
+                    const float angle = std::acos(left * diag) + std::acos(right * diag);
+                    if (angle > AI_MATH_PI_F) {
+                        start = i;
+                        break;
+                    }
+                }
+                indices.insert(indices.end(), {local[start], local[(start + 1) % 4], local[(start + 2) % 4]});
+                indices.insert(indices.end(), {local[start], local[(start + 2) % 4], local[(start + 3) % 4]});
+            }
+        }
+        return true;
+    }
+};
+
 }  // namespace
 
 bool WriteOBJ(const char* path, const IMesh& mesh, std::string& error, float scale)
@@ -193,53 +572,42 @@ bool ReadOBJ(const char* path, TriangleMesh& out, std::string& error)
         error = "Cannot read \"" + name + "\": the file is too large.";
         return false;
     }
-    std::ifstream in(name, std::ios::binary);
-    std::vector<char> bytes(size);
-    if (!in.read(bytes.data(), std::streamsize(size))) {
+    std::vector<char> bytes;
+    auto load = [&]() {
+        std::ifstream in(name, std::ios::binary);
+        bytes.assign(size + 1, '\0');
+        return bool(in.read(bytes.data(), std::streamsize(size)));
+    };
+    if (!load()) {
         error = "Cannot read \"" + name + "\".";
-        return false;
-    }
-    // Parsing from memory with the OBJ hint keeps other formats' parsers
-    // away from the bytes whatever the file is named. The faces are checked
-    // before they are triangulated.
-    Assimp::Importer importer;
-    const aiScene* scene =
-        importer.ReadFileFromMemory(bytes.data(), bytes.size(), aiProcess_ValidateDataStructure, "obj");
-    if (!scene || (scene->mFlags & AI_SCENE_FLAGS_INCOMPLETE)) {
-        error = "Cannot read \"" + name + "\" as OBJ: " + importer.GetErrorString();
-        return false;
-    }
-    if (!CheckFaceCorners(*scene, name, error)) return false;
-    scene = importer.ApplyPostProcessing(aiProcess_Triangulate | aiProcess_JoinIdenticalVertices);
-    if (!scene) {
-        error = "Cannot read \"" + name + "\" as OBJ: " + importer.GetErrorString();
         return false;
     }
     std::vector<aiVector3D> positions, normals;
     std::vector<unsigned> indices;
-    for (unsigned mi = 0; mi < scene->mNumMeshes; ++mi) {
-        const aiMesh* m = scene->mMeshes[mi];
-        if (!m || !m->mVertices) continue;
-        const unsigned base = unsigned(positions.size());
-        for (unsigned v = 0; v < m->mNumVertices; ++v) {
-            if (!Finite(m->mVertices[v])) {
-                error = "Cannot read \"" + name + "\": a vertex position is not a number.";
-                return false;
-            }
-            positions.push_back(m->mVertices[v]);
-            normals.push_back(m->mNormals && Finite(m->mNormals[v]) ? m->mNormals[v] : aiVector3D(0, 0, 0));
+    {
+        SimpleOBJ simple;
+        if (simple.Parse(bytes.data(), size)) {
+            positions.swap(simple.positions);
+            normals.swap(simple.normals);
+            indices.swap(simple.indices);
+        } else if (simple.noFaces) {
+            error = "Cannot read \"" + name + "\": the file holds no triangles.";
+            return false;
+        } else if (!load()) {  // the parser wrote into the bytes
+            error = "Cannot read \"" + name + "\".";
+            return false;
         }
-        for (unsigned f = 0; f < m->mNumFaces; ++f) {
-            const aiFace& face = m->mFaces[f];
-            if (face.mNumIndices != 3) continue;  // points and lines are not surface
-            for (int k = 0; k < 3; ++k) {
-                if (face.mIndices[k] >= m->mNumVertices) {
-                    error = "Cannot read \"" + name + "\": a face refers to a missing vertex.";
-                    return false;
-                }
-            }
-            indices.insert(indices.end(), {base + face.mIndices[0], base + face.mIndices[1], base + face.mIndices[2]});
+    }
+    if (indices.empty()) {
+        // The importer's path takes about 20 bytes of memory per byte of file.
+        if (size > kMaxImportedOBJBytes) {
+            error = "Cannot read \"" + name + "\": an OBJ file of more than " +
+                    std::to_string(kMaxImportedOBJBytes >> 20) +
+                    " MB is read only when it holds nothing but vertices, normals, texture coordinates, triangles, "
+                    "quads, objects, groups and materials.";
+            return false;
         }
+        if (!ImportOBJ(bytes, size, name, positions, normals, indices, error)) return false;
     }
     // Joined vertices can collapse a triangle; those are dropped up front so
     // a file of nothing else is refused before `out` is touched.

@@ -25,10 +25,14 @@ bool WriteCOLLADA(const char* path, const IMesh& mesh, std::string& error, float
 /// kMaxMeshFileBytes, a face of more than kMaxFaceCorners corners, and faces
 /// of more than kSmallFaceCorners corners whose squared corner counts add up
 /// past kMaxFaceCorners squared (triangulating a face takes time quadratic
-/// in its corners) are refused.
+/// in its corners) are refused. Files of more than kMaxImportedOBJBytes are
+/// read only when they hold nothing but vertices, normals, texture
+/// coordinates, triangles, quads, objects, groups and materials; others
+/// (polygons of more corners, lines, points) are refused above that size.
 bool ReadOBJ(const char* path, TriangleMesh& out, std::string& error);
 
 const unsigned long long kMaxMeshFileBytes = 1ull << 30;
+const unsigned long long kMaxImportedOBJBytes = 32ull << 20;
 const unsigned kMaxFaceCorners = 8192;
 const unsigned kSmallFaceCorners = 64;
 

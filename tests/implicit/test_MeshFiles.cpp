@@ -313,3 +313,99 @@ TEST_F(MeshFilesTest, ReadOBJOfEveryTruncationFailsOrGivesAValidMesh)
         }
     }
 }
+
+// The mesh the importer's general path makes of a file: triangulated, equal
+// corners joined, objects appended in order.
+void ImportedMesh(const std::string& path, std::vector<float>& values, std::vector<unsigned>& indices)
+{
+    Assimp::Importer importer;
+    const aiScene* scene = importer.ReadFile(path, aiProcess_Triangulate | aiProcess_JoinIdenticalVertices);
+    ASSERT_NE(scene, nullptr) << importer.GetErrorString();
+    for (unsigned mi = 0; mi < scene->mNumMeshes; ++mi) {
+        const aiMesh* m = scene->mMeshes[mi];
+        const unsigned base = unsigned(values.size() / 6);
+        for (unsigned v = 0; v < m->mNumVertices; ++v) {
+            const aiVector3D n = m->mNormals ? m->mNormals[v] : aiVector3D(0, 0, 0);
+            values.insert(values.end(), {m->mVertices[v].x, m->mVertices[v].y, m->mVertices[v].z, n.x, n.y, n.z});
+        }
+        for (unsigned f = 0; f < m->mNumFaces; ++f) {
+            const aiFace& face = m->mFaces[f];
+            if (face.mNumIndices != 3) continue;
+            const unsigned a = base + face.mIndices[0], b = base + face.mIndices[1], c = base + face.mIndices[2];
+            if (a != b && b != c && a != c) indices.insert(indices.end(), {a, b, c});
+        }
+    }
+}
+
+TEST_F(MeshFilesTest, ReadOBJGivesTheImportersVerticesTrianglesAndNormals)
+{
+    // Bit for bit, order included: vertices repeated on several lines, signed
+    // zeros, concave and bent quads, objects and groups that share vertices,
+    // corners that differ only in normal or texture coordinate, relative and
+    // forward indices, CRLF lines, materials that split objects, and files
+    // the importer reads alone (polygons, lines).
+    const std::string grid = "v 0 0 0\nv 1 0 0\nv 2 0 0.5\nv 0 1 0\nv 1 1 -0.25\nv 2 1 0\nv 0 2 0\nv 1 2 0\nv 2 2 1\n";
+    const char* cases[][2] = {
+        {"grid", "f 1 2 5 4\nf 2 3 6 5\nf 4 5 8 7\nf 5 6 9 8\n"},
+        {"concave", "v 0 0 0\nv 4 0 0\nv 1 1 0\nv 0 4 0\nf 1 2 3 4\nf 2 3 4 1\nf 3 4 1 2\nf 4 1 2 3\n"},
+        {"repeated", "v 0 0 0\nv 1 0 0\nv 0 1 0\nv 1 0 0\nv -0 0 0\nf 1 2 3\nf 5 3 4\nf 3 2 1\n"},
+        {"groups", "f 1 2 5\ng a\nf 2 5 6\ng a\nf 2 3 6\ng b\no a\nf 4 5 8 7\no c\nf 5 6 9\ng\nf 5 9 8\n"},
+        {"normals", "vn 0 0 1\nvn 0 0 -1\nvn 0 0 1\nvt 0 0\nvt 1 0\nf 1//1 2//1 5//2\nf 2//3 5//2 6//1\n"
+                    "f 4/1 5/2 8/1\nf 5/1/1 6/2/2 9/1/3 8/2/1\nf 7 8 9\n"},
+        {"relative", "f -9 -8 -5\nf 5 6 10\nv 3 3 3\nf -1 -2 -3 -4\n"},
+        {"crlf", "f 1 2 5 4\r\n\r\n# note\r\ns 1\r\nf\t5 6 9\t\r\n"},
+        {"polygon", "f 1 2 3 6 9 8 7 4\nf 1 2 5\n"},
+        {"lines", "l 1 2 3\nf 1 2 5 4\np 9\n"},
+        {"materials", "usemtl red\nf 1 2 5 4\nusemtl blue\nf 5 6 9\nusemtl red\nf 2 3 6\nusemtl red\nf 6 9 8\n"
+                      "g a\nf 4 5 8\nusemtl blue\nf 1 2 4\no b\nusemtl green\nf 7 8 9\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c[0]);
+        const std::string name = std::string(c[0]) + ".obj";
+        WriteText(name, grid + c[1]);
+        std::vector<float> values;
+        std::vector<unsigned> indices;
+        ImportedMesh(Path(name), values, indices);
+        TriangleMesh m;
+        std::string error;
+        ASSERT_TRUE(ReadOBJ(Path(name).c_str(), m, error)) << error;
+        ASSERT_EQ(m.GetNumVertices(), values.size() / 6);
+        std::vector<float> got;
+        for (IMesh::VertexID v = 0; v < m.GetNumVertices(); ++v) {
+            Vector3f p, n;
+            m.GetVertex(v, p, &n);
+            got.insert(got.end(), {p[0], p[1], p[2], n[0], n[1], n[2]});
+        }
+        for (size_t i = 0; i < got.size(); ++i) {
+            ASSERT_EQ(got[i], values[i]) << "vertex " << i / 6;
+            ASSERT_EQ(std::signbit(got[i]), std::signbit(values[i])) << "vertex " << i / 6;
+        }
+        EXPECT_EQ(m.GetIndices(), indices);
+    }
+}
+
+TEST_F(MeshFilesTest, ReadOBJOfLargeFilesTakesTrianglesAndQuadsAndRefusesTheRestNamingTheLimit)
+{
+    // Beyond the size limit only the plain one-pass reading is done; the
+    // general path would take far more memory than the file.
+    const std::string corners = "v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0.5 1.5 0\nv 0 1 0\n";
+    WriteText("quads.obj", corners + "# " + std::string(size_t(kMaxImportedOBJBytes), 'x') + "\nf 1 2 3 5\nusemtl red\nf 3 4 5\n");
+    TriangleMesh m;
+    std::string error;
+    ASSERT_TRUE(ReadOBJ(Path("quads.obj").c_str(), m, error)) << error;
+    EXPECT_EQ(m.GetNumTriangles(), 3u);
+    // The polygon is met on the first face line; the rest of the file is a
+    // hole of zeros past the limit.
+    WriteText("polygon.obj", corners + "f 1 2 3 4 5\n");
+    fs::resize_file(Path("polygon.obj"), kMaxImportedOBJBytes + 1);
+    VFTriangleMesh kept;
+    meshtest::MakeTetrahedron(kept);
+    EXPECT_FALSE(ReadOBJ(Path("polygon.obj").c_str(), kept, error));
+    EXPECT_NE(error.find(std::to_string(kMaxImportedOBJBytes >> 20) + " MB"), std::string::npos) << error;
+    EXPECT_EQ(kept.GetNumTriangles(), 4u);
+    // A file of vertices alone is refused as such.
+    WriteText("vertices.obj", corners);
+    EXPECT_FALSE(ReadOBJ(Path("vertices.obj").c_str(), kept, error));
+    EXPECT_NE(error.find("no triangles"), std::string::npos) << error;
+    EXPECT_EQ(kept.GetNumTriangles(), 4u);
+}

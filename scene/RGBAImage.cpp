@@ -64,10 +64,12 @@ bool DeclaredSize(const std::string& path, long long& w, long long& h)
     if (!in.read(reinterpret_cast<char*>(b), 26)) return false;
     auto be16 = [](const unsigned char* p) { return (long long)p[0] << 8 | p[1]; };
     auto be32 = [](const unsigned char* p) {
-        return (long long)((std::uint32_t)p[0] << 24 | (std::uint32_t)p[1] << 16 | (std::uint32_t)p[2] << 8 | p[3]);
+        return (long long)((std::uint32_t)p[0] << 24 | (std::uint32_t)p[1] << 16 | (std::uint32_t)p[2] << 8 |
+                           p[3]);
     };
     auto le32 = [](const unsigned char* p) {
-        return (std::int32_t)((std::uint32_t)p[3] << 24 | (std::uint32_t)p[2] << 16 | (std::uint32_t)p[1] << 8 | p[0]);
+        return (std::int32_t)((std::uint32_t)p[3] << 24 | (std::uint32_t)p[2] << 16 |
+                              (std::uint32_t)p[1] << 8 | p[0]);
     };
     static const unsigned char pngMagic[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
     if (std::memcmp(b, pngMagic, 8) == 0 && std::memcmp(b + 12, "IHDR", 4) == 0) {

@@ -120,7 +120,8 @@ public:
     {
         unsigned char b[4];
         if (!Bytes(b, 4)) return false;
-        v = std::uint32_t(b[0]) | std::uint32_t(b[1]) << 8 | std::uint32_t(b[2]) << 16 | std::uint32_t(b[3]) << 24;
+        v = std::uint32_t(b[0]) | std::uint32_t(b[1]) << 8 | std::uint32_t(b[2]) << 16 |
+            std::uint32_t(b[3]) << 24;
         return true;
     }
     bool F32(float& f)
@@ -169,63 +170,66 @@ bool ReadPayload(Input& in, const KindInfo& kind, SerializerValue& value, std::s
 {
     value.kind = kind.kind;
     switch (kind.kind) {
-    case SerializerValue::UInt:
-        return in.U32(value.u) || (error = "truncated", false);
-    case SerializerValue::Int: {
-        std::uint32_t bits;
-        if (!in.U32(bits)) return error = "truncated", false;
-        std::memcpy(&value.i, &bits, 4);
-        return true;
-    }
-    case SerializerValue::Float:
-        return in.F32(value.f) || (error = "truncated", false);
-    case SerializerValue::String: {
-        std::uint32_t length;
-        if (!in.U32(length)) return error = "truncated", false;
-        if (length > IO::MAX_STRING_BYTES) return error = "string too long", false;
-        if (!in.Text(length, value.s)) return error = "string runs past the end of the file", false;
-        return true;
-    }
-    case SerializerValue::UIntArray: {
-        std::uint32_t count;
-        if (!in.U32(count)) return error = "truncated", false;
-        if (std::size_t(count) > in.Remaining() / 4) return error = "count runs past the end of the file", false;
-        value.uints.resize(count);
-        for (std::uint32_t& u : value.uints) in.U32(u);
-        return true;
-    }
-    default: {
-        std::size_t n = kind.floats;
-        if (kind.isArray) {
+        case SerializerValue::UInt:
+            return in.U32(value.u) || (error = "truncated", false);
+        case SerializerValue::Int: {
+            std::uint32_t bits;
+            if (!in.U32(bits)) return error = "truncated", false;
+            std::memcpy(&value.i, &bits, 4);
+            return true;
+        }
+        case SerializerValue::Float:
+            return in.F32(value.f) || (error = "truncated", false);
+        case SerializerValue::String: {
+            std::uint32_t length;
+            if (!in.U32(length)) return error = "truncated", false;
+            if (length > IO::MAX_STRING_BYTES) return error = "string too long", false;
+            if (!in.Text(length, value.s)) return error = "string runs past the end of the file", false;
+            return true;
+        }
+        case SerializerValue::UIntArray: {
             std::uint32_t count;
             if (!in.U32(count)) return error = "truncated", false;
-            if (std::size_t(count) > in.Remaining() / (4 * kind.floats))
+            if (std::size_t(count) > in.Remaining() / 4)
                 return error = "count runs past the end of the file", false;
-            n = std::size_t(count) * kind.floats;
+            value.uints.resize(count);
+            for (std::uint32_t& u : value.uints) in.U32(u);
+            return true;
         }
-        if (n > in.Remaining() / 4) return error = "truncated", false;
-        value.floats.resize(n);
-        for (float& f : value.floats) in.F32(f);
-        if (kind.kind == SerializerValue::Frame3f)
-            for (float f : value.floats)
-                if (!std::isfinite(f)) return error = "frame holds a value that is not finite", false;
-        return true;
-    }
+        default: {
+            std::size_t n = kind.floats;
+            if (kind.isArray) {
+                std::uint32_t count;
+                if (!in.U32(count)) return error = "truncated", false;
+                if (std::size_t(count) > in.Remaining() / (4 * kind.floats))
+                    return error = "count runs past the end of the file", false;
+                n = std::size_t(count) * kind.floats;
+            }
+            if (n > in.Remaining() / 4) return error = "truncated", false;
+            value.floats.resize(n);
+            for (float& f : value.floats) in.F32(f);
+            if (kind.kind == SerializerValue::Frame3f)
+                for (float f : value.floats)
+                    if (!std::isfinite(f)) return error = "frame holds a value that is not finite", false;
+            return true;
+        }
     }
 }
 
-bool Parse(const unsigned char* data, std::size_t size, std::vector<std::unique_ptr<SerializerRecord>>& records,
-           std::string& error)
+bool Parse(const unsigned char* data, std::size_t size,
+           std::vector<std::unique_ptr<SerializerRecord>>& records, std::string& error)
 {
     Input in(data, size);
     unsigned char magic[8];
-    if (!in.Bytes(magic, 8) || std::memcmp(magic, MAGIC, 8) != 0) return error = "not an older record file", false;
+    if (!in.Bytes(magic, 8) || std::memcmp(magic, MAGIC, 8) != 0)
+        return error = "not an older record file", false;
     std::uint32_t version, recordCount;
     if (!in.U32(version)) return error = "truncated header", false;
     if (version != FORMAT_VERSION) return error = "unsupported version " + std::to_string(version), false;
     if (!in.U32(recordCount)) return error = "truncated header", false;
     // Every record takes at least 12 bytes.
-    if (std::size_t(recordCount) > in.Remaining() / 12) return error = "record count runs past the end of the file", false;
+    if (std::size_t(recordCount) > in.Remaining() / 12)
+        return error = "record count runs past the end of the file", false;
     if (recordCount > IO::MAX_RECORDS) return error = "too many records", false;
     std::size_t entries = 0;
 
@@ -257,7 +261,8 @@ bool Parse(const unsigned char* data, std::size_t size, std::vector<std::unique_
             if (!kind) return error = where + ": unknown kind " + std::to_string(fileKind), false;
             SerializerValue value;
             std::string problem;
-            if (!ReadPayload(in, *kind, value, problem)) return error = where + ", field '" + key + "': " + problem, false;
+            if (!ReadPayload(in, *kind, value, problem))
+                return error = where + ", field '" + key + "': " + problem, false;
             record->SetField(key, value);
         }
         records.push_back(std::move(record));
@@ -324,7 +329,8 @@ bool Serializer::Read(const char* path)
     if (!IO::ReadWholeFile(path, data, 0, m_lastError)) return false;
 
     std::vector<std::unique_ptr<SerializerRecord>> records;
-    if (!Parse(reinterpret_cast<const unsigned char*>(data.data()), data.size(), records, m_lastError)) return false;
+    if (!Parse(reinterpret_cast<const unsigned char*>(data.data()), data.size(), records, m_lastError))
+        return false;
     m_records = std::move(records);
     for (const auto& record : m_records) m_byID[record->GetID()] = record.get();
     return true;
@@ -350,40 +356,43 @@ bool Serializer::Write(const char* path)
             const SerializerValue& value = field.second;
             const KindInfo* kind = KindFromValue(value.kind);
             if (key.size() > IO::MAX_NAME_BYTES) return m_lastError = where + ": key too long", false;
-            if (!kind || !value.IsWellFormed()) return m_lastError = where + ": field '" + key + "' is malformed", false;
+            if (!kind || !value.IsWellFormed())
+                return m_lastError = where + ": field '" + key + "' is malformed", false;
             out.U32(static_cast<std::uint32_t>(key.size()));
             out.Bytes(key.data(), key.size());
             out.U8(kind->fileKind);
             switch (value.kind) {
-            case SerializerValue::UInt:
-                out.U32(value.u);
-                break;
-            case SerializerValue::Int: {
-                std::uint32_t bits;
-                std::memcpy(&bits, &value.i, 4);
-                out.U32(bits);
-                break;
-            }
-            case SerializerValue::Float:
-                out.F32(value.f);
-                break;
-            case SerializerValue::String:
-                if (value.s.size() > IO::MAX_STRING_BYTES)
-                    return m_lastError = where + ": field '" + key + "' is too long", false;
-                out.U32(static_cast<std::uint32_t>(value.s.size()));
-                out.Bytes(value.s.data(), value.s.size());
-                break;
-            case SerializerValue::UIntArray:
-                out.U32(static_cast<std::uint32_t>(value.uints.size()));
-                for (unsigned int u : value.uints) out.U32(u);
-                break;
-            default:
-                if (value.kind == SerializerValue::Frame3f)
-                    for (float f : value.floats)
-                        if (!std::isfinite(f)) return m_lastError = where + ": frame '" + key + "' is not finite", false;
-                if (kind->isArray) out.U32(static_cast<std::uint32_t>(value.floats.size() / kind->floats));
-                for (float f : value.floats) out.F32(f);
-                break;
+                case SerializerValue::UInt:
+                    out.U32(value.u);
+                    break;
+                case SerializerValue::Int: {
+                    std::uint32_t bits;
+                    std::memcpy(&bits, &value.i, 4);
+                    out.U32(bits);
+                    break;
+                }
+                case SerializerValue::Float:
+                    out.F32(value.f);
+                    break;
+                case SerializerValue::String:
+                    if (value.s.size() > IO::MAX_STRING_BYTES)
+                        return m_lastError = where + ": field '" + key + "' is too long", false;
+                    out.U32(static_cast<std::uint32_t>(value.s.size()));
+                    out.Bytes(value.s.data(), value.s.size());
+                    break;
+                case SerializerValue::UIntArray:
+                    out.U32(static_cast<std::uint32_t>(value.uints.size()));
+                    for (unsigned int u : value.uints) out.U32(u);
+                    break;
+                default:
+                    if (value.kind == SerializerValue::Frame3f)
+                        for (float f : value.floats)
+                            if (!std::isfinite(f))
+                                return m_lastError = where + ": frame '" + key + "' is not finite", false;
+                    if (kind->isArray)
+                        out.U32(static_cast<std::uint32_t>(value.floats.size() / kind->floats));
+                    for (float f : value.floats) out.F32(f);
+                    break;
             }
             if (out.Data().size() > IO::MAX_FILE_BYTES)
                 return m_lastError = "the records would make a file larger than " +
@@ -393,11 +402,15 @@ bool Serializer::Write(const char* path)
     }
     const std::string& bytes = out.Data();
     return IO::WriteFileAtomically(
-        path, [&](std::FILE* file) { return std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size(); },
+        path,
+        [&](std::FILE* file) { return std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size(); },
         m_lastError);
 }
 
-void Serializer::AddItem(unsigned int recordID, void* item) { m_items[recordID] = item; }
+void Serializer::AddItem(unsigned int recordID, void* item)
+{
+    m_items[recordID] = item;
+}
 
 void* Serializer::FindItem(unsigned int recordID) const
 {

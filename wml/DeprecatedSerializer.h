@@ -24,7 +24,9 @@ namespace WmlDeprecated {
 /// default; two-step vector reads; length-first string reads).
 class SerializerRecord {
 public:
-    SerializerRecord(unsigned int id, unsigned int type) : m_id(id), m_type(type), m_values(id, std::string()) {}
+    SerializerRecord(unsigned int id, unsigned int type) : m_id(id), m_type(type), m_values(id, std::string())
+    {
+    }
 
     unsigned int GetID() const { return m_id; }
     unsigned int GetType() const { return m_type; }
@@ -37,45 +39,72 @@ public:
     void SetValue(const std::string& key, const Wml::Vector2<float>& value) { m_values.SetValue(key, value); }
     void SetValue(const std::string& key, const Wml::Vector3<float>& value) { m_values.SetValue(key, value); }
     void SetValue(const std::string& key, const Wml::Frame3<float>& value) { m_values.SetValue(key, value); }
-    void SetValue(const std::string& key, const std::vector<unsigned int>& values) { m_values.SetValue(key, values); }
-    void SetValue(const std::string& key, const std::vector<float>& values) { m_values.SetValue(key, values); }
-    void SetValue(const std::string& key, const std::vector<Wml::Vector2<float>>& values) { m_values.SetValue(key, values); }
-    void SetValue(const std::string& key, const std::vector<Wml::Vector3<float>>& values) { m_values.SetValue(key, values); }
+    void SetValue(const std::string& key, const std::vector<unsigned int>& values)
+    {
+        m_values.SetValue(key, values);
+    }
+    void SetValue(const std::string& key, const std::vector<float>& values)
+    {
+        m_values.SetValue(key, values);
+    }
+    void SetValue(const std::string& key, const std::vector<Wml::Vector2<float>>& values)
+    {
+        m_values.SetValue(key, values);
+    }
+    void SetValue(const std::string& key, const std::vector<Wml::Vector3<float>>& values)
+    {
+        m_values.SetValue(key, values);
+    }
 
-    bool GetValue(const std::string& key, unsigned int& value, unsigned int defaultValue) const {
+    bool GetValue(const std::string& key, unsigned int& value, unsigned int defaultValue) const
+    {
         return m_values.GetValue(key, value, defaultValue);
     }
-    bool GetValue(const std::string& key, int& value, int defaultValue) const {
+    bool GetValue(const std::string& key, int& value, int defaultValue) const
+    {
         return m_values.GetValue(key, value, defaultValue);
     }
-    bool GetValue(const std::string& key, float& value, float defaultValue) const {
+    bool GetValue(const std::string& key, float& value, float defaultValue) const
+    {
         return m_values.GetValue(key, value, defaultValue);
     }
-    bool GetValue(const std::string& key, std::string& value, const std::string& defaultValue) const {
+    bool GetValue(const std::string& key, std::string& value, const std::string& defaultValue) const
+    {
         return m_values.GetValue(key, value, defaultValue);
     }
-    bool GetValue(const std::string& key, Wml::Vector2<float>& value, const Wml::Vector2<float>& defaultValue) const {
+    bool GetValue(const std::string& key, Wml::Vector2<float>& value,
+                  const Wml::Vector2<float>& defaultValue) const
+    {
         return m_values.GetValue(key, value, defaultValue);
     }
-    bool GetValue(const std::string& key, Wml::Vector3<float>& value, const Wml::Vector3<float>& defaultValue) const {
+    bool GetValue(const std::string& key, Wml::Vector3<float>& value,
+                  const Wml::Vector3<float>& defaultValue) const
+    {
         return m_values.GetValue(key, value, defaultValue);
     }
-    bool GetValue(const std::string& key, Wml::Frame3<float>& value, const Wml::Frame3<float>& defaultValue) const {
+    bool GetValue(const std::string& key, Wml::Frame3<float>& value,
+                  const Wml::Frame3<float>& defaultValue) const
+    {
         return m_values.GetValue(key, value, defaultValue);
     }
-    bool GetValue(const std::string& key, std::vector<unsigned int>& values, unsigned int& count) const {
+    bool GetValue(const std::string& key, std::vector<unsigned int>& values, unsigned int& count) const
+    {
         return m_values.GetValue(key, values, count);
     }
-    bool GetValue(const std::string& key, std::vector<float>& values, unsigned int& count) const {
+    bool GetValue(const std::string& key, std::vector<float>& values, unsigned int& count) const
+    {
         return m_values.GetValue(key, values, count);
     }
-    bool GetValue(const std::string& key, std::vector<Wml::Vector2<float>>& values, unsigned int& count) const {
+    bool GetValue(const std::string& key, std::vector<Wml::Vector2<float>>& values, unsigned int& count) const
+    {
         return m_values.GetValue(key, values, count);
     }
-    bool GetValue(const std::string& key, std::vector<Wml::Vector3<float>>& values, unsigned int& count) const {
+    bool GetValue(const std::string& key, std::vector<Wml::Vector3<float>>& values, unsigned int& count) const
+    {
         return m_values.GetValue(key, values, count);
     }
-    bool GetStringValue(const std::string& key, char* buffer, unsigned int& length) const {
+    bool GetStringValue(const std::string& key, char* buffer, unsigned int& length) const
+    {
         return m_values.GetStringValue(key, buffer, length);
     }
 
@@ -83,8 +112,14 @@ public:
     std::vector<std::string> GetKeys() const { return m_values.GetKeys(); }
 
     /// Raw access for the file format.
-    const std::vector<std::pair<std::string, Wml::SerializerValue>>& GetFields() const { return m_values.GetFields(); }
-    void SetField(const std::string& key, const Wml::SerializerValue& value) { m_values.SetField(key, value); }
+    const std::vector<std::pair<std::string, Wml::SerializerValue>>& GetFields() const
+    {
+        return m_values.GetFields();
+    }
+    void SetField(const std::string& key, const Wml::SerializerValue& value)
+    {
+        m_values.SetField(key, value);
+    }
 
     /// The fields as a current-format record, so that restore code written
     /// for Wml::SerializerRecord (camera, frames) reads older records too.

@@ -5,8 +5,7 @@
 #include <iosfwd>
 #include <vector>
 
-namespace Wml
-{
+namespace Wml {
 
 /**
  * \brief 8-bit greyscale image read from and written to PGM files.
@@ -19,15 +18,13 @@ namespace Wml
  * refused. A failed read always leaves the image empty (0 x 0) and records
  * the reason, see GetReadError().
  */
-class PGMImage
-{
+class PGMImage {
 public:
     /// Largest accepted width or height; bigger headers are refused.
     static constexpr unsigned MaxDimension = 16384;
 
     /// Why the last Read() failed.
-    enum class ReadError
-    {
+    enum class ReadError {
         None,           ///< Last read succeeded (or nothing was read yet).
         CannotOpen,     ///< File or stream could not be opened/read.
         BadMagic,       ///< Not "P2" or "P5".
@@ -106,6 +103,6 @@ private:
     ReadError m_readError;
 };
 
-} // namespace Wml
+}  // namespace Wml
 
 #endif

@@ -101,7 +101,10 @@ const KindName* FindKind(const char* name)
     return nullptr;
 }
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
 
 // Valid UTF-8 (shortest forms, no surrogates) without control characters.
 bool IsPlainText(const std::string& s)
@@ -212,7 +215,8 @@ private:
 
     bool CheckElement(const pugi::xml_node& node, const char* expected)
     {
-        if (node.type() != pugi::node_element) return Fail(std::string("unexpected text where <") + expected + "> belongs");
+        if (node.type() != pugi::node_element)
+            return Fail(std::string("unexpected text where <") + expected + "> belongs");
         if (std::strcmp(node.name(), expected) != 0)
             return Fail(std::string("unexpected element <") + Clip(node.name()) + ">");
         return true;
@@ -304,7 +308,8 @@ private:
     {
         text = "";
         for (pugi::xml_node child = node.first_child(); child; child = child.next_sibling()) {
-            if ((child.type() != pugi::node_pcdata && child.type() != pugi::node_cdata) || child != node.first_child())
+            if ((child.type() != pugi::node_pcdata && child.type() != pugi::node_cdata) ||
+                child != node.first_child())
                 return Fail("unexpected content");
             text = child.value();
         }
@@ -313,8 +318,8 @@ private:
 
     // Splits text into blank-separated tokens; false when there are more
     // than maxTokens (so hostile text is never stored token by token).
-    static bool Tokens(const char* text, std::size_t maxTokens, std::vector<std::pair<const char*, const char*>>* out,
-                       std::size_t& count)
+    static bool Tokens(const char* text, std::size_t maxTokens,
+                       std::vector<std::pair<const char*, const char*>>* out, std::size_t& count)
     {
         count = 0;
         const char* p = text;
@@ -346,7 +351,8 @@ private:
             while (*p && !IsBlank(*p)) ++p;
             float f;
             if (!RecordFileIO::ParseFloat(begin, p, f))
-                return Fail("'" + std::string(begin, std::min<std::size_t>(p - begin, 32)) + "' is not a number");
+                return Fail("'" + std::string(begin, std::min<std::size_t>(p - begin, 32)) +
+                            "' is not a number");
             out.push_back(f);
         }
         return true;
@@ -367,7 +373,8 @@ private:
     {
         std::size_t numbers = 0;
         const char* text;
-        return ReadCount(node, perElement, numbers) && ValueText(node, text) && ReadFloats(text, numbers, out);
+        return ReadCount(node, perElement, numbers) && ValueText(node, text) &&
+               ReadFloats(text, numbers, out);
     }
 
     bool ReadField(const pugi::xml_node& node, SerializerValue& value)
@@ -379,61 +386,63 @@ private:
         if (!ValueText(node, text)) return false;
 
         switch (kind->kind) {
-        case SerializerValue::String: {
-            const char* encoding = node.attribute("encoding").value();
-            if (std::strcmp(encoding, "hex") == 0) return DecodeHex(text, RecordFileIO::MAX_STRING_BYTES, value.s);
-            if (*encoding) return Fail(std::string("unknown encoding '") + Clip(encoding) + "'");
-            std::size_t n = std::strlen(text);
-            if (n > RecordFileIO::MAX_STRING_BYTES) return Fail("string too long");
-            value.s.assign(text, n);
-            return true;
-        }
-        case SerializerValue::UInt:
-        case SerializerValue::Int:
-        case SerializerValue::UIntArray: {
-            std::size_t expected = 1;
-            if (kind->isArray && !ReadCount(node, 1, expected)) return false;
-            std::size_t found = 0;
-            if (!Tokens(text, expected, nullptr, found) || found != expected)
-                return Fail("expected " + std::to_string(expected) + " numbers, found " +
-                            (found > expected ? "more" : std::to_string(found)));
-            std::vector<std::pair<const char*, const char*>> tokens;
-            tokens.reserve(expected);
-            Tokens(text, expected, &tokens, found);
-            if (kind->kind == SerializerValue::UIntArray) value.uints.reserve(expected);
-            for (const auto& t : tokens) {
-                bool ok;
-                if (kind->kind == SerializerValue::Int) {
-                    ok = RecordFileIO::ParseInt(t.first, t.second, value.i);
-                } else {
-                    unsigned int u = 0;
-                    ok = RecordFileIO::ParseUInt(t.first, t.second, u);
-                    if (kind->kind == SerializerValue::UInt)
-                        value.u = u;
-                    else
-                        value.uints.push_back(u);
-                }
-                if (!ok)
-                    return Fail("'" + std::string(t.first, std::min<std::size_t>(t.second - t.first, 32)) +
-                                "' is not a valid " + kind->name + " number");
+            case SerializerValue::String: {
+                const char* encoding = node.attribute("encoding").value();
+                if (std::strcmp(encoding, "hex") == 0)
+                    return DecodeHex(text, RecordFileIO::MAX_STRING_BYTES, value.s);
+                if (*encoding) return Fail(std::string("unknown encoding '") + Clip(encoding) + "'");
+                std::size_t n = std::strlen(text);
+                if (n > RecordFileIO::MAX_STRING_BYTES) return Fail("string too long");
+                value.s.assign(text, n);
+                return true;
             }
-            return true;
-        }
-        case SerializerValue::Float: {
-            std::vector<float> f;
-            if (!ReadFloats(text, 1, f)) return false;
-            value.f = f[0];
-            return true;
-        }
-        default: {
-            std::size_t expected = kind->floatsPerElement;
-            if (kind->isArray && !ReadCount(node, kind->floatsPerElement, expected)) return false;
-            if (!ReadFloats(text, expected, value.floats)) return false;
-            if (kind->kind == SerializerValue::Frame3f)
-                for (float f : value.floats)
-                    if (!std::isfinite(f)) return Fail("frame holds a value that is not finite");
-            return true;
-        }
+            case SerializerValue::UInt:
+            case SerializerValue::Int:
+            case SerializerValue::UIntArray: {
+                std::size_t expected = 1;
+                if (kind->isArray && !ReadCount(node, 1, expected)) return false;
+                std::size_t found = 0;
+                if (!Tokens(text, expected, nullptr, found) || found != expected)
+                    return Fail("expected " + std::to_string(expected) + " numbers, found " +
+                                (found > expected ? "more" : std::to_string(found)));
+                std::vector<std::pair<const char*, const char*>> tokens;
+                tokens.reserve(expected);
+                Tokens(text, expected, &tokens, found);
+                if (kind->kind == SerializerValue::UIntArray) value.uints.reserve(expected);
+                for (const auto& t : tokens) {
+                    bool ok;
+                    if (kind->kind == SerializerValue::Int) {
+                        ok = RecordFileIO::ParseInt(t.first, t.second, value.i);
+                    } else {
+                        unsigned int u = 0;
+                        ok = RecordFileIO::ParseUInt(t.first, t.second, u);
+                        if (kind->kind == SerializerValue::UInt)
+                            value.u = u;
+                        else
+                            value.uints.push_back(u);
+                    }
+                    if (!ok)
+                        return Fail("'" +
+                                    std::string(t.first, std::min<std::size_t>(t.second - t.first, 32)) +
+                                    "' is not a valid " + kind->name + " number");
+                }
+                return true;
+            }
+            case SerializerValue::Float: {
+                std::vector<float> f;
+                if (!ReadFloats(text, 1, f)) return false;
+                value.f = f[0];
+                return true;
+            }
+            default: {
+                std::size_t expected = kind->floatsPerElement;
+                if (kind->isArray && !ReadCount(node, kind->floatsPerElement, expected)) return false;
+                if (!ReadFloats(text, expected, value.floats)) return false;
+                if (kind->kind == SerializerValue::Frame3f)
+                    for (float f : value.floats)
+                        if (!std::isfinite(f)) return Fail("frame holds a value that is not finite");
+                return true;
+            }
         }
     }
 
@@ -444,7 +453,8 @@ private:
         int degree = 0;
         if (!RecordFileIO::ParseInt(degreeText, degreeText + std::strlen(degreeText), degree))
             return Fail("bad degree");
-        if (std::strcmp(closedText, "0") != 0 && std::strcmp(closedText, "1") != 0) return Fail("bad closed flag");
+        if (std::strcmp(closedText, "0") != 0 && std::strcmp(closedText, "1") != 0)
+            return Fail("bad closed flag");
         bool closed = closedText[0] == '1';
 
         pugi::xml_node pointsNode, knotsNode;
@@ -452,7 +462,7 @@ private:
             if (child.type() != pugi::node_element) return Fail("unexpected text in a spline");
             pugi::xml_node* slot = std::strcmp(child.name(), "ControlPoints") == 0 ? &pointsNode
                                    : std::strcmp(child.name(), "Knots") == 0       ? &knotsNode
-                                                                                    : nullptr;
+                                                                                   : nullptr;
             if (!slot) return Fail(std::string("unexpected element <") + Clip(child.name()) + ">");
             if (*slot) return Fail(std::string("<") + child.name() + "> given twice");
             *slot = child;
@@ -463,7 +473,8 @@ private:
         std::vector<Vector3<float>> points(xyz.size() / 3);
         for (std::size_t i = 0; i < points.size(); ++i) {
             points[i] = Vector3<float>(&xyz[3 * i]);
-            if (!std::isfinite(xyz[3 * i]) || !std::isfinite(xyz[3 * i + 1]) || !std::isfinite(xyz[3 * i + 2]))
+            if (!std::isfinite(xyz[3 * i]) || !std::isfinite(xyz[3 * i + 1]) ||
+                !std::isfinite(xyz[3 * i + 2]))
                 return Fail("control point is not finite");
         }
         if (!knotsNode) {
@@ -472,7 +483,8 @@ private:
         }
         std::vector<float> knots;
         if (!ReadNumbers(knotsNode, 1, knots)) return false;
-        if (knots.empty() || !spline.Set(points, degree, closed, knots)) return Fail("knots do not make a valid curve");
+        if (knots.empty() || !spline.Set(points, degree, closed, knots))
+            return Fail("knots do not make a valid curve");
         return true;
     }
 
@@ -532,7 +544,8 @@ private:
 
     bool WriteRecord(const SerializerRecord& record, pugi::xml_node node)
     {
-        if (record.GetTypeName().size() > RecordFileIO::MAX_NAME_BYTES) return Fail(record, "type name too long");
+        if (record.GetTypeName().size() > RecordFileIO::MAX_NAME_BYTES)
+            return Fail(record, "type name too long");
         node.append_attribute("id") = record.GetID();
         WriteName(node, "type", record.GetTypeName());
         for (const auto& field : record.GetFields())
@@ -551,29 +564,30 @@ private:
         WriteName(f, "key", key);
         f.append_attribute("kind") = kind->name;
         switch (value.kind) {
-        case SerializerValue::UInt:
-            SetText(f, std::to_string(value.u));
-            return true;
-        case SerializerValue::Int:
-            SetText(f, std::to_string(value.i));
-            return true;
-        case SerializerValue::Float:
-            SetText(f, RecordFileIO::FormatFloat(value.f));
-            return true;
-        case SerializerValue::String:
-            return WriteString(record, key, value.s, f);
-        case SerializerValue::UIntArray:
-            WriteUInts(value.uints, f);
-            return true;
-        default:
-            return WriteFloats(record, key, value, *kind, f);
+            case SerializerValue::UInt:
+                SetText(f, std::to_string(value.u));
+                return true;
+            case SerializerValue::Int:
+                SetText(f, std::to_string(value.i));
+                return true;
+            case SerializerValue::Float:
+                SetText(f, RecordFileIO::FormatFloat(value.f));
+                return true;
+            case SerializerValue::String:
+                return WriteString(record, key, value.s, f);
+            case SerializerValue::UIntArray:
+                WriteUInts(value.uints, f);
+                return true;
+            default:
+                return WriteFloats(record, key, value, *kind, f);
         }
     }
 
     bool WriteString(const SerializerRecord& record, const std::string& key, const std::string& text,
                      pugi::xml_node f)
     {
-        if (text.size() > RecordFileIO::MAX_STRING_BYTES) return Fail(record, "field '" + key + "' is too long");
+        if (text.size() > RecordFileIO::MAX_STRING_BYTES)
+            return Fail(record, "field '" + key + "' is too long");
         if (IsPlainString(text)) {
             SetText(f, text);
         } else {
@@ -602,7 +616,8 @@ private:
             for (float x : value.floats)
                 if (!std::isfinite(x)) return Fail(record, "frame '" + key + "' is not finite");
         if (kind.isArray)
-            f.append_attribute("count") = static_cast<unsigned int>(value.floats.size() / kind.floatsPerElement);
+            f.append_attribute("count") =
+                static_cast<unsigned int>(value.floats.size() / kind.floatsPerElement);
         SetText(f, Join(value.floats.data(), value.floats.size()));
         return true;
     }
@@ -679,7 +694,10 @@ private:
 Serializer::Serializer() = default;
 Serializer::~Serializer() = default;
 
-void Serializer::SetFilename(const char* path) { m_filename = path ? path : ""; }
+void Serializer::SetFilename(const char* path)
+{
+    m_filename = path ? path : "";
+}
 
 SerializerRecord* Serializer::CreateRecord(const std::string& typeName)
 {
@@ -822,7 +840,10 @@ bool Serializer::RestoreRecords()
     return ok;
 }
 
-void Serializer::AddItem(unsigned int recordID, void* item) { m_items[recordID] = item; }
+void Serializer::AddItem(unsigned int recordID, void* item)
+{
+    m_items[recordID] = item;
+}
 
 void* Serializer::FindItem(unsigned int recordID) const
 {

@@ -34,16 +34,25 @@ class SerializerRecord;
 /// (only possible through SetField) is refused by GetValue and by Write.
 struct SerializerValue {
     enum Kind {
-        UInt, Int, Float, String, Vector2f, Vector3f, Frame3f,
-        UIntArray, FloatArray, Vector2fArray, Vector3fArray
+        UInt,
+        Int,
+        Float,
+        String,
+        Vector2f,
+        Vector3f,
+        Frame3f,
+        UIntArray,
+        FloatArray,
+        Vector2fArray,
+        Vector3fArray
     };
     Kind kind = UInt;
     unsigned int u = 0;
     int i = 0;
     float f = 0.0f;
     std::string s;
-    std::vector<float> floats;         // vectors and frames, flattened
-    std::vector<unsigned int> uints;   // UIntArray
+    std::vector<float> floats;        // vectors and frames, flattened
+    std::vector<unsigned int> uints;  // UIntArray
 
     /// True when the stored numbers have the shape the kind needs.
     bool IsWellFormed() const;
@@ -88,7 +97,10 @@ public:
     void SetValue(const std::string& key, int value);
     void SetValue(const std::string& key, float value);
     void SetValue(const std::string& key, const std::string& value);
-    void SetValue(const std::string& key, const char* value) { SetValue(key, std::string(value ? value : "")); }
+    void SetValue(const std::string& key, const char* value)
+    {
+        SetValue(key, std::string(value ? value : ""));
+    }
     void SetValue(const std::string& key, const Vector2<float>& value);
     void SetValue(const std::string& key, const Vector3<float>& value);
     void SetValue(const std::string& key, const Frame3<float>& value);

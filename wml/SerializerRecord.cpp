@@ -13,14 +13,14 @@ namespace {
 std::size_t FloatsPerElement(SerializerValue::Kind kind)
 {
     switch (kind) {
-    case SerializerValue::Vector2f:
-    case SerializerValue::Vector2fArray:
-        return 2;
-    case SerializerValue::Vector3f:
-    case SerializerValue::Vector3fArray:
-        return 3;
-    default:
-        return 1;
+        case SerializerValue::Vector2f:
+        case SerializerValue::Vector2fArray:
+            return 2;
+        case SerializerValue::Vector3f:
+        case SerializerValue::Vector3fArray:
+            return 3;
+        default:
+            return 1;
     }
 }
 
@@ -35,7 +35,8 @@ SerializerValue MakeFloats(SerializerValue::Kind kind, const float* data, std::s
 bool ElementCount(const SerializerValue* v, SerializerValue::Kind kind, unsigned int& count)
 {
     if (!v || v->kind != kind || !v->IsWellFormed()) return false;
-    std::size_t n = kind == SerializerValue::UIntArray ? v->uints.size() : v->floats.size() / FloatsPerElement(kind);
+    std::size_t n =
+        kind == SerializerValue::UIntArray ? v->uints.size() : v->floats.size() / FloatsPerElement(kind);
     count = static_cast<unsigned int>(n);
     return true;
 }
@@ -45,24 +46,24 @@ bool ElementCount(const SerializerValue* v, SerializerValue::Kind kind, unsigned
 bool SerializerValue::IsWellFormed() const
 {
     switch (kind) {
-    case UInt:
-    case Int:
-    case Float:
-    case String:
-    case UIntArray:
-        return true;
-    case Vector2f:
-        return floats.size() == 2;
-    case Vector3f:
-        return floats.size() == 3;
-    case Frame3f:
-        return floats.size() == 15;
-    case FloatArray:
-    case Vector2fArray:
-    case Vector3fArray:
-        // The count a reader learns must fit an unsigned int.
-        return floats.size() % FloatsPerElement(kind) == 0 &&
-               floats.size() / FloatsPerElement(kind) <= 0xFFFFFFFFu;
+        case UInt:
+        case Int:
+        case Float:
+        case String:
+        case UIntArray:
+            return true;
+        case Vector2f:
+            return floats.size() == 2;
+        case Vector3f:
+            return floats.size() == 3;
+        case Frame3f:
+            return floats.size() == 15;
+        case FloatArray:
+        case Vector2fArray:
+        case Vector3fArray:
+            // The count a reader learns must fit an unsigned int.
+            return floats.size() % FloatsPerElement(kind) == 0 &&
+                   floats.size() / FloatsPerElement(kind) <= 0xFFFFFFFFu;
     }
     return false;
 }
@@ -173,7 +174,10 @@ const SerializerValue* SerializerRecord::Find(const std::string& key) const
     return it == m_index.end() ? nullptr : &m_fields[it->second].second;
 }
 
-bool SerializerRecord::HasKey(const std::string& key) const { return m_index.count(key) != 0; }
+bool SerializerRecord::HasKey(const std::string& key) const
+{
+    return m_index.count(key) != 0;
+}
 
 std::vector<std::string> SerializerRecord::GetKeys() const
 {
@@ -207,7 +211,8 @@ bool SerializerRecord::GetValue(const std::string& key, float& value, float defa
     return ok;
 }
 
-bool SerializerRecord::GetValue(const std::string& key, std::string& value, const std::string& defaultValue) const
+bool SerializerRecord::GetValue(const std::string& key, std::string& value,
+                                const std::string& defaultValue) const
 {
     const SerializerValue* v = Find(key);
     bool ok = v && v->kind == SerializerValue::String;
@@ -257,7 +262,8 @@ bool SerializerRecord::GetValue(const std::string& key, Frame3<float>& value,
     return true;
 }
 
-bool SerializerRecord::GetValue(const std::string& key, std::vector<unsigned int>& values, unsigned int& count) const
+bool SerializerRecord::GetValue(const std::string& key, std::vector<unsigned int>& values,
+                                unsigned int& count) const
 {
     const SerializerValue* v = Find(key);
     if (!ElementCount(v, SerializerValue::UIntArray, count)) return false;
@@ -279,7 +285,8 @@ bool SerializerRecord::GetValue(const std::string& key, std::vector<Vector2<floa
     const SerializerValue* v = Find(key);
     if (!ElementCount(v, SerializerValue::Vector2fArray, count)) return false;
     if (values.size() >= count)
-        for (unsigned int i = 0; i < count; ++i) values[i] = Vector2<float>(v->floats.data() + 2 * std::size_t(i));
+        for (unsigned int i = 0; i < count; ++i)
+            values[i] = Vector2<float>(v->floats.data() + 2 * std::size_t(i));
     return true;
 }
 
@@ -289,7 +296,8 @@ bool SerializerRecord::GetValue(const std::string& key, std::vector<Vector3<floa
     const SerializerValue* v = Find(key);
     if (!ElementCount(v, SerializerValue::Vector3fArray, count)) return false;
     if (values.size() >= count)
-        for (unsigned int i = 0; i < count; ++i) values[i] = Vector3<float>(v->floats.data() + 3 * std::size_t(i));
+        for (unsigned int i = 0; i < count; ++i)
+            values[i] = Vector3<float>(v->floats.data() + 3 * std::size_t(i));
     return true;
 }
 
@@ -312,7 +320,10 @@ bool SerializerRecord::GetStringValue(const std::string& key, char* buffer, unsi
 
 // ---- polygons and splines ----------------------------------------------------
 
-void SerializerRecord::AppendPolygon(const Polygon2<float>& polygon) { m_polygons.push_back(polygon); }
+void SerializerRecord::AppendPolygon(const Polygon2<float>& polygon)
+{
+    m_polygons.push_back(polygon);
+}
 
 bool SerializerRecord::GetPolygon(unsigned int index, Polygon2<float>& polygon) const
 {
@@ -321,7 +332,10 @@ bool SerializerRecord::GetPolygon(unsigned int index, Polygon2<float>& polygon) 
     return true;
 }
 
-void SerializerRecord::AppendSpline3(const Spline3<float>& spline) { m_splines.push_back(spline); }
+void SerializerRecord::AppendSpline3(const Spline3<float>& spline)
+{
+    m_splines.push_back(spline);
+}
 
 bool SerializerRecord::GetSpline3(unsigned int index, Spline3<float>& spline) const
 {

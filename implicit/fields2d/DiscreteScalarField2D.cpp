@@ -227,7 +227,8 @@ namespace {
 bool ValidBox(const Wml::AxisAlignedBox2<float>& b)
 {
     for (int a = 0; a < 2; ++a)
-        if (!std::isfinite(b.Min(a)) || !std::isfinite(b.Max(a)) || !(b.Max(a) - b.Min(a) > 0.0f)) return false;
+        if (!std::isfinite(b.Min(a)) || !std::isfinite(b.Max(a)) || !(b.Max(a) - b.Min(a) > 0.0f))
+            return false;
     return true;
 }
 
@@ -368,8 +369,8 @@ bool DiscreteScalarField2D::LoadFromFile(const char* path)
     std::vector<float> data(count);
     for (size_t k = 0; k < count; ++k) {
         const unsigned char* p = &raw[4 * k];
-        const std::uint32_t bits = std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16) |
-                                   (std::uint32_t(p[3]) << 24);
+        const std::uint32_t bits = std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) |
+                                   (std::uint32_t(p[2]) << 16) | (std::uint32_t(p[3]) << 24);
         std::memcpy(&data[k], &bits, 4);
     }
     if (!ValidSamples(data)) return false;
@@ -380,8 +381,8 @@ bool DiscreteScalarField2D::LoadFromFile(const char* path)
 bool DiscreteScalarField2D::SaveToFile(const char* path) const
 {
     if (!path || !*path || !m_ready) return false;
-    std::string text = std::string(MAGIC) + " " + std::to_string(FILE_VERSION) + " " + std::to_string(m_width) +
-                       " " + std::to_string(m_height) + "\n";
+    std::string text = std::string(MAGIC) + " " + std::to_string(FILE_VERSION) + " " +
+                       std::to_string(m_width) + " " + std::to_string(m_height) + "\n";
     const float b[4] = {m_bounds.Min(0), m_bounds.Min(1), m_bounds.Max(0), m_bounds.Max(1)};
     for (int k = 0; k < 4; ++k) {
         AppendFloat(text, b[k]);

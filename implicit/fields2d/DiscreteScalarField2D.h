@@ -128,7 +128,8 @@ public:
 
 private:
     // Takes over a validated grid and box in one step.
-    void Assign(unsigned width, unsigned height, std::vector<float>&& data, const Wml::AxisAlignedBox2<float>& box);
+    void Assign(unsigned width, unsigned height, std::vector<float>&& data,
+                const Wml::AxisAlignedBox2<float>& box);
     void UpdateMapping();
     // Grid coordinates of (x, y): cell (i, j) and the fractions inside it.
     // False outside the bounds or when the field is not ready.

@@ -43,13 +43,19 @@ bool ValidLoops(const std::vector<Wml::Polygon2<float>>& loops)
 
 DynDiscreteScalarField2D::~DynDiscreteScalarField2D() = default;
 
-Box2 DynDiscreteScalarField2D::GetWindow() const { return Shrink(m_window, m_cropX, m_cropY); }
+Box2 DynDiscreteScalarField2D::GetWindow() const
+{
+    return Shrink(m_window, m_cropX, m_cropY);
+}
 
-Box2 DynDiscreteScalarField2D::CroppedBounds() const { return Shrink(m_place, m_cropX, m_cropY); }
+Box2 DynDiscreteScalarField2D::CroppedBounds() const
+{
+    return Shrink(m_place, m_cropX, m_cropY);
+}
 
-bool DynDiscreteScalarField2D::Generate(Recipe recipe, const std::vector<Wml::Polygon2<float>>& loops, unsigned width,
-                                        unsigned height, const Box2& window, float param, bool circleConstraint,
-                                        float inscribedRadius)
+bool DynDiscreteScalarField2D::Generate(Recipe recipe, const std::vector<Wml::Polygon2<float>>& loops,
+                                        unsigned width, unsigned height, const Box2& window, float param,
+                                        bool circleConstraint, float inscribedRadius)
 {
     if (recipe == Recipe::None || loops.empty() || !ValidLoops(loops) || !ValidBox(window)) return false;
     if (width < 2 || height < 2 || width > MAX_RESOLUTION || height > MAX_RESOLUTION) return false;
@@ -81,16 +87,16 @@ bool DynDiscreteScalarField2D::Resample()
     if (!data || m_recipe == Recipe::None) return false;
     const Box2 window = GetWindow();
     switch (m_recipe) {
-    case Recipe::HeightField:
-        return DiscreteFieldGenerator2D::SampleHeightField(m_loops, m_param, m_inscribedRadius, window, GetWidth(),
-                                                           GetHeight(), data);
-    case Recipe::Variational:
-        if (!m_spline) m_spline = DiscreteFieldGenerator2D::FitVariational(m_loops, m_param, m_circle);
-        if (!m_spline) return false;
-        DiscreteFieldGenerator2D::SampleVariational(*m_spline, window, GetWidth(), GetHeight(), data);
-        return true;
-    default:
-        return false;
+        case Recipe::HeightField:
+            return DiscreteFieldGenerator2D::SampleHeightField(m_loops, m_param, m_inscribedRadius, window,
+                                                               GetWidth(), GetHeight(), data);
+        case Recipe::Variational:
+            if (!m_spline) m_spline = DiscreteFieldGenerator2D::FitVariational(m_loops, m_param, m_circle);
+            if (!m_spline) return false;
+            DiscreteFieldGenerator2D::SampleVariational(*m_spline, window, GetWidth(), GetHeight(), data);
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -134,7 +140,10 @@ bool DynDiscreteScalarField2D::SetFieldBounds(const Box2& box)
     return true;
 }
 
-void DynDiscreteScalarField2D::SetBounds(const Box2& box) { SetFieldBounds(box); }
+void DynDiscreteScalarField2D::SetBounds(const Box2& box)
+{
+    SetFieldBounds(box);
+}
 
 bool DynDiscreteScalarField2D::ClampBoundsToZeroContour(float marginCells)
 {
@@ -241,9 +250,10 @@ bool DynDiscreteScalarField2D::Restore(Wml::SerializerRecord* record)
     if (recipe < 0 || recipe > 2) return false;
     if (recipe != 0) {
         if (!record->GetValue("Param", param, 0.0f) || !record->GetValue("Circle", circle, 0) ||
-            !record->GetValue("InscribedRadius", radius, 0.0f) || !record->GetValue("WindowMin", wmin, wmin) ||
-            !record->GetValue("WindowMax", wmax, wmax) || !record->GetValue("PlaceMin", pmin, pmin) ||
-            !record->GetValue("PlaceMax", pmax, pmax) || !record->GetValue("Crop", crop, crop))
+            !record->GetValue("InscribedRadius", radius, 0.0f) ||
+            !record->GetValue("WindowMin", wmin, wmin) || !record->GetValue("WindowMax", wmax, wmax) ||
+            !record->GetValue("PlaceMin", pmin, pmin) || !record->GetValue("PlaceMax", pmax, pmax) ||
+            !record->GetValue("Crop", crop, crop))
             return false;
         if (!std::isfinite(param) || !std::isfinite(radius) || radius < 0.0f) return false;
         if (!(crop.X() > 0.0f && crop.X() <= 1.0f && crop.Y() > 0.0f && crop.Y() <= 1.0f)) return false;

@@ -1,10 +1,10 @@
 #include "implicit/mesh/MeshFiles.h"
 
-#include <assimp/Exporter.hpp>
-#include <assimp/Importer.hpp>
 #include <assimp/fast_atof.h>
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
+#include <assimp/Exporter.hpp>
+#include <assimp/Importer.hpp>
 
 #include <algorithm>
 #include <array>
@@ -36,7 +36,8 @@ bool CheckTarget(const char* path, std::string& error)
     fs::path folder = target.parent_path();
     std::error_code ec;
     if (!folder.empty() && !fs::is_directory(folder, ec)) {
-        error = "Cannot write \"" + target.string() + "\": the folder \"" + folder.string() + "\" does not exist.";
+        error = "Cannot write \"" + target.string() + "\": the folder \"" + folder.string() +
+                "\" does not exist.";
         return false;
     }
     if (fs::is_directory(target, ec)) {
@@ -65,13 +66,13 @@ std::unique_ptr<aiScene> MakeScene(const IMesh& mesh, float scale, bool withNorm
     scene->mRootNode->mName = aiString(std::string("mesh"));
     scene->mRootNode->mMeshes = new unsigned[1]{0};
     scene->mRootNode->mNumMeshes = 1;
-    scene->mMaterials = new aiMaterial*[1]{new aiMaterial()};
+    scene->mMaterials = new aiMaterial* [1] { new aiMaterial() };
     scene->mNumMaterials = 1;
     aiString matName(std::string("default"));
     scene->mMaterials[0]->AddProperty(&matName, AI_MATKEY_NAME);
 
     aiMesh* m = new aiMesh();
-    scene->mMeshes = new aiMesh*[1]{m};
+    scene->mMeshes = new aiMesh* [1] { m };
     scene->mNumMeshes = 1;
     m->mName = aiString(std::string("mesh"));
     m->mMaterialIndex = 0;
@@ -128,7 +129,10 @@ bool Export(const char* path, const IMesh& mesh, std::string& error, float scale
     return true;
 }
 
-bool Finite(const aiVector3D& v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
+bool Finite(const aiVector3D& v)
+{
+    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
+}
 
 // Triangulating a face takes time quadratic in its corners: a file of huge
 // faces would stall the import. Small faces cost about as much per corner as
@@ -143,17 +147,19 @@ bool CheckFaceCorners(const aiScene& scene, const std::string& name, std::string
         for (unsigned f = 0; f < m->mNumFaces; ++f) {
             const unsigned corners = m->mFaces[f].mNumIndices;
             if (corners > kMaxFaceCorners) {
-                error = "Cannot read \"" + name + "\": a face has " + std::to_string(corners) + " corners; at most " +
-                        std::to_string(kMaxFaceCorners) + " are accepted.";
+                error = "Cannot read \"" + name + "\": a face has " + std::to_string(corners) +
+                        " corners; at most " + std::to_string(kMaxFaceCorners) + " are accepted.";
                 return false;
             }
             if (corners <= kSmallFaceCorners) continue;
             work += 1ull * corners * corners;
             if (work > budget) {
-                error = "Cannot read \"" + name + "\": its faces of more than " + std::to_string(kSmallFaceCorners) +
-                        " corners are too large to triangulate in all (their squared corner counts may add up to "
-                        "that of one face of " +
-                        std::to_string(kMaxFaceCorners) + " corners).";
+                error =
+                    "Cannot read \"" + name + "\": its faces of more than " +
+                    std::to_string(kSmallFaceCorners) +
+                    " corners are too large to triangulate in all (their squared corner counts may add up to "
+                    "that of one face of " +
+                    std::to_string(kMaxFaceCorners) + " corners).";
                 return false;
             }
         }
@@ -161,17 +167,17 @@ bool CheckFaceCorners(const aiScene& scene, const std::string& name, std::string
     return true;
 }
 
-
 // The importer's general path, for every file the simple reader leaves alone.
 bool ImportOBJ(const std::vector<char>& bytes, size_t size, const std::string& name,
-               std::vector<aiVector3D>& positions, std::vector<aiVector3D>& normals, std::vector<unsigned>& indices,
-               std::string& error)
+               std::vector<aiVector3D>& positions, std::vector<aiVector3D>& normals,
+               std::vector<unsigned>& indices, std::string& error)
 {
     // Parsing from memory with the OBJ hint keeps other formats' parsers
     // away from the bytes whatever the file is named. The faces are checked
     // before they are triangulated.
     Assimp::Importer importer;
-    const aiScene* scene = importer.ReadFileFromMemory(bytes.data(), size, aiProcess_ValidateDataStructure, "obj");
+    const aiScene* scene =
+        importer.ReadFileFromMemory(bytes.data(), size, aiProcess_ValidateDataStructure, "obj");
     if (!scene || (scene->mFlags & AI_SCENE_FLAGS_INCOMPLETE)) {
         error = "Cannot read \"" + name + "\" as OBJ: " + importer.GetErrorString();
         return false;
@@ -203,7 +209,8 @@ bool ImportOBJ(const std::vector<char>& bytes, size_t size, const std::string& n
                     return false;
                 }
             }
-            indices.insert(indices.end(), {base + face.mIndices[0], base + face.mIndices[1], base + face.mIndices[2]});
+            indices.insert(indices.end(),
+                           {base + face.mIndices[0], base + face.mIndices[1], base + face.mIndices[2]});
         }
     }
     return true;
@@ -218,8 +225,7 @@ bool ImportOBJ(const std::vector<char>& bytes, size_t size, const std::string& n
 // texture coordinate become one vertex in order of first use, and quads are
 // split as the importer splits them. Anything else answers false and the
 // caller takes the importer's path.
-class SimpleOBJ
-{
+class SimpleOBJ {
 public:
     std::vector<aiVector3D> positions, normals;
     std::vector<unsigned> indices;
@@ -251,7 +257,7 @@ private:
     };
     std::vector<aiVector3D> vs, vts, vns;
     std::vector<Corner> corners;
-    std::vector<unsigned> faces;      // first corner of each face; its size is 3 or 4
+    std::vector<unsigned> faces;       // first corner of each face; its size is 3 or 4
     std::vector<unsigned> partStarts;  // first face of each part
     std::unordered_set<std::string> objectNames;
     std::string activeGroup;
@@ -447,8 +453,8 @@ private:
     struct TripleHash {
         size_t operator()(const Triple& t) const
         {
-            return (size_t(unsigned(t.v)) * 0x9E3779B97F4A7C15ull) ^ (size_t(unsigned(t.vt)) * 0xC2B2AE3D27D4EB4Full) ^
-                   size_t(unsigned(t.vn));
+            return (size_t(unsigned(t.v)) * 0x9E3779B97F4A7C15ull) ^
+                   (size_t(unsigned(t.vt)) * 0xC2B2AE3D27D4EB4Full) ^ size_t(unsigned(t.vn));
         }
     };
 
@@ -603,7 +609,8 @@ bool ReadOBJ(const char* path, TriangleMesh& out, std::string& error)
         if (size > kMaxImportedOBJBytes) {
             error = "Cannot read \"" + name + "\": an OBJ file of more than " +
                     std::to_string(kMaxImportedOBJBytes >> 20) +
-                    " MB is read only when it holds nothing but vertices, normals, texture coordinates, triangles, "
+                    " MB is read only when it holds nothing but vertices, normals, texture coordinates, "
+                    "triangles, "
                     "quads, objects, groups and materials.";
             return false;
         }
@@ -629,7 +636,8 @@ bool ReadOBJ(const char* path, TriangleMesh& out, std::string& error)
         Wml::Vector3<float> n(normals[v].x, normals[v].y, normals[v].z);
         out.AppendVertex(p, &n);
     }
-    for (size_t i = 0; i < indices.size(); i += 3) out.AppendTriangle(indices[i], indices[i + 1], indices[i + 2]);
+    for (size_t i = 0; i < indices.size(); i += 3)
+        out.AppendTriangle(indices[i], indices[i + 1], indices[i + 2]);
     return true;
 }
 

@@ -6,8 +6,8 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <iterator>
 #include <fstream>
+#include <iterator>
 #include <limits>
 #include <memory>
 #include <random>
@@ -17,9 +17,9 @@
 #include "implicit/Falloff.h"
 #include "implicit/fields2d/DiscreteScalarField2D.h"
 #include "implicit/fields2d/PolygonField2D.h"
+#include "tests/support/FifoTestSupport.h"
 #include "wml/DeprecatedSerializer.h"
 #include "wml/Serializer.h"
-#include "tests/support/FifoTestSupport.h"
 
 using namespace vynimplicit;
 using Box2 = Wml::AxisAlignedBox2<float>;
@@ -212,11 +212,11 @@ TEST(Poly2DFile, PolygonFieldLoadsOutlinesAndKeepsItsOwnOnFailure)
     EXPECT_NEAR(fromFlipped.Value(0.5f, 0.5f), field.Value(0.5f, 0.5f), 1e-6f);
 
     const std::vector<std::string> bad = {
-        "poly2d 1\n3\n0 0\n1 0\n",                // truncated
-        "poly2d 1\n3\n0 0\n1 0\n1 1\n2 2\n",     // more than declared
-        "poly2d 1\n3\n0 0\n1 0\n2 0\n",          // no area
-        "poly2d 1\n3\n0 0\n1 0\nnan 1\n",        // NaN
-        "poly2d 1\n4000000000\n0 0\n",           // huge count
+        "poly2d 1\n3\n0 0\n1 0\n",            // truncated
+        "poly2d 1\n3\n0 0\n1 0\n1 1\n2 2\n",  // more than declared
+        "poly2d 1\n3\n0 0\n1 0\n2 0\n",       // no area
+        "poly2d 1\n3\n0 0\n1 0\nnan 1\n",     // NaN
+        "poly2d 1\n4000000000\n0 0\n",        // huge count
     };
     for (const std::string& text : bad) {
         WriteBytes(path, text);
@@ -290,8 +290,10 @@ TEST(Field2DRecords, InvalidRecordsAreRefusedAndChangeNothing)
         edit(*r);
         bad.emplace_back(what, std::move(r));
     };
-    add("too few samples", [](Wml::SerializerRecord& r) { r.SetValue("Samples", std::vector<float>(19, 0.5f)); });
-    add("too many samples", [](Wml::SerializerRecord& r) { r.SetValue("Samples", std::vector<float>(21, 0.5f)); });
+    add("too few samples",
+        [](Wml::SerializerRecord& r) { r.SetValue("Samples", std::vector<float>(19, 0.5f)); });
+    add("too many samples",
+        [](Wml::SerializerRecord& r) { r.SetValue("Samples", std::vector<float>(21, 0.5f)); });
     add("NaN sample", [](Wml::SerializerRecord& r) {
         std::vector<float> s(20, 0.5f);
         s[7] = NaN;
@@ -409,8 +411,8 @@ TEST(PolygonField2D, OutlineIsTheHalfContourWithZeroBeyondTheBand)
     EXPECT_GT(field.Value(1.2f, 1.2f), 0.0f);
     EXPECT_EQ(field.Value(1.5f, 1.5f), 0.0f);  // more than the band from the reflex corner
     EXPECT_LT(field.Value(2.1f, 0.5f), 0.5f);
-    EXPECT_EQ(field.Value(2.5f, 0.5f), 0.0f);   // exactly the band away
-    EXPECT_EQ(field.Value(2.45f, 2.45f), 0.0f); // inside the box, beyond the band
+    EXPECT_EQ(field.Value(2.5f, 0.5f), 0.0f);    // exactly the band away
+    EXPECT_EQ(field.Value(2.45f, 2.45f), 0.0f);  // inside the box, beyond the band
     EXPECT_EQ(field.Value(-3.0f, 0.5f), 0.0f);
     EXPECT_EQ(field.Value(NaN, 0.5f), 0.0f);
     // Deep enough inside, the value saturates.
@@ -450,8 +452,10 @@ TEST(PolygonField2D, GradientMatchesFiniteDifferences)
         // Stay off the creases of the distance (the medial axis), where its
         // differences no longer have unit length.
         const V2 p(x, y);
-        const float sx = BruteSignedDistance(LShape(), p + V2(h, 0)) - BruteSignedDistance(LShape(), p - V2(h, 0));
-        const float sy = BruteSignedDistance(LShape(), p + V2(0, h)) - BruteSignedDistance(LShape(), p - V2(0, h));
+        const float sx =
+            BruteSignedDistance(LShape(), p + V2(h, 0)) - BruteSignedDistance(LShape(), p - V2(h, 0));
+        const float sy =
+            BruteSignedDistance(LShape(), p + V2(0, h)) - BruteSignedDistance(LShape(), p - V2(0, h));
         if (std::fabs(std::sqrt(sx * sx + sy * sy) / (2 * h) - 1.0f) > 0.01f) continue;
         float gx, gy;
         field.Gradient(x, y, gx, gy);
@@ -494,7 +498,8 @@ TEST(PolygonField2D, LargeOutlinesMatchBruteForceDistances)
             const V2 p(u(rng), u(rng));
             const float s = BruteSignedDistance(shape, p);
             const float r = std::min(1.0f, std::max(0.0f, FALLOFF_SURFACE_RADIUS + k * s));
-            EXPECT_NEAR(field.Value(p.X(), p.Y()), Falloff(r), 2e-4f) << p.X() << "," << p.Y() << " band " << band;
+            EXPECT_NEAR(field.Value(p.X(), p.Y()), Falloff(r), 2e-4f)
+                << p.X() << "," << p.Y() << " band " << band;
         }
     }
 }
@@ -519,7 +524,8 @@ TEST(PolygonField2D, LongEdgesKeepTheEdgeGridBoundedAndTheValuesExact)
     std::uniform_real_distribution<float> u(-1.05f, 1.05f);
     std::vector<V2> probes;
     for (int i = 0; i < 60; ++i) probes.emplace_back(u(rng), u(rng));
-    for (int i = 0; i < 30; ++i) probes.emplace_back(0.02f * u(rng), 0.02f * u(rng));  // where the edges crowd
+    for (int i = 0; i < 30; ++i)
+        probes.emplace_back(0.02f * u(rng), 0.02f * u(rng));  // where the edges crowd
     for (PolygonField2D* field : {&thin, &wide}) {
         SCOPED_TRACE(field == &thin ? "thin band" : "default band");
         ASSERT_TRUE(field->HasPolygon());

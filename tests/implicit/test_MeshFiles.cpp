@@ -4,9 +4,9 @@
 
 #include <gtest/gtest.h>
 
-#include <assimp/Importer.hpp>
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
+#include <assimp/Importer.hpp>
 
 #include <algorithm>
 #include <array>
@@ -36,8 +36,8 @@ protected:
     void SetUp() override
     {
         dir = fs::temp_directory_path() /
-              ("kilnform_meshfiles_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+              ("kilnform_meshfiles_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+               "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(dir);
         fs::create_directories(dir);
     }
@@ -61,9 +61,11 @@ std::vector<Corners> Soup(const std::vector<Corners>& tris)
     for (const Corners& c : tris) {
         int start = 0;
         for (int k = 1; k < 3; ++k)
-            if (std::lexicographical_compare(&c[3 * k], &c[3 * k + 3], &c[3 * start], &c[3 * start + 3])) start = k;
+            if (std::lexicographical_compare(&c[3 * k], &c[3 * k + 3], &c[3 * start], &c[3 * start + 3]))
+                start = k;
         Corners r;
-        for (int k = 0; k < 3; ++k) std::copy(&c[3 * ((start + k) % 3)], &c[3 * ((start + k) % 3) + 3], &r[3 * k]);
+        for (int k = 0; k < 3; ++k)
+            std::copy(&c[3 * ((start + k) % 3)], &c[3 * ((start + k) % 3) + 3], &r[3 * k]);
         out.push_back(r);
     }
     std::sort(out.begin(), out.end());
@@ -121,7 +123,8 @@ void ExpectSameSoup(const std::vector<Corners>& a, const std::vector<Corners>& b
 {
     ASSERT_EQ(a.size(), b.size());
     for (size_t i = 0; i < a.size(); ++i)
-        for (int k = 0; k < 9; ++k) ASSERT_NEAR(a[i][k], b[i][k], 1e-5f * (1 + std::fabs(a[i][k]))) << "triangle " << i;
+        for (int k = 0; k < 9; ++k)
+            ASSERT_NEAR(a[i][k], b[i][k], 1e-5f * (1 + std::fabs(a[i][k]))) << "triangle " << i;
 }
 
 }  // namespace
@@ -156,7 +159,8 @@ TEST_F(MeshFilesTest, EachFormatReadsBackWithTheSameScaledTriangles)
             for (const Corners& c : back.soup)
                 for (int k = 0; k < 3; ++k) corners.push_back({c[3 * k], c[3 * k + 1], c[3 * k + 2]});
             std::sort(corners.begin(), corners.end());
-            EXPECT_EQ(size_t(std::unique(corners.begin(), corners.end()) - corners.begin()), m.GetNumVertices());
+            EXPECT_EQ(size_t(std::unique(corners.begin(), corners.end()) - corners.begin()),
+                      m.GetNumVertices());
         }
         ExpectSameSoup(back.soup, SoupOf(m, scale));
     }
@@ -236,8 +240,8 @@ TEST_F(MeshFilesTest, ReadOBJRefusesHostileFilesAndKeepsTheMesh)
     WriteText("garbage.obj", garbage);
     FeedingFifo pipe(Path("pipe.obj"), "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n");
     ASSERT_TRUE(pipe.Made());
-    for (const char* name : {"empty.obj", "comments.obj", "points.obj", "badindex.obj", "nan.obj", "collapsed.obj",
-                             "garbage.obj", "missing.obj", "pipe.obj"}) {
+    for (const char* name : {"empty.obj", "comments.obj", "points.obj", "badindex.obj", "nan.obj",
+                             "collapsed.obj", "garbage.obj", "missing.obj", "pipe.obj"}) {
         SCOPED_TRACE(name);
         VFTriangleMesh m;
         meshtest::MakeTetrahedron(m);
@@ -326,12 +330,14 @@ void ImportedMesh(const std::string& path, std::vector<float>& values, std::vect
         const unsigned base = unsigned(values.size() / 6);
         for (unsigned v = 0; v < m->mNumVertices; ++v) {
             const aiVector3D n = m->mNormals ? m->mNormals[v] : aiVector3D(0, 0, 0);
-            values.insert(values.end(), {m->mVertices[v].x, m->mVertices[v].y, m->mVertices[v].z, n.x, n.y, n.z});
+            values.insert(values.end(),
+                          {m->mVertices[v].x, m->mVertices[v].y, m->mVertices[v].z, n.x, n.y, n.z});
         }
         for (unsigned f = 0; f < m->mNumFaces; ++f) {
             const aiFace& face = m->mFaces[f];
             if (face.mNumIndices != 3) continue;
-            const unsigned a = base + face.mIndices[0], b = base + face.mIndices[1], c = base + face.mIndices[2];
+            const unsigned a = base + face.mIndices[0], b = base + face.mIndices[1],
+                           c = base + face.mIndices[2];
             if (a != b && b != c && a != c) indices.insert(indices.end(), {a, b, c});
         }
     }
@@ -344,20 +350,23 @@ TEST_F(MeshFilesTest, ReadOBJGivesTheImportersVerticesTrianglesAndNormals)
     // corners that differ only in normal or texture coordinate, relative and
     // forward indices, CRLF lines, materials that split objects, and files
     // the importer reads alone (polygons, lines).
-    const std::string grid = "v 0 0 0\nv 1 0 0\nv 2 0 0.5\nv 0 1 0\nv 1 1 -0.25\nv 2 1 0\nv 0 2 0\nv 1 2 0\nv 2 2 1\n";
+    const std::string grid =
+        "v 0 0 0\nv 1 0 0\nv 2 0 0.5\nv 0 1 0\nv 1 1 -0.25\nv 2 1 0\nv 0 2 0\nv 1 2 0\nv 2 2 1\n";
     const char* cases[][2] = {
         {"grid", "f 1 2 5 4\nf 2 3 6 5\nf 4 5 8 7\nf 5 6 9 8\n"},
         {"concave", "v 0 0 0\nv 4 0 0\nv 1 1 0\nv 0 4 0\nf 1 2 3 4\nf 2 3 4 1\nf 3 4 1 2\nf 4 1 2 3\n"},
         {"repeated", "v 0 0 0\nv 1 0 0\nv 0 1 0\nv 1 0 0\nv -0 0 0\nf 1 2 3\nf 5 3 4\nf 3 2 1\n"},
         {"groups", "f 1 2 5\ng a\nf 2 5 6\ng a\nf 2 3 6\ng b\no a\nf 4 5 8 7\no c\nf 5 6 9\ng\nf 5 9 8\n"},
-        {"normals", "vn 0 0 1\nvn 0 0 -1\nvn 0 0 1\nvt 0 0\nvt 1 0\nf 1//1 2//1 5//2\nf 2//3 5//2 6//1\n"
-                    "f 4/1 5/2 8/1\nf 5/1/1 6/2/2 9/1/3 8/2/1\nf 7 8 9\n"},
+        {"normals",
+         "vn 0 0 1\nvn 0 0 -1\nvn 0 0 1\nvt 0 0\nvt 1 0\nf 1//1 2//1 5//2\nf 2//3 5//2 6//1\n"
+         "f 4/1 5/2 8/1\nf 5/1/1 6/2/2 9/1/3 8/2/1\nf 7 8 9\n"},
         {"relative", "f -9 -8 -5\nf 5 6 10\nv 3 3 3\nf -1 -2 -3 -4\n"},
         {"crlf", "f 1 2 5 4\r\n\r\n# note\r\ns 1\r\nf\t5 6 9\t\r\n"},
         {"polygon", "f 1 2 3 6 9 8 7 4\nf 1 2 5\n"},
         {"lines", "l 1 2 3\nf 1 2 5 4\np 9\n"},
-        {"materials", "usemtl red\nf 1 2 5 4\nusemtl blue\nf 5 6 9\nusemtl red\nf 2 3 6\nusemtl red\nf 6 9 8\n"
-                      "g a\nf 4 5 8\nusemtl blue\nf 1 2 4\no b\nusemtl green\nf 7 8 9\n"},
+        {"materials",
+         "usemtl red\nf 1 2 5 4\nusemtl blue\nf 5 6 9\nusemtl red\nf 2 3 6\nusemtl red\nf 6 9 8\n"
+         "g a\nf 4 5 8\nusemtl blue\nf 1 2 4\no b\nusemtl green\nf 7 8 9\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c[0]);
@@ -389,7 +398,8 @@ TEST_F(MeshFilesTest, ReadOBJOfLargeFilesTakesTrianglesAndQuadsAndRefusesTheRest
     // Beyond the size limit only the plain one-pass reading is done; the
     // general path would take far more memory than the file.
     const std::string corners = "v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0.5 1.5 0\nv 0 1 0\n";
-    WriteText("quads.obj", corners + "# " + std::string(size_t(kMaxImportedOBJBytes), 'x') + "\nf 1 2 3 5\nusemtl red\nf 3 4 5\n");
+    WriteText("quads.obj", corners + "# " + std::string(size_t(kMaxImportedOBJBytes), 'x') +
+                               "\nf 1 2 3 5\nusemtl red\nf 3 4 5\n");
     TriangleMesh m;
     std::string error;
     ASSERT_TRUE(ReadOBJ(Path("quads.obj").c_str(), m, error)) << error;

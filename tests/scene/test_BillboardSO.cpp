@@ -177,8 +177,9 @@ TEST(BillboardImage, MissingOrDamagedFilesChangeNothing)
     RecordingListener listener;
     b.AddListener(&listener);
 
-    for (const char* name : {"missing.png", "garbage.png", "truncated.png", "header_only.png", "empty.png",
-                             "garbage.jpg", "huge.png", "jpeg_named.png", "folder.png", "pipe.png", "pipe.jpg"}) {
+    for (const char* name :
+         {"missing.png", "garbage.png", "truncated.png", "header_only.png", "empty.png", "garbage.jpg",
+          "huge.png", "jpeg_named.png", "folder.png", "pipe.png", "pipe.jpg"}) {
         EXPECT_FALSE(b.LoadImage((dir.Path() / name).string())) << name;
         EXPECT_EQ(b.GetImageFilePath(), good.string()) << name;
         EXPECT_EQ(b.GetFrame().Scale(), scale) << name;

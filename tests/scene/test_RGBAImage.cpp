@@ -37,8 +37,8 @@ std::string PngHeader(std::uint32_t w, std::uint32_t h)
 
 std::string BmpHeader(std::int32_t w, std::int32_t h)
 {
-    return "BM" + LE32(0) + LE32(0) + LE32(54) + LE32(40) + LE32(w) + LE32(h) + std::string("\x01\x00\x18\x00", 4) +
-           LE32(1) + std::string(40, '\0');
+    return "BM" + LE32(0) + LE32(0) + LE32(54) + LE32(40) + LE32(w) + LE32(h) +
+           std::string("\x01\x00\x18\x00", 4) + LE32(1) + std::string(40, '\0');
 }
 
 // Start of image, an application segment, then a baseline frame header.

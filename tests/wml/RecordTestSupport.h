@@ -25,7 +25,10 @@ using namespace Wml;
 
 using TempDir = kftest::TempFolder;
 
-inline std::string Slurp(const std::string& path) { return kftest::ReadFile(path); }
+inline std::string Slurp(const std::string& path)
+{
+    return kftest::ReadFile(path);
+}
 
 inline void Spit(const std::string& path, const std::string& data)
 {
@@ -37,7 +40,10 @@ inline void Spit(const std::string& path, const std::string& data)
     out.write(data.data(), std::streamsize(data.size()));
 }
 
-inline bool SameBits(float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+inline bool SameBits(float a, float b)
+{
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
 
 inline Frame3<float> TurnedFrame()
 {
@@ -61,7 +67,8 @@ inline void FillEverything(SerializerRecord& r)
     r.SetValue("third", 1.0f / 3.0f);
     r.SetValue("empty", std::string());
     r.SetValue("xml", std::string("<a href=\"x\">&amp;</a> 'q'"));
-    r.SetValue("utf8", std::string("Gr\xC3\xB6\xC3\x9F" "e \xE2\x82\xAC"));
+    r.SetValue("utf8", std::string("Gr\xC3\xB6\xC3\x9F"
+                                   "e \xE2\x82\xAC"));
     r.SetValue("bytes", std::string("\xFF\xFE\x01\n\r\t", 6) + std::string(1, '\0') + "z");
     r.SetValue("blanks", std::string("  padded  "));
     r.SetValue("v2", Vector2<float>(-1.5f, 1e30f));
@@ -80,14 +87,15 @@ inline ::testing::AssertionResult SameFields(const SerializerRecord& a, const Se
 {
     const auto& fa = a.GetFields();
     const auto& fb = b.GetFields();
-    if (fa.size() != fb.size()) return ::testing::AssertionFailure() << fa.size() << " vs " << fb.size() << " fields";
+    if (fa.size() != fb.size())
+        return ::testing::AssertionFailure() << fa.size() << " vs " << fb.size() << " fields";
     for (std::size_t i = 0; i < fa.size(); ++i) {
         const SerializerValue& va = fa[i].second;
         const SerializerValue& vb = fb[i].second;
         bool floatsSame = va.floats.size() == vb.floats.size() &&
                           std::equal(va.floats.begin(), va.floats.end(), vb.floats.begin(), SameBits);
-        if (fa[i].first != fb[i].first || va.kind != vb.kind || va.u != vb.u || va.i != vb.i || !SameBits(va.f, vb.f) ||
-            va.s != vb.s || va.uints != vb.uints || !floatsSame)
+        if (fa[i].first != fb[i].first || va.kind != vb.kind || va.u != vb.u || va.i != vb.i ||
+            !SameBits(va.f, vb.f) || va.s != vb.s || va.uints != vb.uints || !floatsSame)
             return ::testing::AssertionFailure() << "field " << i << " ('" << fa[i].first << "') differs";
     }
     return ::testing::AssertionSuccess();
@@ -101,18 +109,18 @@ inline void Mutate(std::string& data, std::mt19937& random)
     for (int e = 0; e < edits && !data.empty(); ++e) {
         std::size_t at = random() % data.size();
         switch (random() % 4) {
-        case 0:
-            data[at] = char(random());
-            break;
-        case 1:
-            data.resize(at);
-            break;
-        case 2:
-            data.insert(random() % data.size(), data.substr(at, random() % 64));
-            break;
-        default:
-            data.erase(at, random() % 16);
-            break;
+            case 0:
+                data[at] = char(random());
+                break;
+            case 1:
+                data.resize(at);
+                break;
+            case 2:
+                data.insert(random() % data.size(), data.substr(at, random() % 64));
+                break;
+            default:
+                data.erase(at, random() % 16);
+                break;
         }
     }
 }

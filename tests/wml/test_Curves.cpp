@@ -2,19 +2,19 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <limits>
 #include <sstream>
 #include <string>
-#include <unistd.h>
 
+#include "tests/support/FifoTestSupport.h"
 #include "wml/BSplineCurve2.h"
 #include "wml/LinearComplex2.h"
 #include "wml/Polygon2.h"
 #include "wml/Spline3.h"
-#include "tests/support/FifoTestSupport.h"
 
 using namespace Wml;
 
@@ -51,8 +51,14 @@ std::string TempPath(const std::string& name)
     return ::testing::TempDir() + "kf_curves_" + std::to_string(getpid()) + "_" + name;
 }
 
-bool Finite(const Vector2d& v) { return std::isfinite(v.X()) && std::isfinite(v.Y()); }
-bool Finite(const Vector3d& v) { return std::isfinite(v.X()) && std::isfinite(v.Y()) && std::isfinite(v.Z()); }
+bool Finite(const Vector2d& v)
+{
+    return std::isfinite(v.X()) && std::isfinite(v.Y());
+}
+bool Finite(const Vector3d& v)
+{
+    return std::isfinite(v.X()) && std::isfinite(v.Y()) && std::isfinite(v.Z());
+}
 
 }  // namespace
 
@@ -80,8 +86,10 @@ TEST(LinearComplex2, DegreeTests)
     // Two triangles sharing vertex 0.
     Complex eight;
     eight.AddVertex(Vector2f(0, 0));
-    for (Vector2f p : {Vector2f(1, 1), Vector2f(1, -1), Vector2f(-1, 1), Vector2f(-1, -1)}) eight.AddVertex(p);
-    for (auto e : {std::make_pair(0u, 1u), {1u, 2u}, {2u, 0u}, {0u, 3u}, {3u, 4u}, {4u, 0u}}) eight.AddEdge(e.first, e.second);
+    for (Vector2f p : {Vector2f(1, 1), Vector2f(1, -1), Vector2f(-1, 1), Vector2f(-1, -1)})
+        eight.AddVertex(p);
+    for (auto e : {std::make_pair(0u, 1u), {1u, 2u}, {2u, 0u}, {0u, 3u}, {3u, 4u}, {4u, 0u}})
+        eight.AddEdge(e.first, e.second);
     EXPECT_EQ(eight.GetDegree(0), 4u);
     EXPECT_TRUE(eight.IsClosed());
     EXPECT_FALSE(eight.IsSimple());
@@ -322,8 +330,8 @@ TEST(Polygon2, InsideTest)
 TEST(Polygon2, Simplify)
 {
     // Square with midpoints, a duplicate corner and a nearly collinear point.
-    Polygon2d p = MakePolygon({{0, 0}, {0, 0}, {1, 0}, {2, 0}, {2, 1}, {2, 2},
-                               {1, 2 + 1e-9}, {0, 2}, {0, 1}});
+    Polygon2d p =
+        MakePolygon({{0, 0}, {0, 0}, {1, 0}, {2, 0}, {2, 1}, {2, 2}, {1, 2 + 1e-9}, {0, 2}, {0, 1}});
     EXPECT_EQ(p.Simplify(false), 5u);
     ASSERT_EQ(p.VertexCount(), 4u);
     EXPECT_DOUBLE_EQ(p.Area(), 4.0);
@@ -360,7 +368,8 @@ TEST(Polygon2, Simplify)
 
     // A fine circle keeps its shape within the tolerance.
     std::vector<Vector2d> circle;
-    for (int i = 0; i < 2000; ++i) circle.push_back(Vector2d(std::cos(2 * kPi * i / 2000), std::sin(2 * kPi * i / 2000)));
+    for (int i = 0; i < 2000; ++i)
+        circle.push_back(Vector2d(std::cos(2 * kPi * i / 2000), std::sin(2 * kPi * i / 2000)));
     Polygon2d c = MakePolygon(circle);
     c.Simplify(true);
     EXPECT_LT(c.VertexCount(), 2000u);
@@ -399,25 +408,25 @@ TEST(Polygon2, RefusesBadFiles)
 {
     const char* bad[] = {
         "",
-        "poly3d 1\n3\n0 0\n1 0\n0 1\n",        // magic
-        "poly2d 2\n3\n0 0\n1 0\n0 1\n",        // version
-        "poly2d\n3\n0 0\n1 0\n0 1\n",          // no version
-        "poly2d 1 x\n3\n0 0\n1 0\n0 1\n",      // junk on the header
-        "poly2d 1\n3\n0 0\n1 0\n",             // truncated
-        "poly2d 1\n3\n0 0\n1 0\n0",            // truncated mid-line
+        "poly3d 1\n3\n0 0\n1 0\n0 1\n",            // magic
+        "poly2d 2\n3\n0 0\n1 0\n0 1\n",            // version
+        "poly2d\n3\n0 0\n1 0\n0 1\n",              // no version
+        "poly2d 1 x\n3\n0 0\n1 0\n0 1\n",          // junk on the header
+        "poly2d 1\n3\n0 0\n1 0\n",                 // truncated
+        "poly2d 1\n3\n0 0\n1 0\n0",                // truncated mid-line
         "poly2d 1\n99999999999\n0 0\n1 0\n0 1\n",  // huge count
-        "poly2d 1\n10000001\n0 0\n1 0\n0 1\n",  // just over the cap
-        "poly2d 1\n-3\n0 0\n1 0\n0 1\n",       // negative count
-        "poly2d 1\n2\n0 0\n1 0\n",             // too few for a polygon
-        "poly2d 1\nthree\n0 0\n1 0\n0 1\n",    // count not a number
-        "poly2d 1\n3\n0 0\n1 0\n0 1\n2 2\n",   // more than declared
-        "poly2d 1\n3\n0 0\nnan 0\n0 1\n",      // NaN
-        "poly2d 1\n3\n0 0\n1 inf\n0 1\n",      // infinity
-        "poly2d 1\n3\n0 0\n1 1e999\n0 1\n",    // overflow
-        "poly2d 1\n3\n0 0\n1\n0 1\n",          // one coordinate
-        "poly2d 1\n3\n0 0\n1 0 0\n0 1\n",      // three coordinates
-        "poly2d 1\n3\n0 0\n1,5 0\n0 1\n",      // comma decimal
-        "poly2d 1\n3\n0 0\n1 0x\n0 1\n",       // trailing junk
+        "poly2d 1\n10000001\n0 0\n1 0\n0 1\n",     // just over the cap
+        "poly2d 1\n-3\n0 0\n1 0\n0 1\n",           // negative count
+        "poly2d 1\n2\n0 0\n1 0\n",                 // too few for a polygon
+        "poly2d 1\nthree\n0 0\n1 0\n0 1\n",        // count not a number
+        "poly2d 1\n3\n0 0\n1 0\n0 1\n2 2\n",       // more than declared
+        "poly2d 1\n3\n0 0\nnan 0\n0 1\n",          // NaN
+        "poly2d 1\n3\n0 0\n1 inf\n0 1\n",          // infinity
+        "poly2d 1\n3\n0 0\n1 1e999\n0 1\n",        // overflow
+        "poly2d 1\n3\n0 0\n1\n0 1\n",              // one coordinate
+        "poly2d 1\n3\n0 0\n1 0 0\n0 1\n",          // three coordinates
+        "poly2d 1\n3\n0 0\n1,5 0\n0 1\n",          // comma decimal
+        "poly2d 1\n3\n0 0\n1 0x\n0 1\n",           // trailing junk
     };
     Polygon2d p = MakePolygon({{5, 5}, {6, 5}, {6, 6}});
     for (const char* text : bad) {
@@ -510,7 +519,8 @@ TEST(BSplineCurve2, ClosedCurvesJoinSmoothly)
     const int n = 16;
     const double r = 2.0;
     std::vector<Vector2d> ctrl;
-    for (int i = 0; i < n; ++i) ctrl.push_back(Vector2d(r * std::cos(2 * kPi * i / n), r * std::sin(2 * kPi * i / n)));
+    for (int i = 0; i < n; ++i)
+        ctrl.push_back(Vector2d(r * std::cos(2 * kPi * i / n), r * std::sin(2 * kPi * i / n)));
     BSplineCurve2d c(ctrl, 3, true);
     ASSERT_TRUE(c.IsValid());
     EXPECT_TRUE(c.IsClosed());
@@ -638,7 +648,8 @@ TEST(Spline3, EvaluationAndLength)
         }
         // The length is the limit of fine chords.
         double chords = 0;
-        for (int i = 0; i < 20000; ++i) chords += (s->GetPosition((i + 1) / 20000.0) - s->GetPosition(i / 20000.0)).Length();
+        for (int i = 0; i < 20000; ++i)
+            chords += (s->GetPosition((i + 1) / 20000.0) - s->GetPosition(i / 20000.0)).Length();
         EXPECT_NEAR(s->GetLength(), chords, 1e-5 * chords);
     }
 

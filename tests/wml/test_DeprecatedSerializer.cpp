@@ -8,19 +8,19 @@
 #include "RecordTestSupport.h"
 #include "wml/ExtendedWmlCamera.h"
 
-using WmlDeprecated::Serializer;
-using WmlDeprecated::SerializerRecord;
-using Wml::ExtendedWmlCamera;
-using Wml::Frame3;
-using Wml::Matrix3;
-using Wml::Vector2;
-using Wml::Vector3;
 using RecordTest::FillEverything;
 using RecordTest::Mutate;
 using RecordTest::SameFields;
 using RecordTest::Slurp;
 using RecordTest::Spit;
 using RecordTest::TempDir;
+using Wml::ExtendedWmlCamera;
+using Wml::Frame3;
+using Wml::Matrix3;
+using Wml::Vector2;
+using Wml::Vector3;
+using WmlDeprecated::Serializer;
+using WmlDeprecated::SerializerRecord;
 
 namespace {
 

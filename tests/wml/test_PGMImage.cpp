@@ -18,8 +18,7 @@
 using Wml::PGMImage;
 using ReadError = Wml::PGMImage::ReadError;
 
-namespace
-{
+namespace {
 
 using TempDir = kftest::TempFolder;
 
@@ -50,16 +49,14 @@ bool ReadExact(PGMImage& image, const std::string& text)
 }
 
 // A stream buffer that cannot seek, like a pipe.
-class PipeBuffer : public std::streambuf
-{
+class PipeBuffer : public std::streambuf {
 public:
     explicit PipeBuffer(std::string data) : m_data(std::move(data)) {}
 
 protected:
     int_type underflow() override
     {
-        if (m_next >= m_data.size())
-            return traits_type::eof();
+        if (m_next >= m_data.size()) return traits_type::eof();
         // Hand out one byte at a time to exercise partial reads.
         m_current = m_data[m_next++];
         setg(&m_current, &m_current, &m_current + 1);
@@ -72,7 +69,7 @@ private:
     char m_current = 0;
 };
 
-} // namespace
+}  // namespace
 
 TEST(PGMImage, RoundTripsBinaryAndAsciiThroughFiles)
 {
@@ -80,19 +77,16 @@ TEST(PGMImage, RoundTripsBinaryAndAsciiThroughFiles)
     // Wide enough that ASCII rows wrap over several lines.
     const PGMImage original = MakePattern(37, 23);
 
-    for (bool binary : {true, false})
-    {
+    for (bool binary : {true, false}) {
         const std::string path = dir.File(binary ? "pattern_p5.pgm" : "pattern_p2.pgm");
         ASSERT_TRUE(original.Write(path.c_str(), binary));
 
         const std::string text = kftest::ReadFile(path);
         ASSERT_GE(text.size(), 2u);
         EXPECT_EQ(text.substr(0, 2), binary ? "P5" : "P2");
-        if (!binary)
-        {
+        if (!binary) {
             std::istringstream lines(text);
-            for (std::string line; std::getline(lines, line);)
-                EXPECT_LE(line.size(), 70u);
+            for (std::string line; std::getline(lines, line);) EXPECT_LE(line.size(), 70u);
         }
 
         PGMImage loaded;
@@ -124,8 +118,9 @@ TEST(PGMImage, RoundTripsBinaryAndAsciiThroughFiles)
 TEST(PGMImage, AcceptsHeaderCommentsAndFreeWhitespace)
 {
     PGMImage image;
-    ASSERT_TRUE(ReadExact(image, "P2\n# made by hand\n3 2 # trailing comment\n#another\n255\n"
-                                 "0   1\t2\n\n253 254\r\n255"));
+    ASSERT_TRUE(ReadExact(image,
+                          "P2\n# made by hand\n3 2 # trailing comment\n#another\n255\n"
+                          "0   1\t2\n\n253 254\r\n255"));
     ASSERT_EQ(image.GetWidth(), 3u);
     ASSERT_EQ(image.GetHeight(), 2u);
     EXPECT_EQ(image(0, 0), 0);
@@ -149,8 +144,7 @@ TEST(PGMImage, AcceptsHeaderCommentsAndFreeWhitespace)
 
 TEST(PGMImage, RefusesMalformedInput)
 {
-    struct Case
-    {
+    struct Case {
         std::string text;
         ReadError expected;
     };
@@ -185,13 +179,12 @@ TEST(PGMImage, RefusesMalformedInput)
         {"P2\n2 1\n255\n1 # 2\n3", ReadError::BadPixelValue},
     };
 
-    for (const Case& c : cases)
-    {
+    for (const Case& c : cases) {
         // Start from a loaded image: a failed read must leave it empty.
         PGMImage image = MakePattern(4, 3);
         EXPECT_FALSE(ReadExact(image, c.text)) << c.text;
-        EXPECT_EQ(image.GetReadError(), c.expected) << c.text << " -> "
-                                                    << PGMImage::DescribeError(image.GetReadError());
+        EXPECT_EQ(image.GetReadError(), c.expected)
+            << c.text << " -> " << PGMImage::DescribeError(image.GetReadError());
         EXPECT_TRUE(image.IsEmpty());
         EXPECT_EQ(image.GetWidth(), 0u);
         EXPECT_EQ(image.GetHeight(), 0u);
@@ -214,21 +207,18 @@ TEST(PGMImage, RefusesMalformedInput)
 TEST(PGMImage, EveryTruncationIsRefused)
 {
     const PGMImage original = MakePattern(5, 4);
-    for (bool binary : {true, false})
-    {
+    for (bool binary : {true, false}) {
         std::ostringstream out;
         ASSERT_TRUE(original.Write(out, binary));
         const std::string text = out.str();
         // In ASCII the last pixel's digits can be cut short and still
         // parse, so only cut before them there.
         std::size_t limit = text.size();
-        if (!binary)
-        {
+        if (!binary) {
             limit = text.find_last_not_of(" \n");
             limit = text.find_last_of(" \n", limit) + 1;
         }
-        for (std::size_t length = 0; length < limit; ++length)
-        {
+        for (std::size_t length = 0; length < limit; ++length) {
             PGMImage image;
             EXPECT_FALSE(ReadExact(image, text.substr(0, length)))
                 << (binary ? "P5" : "P2") << " cut at " << length;

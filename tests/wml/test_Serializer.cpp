@@ -23,9 +23,9 @@ std::string WriteSample(const TempDir& dir, const char* name)
     FillEverything(*a);
     SerializerRecord* b = s.CreateRecord("Shape");
     b->AppendPolygon(Polygon2<float>({Vector2<float>(0, 0), Vector2<float>(1, 0), Vector2<float>(0, 1)}));
-    b->AppendSpline3(Spline3<float>({Vector3<float>(0, 0, 0), Vector3<float>(1, 0, 0), Vector3<float>(1, 1, 0),
-                                      Vector3<float>(0, 1, 1)},
-                                     3, false));
+    b->AppendSpline3(Spline3<float>(
+        {Vector3<float>(0, 0, 0), Vector3<float>(1, 0, 0), Vector3<float>(1, 1, 0), Vector3<float>(0, 1, 1)},
+        3, false));
     std::string path = dir.File(name);
     EXPECT_TRUE(s.Write(path.c_str())) << s.GetLastError();
     return path;
@@ -227,16 +227,16 @@ TEST(Serializer, FileRoundTripKeepsEverything)
         shapes->SetValue("zeta", 1u);
         shapes->SetValue("Alpha", 2u);
         shapes->SetValue("alpha", 3u);
-        shapes->AppendPolygon(Polygon2<float>({Vector2<float>(0, 0), Vector2<float>(2, 0), Vector2<float>(1, 1e-30f)}));
+        shapes->AppendPolygon(
+            Polygon2<float>({Vector2<float>(0, 0), Vector2<float>(2, 0), Vector2<float>(1, 1e-30f)}));
         shapes->AppendPolygon(Polygon2<float>());
         Spline3<float> knotted;
         ASSERT_TRUE(knotted.Set({Vector3<float>(0, 0, 0), Vector3<float>(1, 0, 0), Vector3<float>(1, 1, 0),
                                  Vector3<float>(0, 1, 0.5f)},
                                 2, false, {0.0f, 0.0f, 0.0f, 0.3f, 1.0f, 1.0f, 1.0f}));
         shapes->AppendSpline3(knotted);
-        shapes->AppendSpline3(Spline3<float>({Vector3<float>(0, 0, 0), Vector3<float>(1, 0, 0),
-                                              Vector3<float>(0, 1, 0)},
-                                             2, true));
+        shapes->AppendSpline3(Spline3<float>(
+            {Vector3<float>(0, 0, 0), Vector3<float>(1, 0, 0), Vector3<float>(0, 1, 0)}, 2, true));
         shapes->AppendSpline3(Spline3<float>());  // never valid; kept as such
         s.CreateRecord("type with \"quotes\" & <brackets>");
         ASSERT_TRUE(s.Write()) << s.GetLastError();
@@ -306,7 +306,8 @@ TEST(Serializer, FailedWriteKeepsTheOldFile)
 
     // Nothing but the sample is left behind (no temporary files).
     int files = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) files += entry.is_regular_file();
+    for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
+        files += entry.is_regular_file();
     EXPECT_EQ(files, 1);
 }
 
@@ -340,9 +341,11 @@ TEST(Serializer, RefusesDamagedFilesAndEndsEmpty)
     EXPECT_TRUE(refuses(record("", "id=\"0\" type=\"T\"")));
     EXPECT_TRUE(refuses(record("", "id=\"x\" type=\"T\"")));
     EXPECT_TRUE(refuses(record("", "id=\"1\"")));
-    EXPECT_TRUE(refuses("<KilnformRecords version=\"1\"><Record id=\"1\" type=\"A\"/>"
-                        "<Record id=\"1\" type=\"B\"/></KilnformRecords>"));
-    EXPECT_TRUE(refuses(record("<Field key=\"a\" kind=\"uint\">1</Field><Field key=\"a\" kind=\"int\">1</Field>")));
+    EXPECT_TRUE(
+        refuses("<KilnformRecords version=\"1\"><Record id=\"1\" type=\"A\"/>"
+                "<Record id=\"1\" type=\"B\"/></KilnformRecords>"));
+    EXPECT_TRUE(
+        refuses(record("<Field key=\"a\" kind=\"uint\">1</Field><Field key=\"a\" kind=\"int\">1</Field>")));
     EXPECT_TRUE(refuses(record("<Field key=\"a\" kind=\"double\">1</Field>")));
     EXPECT_TRUE(refuses(record("<Field kind=\"uint\">1</Field>")));
     // Numbers that are not numbers, or out of range for their kind.
@@ -360,8 +363,9 @@ TEST(Serializer, RefusesDamagedFilesAndEndsEmpty)
     EXPECT_TRUE(refuses(record("<Field key=\"a\" kind=\"vector2_array\" count=\"1\">1 2 3</Field>")));
     EXPECT_TRUE(refuses(record("<Field key=\"a\" kind=\"uint_array\">1 2</Field>")));
     EXPECT_TRUE(refuses(record("<Polygon count=\"99999999\">0 0 1 0 0 1</Polygon>")));
-    EXPECT_TRUE(refuses(record("<Spline3 degree=\"3\" closed=\"0\"><ControlPoints count=\"2\">0 0 0 1 1 1"
-                               "</ControlPoints><Knots count=\"1\">0</Knots></Spline3>")));
+    EXPECT_TRUE(
+        refuses(record("<Spline3 degree=\"3\" closed=\"0\"><ControlPoints count=\"2\">0 0 0 1 1 1"
+                       "</ControlPoints><Knots count=\"1\">0</Knots></Spline3>")));
     // Values the geometry cannot take.
     EXPECT_TRUE(refuses(record("<Field key=\"f\" kind=\"frame3\">nan 0 0 1 1 1 1 0 0 0 1 0 0 0 1</Field>")));
     EXPECT_TRUE(refuses(record("<Polygon count=\"1\">inf 0</Polygon>")));
@@ -532,7 +536,8 @@ TEST(CameraRecords, RoundTripIsExactAndGarbageLeavesTheCamera)
         ExpectSameCamera(target, ok ? camera : untouched);
         return !ok;
     };
-    EXPECT_TRUE(refused([](SerializerRecord& r) { r.SetValue("CameraLocation", Vector3<float>(NAN, 0, 0)); }));
+    EXPECT_TRUE(
+        refused([](SerializerRecord& r) { r.SetValue("CameraLocation", Vector3<float>(NAN, 0, 0)); }));
     EXPECT_TRUE(refused([](SerializerRecord& r) { r.SetValue("CameraLeft", Vector3<float>(0, 0, 0)); }));
     EXPECT_TRUE(refused([](SerializerRecord& r) { r.SetValue("CameraUp", 1.0f); }));
     EXPECT_TRUE(refused([&](SerializerRecord& r) { r.SetValue("CameraLeft", -camera.GetLeft()); }));
@@ -542,8 +547,12 @@ TEST(CameraRecords, RoundTripIsExactAndGarbageLeavesTheCamera)
     EXPECT_TRUE(refused([&](SerializerRecord& r) {
         r.SetValue("CameraTarget", camera.GetTarget() + camera.GetLeft());  // off the axis
     }));
-    EXPECT_TRUE(refused([](SerializerRecord& r) { r.SetValue("CameraFrustum", std::vector<float>{-1, 1, -1, 1, 2, 1}); }));
-    EXPECT_TRUE(refused([](SerializerRecord& r) { r.SetValue("CameraFrustum", std::vector<float>{-1, 1, -1, 1}); }));
+    EXPECT_TRUE(refused([](SerializerRecord& r) {
+        r.SetValue("CameraFrustum", std::vector<float>{-1, 1, -1, 1, 2, 1});
+    }));
+    EXPECT_TRUE(refused([](SerializerRecord& r) {
+        r.SetValue("CameraFrustum", std::vector<float>{-1, 1, -1, 1});
+    }));
     EXPECT_TRUE(refused([](SerializerRecord& r) { r.SetValue("CameraViewportWidth", -1); }));
     EXPECT_TRUE(refused([](SerializerRecord& r) { r.SetValue("CameraPerspective", 2u); }));
     EXPECT_TRUE(refused([](SerializerRecord& r) { r.SetValue("CameraMinimumTargetDistance", 1e9f); }));

@@ -22,6 +22,7 @@
 #include "implicit/mesh/VFTriangleMesh.h"
 #include "tests/support/FifoTestSupport.h"
 #include "tests/support/MeshShapes.h"
+#include "tests/support/TempFolder.h"
 
 using namespace vynmesh;
 using Wml::Vector3f;
@@ -33,16 +34,6 @@ typedef std::array<float, 9> Corners;
 
 class MeshFilesTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        dir = fs::temp_directory_path() /
-              ("kilnform_meshfiles_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-               "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-    }
-    void TearDown() override { fs::remove_all(dir); }
-
     std::string Path(const std::string& name) const { return (dir / name).string(); }
 
     void WriteText(const std::string& name, const std::string& text) const
@@ -50,7 +41,8 @@ protected:
         std::ofstream(Path(name), std::ios::binary) << text;
     }
 
-    fs::path dir;
+    kftest::TempFolder folder{"meshfiles"};
+    const fs::path& dir = folder.Path();
 };
 
 // Each triangle as its corners, rotated to start at the smallest corner so

@@ -17,6 +17,7 @@
 #include "implicit/warps/WarpPointSet.h"
 #include "tests/support/FieldChecks.h"
 #include "tests/support/FifoTestSupport.h"
+#include "tests/support/TempFolder.h"
 #include "wml/PGMImage.h"
 
 using namespace vynimplicit;
@@ -498,9 +499,8 @@ TEST(VariationalWarp, DegenerateSetsAndParametersNeverGiveNaN)
 
 TEST(VariationalWarp, DisplacementMapFromAnImage)
 {
-    const std::filesystem::path dir =
-        std::filesystem::temp_directory_path() / ("kilnform_warps_" + std::to_string(std::random_device()()));
-    std::filesystem::create_directories(dir);
+    const kftest::TempFolder folder("warps");
+    const std::filesystem::path& dir = folder.Path();
     // Black on the left, white on the right.
     Wml::PGMImage image(64, 32);
     for (unsigned r = 0; r < 32; ++r)
@@ -542,7 +542,6 @@ TEST(VariationalWarp, DisplacementMapFromAnImage)
     EXPECT_FALSE(warp.LoadDisplacementMap(good.c_str(), 0.0f));
     EXPECT_FALSE(warp.LoadDisplacementMap(nullptr, 0.5f));
     EXPECT_EQ(warp.GetWarpPointSet().GetNumPoints(), before);
-    std::filesystem::remove_all(dir);
 }
 
 TEST(VariationalWarp, DisplacementMapsOfAnyShapeStayWithinThePointLimit)
@@ -568,9 +567,8 @@ TEST(VariationalWarp, DisplacementMapsOfAnyShapeStayWithinThePointLimit)
     }
 
     // The same through a file; a pipe named as the file is refused unopened.
-    const std::filesystem::path dir =
-        std::filesystem::temp_directory_path() / ("kilnform_wide_" + std::to_string(std::random_device()()));
-    std::filesystem::create_directories(dir);
+    const kftest::TempFolder folder("warps");
+    const std::filesystem::path& dir = folder.Path();
     const std::string wide = (dir / "wide.pgm").string();
     ASSERT_TRUE(Wml::PGMImage(4000, 2, 128).Write(wide.c_str()));
     ASSERT_TRUE(warp.LoadDisplacementMap(wide.c_str(), 0.5f));
@@ -583,7 +581,6 @@ TEST(VariationalWarp, DisplacementMapsOfAnyShapeStayWithinThePointLimit)
         EXPECT_FALSE(fifo.WasOpened());
     }
     EXPECT_EQ(warp.GetWarpPointSet().GetNumPoints(), before);
-    std::filesystem::remove_all(dir);
 }
 
 TEST(LinearSweepWarp, PathOffsetsSpaceInsideTheBall)

@@ -188,6 +188,18 @@ void BM_TreeGradient(benchmark::State& state)
 }
 BENCHMARK(BM_TreeGradient)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
+/// Points poly at the tree's root and mesh, on a lattice of the given cell
+/// size over the root's bounds.
+void AttachPolygonizer(vynimplicit::GG4CSGPolygonizer3D& poly, vynmesh::VFTriangleMesh& mesh, BenchTree& tree,
+                       float cellSize)
+{
+    poly.SetScalarField(&tree.root);
+    poly.SetOutputMesh(&mesh);
+    Box bounds;
+    tree.root.FieldBounds(bounds);
+    poly.SetCellSize(bounds, cellSize);
+}
+
 // Argument: 0 without caches; 1 with warm caches (kept between runs); 2 with
 // caches emptied before every run (the first polygonization of a new tree).
 void BM_TreePolygonize(benchmark::State& state)
@@ -196,11 +208,7 @@ void BM_TreePolygonize(benchmark::State& state)
     CachingScope scope(state.range(0) != 0);
     vynmesh::VFTriangleMesh mesh;
     vynimplicit::GG4CSGPolygonizer3D poly;
-    poly.SetScalarField(&tree.root);
-    poly.SetOutputMesh(&mesh);
-    Box bounds;
-    tree.root.FieldBounds(bounds);
-    poly.SetCellSize(bounds, CELL_SIZE);
+    AttachPolygonizer(poly, mesh, tree, CELL_SIZE);
     for (int i = 0; i < WARM_PASSES; ++i) poly.Polygonize();
     for (auto _ : state) {
         if (state.range(0) == 2) {
@@ -225,11 +233,7 @@ void BM_TreePolygonizeAfterLeafEdit(benchmark::State& state)
     CachingScope scope(state.range(0) != 0);
     vynmesh::VFTriangleMesh mesh;
     vynimplicit::GG4CSGPolygonizer3D poly;
-    poly.SetScalarField(&tree.root);
-    poly.SetOutputMesh(&mesh);
-    Box bounds;
-    tree.root.FieldBounds(bounds);
-    poly.SetCellSize(bounds, CELL_SIZE);
+    AttachPolygonizer(poly, mesh, tree, CELL_SIZE);
     for (int i = 0; i < WARM_PASSES; ++i) poly.Polygonize();
     BlobTreeNode* leaf = tree.leaves[21];
     bool away = false;
@@ -292,15 +296,13 @@ void BM_TreePolygonizeCold(benchmark::State& state)
     BenchTree& tree = Tree();
     const bool cached = state.range(1) != 0;
     CachingScope scope(cached);
-    vynmesh::VFTriangleMesh mesh;
-    vynimplicit::GG4CSGPolygonizer3D poly;
-    poly.SetScalarField(&tree.root);
-    poly.SetOutputMesh(&mesh);
     Box bounds;
     tree.root.FieldBounds(bounds);
     float longest = 0.0f;
     for (int a = 0; a < 3; ++a) longest = std::max(longest, bounds.Max(a) - bounds.Min(a));
-    poly.SetCellSize(bounds, longest / float(state.range(0)));
+    vynmesh::VFTriangleMesh mesh;
+    vynimplicit::GG4CSGPolygonizer3D poly;
+    AttachPolygonizer(poly, mesh, tree, longest / float(state.range(0)));
     for (auto _ : state) {
         state.PauseTiming();
         tree.DropCaches();

@@ -11,3 +11,4 @@ target_link_libraries(kilnform_core
 
 add_subdirectory(scene)
 add_subdirectory(blobtree_ui)
+add_subdirectory(interact)

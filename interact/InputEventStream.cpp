@@ -29,21 +29,25 @@ CInputEventStream* CInputEventStream::GetStream(const void* view)
     StreamRegistry& registry = Registry();
     const void* key = view ? view : registry.currentView;
     CInputEventStream*& stream = registry.streams[key];
-    if (!stream)
-        stream = new CInputEventStream;
+    if (!stream) stream = new CInputEventStream;
     return stream;
 }
 
-void CInputEventStream::SetCurrentView(const void* view) { Registry().currentView = view; }
+void CInputEventStream::SetCurrentView(const void* view)
+{
+    Registry().currentView = view;
+}
 
-const void* CInputEventStream::GetCurrentView() { return Registry().currentView; }
+const void* CInputEventStream::GetCurrentView()
+{
+    return Registry().currentView;
+}
 
 void CInputEventStream::ReleaseStream(const void* view)
 {
     StreamRegistry& registry = Registry();
     auto found = registry.streams.find(view);
-    if (found == registry.streams.end())
-        return;
+    if (found == registry.streams.end()) return;
     delete found->second;
     registry.streams.erase(found);
 }
@@ -70,9 +74,15 @@ std::int64_t CInputEventStream::SteadyCounter()
         .count();
 }
 
-void CInputEventStream::SetCounterSource(CounterSource source) { m_counterSource = std::move(source); }
+void CInputEventStream::SetCounterSource(CounterSource source)
+{
+    m_counterSource = std::move(source);
+}
 
-std::int64_t CInputEventStream::Counter() const { return m_counterSource ? m_counterSource() : SteadyCounter(); }
+std::int64_t CInputEventStream::Counter() const
+{
+    return m_counterSource ? m_counterSource() : SteadyCounter();
+}
 
 InputEvent CInputEventStream::MouseEvent(int x, int y) const
 {
@@ -162,8 +172,7 @@ void CInputEventStream::Dispatch(const InputEvent& event, bool forcedReplay)
         // While the capturer repeats, real drags are dropped: the timer's
         // replays of the press position drive it instead.
         bool drag = event.IsLeftDrag() || event.IsRightDrag();
-        if (m_repeat && drag && !forcedReplay)
-            return;
+        if (m_repeat && drag && !forcedReplay) return;
         IInputEventListener* captured = m_captured;
         if (captured->OnInputEvent(event) == INPUT_RELEASE_CAPTURE && m_captured == captured) {
             m_captured = nullptr;
@@ -176,8 +185,7 @@ void CInputEventStream::Dispatch(const InputEvent& event, bool forcedReplay)
     std::vector<IInputEventListener*> listeners = m_listeners;
     for (IInputEventListener* listener : listeners) {
         int result = listener->OnInputEvent(event);
-        if (result == INPUT_CONSUMED)
-            return;
+        if (result == INPUT_CONSUMED) return;
         if (result == INPUT_CAPTURE) {
             m_captured = listener;
             m_repeat = listener->WantsRepeat();
@@ -193,8 +201,7 @@ void CInputEventStream::Dispatch(const InputEvent& event, bool forcedReplay)
 
 bool CInputEventStream::OnTimeEvent(std::int64_t /*counter*/)
 {
-    if (!m_captured || !m_repeat)
-        return false;
+    if (!m_captured || !m_repeat) return false;
     Dispatch(m_lastEvent, true);
     return true;
 }

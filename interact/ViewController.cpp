@@ -27,14 +27,17 @@ const std::vector<CanonicalView>& CanonicalViews()
 {
     using V = Wml::Vector3<float>;
     static const std::vector<CanonicalView> views = {
-        {"Left", V(-1, 0, 0), V(0, 0, -1), V(0, 1, 0)},  {"Right", V(1, 0, 0), V(0, 0, 1), V(0, 1, 0)},
-        {"Top", V(0, 1, 0), V(-1, 0, 0), V(0, 0, -1)},   {"Bottom", V(0, -1, 0), V(1, 0, 0), V(0, 0, 1)},
-        {"Front", V(0, 0, 1), V(-1, 0, 0), V(0, 1, 0)},  {"Back", V(0, 0, -1), V(1, 0, 0), V(0, 1, 0)},
+        {"Left", V(-1, 0, 0), V(0, 0, -1), V(0, 1, 0)}, {"Right", V(1, 0, 0), V(0, 0, 1), V(0, 1, 0)},
+        {"Top", V(0, 1, 0), V(-1, 0, 0), V(0, 0, -1)},  {"Bottom", V(0, -1, 0), V(1, 0, 0), V(0, 0, 1)},
+        {"Front", V(0, 0, 1), V(-1, 0, 0), V(0, 1, 0)}, {"Back", V(0, 0, -1), V(1, 0, 0), V(0, 1, 0)},
     };
     return views;
 }
 
-bool ValidScale(float factor) { return std::isfinite(factor) && factor > 0.0f; }
+bool ValidScale(float factor)
+{
+    return std::isfinite(factor) && factor > 0.0f;
+}
 
 }  // namespace
 
@@ -42,34 +45,33 @@ ViewController::ViewController(Wml::ExtendedWmlCamera* camera) : m_camera(camera
 
 void ViewController::AddViewListener(IViewListener* listener)
 {
-    if (listener)
-        m_listeners.insert(listener);
+    if (listener) m_listeners.insert(listener);
 }
 
-void ViewController::RemoveViewListener(IViewListener* listener) { m_listeners.erase(listener); }
+void ViewController::RemoveViewListener(IViewListener* listener)
+{
+    m_listeners.erase(listener);
+}
 
 void ViewController::NotifyViewChanged()
 {
     // A listener may remove itself while being told.
     std::set<IViewListener*> listeners = m_listeners;
     for (IViewListener* listener : listeners)
-        if (m_listeners.count(listener))
-            listener->OnViewChanged(*this);
+        if (m_listeners.count(listener)) listener->OnViewChanged(*this);
 }
 
 void ViewController::Update()
 {
     // Without a current context there is nothing to load the matrices into;
     // the next drawing pass loads them anyway.
-    if (m_camera && glGetString(GL_VERSION))
-        m_camera->Update();
+    if (m_camera && glGetString(GL_VERSION)) m_camera->Update();
     NotifyViewChanged();
 }
 
 void ViewController::Dolly(float a, float b)
 {
-    if (m_camera && std::isfinite(a + b))
-        m_camera->DollyZoom(a + b);
+    if (m_camera && std::isfinite(a + b)) m_camera->DollyZoom(a + b);
     NotifyViewChanged();
 }
 
@@ -84,25 +86,21 @@ void ViewController::Pan(float a, float b)
 
 void ViewController::Tumble(float a, float b, bool snap)
 {
-    if (m_camera && std::isfinite(a) && std::isfinite(b))
-        m_camera->UpdateTurntable(-a, -b, snap);
+    if (m_camera && std::isfinite(a) && std::isfinite(b)) m_camera->UpdateTurntable(-a, -b, snap);
     NotifyViewChanged();
 }
 
 bool ViewController::IsCanonicalView(const std::string& name)
 {
-    if (name == "ThreeQuarter")
-        return true;
+    if (name == "ThreeQuarter") return true;
     for (const CanonicalView& view : CanonicalViews())
-        if (name == view.name)
-            return true;
+        if (name == view.name) return true;
     return false;
 }
 
 bool ViewController::SetCanonicalView(const std::string& name)
 {
-    if (!m_camera || !IsCanonicalView(name))
-        return false;
+    if (!m_camera || !IsCanonicalView(name)) return false;
     const Wml::Vector3<float> target = m_camera->GetTarget();
     const float distance = m_camera->GetTargetDistance();
 
@@ -129,43 +127,48 @@ bool ViewController::SetCanonicalView(const std::string& name)
 
 void ViewController::TogglePerspective()
 {
-    if (m_camera)
-        m_camera->SetPerspective(!m_camera->IsPerspective());
+    if (m_camera) m_camera->SetPerspective(!m_camera->IsPerspective());
     NotifyViewChanged();
 }
 
 bool ViewController::SetWorldScaleFactor(float factor)
 {
-    if (!ValidScale(factor))
-        return false;
+    if (!ValidScale(factor)) return false;
     m_worldScaleFactor = factor;
     NotifyViewChanged();
     return true;
 }
 
-void ViewController::CameraModeTumble(int dx, int dy) { Tumble(0.02f * float(dx), 0.02f * float(dy), false); }
+void ViewController::CameraModeTumble(int dx, int dy)
+{
+    Tumble(0.02f * float(dx), 0.02f * float(dy), false);
+}
 
-void ViewController::CameraModePan(int dx, int dyDown) { Pan(0.01f * float(dx), 0.01f * float(dyDown)); }
+void ViewController::CameraModePan(int dx, int dyDown)
+{
+    Pan(0.01f * float(dx), 0.01f * float(dyDown));
+}
 
-void ViewController::CameraModeDolly(int dx, int dy) { Dolly(0.07f * float(dx), 0.02f * float(dy)); }
+void ViewController::CameraModeDolly(int dx, int dy)
+{
+    Dolly(0.07f * float(dx), 0.02f * float(dy));
+}
 
 void ViewController::Store(Wml::SerializerRecord& record) const
 {
-    if (m_camera)
-        m_camera->Store(record);
+    if (m_camera) m_camera->Store(record);
     record.SetValue(WORLD_SCALE_KEY, m_worldScaleFactor);
 }
 
 bool ViewController::Restore(const Wml::SerializerRecord& record)
 {
-    if (!m_camera)
-        return false;
+    if (!m_camera) return false;
     // Files written before the scale factor existed keep the current one.
     float factor = m_worldScaleFactor;
-    if (record.HasKey(WORLD_SCALE_KEY) && (!record.GetValue(WORLD_SCALE_KEY, factor, 1.0f) || !ValidScale(factor)))
+    if (record.HasKey(WORLD_SCALE_KEY) &&
+        (!record.GetValue(WORLD_SCALE_KEY, factor, 1.0f) || !ValidScale(factor)))
         return false;
-    if (!m_camera->Restore(record))
-        return false;
+    if (!m_camera->Restore(record)) return false;
     m_worldScaleFactor = factor;
     Update();
     return true;

@@ -17,7 +17,8 @@ namespace {
 // Answers a scripted code per event (the last one repeats) and logs what it saw.
 class ScriptedListener : public vynui::IInputEventListener {
 public:
-    ScriptedListener(std::string name, std::vector<int> answers, std::vector<std::string>* log, bool repeat = false)
+    ScriptedListener(std::string name, std::vector<int> answers, std::vector<std::string>* log,
+                     bool repeat = false)
         : m_name(std::move(name)), m_answers(std::move(answers)), m_log(log), m_repeat(repeat)
     {
     }
@@ -84,25 +85,25 @@ TEST(InputEventStream, ListenersAreAskedInOrderUntilOneHandlesTheEvent)
         std::string asked;         // who was asked, in order
         const char* capturer;      // after the press
     } cases[] = {
-        {{1, 1, 1}, "abc", ""},  {{0, 1, 1}, "a", ""},     {{1, 0, 1}, "ab", ""},
-        {{1, 2, 0}, "ab", "b"},  {{7, -1, 2}, "abc", "c"}, {{1, 3, 0}, "ab", ""},
+        {{1, 1, 1}, "abc", ""}, {{0, 1, 1}, "a", ""},     {{1, 0, 1}, "ab", ""},
+        {{1, 2, 0}, "ab", "b"}, {{7, -1, 2}, "abc", "c"}, {{1, 3, 0}, "ab", ""},
     };
     for (const Case& c : cases) {
         CInputEventStream stream;
         std::vector<std::string> log;
-        ScriptedListener a("a", {c.answers[0]}, &log), b("b", {c.answers[1]}, &log), cc("c", {c.answers[2]}, &log);
+        ScriptedListener a("a", {c.answers[0]}, &log), b("b", {c.answers[1]}, &log),
+            cc("c", {c.answers[2]}, &log);
         stream.AddListener(&a);
         stream.AddListener(&b);
         stream.AddListener(&cc);
         stream.LeftDown(0, 0);
         std::string asked;
-        for (const std::string& name : log)
-            asked += name;
+        for (const std::string& name : log) asked += name;
         EXPECT_EQ(asked, c.asked);
-        std::string capturer = stream.GetCapturedListener() == &a   ? "a"
-                               : stream.GetCapturedListener() == &b ? "b"
+        std::string capturer = stream.GetCapturedListener() == &a    ? "a"
+                               : stream.GetCapturedListener() == &b  ? "b"
                                : stream.GetCapturedListener() == &cc ? "c"
-                                                                    : "";
+                                                                     : "";
         EXPECT_EQ(capturer, c.capturer);
     }
 }
@@ -189,8 +190,7 @@ TEST(InputEventStream, IdleOnlyWhileNeitherButtonIsHeld)
     // Another thread reads the flag while the buttons go up and down.
     bool sawBusy = false;
     std::thread reader([&] {
-        for (int i = 0; i < 20000; ++i)
-            sawBusy |= !stream.IsIdle();
+        for (int i = 0; i < 20000; ++i) sawBusy |= !stream.IsIdle();
     });
     for (int i = 0; i < 2000; ++i) {
         stream.LeftDown(i, i);

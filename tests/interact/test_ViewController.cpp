@@ -5,8 +5,8 @@
 
 #include <cmath>
 
-#include "tests/support/Near.h"
 #include "interact/ViewController.h"
+#include "tests/support/Near.h"
 #include "wml/ExtendedWmlCamera.h"
 #include "wml/Serializer.h"
 
@@ -83,6 +83,18 @@ TEST(ViewController, MovesGoTheWayTheHandsExpectAndNotify)
         EXPECT_TRUE(kftest::Near(c.camera.GetLocation(), d.camera.GetLocation(), 1e-6f));
     }
     {
+        // A snapped tumble lands on the 15 degree grid, level.
+        Rig rig;
+        for (int i = 0; i < 5; ++i) rig.controller.Tumble(0.031f, 0.017f, true);
+        V3 offset = rig.camera.GetLocation() - rig.camera.GetTarget();
+        float azimuth = std::atan2(offset.X(), offset.Z()) * 180.0f / 3.14159265f;
+        float elevation = std::asin(offset.Y() / offset.Length()) * 180.0f / 3.14159265f;
+        EXPECT_NEAR(std::remainder(azimuth, 15.0f), 0.0f, 1e-2f);
+        EXPECT_NEAR(std::remainder(elevation, 15.0f), 0.0f, 1e-2f);
+        EXPECT_NE(azimuth, 0.0f);
+        EXPECT_NEAR(rig.camera.GetLeft().Y(), 0.0f, 1e-5f);
+    }
+    {
         Rig rig;
         rig.controller.Dolly(NAN, 0.0f);
         rig.controller.Pan(INFINITY, 0.0f);
@@ -97,11 +109,14 @@ TEST(ViewController, CanonicalViewsKeepTargetAndDistance)
         const char* name;
         V3 offset, left, up;
     } rows[] = {
-        {"Left", V3(-1, 0, 0), V3(0, 0, -1), V3(0, 1, 0)},  {"Right", V3(1, 0, 0), V3(0, 0, 1), V3(0, 1, 0)},
-        {"Top", V3(0, 1, 0), V3(-1, 0, 0), V3(0, 0, -1)},   // From below, up +Z and looking up +Y, a right-handed camera's left is -X
+        {"Left", V3(-1, 0, 0), V3(0, 0, -1), V3(0, 1, 0)},
+        {"Right", V3(1, 0, 0), V3(0, 0, 1), V3(0, 1, 0)},
+        {"Top", V3(0, 1, 0), V3(-1, 0, 0),
+         V3(0, 0, -1)},  // From below, up +Z and looking up +Y, a right-handed camera's left is -X
         // (+X would mirror the picture).
         {"Bottom", V3(0, -1, 0), V3(-1, 0, 0), V3(0, 0, 1)},
-        {"Front", V3(0, 0, 1), V3(-1, 0, 0), V3(0, 1, 0)},  {"Back", V3(0, 0, -1), V3(1, 0, 0), V3(0, 1, 0)},
+        {"Front", V3(0, 0, 1), V3(-1, 0, 0), V3(0, 1, 0)},
+        {"Back", V3(0, 0, -1), V3(1, 0, 0), V3(0, 1, 0)},
     };
     const float r = std::sqrt(0.5f);
     const V3 target(1, 2, 3);

@@ -55,8 +55,11 @@ bool CHUDManager::RemoveToolbar(HUDToolbar* toolbar)
     if (m_captured) {
         const std::vector<HUDButton*>& items = toolbar->GetItems();
         if (m_captured == &toolbar->GetCloseButton() ||
-            std::find(items.begin(), items.end(), m_captured) != items.end())
+            std::find(items.begin(), items.end(), m_captured) != items.end()) {
+            HUDItem* item = m_captured;
             m_captured = nullptr;
+            item->OnMouseUp();
+        }
     }
     return true;
 }

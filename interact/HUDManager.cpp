@@ -272,6 +272,8 @@ void CHUDManager::Reanchor()
 
 void CHUDManager::Draw()
 {
+    GLint matrixMode = GL_MODELVIEW;
+    glGetIntegerv(GL_MATRIX_MODE, &matrixMode);
     glMatrixMode(GL_PROJECTION);
     glPushMatrix();
     glLoadIdentity();
@@ -294,6 +296,7 @@ void CHUDManager::Draw()
     glPopMatrix();
     glMatrixMode(GL_MODELVIEW);
     glPopMatrix();
+    glMatrixMode(GLenum(matrixMode));
     m_changed = false;
 }
 

@@ -40,8 +40,8 @@ public:
     CHUDManager(const CHUDManager&) = delete;
     CHUDManager& operator=(const CHUDManager&) = delete;
 
-    /// Toolbars are not owned; each is added once. The view-toolbar
-    /// listener is registered on it.
+    /// Toolbars are not owned; each is added once and must be removed
+    /// before it is destroyed. The view-toolbar listener is registered on it.
     void AddToolbar(HUDToolbar* toolbar);
     /// False when the toolbar is not shown by this manager.
     bool RemoveToolbar(HUDToolbar* toolbar);

@@ -118,14 +118,16 @@ void DrawCancel(QPainter& p)
     p.drawLine(QPointF(42, 22), QPointF(22, 42));
 }
 
-// A kidney-shaped outline: a sketched profile rather than a primitive shape.
+// A heart: a sketched outline rather than a primitive shape.
 QPainterPath SketchProfile(QPointF at, qreal scale)
 {
     QPainterPath profile;
-    profile.moveTo(-11, 0);
-    profile.cubicTo(-13, -12, 0, -15, 3, -7);
-    profile.cubicTo(7, -13, 16, -6, 12, 5);
-    profile.cubicTo(9, 15, -9, 15, -11, 0);
+    profile.moveTo(0, -6);
+    profile.cubicTo(3, -13, 13, -12, 12.5, -3);
+    profile.cubicTo(12, 4, 4, 8, 0, 12.5);
+    profile.cubicTo(-4, 8, -12, 4, -12.5, -3);
+    profile.cubicTo(-13, -12, -3, -13, 0, -6);
+    profile.closeSubpath();
     return QTransform::fromTranslate(at.x(), at.y()).scale(scale, scale).map(profile);
 }
 
@@ -142,7 +144,9 @@ void DrawPrism(QPainter& p, const QPainterPath& profile, QPointF offset)
     p.drawPath(swept);
 
     p.setBrush(Qt::NoBrush);
-    p.setPen(DashedGlyphPen(1.5, 150));
+    QPen hidden(AccentLight(), 1.8, Qt::CustomDashLine, Qt::FlatCap, Qt::RoundJoin);
+    hidden.setDashPattern({2.0, 1.6});
+    p.setPen(hidden);
     p.drawPath(QTransform::fromTranslate(offset.x(), offset.y()).map(profile));
 
     FillSolid(p, profile, 3.0);
@@ -367,8 +371,7 @@ void DrawFalloffWidth(QPainter& p)
     p.setPen(DashedGlyphPen(1.6, 170));
     p.drawEllipse(centre, reach, reach);
     FillSolid(p, Circle(centre, core), 3.0);
-    DrawArrow(p, centre + QPointF(core + 1, 0), centre + QPointF(reach - 0.5, 0), 3.0, 6.5, GlyphColor(),
-              true);
+    DrawArrow(p, centre + QPointF(core + 1.5, 0), centre + QPointF(reach + 1, 0), 3.0, 7.5, GlyphColor());
 }
 
 // The side view of a sweep whose two end caps are drawn in the full accent.

@@ -189,39 +189,47 @@ void DrawBlobbySweep(QPainter& p)
 void DrawRevolution(QPainter& p)
 {
     DrawPlate(p);
+    // The turn about the axis circles the widest part; its far half passes
+    // behind the vase.
+    const QRectF turn(6, 33, 52, 12);
+    p.setBrush(Qt::NoBrush);
+    p.setPen(GlyphPen(2.5));
+    p.drawArc(turn, 0, 180 * 16);
+
     // The profile turned about the axis: a vase.
     QPainterPath vase;
-    vase.moveTo(23, 14);
-    vase.lineTo(41, 14);
-    vase.cubicTo(38, 17, 36, 21, 40, 26);
-    vase.cubicTo(48, 32, 52, 43, 42, 52);
+    vase.moveTo(23, 12);
+    vase.lineTo(41, 12);
+    vase.cubicTo(38, 15, 36, 19, 40, 24);
+    vase.cubicTo(48, 30, 52, 42, 42, 52);
     vase.lineTo(22, 52);
-    vase.cubicTo(12, 43, 16, 32, 24, 26);
-    vase.cubicTo(28, 21, 26, 17, 23, 14);
+    vase.cubicTo(12, 42, 16, 30, 24, 24);
+    vase.cubicTo(28, 19, 26, 15, 23, 12);
     vase.closeSubpath();
     p.setBrush(LatheShade(13, 51));
     p.setPen(GlyphPen(3.0));
     p.drawPath(vase);
     p.setBrush(AccentDark());
     p.setPen(GlyphPen(2.0));
-    p.drawEllipse(QPointF(32, 14), 9, 2.8);
+    p.drawEllipse(QPointF(32, 12), 9, 2.8);
 
-    // The axis, and the turn about it.
     p.setPen(DashedGlyphPen(2.0));
-    p.drawLine(QPointF(32, 5), QPointF(32, 59));
-    const QRectF turn(9, 36, 46, 13);
+    p.drawLine(QPointF(32, 4), QPointF(32, 60));
+
+    const qreal start = 185, sweep = 140;
     QPainterPath arc;
-    arc.arcMoveTo(turn, 200);
-    arc.arcTo(turn, 200, 125);
+    arc.arcMoveTo(turn, start);
+    arc.arcTo(turn, start, sweep);
     p.setBrush(Qt::NoBrush);
     p.setPen(GlyphPen(3.0));
     p.drawPath(arc);
-    const qreal end = (200 + 125) * kPi / 180;
+    const qreal end = (start + sweep) * kPi / 180;
     const QPointF tip(turn.center().x() + std::cos(end) * turn.width() / 2,
                       turn.center().y() - std::sin(end) * turn.height() / 2);
-    // Counter-clockwise on screen, seen from above the ellipse.
+    // The direction of travel at the end of the arc (angles grow
+    // counter-clockwise, y grows downwards).
     const QPointF tangent(-std::sin(end) * turn.width() / 2, -std::cos(end) * turn.height() / 2);
-    DrawArrowHead(p, tip - tangent * 0.2, tip + tangent * 0.12, 9, GlyphColor());
+    DrawArrowHead(p, tip - tangent * 0.2, tip + tangent * 0.15, 10, GlyphColor());
 }
 
 void DrawBlendBlobbySweep(QPainter& p)

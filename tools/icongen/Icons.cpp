@@ -140,14 +140,17 @@ void DrawPrism(QPainter& p, const QPainterPath& profile, QPointF offset)
     side.setColorAt(0.0, AccentColor());
     side.setColorAt(1.0, AccentDark());
     p.setBrush(side);
-    p.setPen(GlyphPen(3.0));
+    p.setPen(Qt::NoPen);
     p.drawPath(swept);
 
+    // The hidden back edges, under the silhouette where they run along it.
     p.setBrush(Qt::NoBrush);
     QPen hidden(AccentLight(), 1.8, Qt::CustomDashLine, Qt::FlatCap, Qt::RoundJoin);
     hidden.setDashPattern({2.0, 1.6});
     p.setPen(hidden);
     p.drawPath(QTransform::fromTranslate(offset.x(), offset.y()).map(profile));
+    p.setPen(GlyphPen(3.0));
+    p.drawPath(swept);
 
     FillSolid(p, profile, 3.0);
 }
@@ -309,8 +312,8 @@ void DrawSweepResize(QPainter& p)
     p.setPen(outline);
     p.setBrush(Qt::NoBrush);
     p.drawRoundedRect(QRectF(8, 8, 48, 48), 6, 6);
-    DrawPrism(p, SketchProfile(QPointF(22, 42), 0.75), QPointF(10, -10));
-    DrawArrow(p, QPointF(36, 28), QPointF(53, 11), 4.0, 10, GlyphColor());
+    DrawPrism(p, SketchProfile(QPointF(21, 43), 0.7), QPointF(8, -8));
+    DrawArrow(p, QPointF(36, 28), QPointF(52, 12), 4.0, 10, GlyphColor());
 }
 
 // Two balls that the join connects, with centres a and b and radius r.

@@ -2,6 +2,7 @@
 // resource root, "srcroot.txt" and the installed share folder.
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -197,6 +198,61 @@ TEST(Icons, TheStippleIsASoftDarkDotWithAnEmptyBorder)
             }
         }
     }
+}
+
+// The generator on its own: the same pictures wherever it runs, and a
+// failure it cannot hide.
+
+namespace {
+
+// Runs the generator with args; answers its exit code and, in *log, what it
+// wrote to its error stream.
+int RunGenerator(const std::string& args, const kftest::TempFolder& scratch, std::string* log)
+{
+    const std::string logPath = scratch.File("generator.log");
+    const std::string command = std::string("'") + KILNFORM_ICONGEN + "' " + args + " 2>'" + logPath + "'";
+    const int status = std::system(command.c_str());
+    if (log) *log = kftest::ReadFile(logPath);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+}  // namespace
+
+TEST(IconGenerator, DrawsTheSamePicturesAgainElsewhere)
+{
+    kftest::TempFolder scratch("icongen");
+    const std::string out = scratch.File("fresh icons");
+    std::string log;
+    ASSERT_EQ(RunGenerator("'" + out + "'", scratch, &log), 0) << log;
+    EXPECT_EQ(kftest::ReadFile(out + "/index.txt"), kftest::ReadFile(IconFolder() + "index.txt"));
+    for (const std::string& name : IndexedIcons()) {
+        RGBAImage fresh, built;
+        ASSERT_TRUE(fresh.Load(out + "/" + name)) << name;
+        ASSERT_TRUE(built.Load(IconFolder() + name)) << name;
+        EXPECT_EQ(fresh.width, built.width) << name;
+        EXPECT_TRUE(fresh.pixels == built.pixels) << name << " differs between runs";
+    }
+}
+
+TEST(IconGenerator, ReportsWhatItCannotDo)
+{
+    kftest::TempFolder scratch("icongen");
+    std::string log;
+    // A folder cannot be made inside a regular file.
+    const std::string blocked = scratch.Write("plain.txt", "not a folder") + "/icons";
+    EXPECT_EQ(RunGenerator("'" + blocked + "'", scratch, &log), 1);
+    EXPECT_NE(log.find("cannot create folder"), std::string::npos) << log;
+
+    // An icon name taken by a folder cannot be written over.
+    const std::string out = scratch.File("out");
+    fs::create_directories(fs::path(out) / "zoom.png");
+    EXPECT_EQ(RunGenerator("'" + out + "'", scratch, &log), 1);
+    EXPECT_NE(log.find("zoom.png"), std::string::npos) << log;
+    EXPECT_FALSE(fs::exists(fs::path(out) / "index.txt")) << "an index for a partial set";
+
+    EXPECT_EQ(RunGenerator("", scratch, &log), 2);
+    EXPECT_NE(log.find("usage"), std::string::npos) << log;
+    EXPECT_EQ(RunGenerator("'" + out + "' --bogus", scratch, &log), 2);
 }
 
 // ---------------------------------------------------------------------------

@@ -14,10 +14,8 @@ bool ViewInputAdapter::MousePress(Button button, int x, int yDown)
 {
     // One button at a time: a second button during a drag is ignored.
     for (int other = LEFT; other <= RIGHT; ++other)
-        if (other != button && m_held[other])
-            return false;
-    if (m_held[button])
-        return false;
+        if (other != button && m_held[other]) return false;
+    if (m_held[button]) return false;
     m_held[button] = true;
     m_lastX = x;
     m_lastYDown = yDown;
@@ -30,8 +28,7 @@ bool ViewInputAdapter::MousePress(Button button, int x, int yDown)
 
 bool ViewInputAdapter::MouseRelease(Button button, int x, int yDown)
 {
-    if (!m_held[button])
-        return false;
+    if (!m_held[button]) return false;
     m_held[button] = false;
     m_lastX = x;
     m_lastYDown = yDown;
@@ -51,8 +48,7 @@ bool ViewInputAdapter::MouseMove(int x, int yDown)
     m_lastYDown = yDown;
 
     if (m_cameraMode) {
-        if (!m_controller || (dx == 0 && dyDown == 0))
-            return false;
+        if (!m_controller || (dx == 0 && dyDown == 0)) return false;
         if (m_held[LEFT])
             m_controller->CameraModeTumble(dx, -dyDown);
         else if (m_held[MIDDLE])
@@ -74,13 +70,14 @@ bool ViewInputAdapter::MouseMove(int x, int yDown)
 
 void ViewInputAdapter::FocusLost()
 {
-    if (m_held[LEFT])
-        MouseRelease(LEFT, m_lastX, m_lastYDown);
-    if (m_held[RIGHT])
-        MouseRelease(RIGHT, m_lastX, m_lastYDown);
+    if (m_held[LEFT]) MouseRelease(LEFT, m_lastX, m_lastYDown);
+    if (m_held[RIGHT]) MouseRelease(RIGHT, m_lastX, m_lastYDown);
     m_held[MIDDLE] = false;
 }
 
-void ViewInputAdapter::Key(int key) { m_stream->KeyEvent(key); }
+void ViewInputAdapter::Key(int key)
+{
+    m_stream->KeyEvent(key);
+}
 
 }  // namespace vynui

@@ -22,16 +22,16 @@ struct Recorder : vynui::IInputEventListener {
     std::vector<std::string> seen;
     int OnInputEvent(const InputEvent& e) override
     {
-        std::string what = e.IsLeftPress()       ? "LD"
-                           : e.IsLeftDrag()      ? "Ld"
-                           : e.IsLeftRelease()   ? "LU"
-                           : e.IsRightPress()    ? "RD"
-                           : e.IsRightDrag()     ? "Rd"
-                           : e.IsRightRelease()  ? "RU"
+        std::string what = e.IsLeftPress()             ? "LD"
+                           : e.IsLeftDrag()            ? "Ld"
+                           : e.IsLeftRelease()         ? "LU"
+                           : e.IsRightPress()          ? "RD"
+                           : e.IsRightDrag()           ? "Rd"
+                           : e.IsRightRelease()        ? "RU"
                            : e.kind == InputEvent::KEY ? "K"
-                                                  : "?";
+                                                       : "?";
         seen.push_back(what + (e.kind == InputEvent::KEY ? std::string(1, char(e.key))
-                                                          : std::to_string(e.x) + "," + std::to_string(e.y)));
+                                                         : std::to_string(e.x) + "," + std::to_string(e.y)));
         return 1;
     }
 };
@@ -61,7 +61,7 @@ TEST(ViewInputAdapter, ButtonsBecomeStreamEventsWithYFromTheBottom)
     EXPECT_TRUE(rig.adapter.MouseMove(12, 9));
     EXPECT_FALSE(rig.adapter.MouseRelease(ViewInputAdapter::RIGHT, 12, 9));
     EXPECT_TRUE(rig.adapter.MouseRelease(ViewInputAdapter::LEFT, 12, 9));
-    EXPECT_FALSE(rig.adapter.MouseMove(20, 20));  // nothing held: nothing sent
+    EXPECT_FALSE(rig.adapter.MouseMove(20, 20));             // nothing held: nothing sent
     rig.adapter.MousePress(ViewInputAdapter::MIDDLE, 0, 0);  // the middle button only grabs the mouse
     rig.adapter.MouseMove(1, 1);
     rig.adapter.MouseRelease(ViewInputAdapter::MIDDLE, 1, 1);
@@ -79,7 +79,8 @@ TEST(ViewInputAdapter, CameraModeDragsMoveTheCameraAndDrawNoStroke)
     struct Case {
         ViewInputAdapter::Button button;
         const char* expectedEvents;  // what the stream saw
-    } cases[] = {{ViewInputAdapter::LEFT, "LU"}, {ViewInputAdapter::MIDDLE, ""}, {ViewInputAdapter::RIGHT, "RDRU"}};
+    } cases[] = {
+        {ViewInputAdapter::LEFT, "LU"}, {ViewInputAdapter::MIDDLE, ""}, {ViewInputAdapter::RIGHT, "RDRU"}};
     for (const Case& c : cases) {
         Rig rig;
         rig.adapter.SetCameraMode(true);
@@ -87,8 +88,7 @@ TEST(ViewInputAdapter, CameraModeDragsMoveTheCameraAndDrawNoStroke)
         EXPECT_TRUE(rig.adapter.MouseMove(70, 40));
         rig.adapter.MouseRelease(c.button, 70, 40);
         std::string events;
-        for (const std::string& e : rig.recorder.seen)
-            events += e.substr(0, 2);
+        for (const std::string& e : rig.recorder.seen) events += e.substr(0, 2);
         EXPECT_EQ(events, c.expectedEvents) << c.button;
         EXPECT_FALSE(kftest::Near(rig.camera.GetLocation(), V3(0, 0, 5), 1e-4f)) << c.button;
         EXPECT_TRUE(rig.stream.IsIdle());

@@ -1,0 +1,228 @@
+// What a finished stroke is taken for: the thresholds of each test at their
+// edges, and how often strokes drawn by hand with a mouse are read as meant.
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "interact/GestureClassifier.h"
+#include "interact/GestureEngine.h"
+#include "interact/InputEventStream.h"
+#include "tests/interact/HandGestures.h"
+#include "tests/support/FakeClock.h"
+#include "wml/DebugOutput.h"
+
+using gesturetest::Hand;
+using gesturetest::Reports;
+using vynui::GestureClassifier;
+using vynui::GestureKind;
+using vynui::GestureStroke;
+using Wml::Vector2f;
+
+namespace {
+
+GestureKind KindOf(const std::vector<Vector2f>& points)
+{
+    GestureStroke stroke;
+    stroke.points = points;
+    stroke.times.assign(points.size(), 0.0f);
+    return GestureClassifier::Classify(stroke).kind;
+}
+
+std::vector<Vector2f> Rotated(std::vector<Vector2f> points, float angle, Vector2f about)
+{
+    const float c = std::cos(angle), s = std::sin(angle);
+    for (Vector2f& p : points) {
+        const Vector2f d = p - about;
+        p = about + Vector2f(c * d.X() - s * d.Y(), s * d.X() + c * d.Y());
+    }
+    return points;
+}
+
+// count points from a to b, both included.
+std::vector<Vector2f> Points(Vector2f a, Vector2f b, int count)
+{
+    std::vector<Vector2f> points;
+    for (int i = 0; i < count; ++i) points.push_back(a + (b - a) * (float(i) / float(count - 1)));
+    return points;
+}
+
+std::vector<Vector2f> Joined(std::vector<Vector2f> a, const std::vector<Vector2f>& b)
+{
+    a.insert(a.end(), b.begin() + 1, b.end());
+    return a;
+}
+
+}  // namespace
+
+TEST(GestureClassifier, TapRadiusIsTenPixels)
+{
+    struct Case {
+        std::vector<Vector2f> points;
+        GestureKind kind;
+    };
+    const Case cases[] = {
+        {{{100, 100}}, GestureKind::Tap},
+        {{{100, 100}, {110, 100}}, GestureKind::Tap},
+        {{{100, 100}, {106, 108}, {94, 92}}, GestureKind::Tap},
+        {{{100, 100}, {110.01f, 100}}, GestureKind::Line},
+        {{{100, 100}, {104, 104}, {100, 89.99f}}, GestureKind::Line},
+    };
+    for (const Case& c : cases) EXPECT_EQ(c.kind, KindOf(c.points)) << c.points.back().Y();
+    EXPECT_EQ(GestureKind::Stroke, KindOf({}));
+}
+
+TEST(GestureClassifier, LineTestByExtentRatio)
+{
+    // 41 points evenly along x over [-major, major]. `zigzag` puts every
+    // point on a long side of the box; otherwise the first two and the last
+    // two mark its corners and the rest lie on the axis.
+    auto box = [](float major, float minor, bool zigzag) {
+        std::vector<Vector2f> points;
+        const int n = 41;
+        for (int i = 0; i < n; ++i) {
+            float x = -major + 2.0f * major * float(i) / float(n - 1);
+            float y = i % 2 ? minor : -minor;
+            if (!zigzag) {
+                if (i < 2 || i > n - 3)
+                    x = i < 2 ? -major : major;
+                else
+                    y = 0.0f;
+            }
+            points.push_back(Vector2f(x, y));
+        }
+        return points;
+    };
+    struct Case {
+        float major, minor;
+        bool zigzag, line;
+    };
+    const Case cases[] = {
+        {39.6f, 10.0f, false, false},  // ratio below 4: never a line
+        {40.4f, 10.0f, false, true},   // above 4: most points near the axis
+        {40.4f, 10.0f, true, false},   // above 4 but every point at the sides
+        {149.0f, 10.0f, true, false},  // just below 15, still counted
+        {151.0f, 10.0f, true, true},   // above 15: a line whatever the spread
+        {30.0f, 0.005f, true, true},   // no width to speak of
+    };
+    for (const Case& c : cases) {
+        for (float angle : {0.0f, 0.7f, 2.0f}) {
+            const std::vector<Vector2f> points = Rotated(box(c.major, c.minor, c.zigzag), angle, {0, 0});
+            EXPECT_EQ(c.line, GestureClassifier::IsLineRange(points, 0, int(points.size())))
+                << c.major << "/" << c.minor << " zigzag " << c.zigzag << " angle " << angle;
+        }
+    }
+    // Stray points are allowed up to a tenth of the range: count - 1 < m / 10,
+    // counting the two inner corner points.
+    for (int stray : {2, 3, 4}) {
+        std::vector<Vector2f> points = box(60.0f, 10.0f, false);
+        for (int i = 0; i < stray; ++i) points[2 + 7 * i].Y() = 9.9f;
+        EXPECT_EQ(stray <= 3, GestureClassifier::IsLineRange(points, 0, int(points.size()))) << stray;
+    }
+}
+
+TEST(GestureClassifier, CornerArmRatioLimits)
+{
+    // L shapes with 20 points per arm, the first arm `first` long and the
+    // second 100; the limits are 1 : 4 either way.
+    struct Case {
+        float first;
+        GestureKind kind;
+    };
+    const Case cases[] = {{400.0f, GestureKind::Corner}, {401.0f, GestureKind::Stroke},
+                          {25.0f, GestureKind::Corner},  {24.8f, GestureKind::Stroke},
+                          {50.0f, GestureKind::Corner},  {200.0f, GestureKind::Corner}};
+    for (const Case& c : cases) {
+        std::vector<std::string> trace;
+        Wml::ScopedDebugOutputSink sink([&](const char* m) { trace.push_back(m); });
+        const std::vector<Vector2f> points =
+            Joined(Points({-c.first, 0}, {0, 0}, 20), Points({0, 0}, {0, 100}, 20));
+        EXPECT_EQ(c.kind, KindOf(points)) << c.first;
+        ASSERT_GE(trace.size(), 2u);
+        EXPECT_EQ("PerpStroke: Checking\n", trace[0]);
+        EXPECT_EQ("Largest is 0.487179\n", trace[1]);
+        if (c.kind != GestureKind::Corner) {
+            EXPECT_EQ(0u, trace.back().find("PerpStroke: failed Ratio "));
+        }
+    }
+}
+
+TEST(GestureClassifier, CornerTraceNamesTheFailedCheck)
+{
+    struct Case {
+        std::vector<Vector2f> points;
+        std::string last;
+    };
+    const Case cases[] = {
+        // A step: both ends head the same way.
+        {Joined(Joined(Points({0, 0}, {100, 0}, 10), Points({100, 0}, {100, 60}, 6)),
+                Points({100, 60}, {200, 60}, 10)),
+         "PerpStroke: Failed Initial -1.000000\n"},
+        // Ends at right angles but the arms from the corner are not.
+        {Joined(Joined(Points({0, 0}, {100, 0}, 10), Points({100, 0}, {150, 50}, 6)),
+                Points({150, 50}, {150, 150}, 10)),
+         "PerpStroke: Failed Second -0.316228\n"},
+        // Right-angled arms, but the second one wanders.
+        {Joined(Points({0, 0}, {100, 0}, 12), {{100, 0}, {110, 25}, {95, 50}, {110, 75}, {95, 100}, {102, 130}}),
+         "PerpStroke: Failed Line\n"},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> trace;
+        Wml::ScopedDebugOutputSink sink([&](const char* m) { trace.push_back(m); });
+        EXPECT_NE(GestureKind::Corner, KindOf(c.points));
+        ASSERT_FALSE(trace.empty());
+        EXPECT_EQ(c.last, trace.back());
+    }
+}
+
+TEST(GestureClassifier, CleanShapesAtManyAngles)
+{
+    const Vector2f centre(400, 300);
+    auto circle = [&](float turns, float radius) {
+        std::vector<Vector2f> points;
+        const int n = int(turns * 40);
+        for (int i = 0; i <= n; ++i) {
+            const float a = 2.0f * gesturetest::PI * turns * float(i) / float(n);
+            points.push_back(centre + Vector2f(std::cos(a), std::sin(a)) * radius);
+        }
+        return points;
+    };
+    std::vector<Vector2f> zigzag = {centre};
+    for (int i = 1; i <= 7; ++i)
+        zigzag = Joined(zigzag, Points(zigzag.back(), centre + Vector2f(i % 2 ? 120.0f : 0.0f, 12.0f * i), 8));
+    struct Case {
+        const char* name;
+        std::vector<Vector2f> points;
+        GestureKind kind;
+    };
+    const Case cases[] = {
+        {"line", Points(centre, centre + Vector2f(150, 0), 30), GestureKind::Line},
+        {"hairpin",
+         Joined(Points(centre, centre + Vector2f(150, 0), 25),
+                Points(centre + Vector2f(150, 0), centre + Vector2f(10, 8), 25)),
+         GestureKind::Hairpin},
+        {"corner",
+         Joined(Points(centre, centre + Vector2f(0, -80), 15),
+                Points(centre + Vector2f(0, -80), centre + Vector2f(160, -80), 25)),
+         GestureKind::Corner},
+        {"scribble", zigzag, GestureKind::Scribble},
+        {"circle", circle(2.2f, 60.0f), GestureKind::Circle},
+        {"crossing",
+         Joined(Joined(Points(centre, centre + Vector2f(100, 0), 20),
+                       Points(centre + Vector2f(100, 0), centre + Vector2f(50, 50), 10)),
+                Points(centre + Vector2f(50, 50), centre + Vector2f(50, -50), 20)),
+         GestureKind::Crossing},
+        {"arc", circle(0.4f, 80.0f), GestureKind::Stroke},
+        {"loop once", circle(1.0f, 80.0f), GestureKind::Stroke},
+    };
+    for (const Case& c : cases) {
+        for (int step = 0; step < 12; ++step) {
+            const float angle = 0.5236f * float(step);
+            EXPECT_EQ(c.kind, KindOf(Rotated(c.points, angle, centre))) << c.name << " at " << angle;
+        }
+    }
+}

@@ -226,3 +226,104 @@ TEST(GestureClassifier, CleanShapesAtManyAngles)
         }
     }
 }
+
+namespace {
+
+// Takes whatever it is offered and remembers as what.
+class KindListener : public vynui::IGestureEventListener {
+public:
+    bool OnTap(const Vector2f&) override { return Take(GestureKind::Tap); }
+    bool OnLine(const vynui::GestureSegment&) override { return Take(GestureKind::Line); }
+    bool OnHairpin(const vynui::GestureSegment&) override { return Take(GestureKind::Hairpin); }
+    bool OnCorner(const vynui::GestureTriple&) override { return Take(GestureKind::Corner); }
+    bool OnScribble(const Wml::Box2<float>&) override { return Take(GestureKind::Scribble); }
+    bool OnCircle(const Wml::Box2<float>&) override { return Take(GestureKind::Circle); }
+    bool OnCrossing(const vynui::GestureTriple&) override { return Take(GestureKind::Crossing); }
+    bool OnStroke(const GestureStroke&) override { return Take(GestureKind::Stroke); }
+    GestureKind kind = GestureKind::Stroke;
+
+private:
+    bool Take(GestureKind k)
+    {
+        kind = k;
+        return true;
+    }
+};
+
+// Plays the reports into a view's stream as press, drags and release.
+GestureKind Recognize(const Reports& reports, std::vector<Vector2f>* stored = nullptr)
+{
+    kftest::FakeClock clock(50.0);
+    vynui::CInputEventStream stream;
+    vynui::GestureEngine engine;
+    engine.SetTimeSource(clock.Source());
+    KindListener listener;
+    engine.AddGestureListener(&listener);
+    stream.AddListener(&engine);
+    const size_t n = reports.points.size();
+    for (size_t i = 0; i < n; ++i) {
+        clock.Set(50.0 + reports.times[i]);
+        const int x = int(reports.points[i].X()), y = int(reports.points[i].Y());
+        if (i == 0)
+            stream.LeftDown(x, y);
+        else
+            stream.LeftDrag(x, y);
+        if (stored && engine.GetCurrentStroke()) *stored = engine.GetCurrentStroke()->points;
+    }
+    stream.LeftUp(int(reports.points[n - 1].X()), int(reports.points[n - 1].Y()));
+    return listener.kind;
+}
+
+struct KindSet {
+    GestureKind kind;
+    Reports (*draw)(Hand&);
+    double floor;  // least share read as meant
+};
+
+}  // namespace
+
+// Hundreds of strokes per kind as drawn by hand with a mouse. The rates are
+// printed; set KILNFORM_GESTURE_MISREADS=N to print up to N misread strokes
+// per kind as the engine stored them.
+TEST(GestureRecognition, HandDrawnStrokesAreReadAsMeant)
+{
+    const KindSet sets[] = {
+        {GestureKind::Tap, gesturetest::DrawTap, 0.95},
+        {GestureKind::Line, gesturetest::DrawLine, 0.95},
+        {GestureKind::Hairpin, gesturetest::DrawHairpin, 0.0},
+        {GestureKind::Corner, gesturetest::DrawCorner, 0.0},
+        {GestureKind::Scribble, gesturetest::DrawScribble, 0.95},
+        {GestureKind::Circle, gesturetest::DrawCircle, 0.95},
+        {GestureKind::Crossing, gesturetest::DrawCrossing, 0.0},
+        {GestureKind::Stroke, gesturetest::DrawCurve, 0.0},
+    };
+    const int perKind = 250;
+    const char* dump = std::getenv("KILNFORM_GESTURE_MISREADS");
+    const int dumpLimit = dump ? std::atoi(dump) : 0;
+    for (const KindSet& set : sets) {
+        std::map<GestureKind, int> readAs;
+        int dumped = 0;
+        for (int i = 0; i < perKind; ++i) {
+            Hand hand(1000u * unsigned(set.kind) + unsigned(i));
+            const Reports reports = set.draw(hand);
+            std::vector<Vector2f> stored;
+            const GestureKind kind = Recognize(reports, &stored);
+            ++readAs[kind];
+            if (kind != set.kind && dumped < dumpLimit) {
+                ++dumped;
+                std::printf("%s #%d read as %s:", vynui::GestureKindName(set.kind), i, vynui::GestureKindName(kind));
+                for (const Vector2f& p : stored) std::printf(" %g,%g", p.X(), p.Y());
+                std::printf("\n");
+            }
+        }
+        const double rate = double(readAs[set.kind]) / perKind;
+        std::string misreads;
+        for (const auto& entry : readAs)
+            if (entry.first != set.kind)
+                misreads += std::string(" ") + vynui::GestureKindName(entry.first) + " " + std::to_string(entry.second);
+        std::printf("%-9s %5.1f %% of %d read as meant;%s\n", vynui::GestureKindName(set.kind), 100.0 * rate,
+                    perKind, misreads.c_str());
+        RecordProperty(std::string("rate_") + vynui::GestureKindName(set.kind), std::to_string(rate));
+        EXPECT_GE(rate, set.floor) << vynui::GestureKindName(set.kind);
+    }
+}

@@ -205,25 +205,53 @@ bool GestureClassifier::IsScribble(const Points& p, GestureClassification& resul
 {
     const int n = int(p.size());
     if (n < 6) return false;
+
+    // Mouse reports crowd where the hand turns back, land on whole pixels
+    // and are kept only 3 pixels apart, so a sharp tip often comes out as
+    // two or three points a few pixels apart, each turning by less than the
+    // reversal angle. The turn at a point is therefore measured to the
+    // nearest points at least a tap radius away on either side (where the
+    // points are that far apart this is the turn to the neighbours), and a
+    // run of neighbouring turn-backs within that reach is one reversal, at
+    // its sharpest point.
+    const float reachSqr = TAP_RADIUS_SQR;
+    std::vector<float> turn(n, -2.0f);
+    for (int i = 1; i + 1 < n; ++i) {
+        int before = i - 1, after = i + 1;
+        while (before > 0 && (p[before] - p[i]).SquaredLength() < reachSqr) --before;
+        while (after + 1 < n && (p[after] - p[i]).SquaredLength() < reachSqr) ++after;
+        float cosine;
+        if (CosBetween(p[before] - p[i], p[after] - p[i], cosine)) turn[i] = cosine;
+    }
+
     int stretches = 0, straight = 0, curved = 0;
     int previous = 0;
     for (int i = 1; i + 1 < n; ++i) {
-        float cosine;
-        const bool sharp = CosBetween(p[i - 1] - p[i], p[i + 1] - p[i], cosine) && cosine > REVERSAL_COS;
-        if (!sharp && i != n - 2) continue;
+        int end = i;
+        if (turn[i] > REVERSAL_COS) {
+            int last = i;
+            while (last + 2 < n && turn[last + 1] > REVERSAL_COS &&
+                   (p[last + 1] - p[i]).SquaredLength() < reachSqr)
+                ++last;
+            for (int k = i; k <= last; ++k)
+                if (turn[k] > turn[end]) end = k;
+            i = last;
+        } else if (i != n - 2) {
+            continue;
+        }
         // A stretch between two reversals is straight when it keeps close to
         // the chord of its ends.
-        const Wml::Segment2<float> chord = Wml::Segment2<float>::FromEndPoints(p[previous], p[i]);
+        const Wml::Segment2<float> chord = Wml::Segment2<float>::FromEndPoints(p[previous], p[end]);
         const float limit = chord.Direction().SquaredLength() / 16.0f;
         bool isStraight = true;
-        for (int k = previous + 1; k < i && isStraight; ++k)
+        for (int k = previous + 1; k < end && isStraight; ++k)
             isStraight = Wml::SqrDistance(p[k], chord) <= limit;
         ++stretches;
         if (isStraight)
             ++straight;
         else
             ++curved;
-        previous = i;
+        previous = end;
     }
     if (!(stretches > 4 && curved < straight)) return false;
     result.kind = GestureKind::Scribble;

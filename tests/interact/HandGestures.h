@@ -158,13 +158,13 @@ inline Reports DrawHairpin(Hand& hand)
     const float length = hand.Uniform(60.0f, 300.0f);
     const float angle = hand.Uniform(0.0f, 2.0f * PI);
     const Vector2f out = hand.Direction(angle) * length;
-    const Vector2f back =
-        Turned(-out, hand.Uniform(-4.0f, 4.0f) * DEG) * hand.Uniform(0.75f, 1.3f);
+    const Vector2f back = Turned(-out, hand.Uniform(-4.0f, 4.0f) * DEG) * hand.Uniform(0.75f, 1.3f);
     const Vector2f a = hand.Somewhere() - out * 0.5f;
     const double duration = 2.0 * (hand.Uniform(0.12f, 0.25f) + length / hand.Uniform(400.0f, 1500.0f));
-    return hand.Sample(Submovements({a, a + out, a + out + back}, hand.Uniform(0.0f, 0.15f),
-                                    {hand.Uniform(-0.01f, 0.01f) * length, hand.Uniform(-0.01f, 0.01f) * length}),
-                       duration, hand.Uniform(1.0f, 2.0f));
+    return hand.Sample(
+        Submovements({a, a + out, a + out + back}, hand.Uniform(0.0f, 0.15f),
+                     {hand.Uniform(-0.01f, 0.01f) * length, hand.Uniform(-0.01f, 0.01f) * length}),
+        duration, hand.Uniform(1.0f, 2.0f));
 }
 
 /// An L: a right angle give or take 8 degrees, turning either way, the
@@ -178,9 +178,10 @@ inline Reports DrawCorner(Hand& hand)
     const Vector2f arm1 = hand.Direction(angle) * first, arm2 = hand.Direction(angle + turn) * second;
     const Vector2f a = hand.Somewhere() - (arm1 + arm2) * 0.5f;
     const double duration = hand.Uniform(0.25f, 0.5f) + (first + second) / hand.Uniform(400.0f, 1500.0f);
-    return hand.Sample(Submovements({a, a + arm1, a + arm1 + arm2}, hand.Uniform(0.0f, 0.15f),
-                                    {hand.Uniform(-0.01f, 0.01f) * first, hand.Uniform(-0.01f, 0.01f) * second}),
-                       duration, hand.Uniform(1.0f, 2.0f));
+    return hand.Sample(
+        Submovements({a, a + arm1, a + arm1 + arm2}, hand.Uniform(0.0f, 0.15f),
+                     {hand.Uniform(-0.01f, 0.01f) * first, hand.Uniform(-0.01f, 0.01f) * second}),
+        duration, hand.Uniform(1.0f, 2.0f));
 }
 
 /// Back and forth 5 to 10 times across 40 to 150 pixels, moving on sideways
@@ -196,12 +197,14 @@ inline Reports DrawScribble(Hand& hand)
     std::vector<Vector2f> way;
     std::vector<float> bows;
     for (int k = 0; k <= legs; ++k) {
-        const float reach = (k % 2) ? width * hand.Uniform(0.88f, 1.12f) : width * hand.Uniform(-0.06f, 0.06f);
+        const float reach =
+            (k % 2) ? width * hand.Uniform(0.88f, 1.12f) : width * hand.Uniform(-0.06f, 0.06f);
         way.push_back(start + along * reach + across * (advance * float(k)));
         bows.push_back(hand.Uniform(-0.05f, 0.05f) * width);
     }
     const double duration = legs * (hand.Uniform(0.08f, 0.15f) + width / hand.Uniform(600.0f, 1500.0f));
-    return hand.Sample(Submovements(way, hand.Uniform(0.0f, 0.25f), bows), duration, hand.Uniform(1.0f, 2.0f));
+    return hand.Sample(Submovements(way, hand.Uniform(0.0f, 0.25f), bows), duration,
+                       hand.Uniform(1.0f, 2.0f));
 }
 
 /// Round and round 2.2 to 3.5 times, the loops drifting, growing or
@@ -245,15 +248,16 @@ inline Reports DrawCrossing(Hand& hand)
             return origin + Turned(Vector2f(local.X(), side * local.Y()), angle);
         };
         const double duration = hand.Uniform(0.3f, 0.6f) + total / hand.Uniform(400.0f, 1200.0f);
-        return hand.Sample([=](float t) { return along(total * Reach(t)); }, duration, hand.Uniform(1.0f, 2.0f));
+        return hand.Sample([=](float t) { return along(total * Reach(t)); }, duration,
+                           hand.Uniform(1.0f, 2.0f));
     }
     const float w = hand.Uniform(50.0f, 150.0f), h = w * hand.Uniform(0.8f, 1.25f);
     const Vector2f c = hand.Somewhere();
     auto corner = [&](float x, float y) { return c + Turned(Vector2f(x * w, side * y * h) * 0.5f, angle); };
     const double duration = hand.Uniform(0.4f, 0.8f) + 3.0f * w / hand.Uniform(400.0f, 1200.0f);
-    return hand.Sample(Submovements({corner(-1, 1), corner(1, -1), corner(1, 1), corner(-1, -1)},
-                                    hand.Uniform(0.0f, 0.15f)),
-                       duration, hand.Uniform(1.0f, 2.0f));
+    return hand.Sample(
+        Submovements({corner(-1, 1), corner(1, -1), corner(1, 1), corner(-1, -1)}, hand.Uniform(0.0f, 0.15f)),
+        duration, hand.Uniform(1.0f, 2.0f));
 }
 
 /// What a person sketches that is no gesture: arcs, S-bends, waves and
@@ -280,7 +284,9 @@ inline Reports DrawCurve(Hand& hand)
             return hand.Sample(
                 [=](float t) {
                     const float u = Reach(t);
-                    return c + Turned(Vector2f(3.0f * size * u, amplitude * std::sin(2.0f * PI * periods * u)), angle);
+                    return c +
+                           Turned(Vector2f(3.0f * size * u, amplitude * std::sin(2.0f * PI * periods * u)),
+                                  angle);
                 },
                 duration, tremor);
         }

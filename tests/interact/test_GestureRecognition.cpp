@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <map>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,14 @@ using vynui::GestureClassifier;
 using vynui::GestureKind;
 using vynui::GestureStroke;
 using Wml::Vector2f;
+
+namespace vynui {
+// Failures name the kinds.
+void PrintTo(GestureKind kind, std::ostream* os)
+{
+    *os << GestureKindName(kind);
+}
+}  // namespace vynui
 
 namespace {
 
@@ -167,7 +176,8 @@ TEST(GestureClassifier, CornerTraceNamesTheFailedCheck)
                 Points({150, 50}, {150, 150}, 10)),
          "PerpStroke: Failed Second -0.316228\n"},
         // Right-angled arms, but the second one wanders.
-        {Joined(Points({0, 0}, {100, 0}, 12), {{100, 0}, {110, 25}, {95, 50}, {110, 75}, {95, 100}, {102, 130}}),
+        {Joined(Points({0, 0}, {100, 0}, 12),
+                {{100, 0}, {110, 25}, {95, 50}, {110, 75}, {95, 100}, {102, 130}}),
          "PerpStroke: Failed Line\n"},
     };
     for (const Case& c : cases) {
@@ -193,7 +203,8 @@ TEST(GestureClassifier, CleanShapesAtManyAngles)
     };
     std::vector<Vector2f> zigzag = {centre};
     for (int i = 1; i <= 7; ++i)
-        zigzag = Joined(zigzag, Points(zigzag.back(), centre + Vector2f(i % 2 ? 120.0f : 0.0f, 12.0f * i), 8));
+        zigzag =
+            Joined(zigzag, Points(zigzag.back(), centre + Vector2f(i % 2 ? 120.0f : 0.0f, 12.0f * i), 8));
     struct Case {
         const char* name;
         std::vector<Vector2f> points;
@@ -225,6 +236,41 @@ TEST(GestureClassifier, CleanShapesAtManyAngles)
             EXPECT_EQ(c.kind, KindOf(Rotated(c.points, angle, centre))) << c.name << " at " << angle;
         }
     }
+}
+
+TEST(GestureClassifier, ScribbleTipsRoundedToPixelsStillTurnBack)
+{
+    // Seven legs 120 pixels across; every tip comes as two points 5 pixels
+    // apart, neither of which turns back sharply on its own.
+    std::vector<Vector2f> splitTips = {{0, 0}};
+    for (int leg = 1; leg <= 7; ++leg) {
+        const Vector2f tip(leg % 2 ? 120.0f : 0.0f, 12.0f * leg);
+        splitTips = Joined(splitTips, Points(splitTips.back(), tip, 8));
+        if (leg < 7) splitTips.push_back(tip + Vector2f(leg % 2 ? 3.0f : -3.0f, 4.0f));
+    }
+    struct Case {
+        const char* name;
+        std::vector<Vector2f> points;
+    };
+    const Case cases[] = {
+        {"split tips", splitTips},
+        // Small scribbles as the engine stored them from a mouse.
+        {"five legs",
+         {{269, 285}, {273, 285}, {277, 288}, {281, 289}, {288, 292}, {295, 294}, {302, 296}, {309, 298},
+          {317, 300}, {322, 301}, {319, 303}, {312, 305}, {301, 307}, {296, 308}, {289, 307}, {285, 307},
+          {276, 308}, {273, 307}, {268, 306}, {274, 307}, {279, 309}, {284, 311}, {291, 312}, {299, 315},
+          {305, 317}, {311, 319}, {316, 322}, {313, 325}, {307, 326}, {298, 327}, {293, 327}, {287, 327},
+          {280, 328}, {273, 326}, {270, 327}, {274, 330}, {277, 331}, {281, 334}, {287, 337}, {292, 339},
+          {299, 342}, {306, 342}, {308, 345}}},
+        {"steep legs",
+         {{482, 343}, {484, 346}, {487, 348}, {491, 350}, {494, 352}, {501, 358}, {508, 363}, {515, 366},
+          {519, 368}, {523, 371}, {519, 374}, {513, 370}, {507, 368}, {502, 364}, {494, 361}, {486, 358},
+          {481, 356}, {476, 355}, {484, 360}, {489, 361}, {493, 363}, {499, 368}, {504, 372}, {507, 377},
+          {513, 381}, {518, 386}, {521, 387}, {517, 385}, {513, 382}, {507, 378}, {499, 376}, {492, 374},
+          {488, 373}, {481, 370}, {475, 366}, {472, 365}, {476, 367}, {482, 374}, {490, 377}, {499, 384},
+          {503, 387}, {507, 390}, {511, 393}, {513, 396}, {516, 397}}},
+    };
+    for (const Case& c : cases) EXPECT_EQ(GestureKind::Scribble, KindOf(c.points)) << c.name;
 }
 
 namespace {
@@ -311,7 +357,8 @@ TEST(GestureRecognition, HandDrawnStrokesAreReadAsMeant)
             ++readAs[kind];
             if (kind != set.kind && dumped < dumpLimit) {
                 ++dumped;
-                std::printf("%s #%d read as %s:", vynui::GestureKindName(set.kind), i, vynui::GestureKindName(kind));
+                std::printf("%s #%d read as %s:", vynui::GestureKindName(set.kind), i,
+                            vynui::GestureKindName(kind));
                 for (const Vector2f& p : stored) std::printf(" %g,%g", p.X(), p.Y());
                 std::printf("\n");
             }
@@ -320,7 +367,8 @@ TEST(GestureRecognition, HandDrawnStrokesAreReadAsMeant)
         std::string misreads;
         for (const auto& entry : readAs)
             if (entry.first != set.kind)
-                misreads += std::string(" ") + vynui::GestureKindName(entry.first) + " " + std::to_string(entry.second);
+                misreads += std::string(" ") + vynui::GestureKindName(entry.first) + " " +
+                            std::to_string(entry.second);
         std::printf("%-9s %5.1f %% of %d read as meant;%s\n", vynui::GestureKindName(set.kind), 100.0 * rate,
                     perKind, misreads.c_str());
         RecordProperty(std::string("rate_") + vynui::GestureKindName(set.kind), std::to_string(rate));

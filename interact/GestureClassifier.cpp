@@ -41,6 +41,21 @@ bool CosBetween(const Vec& a, const Vec& b, float& cosine)
     return true;
 }
 
+// Cosine of the turn at p[i], measured to the nearest points at least
+// sqrt(reachSqr) away on either side. Where a side has no such point the end
+// point stands in when `endsStandIn`, else there is no turn (false).
+bool TurnAtReach(const std::vector<Vec>& p, int i, float reachSqr, bool endsStandIn, float& cosine)
+{
+    const int n = int(p.size());
+    int before = i - 1, after = i + 1;
+    while (before > 0 && (p[before] - p[i]).SquaredLength() < reachSqr) --before;
+    while (after + 1 < n && (p[after] - p[i]).SquaredLength() < reachSqr) ++after;
+    if (!endsStandIn &&
+        ((p[before] - p[i]).SquaredLength() < reachSqr || (p[after] - p[i]).SquaredLength() < reachSqr))
+        return false;
+    return CosBetween(p[before] - p[i], p[after] - p[i], cosine);
+}
+
 }  // namespace
 
 const char* GestureKindName(GestureKind kind)
@@ -81,12 +96,24 @@ GestureClassification GestureClassifier::Classify(const GestureStroke& stroke)
 int GestureClassifier::SharpestTurn(const Points& p)
 {
     const int n = int(p.size());
+    // Measured to points a tap radius away, so that neither the tremor
+    // along an arm nor a hook where the hand comes to rest at an end (a
+    // point turned back within a few pixels) passes for the sharpest turn.
+    // Only points with such a neighbour on both sides take part.
     int best = -1;
     float bestCos = -2.0f;
     for (int i = 1; i + 1 < n; ++i) {
         float cosine;
-        if (!CosBetween(p[i - 1] - p[i], p[i + 1] - p[i], cosine)) continue;
-        if (cosine > bestCos) {
+        if (TurnAtReach(p, i, TAP_RADIUS_SQR, false, cosine) && cosine > bestCos) {
+            bestCos = cosine;
+            best = i;
+        }
+    }
+    if (best >= 0) return best;
+    // A stroke too small for that: the turn at each point to its neighbours.
+    for (int i = 1; i + 1 < n; ++i) {
+        float cosine;
+        if (CosBetween(p[i - 1] - p[i], p[i + 1] - p[i], cosine) && cosine > bestCos) {
             bestCos = cosine;
             best = i;
         }
@@ -216,13 +243,7 @@ bool GestureClassifier::IsScribble(const Points& p, GestureClassification& resul
     // its sharpest point.
     const float reachSqr = TAP_RADIUS_SQR;
     std::vector<float> turn(n, -2.0f);
-    for (int i = 1; i + 1 < n; ++i) {
-        int before = i - 1, after = i + 1;
-        while (before > 0 && (p[before] - p[i]).SquaredLength() < reachSqr) --before;
-        while (after + 1 < n && (p[after] - p[i]).SquaredLength() < reachSqr) ++after;
-        float cosine;
-        if (CosBetween(p[before] - p[i], p[after] - p[i], cosine)) turn[i] = cosine;
-    }
+    for (int i = 1; i + 1 < n; ++i) TurnAtReach(p, i, reachSqr, true, turn[i]);
 
     int stretches = 0, straight = 0, curved = 0;
     int previous = 0;

@@ -273,6 +273,52 @@ TEST(GestureClassifier, ScribbleTipsRoundedToPixelsStillTurnBack)
     for (const Case& c : cases) EXPECT_EQ(GestureKind::Scribble, KindOf(c.points)) << c.name;
 }
 
+TEST(GestureClassifier, HooksAndTremorDoNotMakeTheSharpestTurn)
+{
+    // An L, then the hand settles 3 to 4 pixels back from where it stopped.
+    std::vector<Vector2f> hookedL = Joined(Points({0, 0}, {100, 0}, 11), Points({100, 0}, {100, 100}, 11));
+    hookedL.push_back({102, 97});
+    // Out and back, starting with a small hook.
+    std::vector<Vector2f> hookedHairpin = {{0, 3}, {0, -1}, {0, 4}};
+    hookedHairpin = Joined(hookedHairpin, Points({0, 4}, {150, 0}, 16));
+    hookedHairpin = Joined(hookedHairpin, Points({150, 0}, {10, 10}, 15));
+    struct Case {
+        const char* name;
+        std::vector<Vector2f> points;
+        GestureKind kind;
+    };
+    const Case cases[] = {
+        {"hooked L", hookedL, GestureKind::Corner},
+        {"hooked hairpin", hookedHairpin, GestureKind::Hairpin},
+        // As the engine stored them from a mouse.
+        {"L, hook at the start",
+         {{509, 422}, {510, 419}, {506, 415}, {502, 412}, {496, 406}, {491, 402}, {485, 398}, {480, 391},
+          {476, 387}, {471, 383}, {463, 374}, {460, 373}, {457, 371}, {455, 368}, {456, 365}, {459, 360},
+          {464, 356}, {467, 352}, {473, 348}, {476, 344}, {478, 340}, {480, 337}},
+         GestureKind::Corner},
+        {"L, hook at the end",
+         {{478, 300}, {478, 294}, {479, 291}, {478, 281}, {480, 271}, {481, 259}, {480, 243}, {481, 230},
+          {483, 213}, {482, 203}, {483, 189}, {483, 176}, {484, 167}, {483, 162}, {484, 156}, {483, 153},
+          {479, 151}, {476, 152}, {468, 153}, {461, 154}, {452, 154}, {445, 156}, {431, 157}, {417, 157},
+          {398, 157}, {391, 158}, {382, 159}, {377, 160}, {373, 160}, {371, 163}},
+         GestureKind::Corner},
+        {"hairpin, hook at the start",
+         {{457, 227}, {458, 224}, {455, 229}, {454, 233}, {452, 241}, {450, 249}, {449, 259}, {445, 269},
+          {441, 280}, {438, 290}, {433, 301}, {430, 311}, {426, 318}, {423, 324}, {422, 329}, {420, 335},
+          {420, 339}, {422, 334}, {424, 329}, {423, 323}, {424, 319}, {427, 309}, {428, 300}, {429, 294},
+          {433, 283}, {440, 268}, {444, 257}, {446, 249}, {450, 242}, {450, 237}, {452, 233}, {453, 229}},
+         GestureKind::Hairpin},
+        {"hairpin, hook at the end",
+         {{457, 391}, {450, 390}, {444, 390}, {434, 391}, {425, 393}, {411, 394}, {390, 396},
+          {378, 397}, {362, 397}, {348, 397}, {330, 398}, {312, 400}, {297, 401}, {282, 402},
+          {272, 402}, {262, 403}, {258, 403}, {268, 401}, {275, 402}, {287, 401}, {304, 400},
+          {315, 400}, {329, 400}, {351, 399}, {366, 400}, {379, 400}, {397, 399}, {411, 397},
+          {422, 398}, {434, 395}, {446, 395}, {451, 393}, {459, 393}, {462, 392}, {459, 393}},
+         GestureKind::Hairpin},
+    };
+    for (const Case& c : cases) EXPECT_EQ(c.kind, KindOf(c.points)) << c.name;
+}
+
 namespace {
 
 // Takes whatever it is offered and remembers as what.

@@ -301,13 +301,25 @@ bool GestureClassifier::IsCrossing(const Points& p, GestureClassification& resul
 {
     const int n = int(p.size());
     if (n < 4) return false;
+    // The steepness of a crossing is judged on the stroke's heading through
+    // each segment, taken between the nearest points at least a tap radius
+    // from the segment's middle (the segment itself where it is that long).
+    // Between points 3 pixels apart on whole pixels, a single segment may
+    // point 45 degrees off the way the hand went.
+    std::vector<Vec> heading(n - 1);
+    for (int a = 0; a + 1 < n; ++a) {
+        const Vec middle = (p[a] + p[a + 1]) * 0.5f;
+        int before = a, after = a + 1;
+        while (before > 0 && (p[before] - middle).SquaredLength() < TAP_RADIUS_SQR) --before;
+        while (after + 1 < n && (p[after] - middle).SquaredLength() < TAP_RADIUS_SQR) ++after;
+        heading[a] = p[after] - p[before];
+    }
     for (int i = 2; i + 2 <= n; ++i) {
         const Wml::Segment2<float> a = Wml::Segment2<float>::FromEndPoints(p[i - 2], p[i - 1]);
         for (int j = i; j + 1 < n; ++j) {
-            const Wml::Segment2<float> b = Wml::Segment2<float>::FromEndPoints(p[j], p[j + 1]);
             float cosine;
-            if (!CosBetween(a.Direction(), b.Direction(), cosine) || std::fabs(cosine) > CROSSING_COS)
-                continue;
+            if (!CosBetween(heading[i - 2], heading[j], cosine) || std::fabs(cosine) > CROSSING_COS) continue;
+            const Wml::Segment2<float> b = Wml::Segment2<float>::FromEndPoints(p[j], p[j + 1]);
             Vec point;
             if (!Wml::FindIntersection(a, b, point)) continue;
             result.kind = GestureKind::Crossing;

@@ -86,8 +86,13 @@ GestureClassification GestureClassifier::Classify(const GestureStroke& stroke)
     GestureClassification result;
     const Points& p = stroke.points;
     const float duration = stroke.Duration();
-    if (IsTap(p, result) || IsHairpin(p, duration, result) || IsLine(p, duration, result) ||
-        IsCorner(p, result) || IsScribble(p, result) || IsCircle(p, result) || IsCrossing(p, result))
+    if (IsTap(p, result)) return result;
+    // The crossing test compares every segment with every later one; a
+    // drag that long (a minute of drawing, or a runaway replay) is sketching,
+    // not a gesture.
+    if (int(p.size()) > MAX_GESTURE_POINTS) return result;
+    if (IsHairpin(p, duration, result) || IsLine(p, duration, result) || IsCorner(p, result) ||
+        IsScribble(p, result) || IsCircle(p, result) || IsCrossing(p, result))
         return result;
     result.kind = GestureKind::Stroke;
     return result;
@@ -307,18 +312,19 @@ bool GestureClassifier::IsCrossing(const Points& p, GestureClassification& resul
     // Between points 3 pixels apart on whole pixels, a single segment may
     // point 45 degrees off the way the hand went.
     std::vector<Vec> heading(n - 1);
+    std::vector<char> hasHeading(n - 1, 0);
     for (int a = 0; a + 1 < n; ++a) {
         const Vec middle = (p[a] + p[a + 1]) * 0.5f;
         int before = a, after = a + 1;
         while (before > 0 && (p[before] - middle).SquaredLength() < TAP_RADIUS_SQR) --before;
         while (after + 1 < n && (p[after] - middle).SquaredLength() < TAP_RADIUS_SQR) ++after;
-        heading[a] = p[after] - p[before];
+        hasHeading[a] = Unit(p[after] - p[before], heading[a]);
     }
     for (int i = 2; i + 2 <= n; ++i) {
+        if (!hasHeading[i - 2]) continue;
         const Wml::Segment2<float> a = Wml::Segment2<float>::FromEndPoints(p[i - 2], p[i - 1]);
         for (int j = i; j + 1 < n; ++j) {
-            float cosine;
-            if (!CosBetween(heading[i - 2], heading[j], cosine) || std::fabs(cosine) > CROSSING_COS) continue;
+            if (!hasHeading[j] || std::fabs(heading[i - 2].Dot(heading[j])) > CROSSING_COS) continue;
             const Wml::Segment2<float> b = Wml::Segment2<float>::FromEndPoints(p[j], p[j + 1]);
             Vec point;
             if (!Wml::FindIntersection(a, b, point)) continue;

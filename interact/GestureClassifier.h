@@ -37,8 +37,11 @@ public:
     using Points = std::vector<Wml::Vector2<float>>;
 
     /// Tries the gestures in their fixed order (tap, hairpin, line, corner,
-    /// scribble, circle, crossing); the first that holds decides.
+    /// scribble, circle, crossing); the first that holds decides. A stroke
+    /// of more than MAX_GESTURE_POINTS points is a tap or a plain stroke.
     static GestureClassification Classify(const GestureStroke& stroke);
+
+    static constexpr int MAX_GESTURE_POINTS = 16384;
 
     // The single tests, in that order. Each answers false for strokes too
     // short for it and fills `result` only when it holds.

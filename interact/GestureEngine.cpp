@@ -57,14 +57,12 @@ int GestureEngine::OnInputEvent(const InputEvent& event)
         // The stroke leaves the engine before anyone hears of it, so a
         // listener that starts a new drag cannot pull it from under us.
         std::unique_ptr<GestureStroke> stroke = std::move(m_stroke);
+        // Every observer hears of the end; any of them may take the stroke.
         bool taken = false;
         const std::vector<IGestureStrokeObserver*> observers = m_observers;
         for (IGestureStrokeObserver* observer : observers) {
             if (std::find(m_observers.begin(), m_observers.end(), observer) == m_observers.end()) continue;
-            if (observer->OnStrokeEnd(*stroke)) {
-                taken = true;
-                break;
-            }
+            if (observer->OnStrokeEnd(*stroke)) taken = true;
         }
         if (!taken) OfferStroke(*stroke);
         return INPUT_RELEASE_CAPTURE;

@@ -22,6 +22,7 @@ public:
     /// After every point the stroke stores.
     virtual void OnStrokePoint(const GestureStroke& stroke) = 0;
     /// When the button comes up; true takes the stroke (no gesture follows).
+    /// Every observer is told, whether or not an earlier one took it.
     virtual bool OnStrokeEnd(const GestureStroke& stroke) = 0;
 };
 

@@ -267,13 +267,15 @@ TEST(GestureEngine, ObserversSeeEveryStoredPointAndMayTakeTheStroke)
         Rig rig;
         std::vector<std::string> log;
         RecordingListener listener("a", &log, {"line"});
-        RecordingObserver observer(takes);
+        RecordingObserver observer(takes), after(false);
         rig.engine.AddGestureListener(&listener);
         rig.engine.AddStrokeObserver(&observer);
         rig.engine.AddStrokeObserver(&observer);  // added once
+        rig.engine.AddStrokeObserver(&after);
         rig.Drag({{0, 0}, {1, 1}, {40, 0}, {80, 0}, {120, 0}});
         EXPECT_EQ((std::vector<int>{1, 2, 3, 4}), observer.pointCounts);
         EXPECT_EQ(4, observer.endedWith);
+        EXPECT_EQ(4, after.endedWith);  // told even when the stroke was taken
         EXPECT_EQ(takes ? std::vector<std::string>{} : std::vector<std::string>{"a:line"}, log);
     }
 }

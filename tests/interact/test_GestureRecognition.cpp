@@ -356,6 +356,24 @@ TEST(GestureClassifier, CrossingsAreJudgedOnTheHeadingOfTheStroke)
     for (const Case& c : cases) EXPECT_EQ(c.kind, KindOf(c.points)) << c.name;
 }
 
+TEST(GestureClassifier, OverlongDragsAreTapsOrPlainStrokes)
+{
+    // An X whose strokes are sampled densely past the gesture limit, and a
+    // press held in place while the mouse reports without end.
+    const int half = GestureClassifier::MAX_GESTURE_POINTS / 2 + 1;
+    const std::vector<Vector2f> x =
+        Joined(Joined(Points({0, 0}, {400, 400}, half), Points({400, 400}, {400, 0}, 10)),
+               Points({400, 0}, {0, 400}, half));
+    EXPECT_EQ(GestureKind::Stroke, KindOf(x));
+    std::vector<Vector2f> held(3 * GestureClassifier::MAX_GESTURE_POINTS, Vector2f(50, 50));
+    for (size_t i = 0; i < held.size(); i += 2) held[i] += Vector2f(2, -3);
+    EXPECT_EQ(GestureKind::Tap, KindOf(held));
+    // The same X at ordinary density.
+    EXPECT_EQ(GestureKind::Crossing,
+              KindOf(Joined(Joined(Points({0, 0}, {400, 400}, 100), Points({400, 400}, {400, 0}, 10)),
+                            Points({400, 0}, {0, 400}, 100))));
+}
+
 namespace {
 
 // Takes whatever it is offered and remembers as what.
@@ -406,7 +424,7 @@ GestureKind Recognize(const Reports& reports, std::vector<Vector2f>* stored = nu
 struct KindSet {
     GestureKind kind;
     Reports (*draw)(Hand&);
-    double floor;  // least share read as meant
+    double floor;  // least share read as meant (0.95 the aim; the others what they reach)
 };
 
 }  // namespace
@@ -419,12 +437,12 @@ TEST(GestureRecognition, HandDrawnStrokesAreReadAsMeant)
     const KindSet sets[] = {
         {GestureKind::Tap, gesturetest::DrawTap, 0.95},
         {GestureKind::Line, gesturetest::DrawLine, 0.95},
-        {GestureKind::Hairpin, gesturetest::DrawHairpin, 0.0},
-        {GestureKind::Corner, gesturetest::DrawCorner, 0.0},
+        {GestureKind::Hairpin, gesturetest::DrawHairpin, 0.99},
+        {GestureKind::Corner, gesturetest::DrawCorner, 0.98},
         {GestureKind::Scribble, gesturetest::DrawScribble, 0.95},
         {GestureKind::Circle, gesturetest::DrawCircle, 0.95},
-        {GestureKind::Crossing, gesturetest::DrawCrossing, 0.0},
-        {GestureKind::Stroke, gesturetest::DrawCurve, 0.0},
+        {GestureKind::Crossing, gesturetest::DrawCrossing, 0.99},
+        {GestureKind::Stroke, gesturetest::DrawCurve, 0.99},
     };
     const int perKind = 250;
     const char* dump = std::getenv("KILNFORM_GESTURE_MISREADS");

@@ -238,119 +238,78 @@ TEST(GestureClassifier, CleanShapesAtManyAngles)
     }
 }
 
-TEST(GestureClassifier, ScribbleTipsRoundedToPixelsStillTurnBack)
+// Strokes as the engine stored them from a mouse ("x,y x,y ...").
+std::vector<Vector2f> Stored(const char* text)
 {
-    // Seven legs 120 pixels across; every tip comes as two points 5 pixels
-    // apart, neither of which turns back sharply on its own.
+    std::vector<Vector2f> points;
+    float x, y;
+    int used;
+    while (std::sscanf(text, " %f,%f%n", &x, &y, &used) == 2) {
+        points.push_back(Vector2f(x, y));
+        text += used;
+    }
+    return points;
+}
+
+TEST(GestureClassifier, MouseArtefactsDoNotHideTheGesture)
+{
+    // Seven legs whose tips each come as two points 5 pixels apart, neither
+    // turning back sharply on its own.
     std::vector<Vector2f> splitTips = {{0, 0}};
     for (int leg = 1; leg <= 7; ++leg) {
         const Vector2f tip(leg % 2 ? 120.0f : 0.0f, 12.0f * leg);
         splitTips = Joined(splitTips, Points(splitTips.back(), tip, 8));
         if (leg < 7) splitTips.push_back(tip + Vector2f(leg % 2 ? 3.0f : -3.0f, 4.0f));
     }
-    struct Case {
-        const char* name;
-        std::vector<Vector2f> points;
-    };
-    const Case cases[] = {
-        {"split tips", splitTips},
-        // Small scribbles as the engine stored them from a mouse.
-        {"five legs",
-         {{269, 285}, {273, 285}, {277, 288}, {281, 289}, {288, 292}, {295, 294}, {302, 296}, {309, 298},
-          {317, 300}, {322, 301}, {319, 303}, {312, 305}, {301, 307}, {296, 308}, {289, 307}, {285, 307},
-          {276, 308}, {273, 307}, {268, 306}, {274, 307}, {279, 309}, {284, 311}, {291, 312}, {299, 315},
-          {305, 317}, {311, 319}, {316, 322}, {313, 325}, {307, 326}, {298, 327}, {293, 327}, {287, 327},
-          {280, 328}, {273, 326}, {270, 327}, {274, 330}, {277, 331}, {281, 334}, {287, 337}, {292, 339},
-          {299, 342}, {306, 342}, {308, 345}}},
-        {"steep legs",
-         {{482, 343}, {484, 346}, {487, 348}, {491, 350}, {494, 352}, {501, 358}, {508, 363}, {515, 366},
-          {519, 368}, {523, 371}, {519, 374}, {513, 370}, {507, 368}, {502, 364}, {494, 361}, {486, 358},
-          {481, 356}, {476, 355}, {484, 360}, {489, 361}, {493, 363}, {499, 368}, {504, 372}, {507, 377},
-          {513, 381}, {518, 386}, {521, 387}, {517, 385}, {513, 382}, {507, 378}, {499, 376}, {492, 374},
-          {488, 373}, {481, 370}, {475, 366}, {472, 365}, {476, 367}, {482, 374}, {490, 377}, {499, 384},
-          {503, 387}, {507, 390}, {511, 393}, {513, 396}, {516, 397}}},
-    };
-    for (const Case& c : cases) EXPECT_EQ(GestureKind::Scribble, KindOf(c.points)) << c.name;
-}
-
-TEST(GestureClassifier, HooksAndTremorDoNotMakeTheSharpestTurn)
-{
-    // An L, then the hand settles 3 to 4 pixels back from where it stopped.
+    // An L, then the hand settles a few pixels back from where it stopped.
     std::vector<Vector2f> hookedL = Joined(Points({0, 0}, {100, 0}, 11), Points({100, 0}, {100, 100}, 11));
     hookedL.push_back({102, 97});
-    // Out and back, starting with a small hook.
-    std::vector<Vector2f> hookedHairpin = {{0, 3}, {0, -1}, {0, 4}};
-    hookedHairpin = Joined(hookedHairpin, Points({0, 4}, {150, 0}, 16));
-    hookedHairpin = Joined(hookedHairpin, Points({150, 0}, {10, 10}, 15));
+    // Out and back, starting with a hook that turns right round.
+    const std::vector<Vector2f> hookedHairpin = Joined(
+        Joined({{0, 3}, {0, -1}, {0, 4}}, Points({0, 4}, {150, 0}, 16)), Points({150, 0}, {10, 10}, 15));
     struct Case {
         const char* name;
         std::vector<Vector2f> points;
         GestureKind kind;
     };
     const Case cases[] = {
+        {"split tips", splitTips, GestureKind::Scribble},
+        {"small scribble",
+         Stored("269,285 273,285 277,288 281,289 288,292 295,294 302,296 309,298 317,300 322,301 "
+                "319,303 312,305 301,307 296,308 289,307 285,307 276,308 273,307 268,306 274,307 "
+                "279,309 284,311 291,312 299,315 305,317 311,319 316,322 313,325 307,326 298,327 "
+                "293,327 287,327 280,328 273,326 270,327 274,330 277,331 281,334 287,337 292,339 "
+                "299,342 306,342 308,345"),
+         GestureKind::Scribble},
         {"hooked L", hookedL, GestureKind::Corner},
-        {"hooked hairpin", hookedHairpin, GestureKind::Hairpin},
-        // As the engine stored them from a mouse.
-        {"L, hook at the start",
-         {{509, 422}, {510, 419}, {506, 415}, {502, 412}, {496, 406}, {491, 402}, {485, 398}, {480, 391},
-          {476, 387}, {471, 383}, {463, 374}, {460, 373}, {457, 371}, {455, 368}, {456, 365}, {459, 360},
-          {464, 356}, {467, 352}, {473, 348}, {476, 344}, {478, 340}, {480, 337}},
-         GestureKind::Corner},
         {"L, hook at the end",
-         {{478, 300}, {478, 294}, {479, 291}, {478, 281}, {480, 271}, {481, 259}, {480, 243}, {481, 230},
-          {483, 213}, {482, 203}, {483, 189}, {483, 176}, {484, 167}, {483, 162}, {484, 156}, {483, 153},
-          {479, 151}, {476, 152}, {468, 153}, {461, 154}, {452, 154}, {445, 156}, {431, 157}, {417, 157},
-          {398, 157}, {391, 158}, {382, 159}, {377, 160}, {373, 160}, {371, 163}},
+         Stored("478,300 478,294 479,291 478,281 480,271 481,259 480,243 481,230 483,213 "
+                "482,203 483,189 483,176 484,167 483,162 484,156 483,153 479,151 476,152 "
+                "468,153 461,154 452,154 445,156 431,157 417,157 398,157 391,158 382,159 "
+                "377,160 373,160 371,163"),
          GestureKind::Corner},
+        {"hooked hairpin", hookedHairpin, GestureKind::Hairpin},
         {"hairpin, hook at the start",
-         {{457, 227}, {458, 224}, {455, 229}, {454, 233}, {452, 241}, {450, 249}, {449, 259}, {445, 269},
-          {441, 280}, {438, 290}, {433, 301}, {430, 311}, {426, 318}, {423, 324}, {422, 329}, {420, 335},
-          {420, 339}, {422, 334}, {424, 329}, {423, 323}, {424, 319}, {427, 309}, {428, 300}, {429, 294},
-          {433, 283}, {440, 268}, {444, 257}, {446, 249}, {450, 242}, {450, 237}, {452, 233}, {453, 229}},
+         Stored("457,227 458,224 455,229 454,233 452,241 450,249 449,259 445,269 "
+                "441,280 438,290 433,301 430,311 426,318 423,324 422,329 420,335 "
+                "420,339 422,334 424,329 423,323 424,319 427,309 428,300 429,294 "
+                "433,283 440,268 444,257 446,249 450,242 450,237 452,233 453,229"),
          GestureKind::Hairpin},
-        {"hairpin, hook at the end",
-         {{457, 391}, {450, 390}, {444, 390}, {434, 391}, {425, 393}, {411, 394}, {390, 396},
-          {378, 397}, {362, 397}, {348, 397}, {330, 398}, {312, 400}, {297, 401}, {282, 402},
-          {272, 402}, {262, 403}, {258, 403}, {268, 401}, {275, 402}, {287, 401}, {304, 400},
-          {315, 400}, {329, 400}, {351, 399}, {366, 400}, {379, 400}, {397, 399}, {411, 397},
-          {422, 398}, {434, 395}, {446, 395}, {451, 393}, {459, 393}, {462, 392}, {459, 393}},
-         GestureKind::Hairpin},
-    };
-    for (const Case& c : cases) EXPECT_EQ(c.kind, KindOf(c.points)) << c.name;
-}
-
-TEST(GestureClassifier, CrossingsAreJudgedOnTheHeadingOfTheStroke)
-{
-    // As the engine stored them from a mouse.
-    struct Case {
-        const char* name;
-        std::vector<Vector2f> points;
-        GestureKind kind;
-    };
-    const Case cases[] = {
+        // Single segments at the crossing point meet at 45 degrees or less.
         {"X in one go",
-         {{471, 398}, {474, 395}, {476, 391}, {478, 388}, {482, 383}, {485, 378}, {489, 374}, {494, 370},
-          {500, 366}, {505, 359}, {508, 356}, {511, 351}, {513, 347}, {517, 341}, {520, 337}, {524, 338},
-          {525, 345}, {525, 352}, {526, 359}, {527, 364}, {529, 371}, {529, 375}, {531, 380}, {532, 383},
-          {531, 387}, {530, 384}, {524, 381}, {520, 379}, {514, 375}, {504, 371}, {496, 367}, {492, 365},
-          {488, 362}, {483, 358}, {480, 357}, {474, 353}, {468, 351}, {465, 349}},
+         Stored("471,398 474,395 476,391 478,388 482,383 485,378 489,374 494,370 500,366 505,359 "
+                "508,356 511,351 513,347 517,341 520,337 524,338 525,345 525,352 526,359 527,364 "
+                "529,371 529,375 531,380 532,383 531,387 530,384 524,381 520,379 514,375 504,371 "
+                "496,367 492,365 488,362 483,358 480,357 474,353 468,351 465,349"),
          GestureKind::Crossing},
-        {"X, second diagonal wavering",
-         {{332, 266}, {333, 259}, {335, 254}, {335, 247}, {335, 241}, {335, 232}, {334, 223}, {332, 217},
-          {332, 212}, {333, 206}, {332, 194}, {330, 189}, {330, 185}, {332, 182}, {329, 187}, {325, 192},
-          {323, 196}, {318, 199}, {306, 210}, {303, 212}, {298, 216}, {295, 219}, {293, 222}, {290, 226},
-          {294, 229}, {298, 227}, {303, 227}, {307, 227}, {315, 225}, {322, 225}, {329, 222}, {335, 223},
-          {343, 221}, {352, 220}, {357, 222}, {362, 221}, {368, 220}, {371, 221}, {374, 222}},
-         GestureKind::Crossing},
-        // An S whose first report comes back onto the press position: the
-        // touching segments meet steeply, the stroke does not cross itself.
+        // The first report comes back onto the press position: the touching
+        // segments meet steeply, but the stroke does not cross itself.
         {"S, hook at the start",
-         {{412, 283}, {411, 286}, {412, 283}, {408, 281}, {404, 280}, {403, 277}, {401, 273}, {399, 270},
-          {398, 267}, {395, 262}, {393, 256}, {393, 250}, {393, 245}, {395, 242}, {399, 236}, {402, 230},
-          {405, 227}, {408, 224}, {410, 221}, {416, 219}, {421, 219}, {425, 217}, {437, 218}, {444, 221},
-          {448, 222}, {455, 223}, {460, 223}, {465, 223}, {469, 222}, {477, 220}, {480, 218}, {486, 216},
-          {490, 212}, {494, 208}, {496, 205}, {498, 199}, {498, 189}, {497, 184}, {494, 177}, {493, 171},
-          {490, 168}, {486, 165}, {484, 162}, {481, 161}, {479, 157}},
+         Stored("412,283 411,286 412,283 408,281 404,280 403,277 401,273 399,270 398,267 "
+                "395,262 393,256 393,250 393,245 395,242 399,236 402,230 405,227 408,224 "
+                "410,221 416,219 421,219 425,217 437,218 444,221 448,222 455,223 460,223 "
+                "465,223 469,222 477,220 480,218 486,216 490,212 494,208 496,205 498,199 "
+                "498,189 497,184 494,177 493,171 490,168 486,165 484,162 481,161 479,157"),
          GestureKind::Stroke},
     };
     for (const Case& c : cases) EXPECT_EQ(c.kind, KindOf(c.points)) << c.name;

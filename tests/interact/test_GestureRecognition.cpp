@@ -228,6 +228,10 @@ TEST(GestureClassifier, CleanShapesAtManyAngles)
                 Points(centre + Vector2f(50, 50), centre + Vector2f(50, -50), 20)),
          GestureKind::Crossing},
         {"arc", circle(0.4f, 80.0f), GestureKind::Stroke},
+        // Too small to measure turns a tap radius away: neighbours decide.
+        {"small corner",
+         Joined(Points(centre + Vector2f(0, 8), centre, 5), Points(centre, centre + Vector2f(8, 0), 5)),
+         GestureKind::Corner},
         {"loop once", circle(1.0f, 80.0f), GestureKind::Stroke},
     };
     for (const Case& c : cases) {

@@ -12,6 +12,8 @@ HUDAutoSliderButton::HUDAutoSliderButton(const std::string& name, const std::str
       m_rateMode(rateMode),
       m_curve(HUDResponseCurve::VERTICAL)
 {
+    // Same look as the plain slider: a blue value bar.
+    GetSliderIcon()->SetBarColor(Wml::ColorRGBA(0.0f, 0.0f, 1.0f, 1.0f));
     AddEventHandler(this);
 }
 

@@ -232,6 +232,7 @@ TEST(HUDAutoSliderButton, RateModeReportsTheGainByHeightAboveTheCentre)
     } rows[] = {{0.0f, 0.0f}, {0.059f, 0.0f}, {-0.059f, 0.0f}, {0.25f, 1.0f}, {0.4f, 1.0f}, {-0.3f, -1.0f}};
     for (const Row& row : rows) {
         RecordingAutoSlider slider(true);
+        EXPECT_EQ(slider.GetSliderIcon()->GetBarColor(), Wml::ColorRGBA(0, 0, 1, 1));
         slider.SetPosition(0.5f, 0.5f, false);
         V2 centre = slider.GetBox().Center();
         ASSERT_NE(slider.OnMouseDown(centre + V2(0.03f, 0.0f)), nullptr);

@@ -261,8 +261,10 @@ void BillboardSO::DoScale(float a, float b, float, bool relative, bool uniform)
     const float bb = uniform ? a : b;
     Wml::Vector3<float>& s = m_frame.Scale();
     if (relative) {
-        s.X() *= a + 1.0f;
-        s.Y() *= bb + 1.0f;
+        // Factors, as every scene object takes them and as the scale event
+        // reports them. Mirroring (a flip) keeps the picture's size.
+        s.X() *= std::fabs(a);
+        s.Y() *= std::fabs(bb);
     } else {
         s.X() = a;
         s.Y() = bb;

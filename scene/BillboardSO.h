@@ -56,7 +56,7 @@ public:
     void DoTranslate(const Wml::Vector3<float>& v, bool relative) override;
     /// Turns the frame by m, or sets its rotation to m when not relative.
     void DoRotate(const Wml::Matrix3<float>& m, bool relative) override;
-    /// Half-extents: relative x *= a + 1, y *= b' + 1; absolute x := a,
+    /// Half-extents: relative x *= |a|, y *= |b'| (factors; a flip keeps the size); absolute x := a,
     /// y := b'; b' = a when uniform, else b.
     void DoScale(float a, float b, float c, bool relative, bool uniform) override;
 

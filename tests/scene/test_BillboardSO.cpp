@@ -234,10 +234,16 @@ TEST(BillboardGeometry, ToolsParametersAndScaleHooks)
 
     b.DoScale(2.0f, 3.0f, 9.0f, false, false);
     EXPECT_TRUE(Near(b.GetFrame().Scale(), V3(2, 3, 1)));  // z untouched
-    b.DoScale(1.0f, 0.0f, 0.0f, true, false);              // x *= 2, y *= 1
+    b.DoScale(2.0f, 1.0f, 0.0f, true, false);              // relative: factors, x *= 2, y *= 1
     EXPECT_TRUE(Near(b.GetFrame().Scale(), V3(4, 3, 1)));
-    b.DoScale(-0.5f, 7.0f, 0.0f, true, true);  // uniform: y uses a too
+    b.DoScale(0.5f, 7.0f, 0.0f, true, true);  // uniform: y uses a too
     EXPECT_TRUE(Near(b.GetFrame().Scale(), V3(2, 1.5f, 1)));
+    // A flip (factor -1) mirrors without shrinking the picture to nothing,
+    // and what the scale event reports is what happened.
+    b.Scale(-1.0f, 1.0f, 1.0f, true, false);
+    EXPECT_TRUE(Near(b.GetFrame().Scale(), V3(2, 1.5f, 1)));
+    b.Scale(1.5f, 2.0f, 1.0f, true, false);
+    EXPECT_TRUE(Near(b.GetFrame().Scale(), V3(3, 3, 1)));
     b.DoScale(5.0f, 7.0f, 0.0f, false, true);
     EXPECT_TRUE(Near(b.GetFrame().Scale(), V3(5, 5, 1)));
 

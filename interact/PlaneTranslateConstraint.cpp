@@ -1,5 +1,7 @@
 #include "interact/PlaneTranslateConstraint.h"
 
+#include <cmath>
+
 #include "interact/DrawingScale.h"
 #include "interact/ToolViewData.h"
 
@@ -52,6 +54,16 @@ ConstraintShape PlaneTranslateConstraint::BuildShape(const ToolViewData& view) c
     shape.AddQuad(at(0.0f, c), at(c, c), at(c, e), at(0.0f, e), 0);
     shape.AddOutline({at(c, 0.0f), at(e, 0.0f), at(e, e), at(0.0f, e), at(0.0f, c), at(c, c)});
     return shape;
+}
+
+float PlaneTranslateConstraint::GetVisibility(const ToolViewData& view) const
+{
+    Wml::Vector3<float> n = m_frame.Z(), v = view.viewDirection;
+    if (n.Normalize() <= 0.0f || v.Normalize() <= 0.0f) return 0.0f;
+    float x = std::fabs(v.Dot(n));
+    if (!(x >= 0.003f)) return 0.0f;
+    if (x < 0.035f) return (x - 0.003f) / 0.032f;
+    return 1.0f;
 }
 
 bool PlaneTranslateConstraint::IsPickable(const ToolViewData& view) const

@@ -22,6 +22,12 @@ public:
     /// With c = HUD scale factor × 0.14 × 0.5 × view scale: the square of
     /// side 2.25 c at the origin less its c × c corner at the origin.
     ConstraintShape BuildShape(const ToolViewData& view) const override;
+    /// A plane patch is seen best face on and vanishes edge on, so the
+    /// fading rule is applied to how far the view direction leaves the
+    /// plane: x = |view direction · normal|, 0 below 0.003,
+    /// (x - 0.003) / 0.032 below 0.035, else 1.
+    float GetVisibility(const ToolViewData& view) const override;
+    /// Needs visibility 0.2.
     bool IsPickable(const ToolViewData& view) const override;
     /// Keeps the whole frame.
     ConstraintDescription Describe() const override;

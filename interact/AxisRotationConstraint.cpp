@@ -129,6 +129,11 @@ float AxisRotationConstraint::GetVisibility(const ToolViewData& view) const
     return 1.0f;
 }
 
+bool AxisRotationConstraint::IsPickable(const ToolViewData& view) const
+{
+    return GetVisibility(view) > 0.0f;
+}
+
 Vec3 AxisRotationConstraint::NearestRingPoint(const Vec3& point, const ToolViewData& view) const
 {
     const Vec3 c = m_frame.Origin(), a = m_frame.Z();

@@ -32,6 +32,8 @@ public:
     /// With v = |view direction · axis|: 0 below 0.2, (v - 0.2) / 0.5 below
     /// 0.7, else 1.
     float GetVisibility(const ToolViewData& view) const override;
+    /// A ring faded out entirely is not drawn, so it is not picked either.
+    bool IsPickable(const ToolViewData& view) const override;
     ConstraintDescription Describe() const override;
 
     float GetRadius() const { return m_radius; }

@@ -75,6 +75,8 @@ void Tool3DManager::Activate(ITool3D* tool)
     if (m_active != tool) m_dragging = false;
     m_active = tool;
     Refresh();
+    // The new tool measures its own view scale in the view last seen.
+    if (m_hasView) PrepareView(m_view);
 }
 
 ITool3D* Tool3DManager::NextSupporting(const ITool3D* after) const
@@ -145,14 +147,14 @@ bool Tool3DManager::UpdateViewFromCamera()
 
 void Tool3DManager::Draw()
 {
-    if (!m_active || !m_shown || !m_camera) return;
+    if (!m_active || !m_shown) return;
     float x, y, depth = 0.5f;
-    if (!m_camera->Project(m_camera->GetTarget(), x, y, depth) || !std::isfinite(depth)) depth = 0.5f;
+    if (m_camera && (!m_camera->Project(m_camera->GetTarget(), x, y, depth) || !std::isfinite(depth))) depth = 0.5f;
     ToolViewData view = ToolViewData::CaptureFromGL(depth);
     if (view.IsValid())
         PrepareView(view);
-    else
-        UpdateViewFromCamera();
+    else if (!UpdateViewFromCamera())
+        return;
     m_active->Draw(m_view);
 }
 

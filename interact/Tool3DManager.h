@@ -98,9 +98,10 @@ public:
     /// The pick ray through window point (x, y) (pixel centres at +0.5).
     Wml::Ray3<float> GetPickRay(float x, float y) const { return m_view.GetPickRay(x, y); }
 
-    /// GL: with an active, shown tool, captures the view data from GL
-    /// (falling back on the camera when GL gives no viewport), prepares it
-    /// and lets the tool draw.
+    /// GL: with an active, shown tool, captures the view data from GL (the
+    /// screen axes measured at the depth of the camera's target), falling
+    /// back on the camera when GL gives no usable matrices, prepares it and
+    /// lets the tool draw.
     void Draw();
 
     // ---- IInputEventListener

@@ -160,7 +160,8 @@ void AxisRotationConstraint::Draw(const ToolViewData& view)
     glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, GL_TRUE);
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    Wml::ColorRGBA tint = IsPinned() ? Wml::ColorRGBA(1.0f, 0.0f, 0.0f, 1.0f) : Wml::ColorRGBA(0.6f, 0.6f, 0.6f, 1.0f);
+    Wml::ColorRGBA tint =
+        IsPinned() ? Wml::ColorRGBA(1.0f, 0.0f, 0.0f, 1.0f) : Wml::ColorRGBA(0.6f, 0.6f, 0.6f, 1.0f);
     const GLfloat material[4] = {tint.R(), tint.G(), tint.B(), visibility};
     glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE, material);
     const Vec3 n = m_frame.Z();

@@ -9,7 +9,8 @@ namespace vynui {
 class AxisRotationConstraint : public Constraint {
 public:
     /// radius: the ring radius in view-scale units (RotationRadiusForMode).
-    AxisRotationConstraint(ConstraintTarget* target, const Wml::Frame3<float>& frame, int frameMode, float radius);
+    AxisRotationConstraint(ConstraintTarget* target, const Wml::Frame3<float>& frame, int frameMode,
+                           float radius);
     AxisRotationConstraint(ConstraintTarget* target, const Wml::Vector3<float>& origin,
                            const Wml::Vector3<float>& axis, int frameMode, float radius);
 

@@ -9,7 +9,8 @@ namespace vynui {
 
 using Vec3 = Wml::Vector3<float>;
 
-AxisScaleConstraint::AxisScaleConstraint(ConstraintTarget* target, const Wml::Frame3<float>& frame, int frameMode)
+AxisScaleConstraint::AxisScaleConstraint(ConstraintTarget* target, const Wml::Frame3<float>& frame,
+                                         int frameMode)
     : Constraint(target, frame, frameMode)
 {
 }

@@ -112,7 +112,8 @@ public:
     void SetHighlighted(bool highlighted) { m_highlighted = highlighted; }
 
     /// Visibility rule on a direction: x = 1 - |dot(view, direction)|.
-    static float AxisVisibility(const Wml::Vector3<float>& viewDirection, const Wml::Vector3<float>& direction);
+    static float AxisVisibility(const Wml::Vector3<float>& viewDirection,
+                                const Wml::Vector3<float>& direction);
     /// HUD scale factor × 0.5 × view scale: the length of a vector handle.
     static float HandleSize(const ToolViewData& view);
 

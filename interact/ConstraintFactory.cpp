@@ -30,12 +30,23 @@ Constraint* CreateConstraint(const ConstraintDescription& d, ConstraintTarget* t
     }
     Constraint* c = nullptr;
     switch (d.kind) {
-    case VECTOR_CONSTRAINT: c = new VectorConstraint(target, frame, d.frameMode); break;
-    case AXIS_ROTATION_CONSTRAINT: c = new AxisRotationConstraint(target, frame, d.frameMode, d.radius); break;
-    case AXIS_SCALE_CONSTRAINT: c = new AxisScaleConstraint(target, frame, d.frameMode); break;
-    case PLANE_TRANSLATE_CONSTRAINT: c = new PlaneTranslateConstraint(target, frame, d.frameMode); break;
-    case UNIFORM_SCALE_CONSTRAINT: c = new UniformScaleConstraint(target, frame, d.frameMode); break;
-    default: return nullptr;
+        case VECTOR_CONSTRAINT:
+            c = new VectorConstraint(target, frame, d.frameMode);
+            break;
+        case AXIS_ROTATION_CONSTRAINT:
+            c = new AxisRotationConstraint(target, frame, d.frameMode, d.radius);
+            break;
+        case AXIS_SCALE_CONSTRAINT:
+            c = new AxisScaleConstraint(target, frame, d.frameMode);
+            break;
+        case PLANE_TRANSLATE_CONSTRAINT:
+            c = new PlaneTranslateConstraint(target, frame, d.frameMode);
+            break;
+        case UNIFORM_SCALE_CONSTRAINT:
+            c = new UniformScaleConstraint(target, frame, d.frameMode);
+            break;
+        default:
+            return nullptr;
     }
     c->SetColor(d.color);
     return c;

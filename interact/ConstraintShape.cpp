@@ -54,7 +54,7 @@ bool InsideTriangle2(const double p[2], const double a[2], const double b[2], co
     double d1 = Cross2(b[0] - a[0], b[1] - a[1], p[0] - a[0], p[1] - a[1]);
     double d2 = Cross2(c[0] - b[0], c[1] - b[1], p[0] - b[0], p[1] - b[1]);
     double d3 = Cross2(a[0] - c[0], a[1] - c[1], p[0] - c[0], p[1] - c[1]);
-    bool hasNeg = d1 < 0 || d2 < 0 || d3 < 0, hasPos = d1 > 0 || d2 > 0 || d3 > 0;
+    bool hasNeg = d1 < 0 || d2 < 0 || d3<0, hasPos = d1> 0 || d2 > 0 || d3 > 0;
     return !(hasNeg && hasPos);
 }
 
@@ -153,7 +153,8 @@ bool ConstraintShape::CrossesScreenSegment(const ToolViewData& view, const Wml::
 {
     const double p[2] = {segment.Origin().X(), segment.Origin().Y()};
     const double r[2] = {segment.Direction().X(), segment.Direction().Y()};
-    if (!std::isfinite(p[0]) || !std::isfinite(p[1]) || !std::isfinite(r[0]) || !std::isfinite(r[1])) return false;
+    if (!std::isfinite(p[0]) || !std::isfinite(p[1]) || !std::isfinite(r[0]) || !std::isfinite(r[1]))
+        return false;
     bool found = false;
     float bestEye = std::numeric_limits<float>::max();
     for (const ShapeTriangle& tri : m_triangles) {

@@ -36,8 +36,8 @@ public:
                  const Wml::Vector3<float>& p3, int part);
     /// A fan of segments triangles around centre in the plane of the unit
     /// vectors u, v; its rim is added as an outline.
-    void AddDisc(const Wml::Vector3<float>& centre, const Wml::Vector3<float>& u, const Wml::Vector3<float>& v,
-                 float radius, int segments, int part);
+    void AddDisc(const Wml::Vector3<float>& centre, const Wml::Vector3<float>& u,
+                 const Wml::Vector3<float>& v, float radius, int segments, int part);
     void AddOutline(const std::vector<Wml::Vector3<float>>& loop) { m_outlines.push_back(loop); }
 
     const std::vector<ShapeTriangle>& GetTriangles() const { return m_triangles; }

@@ -49,13 +49,15 @@ Wml::Frame3<float> ConstraintTarget::GetFrame()
 
 void ConstraintTarget::AddConstraint(Constraint* constraint)
 {
-    if (constraint && std::find(m_constraints.begin(), m_constraints.end(), constraint) == m_constraints.end())
+    if (constraint &&
+        std::find(m_constraints.begin(), m_constraints.end(), constraint) == m_constraints.end())
         m_constraints.push_back(constraint);
 }
 
 void ConstraintTarget::RemoveConstraint(Constraint* constraint)
 {
-    m_constraints.erase(std::remove(m_constraints.begin(), m_constraints.end(), constraint), m_constraints.end());
+    m_constraints.erase(std::remove(m_constraints.begin(), m_constraints.end(), constraint),
+                        m_constraints.end());
 }
 
 void ConstraintTarget::OnSceneObjectChanged(SceneObject* object, const SceneObjectEvent*)

@@ -103,7 +103,8 @@ bool DynamicTool3D::PickHandle(const Wml::Ray3<float>& ray, ConstraintPick& pick
     return found;
 }
 
-Constraint* DynamicTool3D::CrossTestHandles(const Wml::Segment2<float>& segment, Wml::Vector3<float>& point) const
+Constraint* DynamicTool3D::CrossTestHandles(const Wml::Segment2<float>& segment,
+                                            Wml::Vector3<float>& point) const
 {
     Constraint* best = nullptr;
     float bestEye = std::numeric_limits<float>::max();
@@ -122,7 +123,8 @@ Constraint* DynamicTool3D::CrossTestHandles(const Wml::Segment2<float>& segment,
 
 void DynamicTool3D::AddToolTarget(SceneObject* object)
 {
-    if (!object || std::find(m_toolTargets.begin(), m_toolTargets.end(), object) != m_toolTargets.end()) return;
+    if (!object || std::find(m_toolTargets.begin(), m_toolTargets.end(), object) != m_toolTargets.end())
+        return;
     m_toolTargets.push_back(object);
     NotifyListeners();
 }
@@ -210,28 +212,29 @@ void DynamicTool3D::Drag(const Wml::Ray3<float>& ray, int mode)
     }
     ConstraintTarget* target = m_picked->GetTarget();
     switch (m_picked->GetKind()) {
-    case VECTOR_CONSTRAINT:
-    case PLANE_TRANSLATE_CONSTRAINT: {
-        Wml::Vector3<float> delta;
-        if (m_picked->DragVector(ray, delta) && target) target->Translate(delta);
-        break;
-    }
-    case AXIS_ROTATION_CONSTRAINT: {
-        Wml::Matrix3<float> m;
-        if (m_picked->DragRotation(ray, m) && target) target->Rotate(m);
-        break;
-    }
-    case UNIFORM_SCALE_CONSTRAINT: {
-        Wml::Vector3<float> f;
-        if (m_picked->DragScale(ray, f) && target) target->Scale(f.X(), f.Y(), f.Z(), true, false);
-        break;
-    }
-    case AXIS_SCALE_CONSTRAINT: {
-        Wml::Vector3<float> f;
-        if (m_picked->DragAxisScale(ray, f) && target) target->Scale(f.X(), f.Y(), f.Z(), true, false);
-        break;
-    }
-    default: break;
+        case VECTOR_CONSTRAINT:
+        case PLANE_TRANSLATE_CONSTRAINT: {
+            Wml::Vector3<float> delta;
+            if (m_picked->DragVector(ray, delta) && target) target->Translate(delta);
+            break;
+        }
+        case AXIS_ROTATION_CONSTRAINT: {
+            Wml::Matrix3<float> m;
+            if (m_picked->DragRotation(ray, m) && target) target->Rotate(m);
+            break;
+        }
+        case UNIFORM_SCALE_CONSTRAINT: {
+            Wml::Vector3<float> f;
+            if (m_picked->DragScale(ray, f) && target) target->Scale(f.X(), f.Y(), f.Z(), true, false);
+            break;
+        }
+        case AXIS_SCALE_CONSTRAINT: {
+            Wml::Vector3<float> f;
+            if (m_picked->DragAxisScale(ray, f) && target) target->Scale(f.X(), f.Y(), f.Z(), true, false);
+            break;
+        }
+        default:
+            break;
     }
     UpdateFrame();
 }

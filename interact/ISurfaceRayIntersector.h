@@ -12,7 +12,8 @@ public:
     virtual ~ISurfaceRayIntersector() = default;
     /// True when the ray meets the surface; point is the nearest meeting
     /// point along the ray and normal the unit surface normal there.
-    virtual bool Intersect(const Wml::Ray3<float>& ray, Wml::Vector3<float>& point, Wml::Vector3<float>& normal) = 0;
+    virtual bool Intersect(const Wml::Ray3<float>& ray, Wml::Vector3<float>& point,
+                           Wml::Vector3<float>& normal) = 0;
 };
 
 }  // namespace vynui

@@ -15,8 +15,8 @@ PlaneTranslateConstraint::PlaneTranslateConstraint(ConstraintTarget* target, con
 {
 }
 
-PlaneTranslateConstraint::PlaneTranslateConstraint(ConstraintTarget* target, const Vec3& origin, const Vec3& normal,
-                                                   int frameMode)
+PlaneTranslateConstraint::PlaneTranslateConstraint(ConstraintTarget* target, const Vec3& origin,
+                                                   const Vec3& normal, int frameMode)
     : Constraint(target, Wml::Frame3<float>::FromOriginAndNormal(origin, normal), frameMode)
 {
 }

@@ -42,9 +42,9 @@ bool Tool3DManager::AddTool(ITool3D* tool)
 
 void Tool3DManager::AddStandardTools()
 {
-    ITool3D* tools[] = {new DynamicTool3D(),           new LocalTranslationTool3D(),
-                        new LocalRotationTool3D(),     new SurfacePatchTransformTool(),
-                        new SurfacePatchDeformTool(),  new SurfaceVectorEditingTool()};
+    ITool3D* tools[] = {new DynamicTool3D(),          new LocalTranslationTool3D(),
+                        new LocalRotationTool3D(),    new SurfacePatchTransformTool(),
+                        new SurfacePatchDeformTool(), new SurfaceVectorEditingTool()};
     for (ITool3D* tool : tools)
         if (!AddTool(tool)) delete tool;
 }
@@ -149,7 +149,8 @@ void Tool3DManager::Draw()
 {
     if (!m_active || !m_shown) return;
     float x, y, depth = 0.5f;
-    if (m_camera && (!m_camera->Project(m_camera->GetTarget(), x, y, depth) || !std::isfinite(depth))) depth = 0.5f;
+    if (m_camera && (!m_camera->Project(m_camera->GetTarget(), x, y, depth) || !std::isfinite(depth)))
+        depth = 0.5f;
     ToolViewData view = ToolViewData::CaptureFromGL(depth);
     if (view.IsValid())
         PrepareView(view);

@@ -105,9 +105,10 @@ ToolViewData ToolViewData::FromMatrices(const int viewport[4], const double mode
         Transform(inverse, origin, eye);
         Transform(inverse, forward, dir);
         if (std::fabs(eye[3]) > 1e-300)
-            view.cameraPosition = Wml::Vector3<float>(float(eye[0] / eye[3]), float(eye[1] / eye[3]),
-                                                      float(eye[2] / eye[3]));
-        Wml::Vector3<float> d(static_cast<float>(dir[0]), static_cast<float>(dir[1]), static_cast<float>(dir[2]));
+            view.cameraPosition =
+                Wml::Vector3<float>(float(eye[0] / eye[3]), float(eye[1] / eye[3]), float(eye[2] / eye[3]));
+        Wml::Vector3<float> d(static_cast<float>(dir[0]), static_cast<float>(dir[1]),
+                              static_cast<float>(dir[2]));
         if (d.Normalize() > 0.0f && Finite(d)) view.viewDirection = d;
     }
     if (!std::isfinite(screenDepth)) screenDepth = 0.5f;
@@ -165,7 +166,8 @@ bool ToolViewData::Unproject(float x, float y, float depth, Wml::Vector3<float>&
     Multiply(projection, modelview, pm);
     if (!Invert(pm, inverse)) return false;
     const double ndc[4] = {2.0 * (double(x) - viewport[0]) / viewport[2] - 1.0,
-                           2.0 * (double(y) - viewport[1]) / viewport[3] - 1.0, 2.0 * double(depth) - 1.0, 1.0};
+                           2.0 * (double(y) - viewport[1]) / viewport[3] - 1.0, 2.0 * double(depth) - 1.0,
+                           1.0};
     double p[4];
     Transform(inverse, ndc, p);
     if (!(std::fabs(p[3]) > 1e-300)) return false;
@@ -188,7 +190,8 @@ float ToolViewData::WorldLengthOfQuarterView(const Wml::Vector3<float>& point) c
     // A short step keeps the measure local under perspective.
     float h = 0.001f * std::max(1.0f, (point - cameraPosition).Length());
     float x0, y0, d0, x1, y1, d1;
-    if (!std::isfinite(h) || !Project(point, x0, y0, d0) || !Project(point + screenY * h, x1, y1, d1)) return 0.0f;
+    if (!std::isfinite(h) || !Project(point, x0, y0, d0) || !Project(point + screenY * h, x1, y1, d1))
+        return 0.0f;
     float pixelsPerUnit = std::sqrt((x1 - x0) * (x1 - x0) + (y1 - y0) * (y1 - y0)) / h;
     if (!(pixelsPerUnit > 1e-12f) || !std::isfinite(pixelsPerUnit)) return 0.0f;
     float length = 0.25f * float(viewport[3]) / pixelsPerUnit;

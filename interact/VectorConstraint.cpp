@@ -18,7 +18,8 @@ VectorConstraint::VectorConstraint(ConstraintTarget* target, const Wml::Frame3<f
 {
 }
 
-VectorConstraint::VectorConstraint(ConstraintTarget* target, const Vec3& origin, const Vec3& axis, int frameMode)
+VectorConstraint::VectorConstraint(ConstraintTarget* target, const Vec3& origin, const Vec3& axis,
+                                   int frameMode)
     : Constraint(target, AimedFrame(origin, axis), frameMode)
 {
 }
@@ -57,7 +58,8 @@ bool VectorConstraint::DragHandle(const Wml::Ray3<float>& ray)
     return true;
 }
 
-void VectorConstraint::AddShaft(ConstraintShape& shape, const Vec3& o, const Vec3& a, const Vec3& side, float s)
+void VectorConstraint::AddShaft(ConstraintShape& shape, const Vec3& o, const Vec3& a, const Vec3& side,
+                                float s)
 {
     float w = 0.08f * s;
     shape.AddQuad(o + a * (0.105f * s) - side * w, o + a * s - side * w, o + a * s + side * w,

@@ -12,8 +12,8 @@ class VectorConstraint : public Constraint {
 public:
     VectorConstraint(ConstraintTarget* target, const Wml::Frame3<float>& frame, int frameMode);
     /// At origin along axis (a zero axis leaves the world z axis).
-    VectorConstraint(ConstraintTarget* target, const Wml::Vector3<float>& origin, const Wml::Vector3<float>& axis,
-                     int frameMode);
+    VectorConstraint(ConstraintTarget* target, const Wml::Vector3<float>& origin,
+                     const Wml::Vector3<float>& axis, int frameMode);
 
     int GetKind() const override { return VECTOR_CONSTRAINT; }
     bool BeginDrag(const Wml::Ray3<float>& ray, const ToolViewData& view) override;
@@ -38,8 +38,8 @@ public:
     /// The shaft of a handle of length s (from 0.105 s to s, half-width
     /// 0.08 s) along axis from origin, spread along side; shared with the
     /// axis-scale handle.
-    static void AddShaft(ConstraintShape& shape, const Wml::Vector3<float>& origin, const Wml::Vector3<float>& axis,
-                         const Wml::Vector3<float>& side, float s);
+    static void AddShaft(ConstraintShape& shape, const Wml::Vector3<float>& origin,
+                         const Wml::Vector3<float>& axis, const Wml::Vector3<float>& side, float s);
 
 private:
     bool AxisPoint(const Wml::Ray3<float>& ray, Wml::Vector3<float>& point) const;

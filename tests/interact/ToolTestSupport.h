@@ -77,9 +77,18 @@ inline vynui::InputEvent Mouse(int x, int y, bool down, bool up)
     e.leftUp = up;
     return e;
 }
-inline vynui::InputEvent Press(int x, int y) { return Mouse(x, y, true, false); }
-inline vynui::InputEvent DragTo(int x, int y) { return Mouse(x, y, true, true); }
-inline vynui::InputEvent Release(int x, int y) { return Mouse(x, y, false, true); }
+inline vynui::InputEvent Press(int x, int y)
+{
+    return Mouse(x, y, true, false);
+}
+inline vynui::InputEvent DragTo(int x, int y)
+{
+    return Mouse(x, y, true, true);
+}
+inline vynui::InputEvent Release(int x, int y)
+{
+    return Mouse(x, y, false, true);
+}
 
 /// A pixel and the point where the camera's own pick ray through it meets
 /// the plane z = planeZ.

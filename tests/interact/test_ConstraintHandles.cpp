@@ -57,8 +57,9 @@ TEST_P(EndOnVector, IsPickableOnlyOnceItsVisibilityReachesAFifth)
 }
 
 INSTANTIATE_TEST_SUITE_P(Tilts, EndOnVector,
-                         ::testing::Values(TiltCase{0.0f, false}, TiltCase{5.0f, false}, TiltCase{7.5f, false},
-                                           TiltCase{8.5f, true}, TiltCase{20.0f, true}, TiltCase{90.0f, true}));
+                         ::testing::Values(TiltCase{0.0f, false}, TiltCase{5.0f, false},
+                                           TiltCase{7.5f, false}, TiltCase{8.5f, true}, TiltCase{20.0f, true},
+                                           TiltCase{90.0f, true}));
 
 struct MissCase {
     float beside;  // how far the ray passes beside the shaft's edge
@@ -79,15 +80,18 @@ TEST_P(NearMiss, AcceptsRaysPassingWithinThreeHundredthsOfTheShape)
 }
 
 INSTANTIATE_TEST_SUITE_P(Distances, NearMiss,
-                         ::testing::Values(MissCase{-0.01f, true}, MissCase{0.01f, true}, MissCase{0.025f, true},
-                                           MissCase{0.035f, false}, MissCase{0.2f, false}));
+                         ::testing::Values(MissCase{-0.01f, true}, MissCase{0.01f, true},
+                                           MissCase{0.025f, true}, MissCase{0.035f, false},
+                                           MissCase{0.2f, false}));
 
 TEST_F(Handles, NearestHitAlongTheRayWins)
 {
     // Two plane patches one above the other: the ray meets the upper first,
     // whichever was added first.
-    auto* lower = new PlaneTranslateConstraint(&target, Vec3(0, 0, 0), Vec3(0, 0, 1), FRAME_MODE_MANIPULATION);
-    auto* upper = new PlaneTranslateConstraint(&target, Vec3(0, 0, 1), Vec3(0, 0, 1), FRAME_MODE_MANIPULATION);
+    auto* lower =
+        new PlaneTranslateConstraint(&target, Vec3(0, 0, 0), Vec3(0, 0, 1), FRAME_MODE_MANIPULATION);
+    auto* upper =
+        new PlaneTranslateConstraint(&target, Vec3(0, 0, 1), Vec3(0, 0, 1), FRAME_MODE_MANIPULATION);
     tool->AddHandle(lower);
     tool->AddHandle(upper);
     const float c = 0.14f * 0.5f * ViewScale();
@@ -128,12 +132,15 @@ TEST_F(Handles, RotationRingFadesAsItTurnsEdgeOn)
     struct {
         float degrees;  // between the ring axis and the line of sight
         float visibility;
-    } cases[] = {{0.0f, 1.0f}, {45.0f, 1.0f}, {60.0f, 0.6f}, {75.0f, (std::cos(75.0f * float(M_PI) / 180) - 0.2f) / 0.5f},
+    } cases[] = {{0.0f, 1.0f},
+                 {45.0f, 1.0f},
+                 {60.0f, 0.6f},
+                 {75.0f, (std::cos(75.0f * float(M_PI) / 180) - 0.2f) / 0.5f},
                  {85.0f, 0.0f}};
     for (const auto& c : cases) {
         float a = c.degrees * float(M_PI) / 180.0f;
-        AxisRotationConstraint ring(nullptr, Vec3(0, 0, 0), Vec3(std::sin(a), 0, std::cos(a)), FRAME_MODE_OBJECT,
-                                    0.35f);
+        AxisRotationConstraint ring(nullptr, Vec3(0, 0, 0), Vec3(std::sin(a), 0, std::cos(a)),
+                                    FRAME_MODE_OBJECT, 0.35f);
         EXPECT_NEAR(ring.GetVisibility(manager.GetViewData()), c.visibility, 1e-4f) << c.degrees;
     }
 }
@@ -149,8 +156,8 @@ TEST_F(Handles, ScreenSegmentCrossesTheNearestHandleToTheEye)
     tool->AddHandle(nearer);
     float x, y, depth;
     camera.Project(Vec3(0.2f, 0, 0), x, y, depth);
-    Wml::Segment2<float> across = Wml::Segment2<float>::FromEndPoints(Wml::Vector2<float>(x, y - 30),
-                                                                       Wml::Vector2<float>(x, y + 30));
+    Wml::Segment2<float> across =
+        Wml::Segment2<float>::FromEndPoints(Wml::Vector2<float>(x, y - 30), Wml::Vector2<float>(x, y + 30));
     Vec3 point;
     EXPECT_EQ(tool->CrossTestHandles(across, point), nearer);
     EXPECT_NEAR(point.Z(), 1.0f, 1e-4f);
@@ -161,7 +168,7 @@ TEST_F(Handles, ScreenSegmentCrossesTheNearestHandleToTheEye)
     EXPECT_NEAR(point.X(), 0.2f, 0.01f);
     // A segment beside both crosses nothing.
     Wml::Segment2<float> beside = Wml::Segment2<float>::FromEndPoints(Wml::Vector2<float>(x, y + 100),
-                                                                       Wml::Vector2<float>(x + 50, y + 100));
+                                                                      Wml::Vector2<float>(x + 50, y + 100));
     EXPECT_EQ(tool->CrossTestHandles(beside, point), nullptr);
     // An invisible handle is never crossed.
     auto* endOn = new VectorConstraint(&target, Vec3(0.2f, 0, 2), Vec3(0, 0, 1), FRAME_MODE_OBJECT);
@@ -229,8 +236,10 @@ TEST_F(Handles, HandlesOutliveNeitherSideOfTheirTarget)
 TEST_F(Handles, HistorySavesKindByKindAndRestoresByIndexFromTheNewest)
 {
     EXPECT_FALSE(tool->SaveHandleSet());  // nothing to save
-    tool->AddHandle(new AxisRotationConstraint(&target, Vec3(0, 0, 0), Vec3(0, 0, 1), FRAME_MODE_OBJECT, 0.35f));
-    tool->AddHandle(new PlaneTranslateConstraint(&target, Vec3(0, 0, 0), Vec3(0, 1, 0), FRAME_MODE_MANIPULATION));
+    tool->AddHandle(
+        new AxisRotationConstraint(&target, Vec3(0, 0, 0), Vec3(0, 0, 1), FRAME_MODE_OBJECT, 0.35f));
+    tool->AddHandle(
+        new PlaneTranslateConstraint(&target, Vec3(0, 0, 0), Vec3(0, 1, 0), FRAME_MODE_MANIPULATION));
     tool->AddHandle(new VectorConstraint(&target, Vec3(0, 0, 0), Vec3(1, 0, 0), FRAME_MODE_OBJECT));
     ASSERT_TRUE(tool->SaveHandleSet());
     const std::vector<ConstraintDescription>& first = tool->GetHistory().back();
@@ -270,9 +279,10 @@ TEST_F(Handles, HistorySavesKindByKindAndRestoresByIndexFromTheNewest)
     const Constraint* plane = tool->GetHandles(PLANE_TRANSLATE_CONSTRAINT).front();
     EXPECT_TRUE(Near(plane->GetAxis(), Vec3(0, 1, 0), 1e-6f));
     EXPECT_EQ(plane->GetFrameMode(), FRAME_MODE_MANIPULATION);
-    EXPECT_FLOAT_EQ(static_cast<const AxisRotationConstraint*>(tool->GetHandles(AXIS_ROTATION_CONSTRAINT).front())
-                        ->GetRadius(),
-                    0.35f);
+    EXPECT_FLOAT_EQ(
+        static_cast<const AxisRotationConstraint*>(tool->GetHandles(AXIS_ROTATION_CONSTRAINT).front())
+            ->GetRadius(),
+        0.35f);
 
     // The newest set.
     ASSERT_TRUE(tool->RestoreHandleSet(0, &target));

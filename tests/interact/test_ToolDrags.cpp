@@ -55,7 +55,8 @@ TEST_F(ToolDrag, VectorHandleMovesABlobTreeObject)
 
 TEST_F(ToolDrag, PlaneHandleMovesTheObjectByThePlanePointDifference)
 {
-    tool->AddHandle(new PlaneTranslateConstraint(&target, Vec3(0, 0, 0), Vec3(0, 0, 1), FRAME_MODE_MANIPULATION));
+    tool->AddHandle(
+        new PlaneTranslateConstraint(&target, Vec3(0, 0, 0), Vec3(0, 0, 1), FRAME_MODE_MANIPULATION));
     const float c = 0.14f * 0.5f * ViewScale();
     const Vec3 press(1.6f * c, 1.6f * c, 0);
     ScreenPoint start = PixelOf(press);
@@ -66,7 +67,8 @@ TEST_F(ToolDrag, PlaneHandleMovesTheObjectByThePlanePointDifference)
 
 TEST_F(ToolDrag, RotationHandleTurnsTheObjectByTheAngleRoundTheRing)
 {
-    tool->AddHandle(new AxisRotationConstraint(&target, Vec3(0, 0, 0), Vec3(0, 0, 1), FRAME_MODE_OBJECT, 0.35f));
+    tool->AddHandle(
+        new AxisRotationConstraint(&target, Vec3(0, 0, 0), Vec3(0, 0, 1), FRAME_MODE_OBJECT, 0.35f));
     const float r = 0.35f * ViewScale();
     ScreenPoint start = PixelOf(Vec3(r, 0, 0));
     // Steps of 10 degrees round the ring: no refinement, no jump.
@@ -99,7 +101,8 @@ class RotationJump : public ToolScene, public ::testing::WithParamInterface<Jump
 TEST_P(RotationJump, RefinesAlongTheTangentAndDropsStepsAboveAQuarterTurn)
 {
     const JumpCase& jump = GetParam();
-    tool->AddHandle(new AxisRotationConstraint(&target, Vec3(0, 0, 0), Vec3(0, 0, 1), FRAME_MODE_OBJECT, 0.35f));
+    tool->AddHandle(
+        new AxisRotationConstraint(&target, Vec3(0, 0, 0), Vec3(0, 0, 1), FRAME_MODE_OBJECT, 0.35f));
     const float r = 0.35f * ViewScale();
     const float a = jump.degrees * float(M_PI) / 180.0f;
     ScreenPoint start = PixelOf(Vec3(r, 0, 0));

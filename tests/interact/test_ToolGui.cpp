@@ -37,13 +37,15 @@ namespace {
 const int W = 640, H = 480;
 const float BG[3] = {0.1f, 0.3f, 0.1f};
 
-QGuiApplication& App()
+// One application object per process: another test file of this executable
+// may have made it already.
+void EnsureApp()
 {
+    if (QCoreApplication::instance()) return;
     static int argc = 1;
     static char name[] = "interact_gui_tests";
     static char* argv[] = {name, nullptr};
     static QGuiApplication app(argc, argv);
-    return app;
 }
 
 struct Pixel {
@@ -60,7 +62,7 @@ class ToolGLRig {
 public:
     bool Make()
     {
-        App();
+        EnsureApp();
         QSurfaceFormat format;
         format.setVersion(2, 1);
         format.setProfile(QSurfaceFormat::CompatibilityProfile);
@@ -117,7 +119,10 @@ class PlainObject : public SceneObject {
 public:
     Wml::Frame3<float> GetFrame() override { return m_frame; }
     bool SupportsTool(const std::string&) override { return true; }
-    void DoTranslate(const V3& v, bool relative) override { m_frame.SetOrigin(relative ? m_frame.Origin() + v : v); }
+    void DoTranslate(const V3& v, bool relative) override
+    {
+        m_frame.SetOrigin(relative ? m_frame.Origin() + v : v);
+    }
 
 private:
     Wml::Frame3<float> m_frame;
@@ -160,7 +165,8 @@ TEST(ToolGui, HandlesAreDrawnWherePickingFindsThem)
     camera.Update();
     manager.Draw();
     gl.Read();
-    if (const char* dir = std::getenv("KILNFORM_TEST_SCREENSHOT_DIR")) gl.Save(std::string(dir) + "/tool_handles.png");
+    if (const char* dir = std::getenv("KILNFORM_TEST_SCREENSHOT_DIR"))
+        gl.Save(std::string(dir) + "/tool_handles.png");
     ASSERT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 
     // The view data were captured from GL and agree with the camera's.
@@ -181,10 +187,12 @@ TEST(ToolGui, HandlesAreDrawnWherePickingFindsThem)
     int x, y;
     // The shaft in the vector handle's colour.
     pixelOf(V3(0.6f * s, 0, 0), x, y);
-    EXPECT_TRUE(gl.At(x, y).Near(0.7f, 1.0f, 0.7f)) << gl.At(x, y).r << " " << gl.At(x, y).g << " " << gl.At(x, y).b;
+    EXPECT_TRUE(gl.At(x, y).Near(0.7f, 1.0f, 0.7f))
+        << gl.At(x, y).r << " " << gl.At(x, y).g << " " << gl.At(x, y).b;
     // The plane patch in its colour, and the cut corner empty.
     pixelOf(V3(1.6f * c, 1.6f * c, 0), x, y);
-    EXPECT_TRUE(gl.At(x, y).Near(0.7f, 0.7f, 1.0f)) << gl.At(x, y).r << " " << gl.At(x, y).g << " " << gl.At(x, y).b;
+    EXPECT_TRUE(gl.At(x, y).Near(0.7f, 0.7f, 1.0f))
+        << gl.At(x, y).r << " " << gl.At(x, y).g << " " << gl.At(x, y).b;
     pixelOf(V3(0.4f * c, 0.4f * c, 0), x, y);
     EXPECT_TRUE(gl.At(x, y).IsBackground());
     // The ring is drawn on its band, not inside it.

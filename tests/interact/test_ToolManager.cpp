@@ -22,7 +22,8 @@ class Manager : public ToolScene {};
 TEST(ToolTargetGroupFrame, FollowsThePivotRulesAndTheMeanOfTheOrigins)
 {
     FramedObject a(Vec3(1, 0, 0)), b(Vec3(3, 2, 0)), c(Vec3(2, 4, 6));
-    FramedObject pivot1(Vec3(9, 9, 9), {"DynamicTool3D"}, true), pivot2(Vec3(-1, -1, -1), {"DynamicTool3D"}, true);
+    FramedObject pivot1(Vec3(9, 9, 9), {"DynamicTool3D"}, true),
+        pivot2(Vec3(-1, -1, -1), {"DynamicTool3D"}, true);
     b.Rotate(Rotation(Vec3(0, 0, 1), 40.0f), true);
     pivot2.Rotate(Rotation(Vec3(1, 0, 0), 25.0f), true);
     struct {
@@ -93,9 +94,12 @@ TEST_F(Manager, ActiveToolTargetsOneObjectDirectlyAndSeveralThroughTheGroup)
 
 TEST_F(Manager, ToolsAreKeptByNameOnce)
 {
-    std::vector<std::string> expected = {"DynamicTool3D",          "Rotation3D",
-                                         "SurfacePatchDeformTool", "SurfacePatchTransformTool",
-                                         "SurfaceVectorEditingTool", "Translation3D"};
+    std::vector<std::string> expected = {"DynamicTool3D",
+                                         "Rotation3D",
+                                         "SurfacePatchDeformTool",
+                                         "SurfacePatchTransformTool",
+                                         "SurfaceVectorEditingTool",
+                                         "Translation3D"};
     EXPECT_EQ(manager.GetToolNames(), expected);
     auto* duplicate = new LocalRotationTool3D();
     EXPECT_FALSE(manager.AddTool(duplicate));
@@ -112,10 +116,15 @@ TEST_F(Manager, ShowAndCycleSkipToolsThatDoNotSupportTheTargets)
         const char* afterShow;
         std::vector<const char*> cycle;  // active tool after each "Cycle Tool"
     } cases[] = {
-        {"all three", {"DynamicTool3D", "Rotation3D", "Translation3D"}, "DynamicTool3D",
+        {"all three",
+         {"DynamicTool3D", "Rotation3D", "Translation3D"},
+         "DynamicTool3D",
          {"Rotation3D", "Translation3D", "DynamicTool3D"}},
         {"translation only", {"Translation3D"}, "Translation3D", {"Translation3D"}},
-        {"rotation and dynamic", {"Rotation3D", "DynamicTool3D"}, "DynamicTool3D", {"Rotation3D", "DynamicTool3D"}},
+        {"rotation and dynamic",
+         {"Rotation3D", "DynamicTool3D"},
+         "DynamicTool3D",
+         {"Rotation3D", "DynamicTool3D"}},
         {"none", {}, "DynamicTool3D", {"DynamicTool3D"}},
     };
     for (const auto& tc : cases) {
@@ -149,7 +158,8 @@ TEST_F(Manager, PickRaysFromTheCapturedMatricesMatchTheCameraRays)
         EXPECT_TRUE(Near(view.viewDirection, camera.GetDirection(), 1e-5f));
         EXPECT_TRUE(Near(view.screenX, camera.GetRight(), 1e-3f));
         EXPECT_TRUE(Near(view.screenY, camera.GetUp(), 1e-3f));
-        for (ScreenPoint p : {ScreenPoint{0, 0}, ScreenPoint{400, 300}, ScreenPoint{799, 12}, ScreenPoint{123, 577}}) {
+        for (ScreenPoint p :
+             {ScreenPoint{0, 0}, ScreenPoint{400, 300}, ScreenPoint{799, 12}, ScreenPoint{123, 577}}) {
             Wml::Ray3<float> mine = manager.GetPickRay(p.x + 0.5f, p.y + 0.5f);
             Wml::Ray3<float> theirs = camera.GetPickRay(p.x, p.y);
             EXPECT_TRUE(Near(mine.Direction(), theirs.Direction(), 1e-4f)) << perspective;

@@ -2,6 +2,7 @@
 // them, how they follow their target, and the dynamic tool's history.
 
 #include <cmath>
+#include <limits>
 
 #include "interact/AxisRotationConstraint.h"
 #include "interact/AxisScaleConstraint.h"
@@ -327,6 +328,55 @@ TEST_F(Handles, ReaimedVectorTakesTheNewAxisModeAndColour)
     // Now in mode 1 it turns with the object.
     object.Rotate(Rotation(Vec3(0, 0, 1), 30.0f), true);
     EXPECT_TRUE(Near(handle->GetAxis(), Vec3(-0.5f, std::sqrt(3.0f) / 2, 0), 1e-5f));
+}
+
+// ---- bad rays
+
+TEST_F(Handles, UnusableRaysNeitherStartNorStepADrag)
+{
+    const float nan = std::nanf("");
+    const Wml::Ray3<float> good(Vec3(0.1f, 0.05f, 5), Vec3(0, 0, -1));
+    const Wml::Ray3<float> bad[] = {
+        Wml::Ray3<float>(Vec3(nan, 0, 5), Vec3(0, 0, -1)),
+        Wml::Ray3<float>(Vec3(0, 0, 5), Vec3(0, nan, -1)),
+        Wml::Ray3<float>(Vec3(0, 0, 5), Vec3(0, 0, 0)),
+        Wml::Ray3<float>(Vec3(0, 0, 5), Vec3(std::numeric_limits<float>::infinity(), 0, -1)),
+    };
+    std::vector<Constraint*> handles = {
+        new VectorConstraint(&target, Vec3(0, 0, 0), Vec3(1, 0, 0), FRAME_MODE_OBJECT),
+        new PlaneTranslateConstraint(&target, Vec3(0, 0, 0), Vec3(0, 0, 1), FRAME_MODE_WORLD),
+        new AxisRotationConstraint(&target, Vec3(0, 0, 0), Vec3(0, 0, 1), FRAME_MODE_OBJECT, 0.35f),
+        new UniformScaleConstraint(&target, Vec3(0, 0, 0), Vec3(0, 0, 1), FRAME_MODE_WORLD),
+        new AxisScaleConstraint(&target, Vec3(0, 0, 0), Vec3(1, 0, 0), FRAME_MODE_OBJECT),
+    };
+    const ToolViewData& view = manager.GetViewData();
+    for (Constraint* handle : handles) {
+        for (const Wml::Ray3<float>& ray : bad) {
+            EXPECT_FALSE(handle->BeginDrag(ray, view)) << handle->GetKind();
+            ConstraintHit hit;
+            EXPECT_FALSE(handle->HitTest(ray, view, hit) && hit.missDistance < DynamicTool3D::PICK_ACCEPTANCE)
+                << handle->GetKind();
+        }
+        ASSERT_TRUE(handle->BeginDrag(good, view)) << handle->GetKind();
+        for (const Wml::Ray3<float>& ray : bad) {
+            Vec3 v;
+            Wml::Matrix3<float> m;
+            EXPECT_FALSE(handle->DragVector(ray, v)) << handle->GetKind();
+            EXPECT_FALSE(handle->DragRotation(ray, m)) << handle->GetKind();
+            EXPECT_FALSE(handle->DragScale(ray, v)) << handle->GetKind();
+            EXPECT_FALSE(handle->DragAxisScale(ray, v)) << handle->GetKind();
+            EXPECT_FALSE(handle->DragHandle(ray)) << handle->GetKind();
+        }
+        EXPECT_TRUE(Near(handle->GetOrigin(), Vec3(0, 0, 0), 0.0f));
+        delete handle;
+    }
+    // A view without a viewport projects nothing and picks along its axis.
+    ToolViewData empty;
+    float x, y, depth;
+    EXPECT_FALSE(empty.IsValid());
+    EXPECT_FALSE(empty.Project(Vec3(0, 0, 0), x, y, depth));
+    Wml::Ray3<float> ray = empty.GetPickRay(10, 10);
+    EXPECT_TRUE(Near(ray.Direction(), empty.viewDirection, 0.0f));
 }
 
 }  // namespace

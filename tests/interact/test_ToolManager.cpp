@@ -8,6 +8,7 @@
 #include "interact/LocalTranslationTool3D.h"
 #include "interact/ToolTargetGroup.h"
 #include "interact/VectorConstraint.h"
+#include "scene/SceneObjectManager.h"
 #include "tests/interact/ToolTestSupport.h"
 
 namespace kftest {
@@ -143,6 +144,25 @@ TEST_F(Manager, ShowAndCycleSkipToolsThatDoNotSupportTheTargets)
     }
     manager.SetTargets({});
     manager.Refresh();
+}
+
+TEST_F(Manager, TheSelectionReachesTheToolThroughTheObjectRegistry)
+{
+    FramedObject other(Vec3(2, 2, 0)), unselected(Vec3(9, 9, 9));
+    SceneObjectManager registry;
+    registry.AddObject(&object, true);
+    registry.AddObject(&unselected, false);
+    registry.AddObject(&other, true);
+    registry.UpdateToolTargets(&manager);
+    EXPECT_EQ(manager.GetTargetGroup().GetTargets(), (std::vector<SceneObject*>{&object, &other}));
+    EXPECT_EQ(tool->GetTarget(), static_cast<ITool3DTarget*>(&manager.GetTargetGroup()));
+    EXPECT_TRUE(Near(tool->GetFrame().Origin(), Vec3(1, 1, 0), 1e-6f));
+    registry.Deselect(&object);
+    registry.UpdateToolTargets(&manager);
+    EXPECT_EQ(tool->GetTarget(), static_cast<ITool3DTarget*>(&other));
+    registry.RemoveObject(&object);
+    registry.RemoveObject(&other);
+    registry.RemoveObject(&unselected);
 }
 
 // ---- view data

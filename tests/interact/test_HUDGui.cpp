@@ -7,12 +7,7 @@
 #include <GL/gl.h>
 
 #include <QColor>
-#include <QGuiApplication>
 #include <QImage>
-#include <QOffscreenSurface>
-#include <QOpenGLContext>
-#include <QOpenGLFramebufferObject>
-#include <QSurfaceFormat>
 
 #include <cmath>
 #include <cstdlib>
@@ -24,6 +19,7 @@
 #include "interact/HUDManager.h"
 #include "interact/HUDViewToolbar.h"
 #include "interact/ResourceRoot.h"
+#include "tests/interact/OffscreenGL.h"
 #include "tests/support/TempFolder.h"
 #include "wml/ExtendedWmlCamera.h"
 
@@ -34,87 +30,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const int W = 640, H = 480;
-const float BG[3] = {0.1f, 0.3f, 0.1f};
-
-QGuiApplication& App()
-{
-    static int argc = 1;
-    static char name[] = "interact_gui_tests";
-    static char* argv[] = {name, nullptr};
-    static QGuiApplication app(argc, argv);
-    return app;
-}
-
-struct Pixel {
-    int r, g, b;
-    bool IsBackground() const
-    {
-        return std::abs(r - int(BG[0] * 255 + 0.5f)) <= 3 && std::abs(g - int(BG[1] * 255 + 0.5f)) <= 3 &&
-               std::abs(b - int(BG[2] * 255 + 0.5f)) <= 3;
-    }
-};
-
-// A GL 2.1 compatibility context current on an offscreen surface, drawing
-// into a 640 x 480 framebuffer object.
-class GLRig {
-public:
-    bool Make()
-    {
-        App();
-        QSurfaceFormat format;
-        format.setVersion(2, 1);
-        format.setProfile(QSurfaceFormat::CompatibilityProfile);
-        format.setDepthBufferSize(16);
-        format.setAlphaBufferSize(8);
-        // Made only now: both need the application object.
-        m_context.reset(new QOpenGLContext());
-        m_surface.reset(new QOffscreenSurface());
-        m_context->setFormat(format);
-        if (!m_context->create()) return false;
-        m_surface->setFormat(m_context->format());
-        m_surface->create();
-        if (!m_surface->isValid() || !m_context->makeCurrent(m_surface.get())) return false;
-        m_fbo.reset(new QOpenGLFramebufferObject(W, H, QOpenGLFramebufferObject::Depth));
-        return m_fbo->isValid() && m_fbo->bind();
-    }
-    ~GLRig()
-    {
-        if (m_fbo) m_context->makeCurrent(m_surface.get());
-        m_fbo.reset();
-        if (m_context) m_context->doneCurrent();
-    }
-    void Clear()
-    {
-        glViewport(0, 0, W, H);
-        glClearColor(BG[0], BG[1], BG[2], 1.0f);
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    }
-    // Rows from the bottom, as the HUD counts pixels.
-    void Read()
-    {
-        glFinish();
-        m_pixels.assign(size_t(W) * H * 4, 0);
-        glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glReadPixels(0, 0, W, H, GL_RGBA, GL_UNSIGNED_BYTE, m_pixels.data());
-    }
-    Pixel At(int x, int y) const
-    {
-        const unsigned char* p = &m_pixels[(size_t(y) * W + x) * 4];
-        return Pixel{p[0], p[1], p[2]};
-    }
-    void Save(const std::string& path) const
-    {
-        QImage image(m_pixels.data(), W, H, QImage::Format_RGBA8888);
-        image.mirrored().save(QString::fromStdString(path));
-    }
-
-private:
-    std::unique_ptr<QOpenGLContext> m_context;
-    std::unique_ptr<QOffscreenSurface> m_surface;
-    std::unique_ptr<QOpenGLFramebufferObject> m_fbo;
-    std::vector<unsigned char> m_pixels;
-};
+const int W = kftest::GL_WIDTH, H = kftest::GL_HEIGHT;
+using kftest::Pixel;
+using GLRig = kftest::OffscreenGL;
 
 // The icons the build makes when they are there; otherwise plain ones written here.
 std::string IconRoot(const kftest::TempFolder& folder)

@@ -7,12 +7,7 @@
 
 #include <GL/gl.h>
 
-#include <QGuiApplication>
 #include <QImage>
-#include <QOffscreenSurface>
-#include <QOpenGLContext>
-#include <QOpenGLFramebufferObject>
-#include <QSurfaceFormat>
 
 #include <cmath>
 #include <cstdlib>
@@ -27,6 +22,7 @@
 #include "interact/Tool3DManager.h"
 #include "interact/VectorConstraint.h"
 #include "scene/SceneObject.h"
+#include "tests/interact/OffscreenGL.h"
 #include "wml/ExtendedWmlCamera.h"
 
 using namespace vynui;
@@ -34,86 +30,9 @@ using V3 = Wml::Vector3<float>;
 
 namespace {
 
-const int W = 640, H = 480;
-const float BG[3] = {0.1f, 0.3f, 0.1f};
-
-// One application object per process: another test file of this executable
-// may have made it already.
-void EnsureApp()
-{
-    if (QCoreApplication::instance()) return;
-    static int argc = 1;
-    static char name[] = "interact_gui_tests";
-    static char* argv[] = {name, nullptr};
-    static QGuiApplication app(argc, argv);
-}
-
-struct Pixel {
-    int r, g, b;
-    bool Near(float fr, float fg, float fb, int tol = 6) const
-    {
-        return std::abs(r - int(fr * 255 + 0.5f)) <= tol && std::abs(g - int(fg * 255 + 0.5f)) <= tol &&
-               std::abs(b - int(fb * 255 + 0.5f)) <= tol;
-    }
-    bool IsBackground() const { return Near(BG[0], BG[1], BG[2], 3); }
-};
-
-class ToolGLRig {
-public:
-    bool Make()
-    {
-        EnsureApp();
-        QSurfaceFormat format;
-        format.setVersion(2, 1);
-        format.setProfile(QSurfaceFormat::CompatibilityProfile);
-        format.setDepthBufferSize(16);
-        format.setAlphaBufferSize(8);
-        m_context.reset(new QOpenGLContext());
-        m_surface.reset(new QOffscreenSurface());
-        m_context->setFormat(format);
-        if (!m_context->create()) return false;
-        m_surface->setFormat(m_context->format());
-        m_surface->create();
-        if (!m_surface->isValid() || !m_context->makeCurrent(m_surface.get())) return false;
-        m_fbo.reset(new QOpenGLFramebufferObject(W, H, QOpenGLFramebufferObject::Depth));
-        return m_fbo->isValid() && m_fbo->bind();
-    }
-    ~ToolGLRig()
-    {
-        if (m_fbo) m_context->makeCurrent(m_surface.get());
-        m_fbo.reset();
-        if (m_context) m_context->doneCurrent();
-    }
-    void Clear()
-    {
-        glViewport(0, 0, W, H);
-        glClearColor(BG[0], BG[1], BG[2], 1.0f);
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    }
-    void Read()
-    {
-        glFinish();
-        m_pixels.assign(size_t(W) * H * 4, 0);
-        glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glReadPixels(0, 0, W, H, GL_RGBA, GL_UNSIGNED_BYTE, m_pixels.data());
-    }
-    Pixel At(int x, int y) const
-    {
-        const unsigned char* p = &m_pixels[(size_t(y) * W + x) * 4];
-        return Pixel{p[0], p[1], p[2]};
-    }
-    void Save(const std::string& path) const
-    {
-        QImage image(m_pixels.data(), W, H, QImage::Format_RGBA8888);
-        image.mirrored().save(QString::fromStdString(path));
-    }
-
-private:
-    std::unique_ptr<QOpenGLContext> m_context;
-    std::unique_ptr<QOffscreenSurface> m_surface;
-    std::unique_ptr<QOpenGLFramebufferObject> m_fbo;
-    std::vector<unsigned char> m_pixels;
-};
+const int W = kftest::GL_WIDTH, H = kftest::GL_HEIGHT;
+using kftest::Pixel;
+using ToolGLRig = kftest::OffscreenGL;
 
 class PlainObject : public SceneObject {
 public:

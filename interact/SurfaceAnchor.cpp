@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "implicit/ScalarField.h"
 #include "wml/FrameRecords.h"
 #include "wml/Serializer.h"
 
@@ -10,6 +11,8 @@ namespace vynui {
 namespace {
 
 const char* const FRAME_KEY = "AnchorFrame";
+const float SURFACE_ISO_VALUE = 0.5f;
+const unsigned int HIT_REFINEMENTS = 10;
 // Loose enough for frames that went through float text and a few turns,
 // tight enough to refuse sheared or scaled axes.
 const float ORTHONORMAL_TOLERANCE = 1e-3f;
@@ -49,6 +52,18 @@ bool SurfaceAnchor::FrameAtSurfacePoint(const Wml::Vector3<float>& point, const 
     if (!result.AlignZAxis(n)) return false;
     frame = result;
     return true;
+}
+
+bool SurfaceAnchor::FrameAtFieldHit(vynimplicit::ScalarField& field, const Wml::Ray3<float>& ray,
+                                    Wml::Frame3<float>& frame)
+{
+    Wml::Vector3<float> hit;
+    if (!field.FindIntersection(ray.Origin(), ray.Direction(), hit, nullptr, 0.0f, SURFACE_ISO_VALUE,
+                                HIT_REFINEMENTS))
+        return false;
+    float gx = 0.0f, gy = 0.0f, gz = 0.0f;
+    field.Gradient(hit.X(), hit.Y(), hit.Z(), gx, gy, gz, nullptr);
+    return FrameAtSurfacePoint(hit, -Wml::Vector3<float>(gx, gy, gz), frame);
 }
 
 bool SurfaceAnchor::SetFrame(const Wml::Frame3<float>& frame)

@@ -6,7 +6,12 @@
 #include "scene/NamedType.h"
 #include "wml/Frame3.h"
 #include "wml/Matrix3.h"
+#include "wml/Ray3.h"
 #include "wml/Vector3.h"
+
+namespace vynimplicit {
+class ScalarField;
+}  // namespace vynimplicit
 
 namespace vynui {
 
@@ -22,6 +27,14 @@ public:
     /// when the point is not finite or the normal is zero or not finite.
     static bool FrameAtSurfacePoint(const Wml::Vector3<float>& point, const Wml::Vector3<float>& normal,
                                     Wml::Frame3<float>& frame);
+
+    /// Where ray first meets the iso-surface 0.5 of field: the frame at the
+    /// hit point whose z axis is the negated, normalized gradient there (the
+    /// outward normal, as fields fall off outward). False, frame untouched,
+    /// when the ray misses or the gradient vanishes. The caller holds
+    /// whatever lock guards the field.
+    static bool FrameAtFieldHit(vynimplicit::ScalarField& field, const Wml::Ray3<float>& ray,
+                                Wml::Frame3<float>& frame);
 
     const char* GetCategoryName() const override { return "SurfaceAnchorType"; }
     const char* GetTypeName() const override { return "SurfaceAnchor"; }

@@ -13,6 +13,7 @@
 #include "interact/SurfaceAnchor.h"
 #include "scene/BillboardSO.h"
 #include "scene/SceneObjectManager.h"
+#include "tests/blobtree_ui/test_BaseFixtures.h"
 #include "tests/support/Near.h"
 #include "wml/ExtendedWmlCamera.h"
 #include "wml/Serializer.h"
@@ -244,6 +245,57 @@ TEST(ConstraintLinks, DestroyingTheSetStopsListening)
     EXPECT_TRUE(pivot.GetListeners().empty());
     pivot.Translate(Vec3(1, 0, 0), true);  // would reach a dead listener
     EXPECT_TRUE(kftest::Near(object.GetFrame().Origin(), Vec3::ZERO));
+}
+
+TEST(ConstraintLinks, ShapeFollowsAPivotDroppedOnItsSurface)
+{
+    kilnform_test::TestModel model;
+    vynui_bt::BlobTreeNodeSceneObject* shape = model.NewPoint(Vec3(0, 0, 0));
+    model.factory->AttachSceneObject(model.Root(), shape, -1);
+
+    // Drop a pivot where a ray from the eye meets the shape.
+    const Wml::Ray3<float> ray(Vec3(0, 0, 5), Vec3(0, 0, -1));
+    Wml::Frame3<float> frame;
+    ASSERT_TRUE(SurfaceAnchor::FrameAtFieldHit(*shape->GetNode(), ray, frame));
+    const float r = frame.Origin().Z();
+    ASSERT_GT(r, 0.1f);
+    EXPECT_TRUE(kftest::Near(frame.Origin(), Vec3(0, 0, r), 1e-4f));
+    EXPECT_TRUE(kftest::Near(frame.Z(), Vec3(0, 0, 1), 1e-3f));
+    SurfaceAnchor anchor(frame);
+    PivotSO pivot(&anchor);
+    ConstraintLinkSet links;
+    ASSERT_TRUE(links.Link(shape, &pivot));
+
+    // Half a turn about the pivot flips the shape over its top.
+    pivot.Rotate(AxisAngle(Vec3(1, 0, 0), PI), true);
+    EXPECT_TRUE(kftest::Near(shape->GetFrame().Origin(), Vec3(0, 0, 2 * r), 1e-4f));
+    EXPECT_TRUE(kftest::Near(anchor.GetNormal(), Vec3(0, 0, -1), 1e-4f));
+    // The moved field is where the frame says.
+    Wml::Frame3<float> again;
+    ASSERT_TRUE(SurfaceAnchor::FrameAtFieldHit(*shape->GetNode(), ray, again));
+    EXPECT_NEAR(again.Origin().Z(), 3 * r, 1e-2f);
+
+    pivot.Translate(Vec3(1, 0, 0), true);
+    EXPECT_TRUE(kftest::Near(shape->GetFrame().Origin(), Vec3(1, 0, 2 * r), 1e-4f));
+
+    // The shape's screen circle is where it shows.
+    Wml::ExtendedWmlCamera camera(400.0f, 300.0f);
+    Wml::AxisAlignedBox3<float> bounds;
+    shape->GetNode()->FieldBounds(bounds);
+    Vec2 centre, shown;
+    float radius = 0;
+    ASSERT_TRUE(vynui::ProjectedBoundsCircle(bounds, camera, centre, radius));
+    ASSERT_TRUE(vynui::ProjectToScreen(camera, shape->GetFrame().Origin(), shown));
+    EXPECT_LT((shown - centre).Length(), 1.0f);
+    EXPECT_TRUE(vynui::SegmentMeetsCircle(shown + Vec2(-radius, 0.5f * radius),
+                                          shown + Vec2(radius, 0.5f * radius), centre, radius));
+
+    // A ray past the shape makes no frame.
+    Wml::Frame3<float> untouched(Vec3(7, 7, 7));
+    EXPECT_FALSE(SurfaceAnchor::FrameAtFieldHit(*shape->GetNode(),
+                                                Wml::Ray3<float>(Vec3(9, 9, 5), Vec3(0, 0, -1)), untouched));
+    EXPECT_TRUE(kftest::Near(untouched.Origin(), Vec3(7, 7, 7)));
+    links.Forget(shape);
 }
 
 // ---- applying --------------------------------------------------------------------------

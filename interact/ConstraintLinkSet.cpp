@@ -132,6 +132,15 @@ const ConstraintLink* ConstraintLinkSet::Find(SceneObject* linked) const
     return index < 0 ? nullptr : &m_links[static_cast<size_t>(index)];
 }
 
+std::vector<SceneObject*> ConstraintLinkSet::FollowersOf(SceneObject* target) const
+{
+    std::vector<SceneObject*> followers;
+    if (!target) return followers;
+    for (const ConstraintLink& link : m_links)
+        if (link.target == target) followers.push_back(link.linked);
+    return followers;
+}
+
 bool ConstraintLinkSet::Apply(SceneObject* linked)
 {
     const ConstraintLink* link = Find(linked);
@@ -164,10 +173,7 @@ void ConstraintLinkSet::OnSceneObjectChanged(SceneObject* object, const SceneObj
 
     // The followers are collected first: moving one tells other listeners,
     // which may change the links.
-    std::vector<SceneObject*> followers;
-    for (const ConstraintLink& link : m_links)
-        if (link.target == object) followers.push_back(link.linked);
-
+    const std::vector<SceneObject*> followers = FollowersOf(object);
     MovingGuard guard(m_moving, object);
     for (SceneObject* follower : followers) {
         if (std::find(m_moving.begin(), m_moving.end(), follower) != m_moving.end()) continue;

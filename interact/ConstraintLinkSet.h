@@ -58,6 +58,8 @@ public:
     /// In the order they were made (a re-link goes to the end).
     const std::vector<ConstraintLink>& GetLinks() const { return m_links; }
     bool IsEmpty() const { return m_links.empty(); }
+    /// The objects linked directly to target, in link order.
+    std::vector<SceneObject*> FollowersOf(SceneObject* target) const;
     /// Whether a follows b through one or more links.
     bool Follows(SceneObject* a, SceneObject* b) const;
 

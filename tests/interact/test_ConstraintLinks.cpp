@@ -136,11 +136,17 @@ TEST(ConstraintLinks, MovesPassAlongChains)
     ConstraintLinkSet links;
     ASSERT_TRUE(links.Link(&b, &c));
     ASSERT_TRUE(links.Link(&a, &b));
+    BillboardSO d;
+    ASSERT_TRUE(links.Link(&d, &b));
+    EXPECT_EQ(links.FollowersOf(&b), (std::vector<vynui::SceneObject*>{&a, &d}));
+    EXPECT_EQ(links.FollowersOf(&c), (std::vector<vynui::SceneObject*>{&b}));
+    EXPECT_TRUE(links.FollowersOf(&a).empty());
     EXPECT_TRUE(links.Follows(&a, &c));
     EXPECT_FALSE(links.Follows(&c, &a));
     c.Translate(Vec3(0, 0, 2), true);
     EXPECT_TRUE(kftest::Near(b.GetFrame().Origin(), Vec3(0, 0, 2)));
     EXPECT_TRUE(kftest::Near(a.GetFrame().Origin(), Vec3(0, 0, 2)));
+    EXPECT_TRUE(kftest::Near(d.GetFrame().Origin(), Vec3(0, 0, 2)));
 }
 
 TEST(ConstraintLinks, LoopsAndBadLinksAreRefused)

@@ -1,5 +1,7 @@
 #include "interact/CandidateAxes.h"
 
+#include <GL/gl.h>
+
 #include <cmath>
 
 #include "interact/ConstraintScreenGeometry.h"
@@ -105,6 +107,29 @@ int MatchCandidateAxis(const std::vector<ConstraintDescription>& candidates, con
         bestScore = score;
     }
     return best;
+}
+
+bool IsCandidateAxisShown(const ConstraintDescription& candidate, const Wml::Vector3<float>& viewDirection)
+{
+    return std::fabs(viewDirection.Dot(candidate.axis)) <= CANDIDATE_REAIM_VIEW_LIMIT;
+}
+
+void DrawCandidateAxes(const std::vector<ConstraintDescription>& candidates,
+                       const Wml::Vector3<float>& viewDirection, float lineWidth)
+{
+    glPushAttrib(GL_CURRENT_BIT | GL_ENABLE_BIT | GL_LINE_BIT);
+    glDisable(GL_LIGHTING);
+    glLineWidth(lineWidth);
+    glBegin(GL_LINES);
+    for (const ConstraintDescription& c : candidates) {
+        if (!IsCandidateAxisShown(c, viewDirection)) continue;
+        const Wml::Vector3<float> end = c.origin + c.axis;
+        glColor4f(c.color.R(), c.color.G(), c.color.B(), c.color.A());
+        glVertex3f(c.origin.X(), c.origin.Y(), c.origin.Z());
+        glVertex3f(end.X(), end.Y(), end.Z());
+    }
+    glEnd();
+    glPopAttrib();
 }
 
 }  // namespace vynui

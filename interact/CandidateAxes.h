@@ -56,4 +56,14 @@ float ScoreCandidateAxis(const ConstraintDescription& candidate, const Wml::Vect
 int MatchCandidateAxis(const std::vector<ConstraintDescription>& candidates, const Wml::Vector2<float>& d,
                        float viewLimit, bool modeFilter, const Wml::ExtendedWmlCamera& camera);
 
+/// Whether a candidate is drawn while a vector handle is being re-aimed:
+/// |viewDirection . axis| at most CANDIDATE_REAIM_VIEW_LIMIT.
+bool IsCandidateAxisShown(const ConstraintDescription& candidate, const Wml::Vector3<float>& viewDirection);
+
+/// Draws each shown candidate as a line of length 1 from its origin along
+/// its axis, in its colour, lighting off, with lineWidth (twice the global
+/// line width). Needs a current GL context.
+void DrawCandidateAxes(const std::vector<ConstraintDescription>& candidates,
+                       const Wml::Vector3<float>& viewDirection, float lineWidth);
+
 }  // namespace vynui

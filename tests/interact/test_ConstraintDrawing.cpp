@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "interact/CandidateAxes.h"
 #include "interact/ConstraintLink.h"
 #include "interact/ConstraintScreenGeometry.h"
 #include "interact/LinkArrow.h"
@@ -198,4 +199,29 @@ TEST(ConstraintDrawing, LinkArrowIsFilledOutlinedAndFades)
     // Half visible: red blended half way over the background.
     const Pixel blend = gl.At(V3(-1.0f, -0.5f, 0));
     EXPECT_TRUE(blend.Near((255 + BG[0]) / 2, BG[1] / 2, BG[2] / 2, 8)) << blend;
+}
+
+TEST(ConstraintDrawing, CandidateAxesAreLinesInTheirModeColours)
+{
+    DrawingRig gl;
+    ASSERT_TRUE(gl.Make()) << "no GL 2.1 context";
+    // Object axes turned 45 degrees about z, then the world axes.
+    Wml::Matrix3<float> turn;
+    turn.FromAxisAngle(V3(0, 0, 1), 0.25f * 3.14159265f);
+    Wml::Frame3<float> object;
+    object.Rotate(turn, true);
+    const auto candidates = vynui::BuildCandidateAxes(object, nullptr, V3::ZERO);
+
+    gl.Begin();
+    vynui::DrawCandidateAxes(candidates, gl.camera.GetDirection(), 3.0f);
+    gl.Read("candidate_axes.png");
+    ASSERT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+
+    const float d = 0.5f * std::sqrt(0.5f);
+    EXPECT_TRUE(gl.At(V3(d, d, 0)).Near(178, 255, 178)) << gl.At(V3(d, d, 0));  // object x: mode 1 green
+    EXPECT_TRUE(gl.At(V3(0.5f, 0, 0)).Near(255, 255, 255)) << gl.At(V3(0.5f, 0, 0));  // world X: white
+    EXPECT_TRUE(gl.At(V3(-0.5f, 0, 0)).Near(255, 255, 255)) << gl.At(V3(-0.5f, 0, 0));
+    // Lines of length 1 only; the z axes point at the eye and are left out.
+    EXPECT_TRUE(gl.At(V3(1.3f, 0, 0)).IsBackground()) << gl.At(V3(1.3f, 0, 0));
+    EXPECT_TRUE(gl.At(V3(0.3f, 0.6f, 0)).IsBackground()) << gl.At(V3(0.3f, 0.6f, 0));
 }

@@ -246,6 +246,25 @@ TEST(CandidateAxes, ScoreIsTheCosineOnScreen)
     EXPECT_EQ(vynui::ScoreCandidateAxis(behind, Vec2(1, 0), 0.9f, true, camera), 0.0f);
 }
 
+TEST(CandidateAxes, AxesAtTheViewerAreNotShown)
+{
+    const Vec3 view(0, 0, -1);
+    struct Case {
+        Vec3 axis;
+        bool shown;
+    } cases[] = {
+        {Vec3(1, 0, 0), true},
+        {Vec3(0, 0, 1), false},
+        {Vec3(0, 0, -1), false},
+        {Vec3(0.27f, 0, std::sqrt(1 - 0.27f * 0.27f)), true},    // |dot| 0.9629
+        {Vec3(0.25f, 0, -std::sqrt(1 - 0.25f * 0.25f)), false},  // |dot| 0.9682
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.axis.X() << " " << c.axis.Z());
+        EXPECT_EQ(vynui::IsCandidateAxisShown(Candidate(0, c.axis), view), c.shown);
+    }
+}
+
 // ---- crossing a link ------------------------------------------------------------
 
 TEST(ConstraintScreenGeometry, CrossingNeedsASteepAngle)

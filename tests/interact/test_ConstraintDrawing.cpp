@@ -35,13 +35,15 @@ namespace {
 const int W = 640, H = 480;
 const int BG[3] = {26, 77, 26};
 
-QGuiApplication& App()
+// One application object per process: the other GL tests of this program
+// may have made it already.
+void EnsureApp()
 {
+    if (QCoreApplication::instance()) return;
     static int argc = 1;
     static char name[] = "interact_gui_tests";
     static char* argv[] = {name, nullptr};
     static QGuiApplication app(argc, argv);
-    return app;
 }
 
 struct Pixel {
@@ -67,7 +69,7 @@ public:
 
     bool Make()
     {
-        App();
+        EnsureApp();
         QSurfaceFormat format;
         format.setVersion(2, 1);
         format.setProfile(QSurfaceFormat::CompatibilityProfile);

@@ -169,7 +169,9 @@ void ConstraintLinkSet::OnSceneObjectChanged(SceneObject* object, const SceneObj
     const Wml::Frame3<float> before = seen->second;
     const Wml::Frame3<float> now = object->GetFrame();
     seen->second = now;
-    if (!event || (event->kind != SCENE_OBJECT_TRANSLATED && event->kind != SCENE_OBJECT_ROTATED)) return;
+    if (!event || !event->data ||
+        (event->kind != SCENE_OBJECT_TRANSLATED && event->kind != SCENE_OBJECT_ROTATED))
+        return;
 
     // The followers are collected first: moving one tells other listeners,
     // which may change the links.

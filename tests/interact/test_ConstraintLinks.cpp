@@ -118,7 +118,7 @@ TEST(ConstraintLinks, TurningAPivotMovesItsFollowersThroughTheScene)
     EXPECT_TRUE(kftest::Near(object.GetFrame().Y(), Vec3(0, -1, 0), 1e-5f));
 }
 
-TEST(ConstraintLinks, ScalingTheTargetLeavesTheLinkedObject)
+TEST(ConstraintLinks, OnlyMovesOfTheTargetAreFollowed)
 {
     BillboardSO target, object;
     object.Translate(Vec3(1, 1, 1), false);
@@ -127,6 +127,12 @@ TEST(ConstraintLinks, ScalingTheTargetLeavesTheLinkedObject)
     target.Scale(2, 2, 2, true, true);
     EXPECT_TRUE(kftest::Near(object.GetFrame().Origin(), Vec3(1, 1, 1)));
     EXPECT_TRUE(kftest::Near(object.GetFrame().Scale(), Vec3(1, 1, 1)));
+    // Null events, other kinds and events without data move nothing.
+    const vynui::SceneObjectEvent odd[] = {
+        {7, nullptr}, {vynui::SCENE_OBJECT_TRANSLATED, nullptr}, {vynui::SCENE_OBJECT_ROTATED, nullptr}};
+    target.Notify(nullptr);
+    for (const auto& event : odd) target.Notify(&event);
+    EXPECT_TRUE(kftest::Near(object.GetFrame().Origin(), Vec3(1, 1, 1)));
 }
 
 TEST(ConstraintLinks, MovesPassAlongChains)

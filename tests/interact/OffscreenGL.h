@@ -14,6 +14,7 @@
 
 #include <cstdlib>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,7 @@ namespace kftest {
 
 const int GL_WIDTH = 640, GL_HEIGHT = 480;
 const float GL_BACKGROUND[3] = {0.1f, 0.3f, 0.1f};
+const int GL_BACKGROUND_BYTES[3] = {26, 77, 26};
 
 struct Pixel {
     int r, g, b;
@@ -29,8 +31,17 @@ struct Pixel {
         return std::abs(r - int(fr * 255 + 0.5f)) <= tol && std::abs(g - int(fg * 255 + 0.5f)) <= tol &&
                std::abs(b - int(fb * 255 + 0.5f)) <= tol;
     }
+    bool NearBytes(int R, int G, int B, int tol = 6) const
+    {
+        return std::abs(r - R) <= tol && std::abs(g - G) <= tol && std::abs(b - B) <= tol;
+    }
     bool IsBackground() const { return Near(GL_BACKGROUND[0], GL_BACKGROUND[1], GL_BACKGROUND[2], 3); }
 };
+
+inline std::ostream& operator<<(std::ostream& out, const Pixel& p)
+{
+    return out << "(" << p.r << ", " << p.g << ", " << p.b << ")";
+}
 
 /// One application object for the whole executable, made on first need.
 inline void EnsureGuiApplication()

@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -198,6 +199,11 @@ struct AimCase {
     Vec3 axis;
     bool pivot;
 };
+
+void PrintTo(const AimCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class LineAim : public ManagerRig, public ::testing::WithParamInterface<AimCase> {};
 
@@ -543,6 +549,11 @@ struct HistoryDrag {
     bool cleared;
 };
 
+void PrintTo(const HistoryDrag& c, std::ostream* os)
+{
+    *os << "dy " << c.dy << " -> " << c.index << (c.cleared ? " (cleared)" : "");
+}
+
 class HistoryButtonDrag : public ManagerRig, public ::testing::WithParamInterface<HistoryDrag> {};
 
 TEST_P(HistoryButtonDrag, DragMapsToIndicesFromTheNewest)
@@ -759,6 +770,119 @@ TEST_F(ShapeRig, LinkedShapeFollowsItsPivotDraggedWithTheTool)
     EXPECT_GT(moved.X(), 0.05f);
     EXPECT_NEAR(moved.Y(), 0.0f, 1e-5f);
     EXPECT_TRUE(Near(shape->GetFrame().Origin(), moved, 1e-4f));
+}
+
+TEST_F(ShapeRig, LineFromTheShapeToAToolTargetLinksAndACrossingLineAppliesTheLink)
+{
+    Select(shape);
+    PivotSO pivot(Wml::Frame3<float>(Vec3(1.5f, 0.5f, 0)));
+    host.objects.AddObject(&pivot, false);
+    tool->AddToolTarget(&pivot);
+    const Vec2 from = Screen(Vec3(0, 0, 0)), to = Screen(pivot.GetFrame().Origin());
+    Line(from, to);
+    const ConstraintLink* link = manager->GetLinks().Find(shape);
+    ASSERT_NE(link, nullptr);
+    EXPECT_EQ(link->target, &pivot);
+    EXPECT_TRUE(tool->GetHandles().empty());  // taken as a link, no handles
+
+    // The shape now follows the pivot.
+    pivot.Translate(Vec3(0, 0.25f, 0), true);
+    EXPECT_TRUE(Near(shape->GetFrame().Origin(), Vec3(0, 0.25f, 0), 1e-5f));
+
+    // A corner whose first leg crosses the link's arrow steeply applies it:
+    // the shape jumps onto the pivot.
+    const Vec2 a = Screen(shape->GetFrame().Origin()), b = Screen(pivot.GetFrame().Origin());
+    const Vec2 mid = (a + b) * 0.5f;
+    Vec2 across(a.Y() - b.Y(), b.X() - a.X());
+    across.Normalize();
+    GestureTriple corner;
+    corner.points[0] = mid + across * 40.0f;
+    corner.points[1] = mid - across * 40.0f;
+    corner.points[2] = corner.points[1] + Vec2(100, 0);
+    EXPECT_TRUE(manager->OnCorner(corner));
+    EXPECT_TRUE(Near(shape->GetFrame().Origin(), pivot.GetFrame().Origin(), 1e-4f));
+    EXPECT_TRUE(tool->GetHandles().empty());  // no default handles: the link took it
+    manager->ForgetObject(&pivot);
+}
+
+TEST_F(ShapeRig, LineFromTheShapeOntoASurfaceLinksToAFixedFrameThere)
+{
+    Select(shape);
+    const Vec2 centre = Screen(Vec3(0, 0, 0));
+    // Starts on the shape and ends within its disc (about 70 pixels across):
+    // the surface, not a tool target.
+    Line(centre - Vec2(40, 0), centre + Vec2(40, 0));
+    const ConstraintLink* link = manager->GetLinks().Find(shape);
+    ASSERT_NE(link, nullptr);
+    EXPECT_EQ(link->target, nullptr);
+    EXPECT_NEAR(shape->GetNode()->Value(link->fixedFrame.Origin()), 0.5f, 1e-3f);
+    // A line that starts off the shape makes handles instead, and keeps the link.
+    LineAlong(Vec2(1, 0));
+    EXPECT_NE(OnlyVector(), nullptr);
+    EXPECT_NE(manager->GetLinks().Find(shape), nullptr);
+}
+
+TEST_F(ShapeRig, LineThroughAnotherToolTargetRelinksAndRetargets)
+{
+    Select(shape);
+    PivotSO first(Wml::Frame3<float>(Vec3(1.5f, 0, 0)));
+    PivotSO second(Wml::Frame3<float>(Vec3(-1.5f, 0, 0)));
+    for (PivotSO* p : {&first, &second}) {
+        host.objects.AddObject(p, false);
+        tool->AddToolTarget(p);
+    }
+    const Vec2 at = Screen(first.GetFrame().Origin());
+    Line(at + Vec2(-20, 120), at + Vec2(5, -100));
+    ASSERT_NE(manager->GetCurrentTarget(), nullptr);
+    EXPECT_TRUE(manager->GetCurrentTarget()->IsFor(&first));
+    ASSERT_NE(manager->GetLinks().Find(shape), nullptr);
+    EXPECT_EQ(manager->GetLinks().Find(shape)->target, &first);
+    EXPECT_TRUE(tool->GetHandles().empty());
+
+    // Handles made now move the pivot, and the shape comes along.
+    LineAlong(Vec2(0, 1));
+    ASSERT_NE(OnlyVector(), nullptr);
+    EXPECT_TRUE(OnlyVector()->GetTarget()->IsFor(&first));
+
+    // Through the other one: the shape follows that one instead.
+    const Vec2 other = Screen(second.GetFrame().Origin());
+    Line(other + Vec2(20, 120), other + Vec2(-5, -100));
+    EXPECT_TRUE(manager->GetCurrentTarget()->IsFor(&second));
+    EXPECT_EQ(manager->GetLinks().Find(shape)->target, &second);
+    EXPECT_EQ(manager->GetLinks().GetLinks().size(), 1u);
+    first.Translate(Vec3(1, 0, 0), true);
+    EXPECT_TRUE(Near(shape->GetFrame().Origin(), Vec3(0, 0, 0), 1e-5f));
+    manager->ForgetObject(&first);
+    manager->ForgetObject(&second);
+}
+
+TEST_F(ManagerRig, ForgottenObjectLeavesNoHandleTargetOrLink)
+{
+    Select(&object);
+    LineAlong(Vec2(1, 0));
+    OnlyVector()->SetPinned(true);
+    ASSERT_TRUE(manager->GetLinks().Link(&other, &object));
+    {
+        auto doomed = std::make_unique<FramedObject>(Vec3(0, 1, 0));
+        Select(doomed.get());
+        LineAlong(Vec2(0, 1));
+        ASSERT_EQ(Handles(VECTOR_CONSTRAINT).size(), 2u);
+        manager->ForgetObject(doomed.get());
+        host.objects.RemoveObject(doomed.get());
+    }
+    EXPECT_EQ(manager->GetSelectedObject(), nullptr);
+    EXPECT_EQ(manager->GetCurrentTarget(), nullptr);
+    ASSERT_EQ(tool->GetHandles().size(), 1u);  // the first object's pinned vector
+    EXPECT_TRUE(tool->GetHandles()[0]->GetTarget()->IsFor(&object));
+    EXPECT_TRUE(tool->GetToolTargets().empty());
+    // Gestures after it are harmless.
+    GestureTriple corner;
+    corner.points[0] = Vec2(100, 500);
+    corner.points[1] = Vec2(100, 450);
+    corner.points[2] = Vec2(200, 450);
+    EXPECT_FALSE(manager->OnCorner(corner));
+    object.Translate(Vec3(0, 0, 0.5f), true);
+    EXPECT_TRUE(Near(tool->GetHandles()[0]->GetOrigin(), Vec3(0, 0, 0.5f), 1e-5f));
 }
 
 // ================================================================ end to end

@@ -60,7 +60,7 @@ bool SameAxis(const Vec3& o0, const Vec3& a0, const Vec3& o1, const Vec3& a1)
 }
 
 // Whether point lies on the line through origin along axis.
-bool OnLine(const Vec3& point, const Vec3& origin, const Vec3& axis)
+bool LiesOnLine(const Vec3& point, const Vec3& origin, const Vec3& axis)
 {
     Vec3 a = axis;
     if (a.Normalize() <= 0.0f) return false;
@@ -72,6 +72,11 @@ bool OnLine(const Vec3& point, const Vec3& origin, const Vec3& axis)
 bool IsFiniteVec(const Vec2& v)
 {
     return std::isfinite(v.X()) && std::isfinite(v.Y());
+}
+
+bool IsFiniteTriple(const GestureTriple& triple)
+{
+    return IsFiniteVec(triple.points[0]) && IsFiniteVec(triple.points[1]) && IsFiniteVec(triple.points[2]);
 }
 
 vynui_bt::BlobTreeNodeSceneObject* AsBlobTree(SceneObject* object)
@@ -236,7 +241,11 @@ void ConstraintManager::EnsureView()
 Wml::Ray3<float> ConstraintManager::RayThrough(const Wml::Vector2<float>& point) const
 {
     if (m_tools && m_tools->HasViewData()) return m_tools->GetPickRay(point.X() + 0.5f, point.Y() + 0.5f);
-    return Camera()->GetPickRay(int(std::floor(point.X())), int(std::floor(point.Y())));
+    // Far outside any window; keeps the pixel conversion defined.
+    const float limit = 1e6f;
+    const float x = std::max(-limit, std::min(limit, point.X()));
+    const float y = std::max(-limit, std::min(limit, point.Y()));
+    return Camera()->GetPickRay(int(std::floor(x)), int(std::floor(y)));
 }
 
 void ConstraintManager::Redraw()
@@ -413,7 +422,7 @@ void ConstraintManager::ReaimCaptured(const InputEvent& event)
     const ConstraintDescription& c = m_candidates[std::size_t(match)];
     const std::vector<Constraint*> vectors = m_tool->GetHandles(VECTOR_CONSTRAINT);
     for (Constraint* handle : vectors) {
-        if (!OnLine(handle->GetOrigin(), origin, axis) ||
+        if (!LiesOnLine(handle->GetOrigin(), origin, axis) ||
             std::fabs(1.0f - std::fabs(handle->GetAxis().Dot(axis))) >= SAME_AXIS_TOLERANCE)
             continue;
         static_cast<VectorConstraint*>(handle)->Reaim(handle->GetOrigin(), c.axis, c.frameMode, c.color);
@@ -431,7 +440,7 @@ void ConstraintManager::RebuildCandidates()
 
 bool ConstraintManager::OnTap(const Wml::Vector2<float>& point)
 {
-    if (!Ready() || !m_host) return false;
+    if (!Ready() || !m_host || !IsFiniteVec(point)) return false;
     EnsureView();
     SceneObject* hit = PickToolTarget(RayThrough(point));
     if (!hit) return false;
@@ -441,7 +450,7 @@ bool ConstraintManager::OnTap(const Wml::Vector2<float>& point)
 
 bool ConstraintManager::OnHairpin(const GestureSegment& segment)
 {
-    if (!Ready()) return false;
+    if (!Ready() || !IsFiniteVec(segment.start) || !IsFiniteVec(segment.end)) return false;
     EnsureView();
     Vec3 crossing;
     Constraint* handle =
@@ -689,6 +698,8 @@ bool ConstraintManager::AimHandles(const GestureSegment& segment)
 bool ConstraintManager::OnScribble(const Wml::Box2<float>& box)
 {
     if (!Ready() || !m_current || !m_host) return false;
+    if (!IsFiniteVec(box.Center()) || !std::isfinite(box.Extent(0)) || !std::isfinite(box.Extent(1)))
+        return false;
     auto* pivot = dynamic_cast<PivotSO*>(m_current->GetObject());
     if (!pivot) return false;
     Vec2 at;
@@ -708,7 +719,7 @@ bool ConstraintManager::OnScribble(const Wml::Box2<float>& box)
 
 bool ConstraintManager::OnCorner(const GestureTriple& triple)
 {
-    if (!Ready()) return false;
+    if (!Ready() || !IsFiniteTriple(triple)) return false;
     EnsureView();
     const Vec2& p0 = triple.points[0];
     const Vec2& p1 = triple.points[1];
@@ -772,7 +783,7 @@ void ConstraintManager::TurnRing(Constraint* handle, const Wml::Vector3<float>& 
 
 bool ConstraintManager::OnCrossing(const GestureTriple& triple)
 {
-    if (!m_tool || !Camera()) return false;
+    if (!m_tool || !Camera() || !IsFiniteTriple(triple)) return false;
     EnsureView();
     const Wml::Ray3<float> firstRay = RayThrough(triple.points[0]);
     const Wml::Ray3<float> crossRay = RayThrough(triple.points[2]);

@@ -885,6 +885,45 @@ TEST_F(ManagerRig, ForgottenObjectLeavesNoHandleTargetOrLink)
     EXPECT_TRUE(Near(tool->GetHandles()[0]->GetOrigin(), Vec3(0, 0, 0.5f), 1e-5f));
 }
 
+TEST_F(ShapeRig, GesturesWithNonFiniteOrWildPointsChangeNothing)
+{
+    Select(shape);
+    LineAlong(Vec2(1, 0));
+    const std::vector<Constraint*> handles = tool->GetHandles();
+    const float nan = std::nanf(""), inf = INFINITY;
+    for (float bad : {nan, inf, -inf}) {
+        SCOPED_TRACE(bad);
+        GestureSegment segment;
+        segment.start = Vec2(bad, 300);
+        segment.end = Vec2(400, bad);
+        GestureTriple triple;
+        triple.points[0] = Vec2(400, 300);
+        triple.points[1] = Vec2(bad, 10);
+        triple.points[2] = Vec2(400, bad);
+        Wml::Box2<float> box;
+        box.Center() = Screen(Vec3(0, 0, 0));
+        box.Axis(0) = Vec2(1, 0);
+        box.Axis(1) = Vec2(0, 1);
+        box.Extent(0) = bad;
+        box.Extent(1) = 10;
+        EXPECT_FALSE(manager->OnTap(Vec2(bad, bad)));
+        EXPECT_FALSE(manager->OnLine(segment));
+        EXPECT_FALSE(manager->OnHairpin(segment));
+        EXPECT_FALSE(manager->OnCorner(triple));
+        EXPECT_FALSE(manager->OnCrossing(triple));
+        EXPECT_FALSE(manager->OnScribble(box));
+        EXPECT_EQ(tool->GetHandles(), handles);
+    }
+    // Points far outside the window: no pivot, nothing lost.
+    GestureTriple far;
+    far.points[0] = Vec2(1e30f, -1e30f);
+    far.points[1] = Vec2(-1e30f, 1e30f);
+    far.points[2] = Vec2(1e30f, 1e30f);
+    EXPECT_FALSE(manager->OnCrossing(far));
+    EXPECT_EQ(host.objects.GetObjects().Size(), 1u);
+    EXPECT_EQ(manager->GetSelectedObject(), shape);
+}
+
 // ================================================================ end to end
 
 TEST_F(ShapeRig, LineAlongTheShapeXAxisThenDragMovesTheShapeAlongX)

@@ -7,8 +7,8 @@
 #include <limits>
 
 #include "blobtree/BlobTreeNode.h"
+#include "blobtree/CompositionNode.h"
 #include "blobtree_ui/BlobTreeNodeSceneObject.h"
-#include "blobtree_ui/CompositionNodeSceneObject.h"
 #include "interact/AxisRotationConstraint.h"
 #include "interact/AxisScaleConstraint.h"
 #include "interact/CandidateAxes.h"
@@ -547,7 +547,8 @@ bool ConstraintManager::ToggleScaleHandles(const GestureSegment& segment)
     }
     if (!crossed) return false;
     // Groups are scaled as a whole; their axes are not toggled.
-    if (dynamic_cast<vynui_bt::CompositionNodeSceneObject*>(m_selected)) return true;
+    if (vynui_bt::BlobTreeNodeSceneObject* bt = AsBlobTree(m_selected))
+        if (dynamic_cast<vynbt::CompositionNode*>(bt->GetNode())) return true;
 
     std::vector<Constraint*> vectors, axisScales;
     for (Constraint* handle : m_tool->GetHandles(VECTOR_CONSTRAINT))

@@ -924,6 +924,20 @@ TEST_F(ShapeRig, GesturesWithNonFiniteOrWildPointsChangeNothing)
     EXPECT_EQ(manager->GetSelectedObject(), shape);
 }
 
+TEST(ConstraintManagerInstance, OneProcessWideManagerThatIdlesWithoutAView)
+{
+    ConstraintManager& manager = GetConstraintManager();
+    EXPECT_EQ(&manager, &GetConstraintManager());
+    EXPECT_TRUE(manager.IsRecording());
+    EXPECT_EQ(manager.OnInputEvent(kftest::Press(10, 10)), INPUT_NOT_HANDLED);
+    EXPECT_FALSE(manager.OnTap(Vec2(10, 10)));
+    EXPECT_FALSE(manager.BuildDefaultHandles());
+    EXPECT_FALSE(manager.RestoreHistory(0));
+    ASSERT_NE(manager.GetScreenManipButton(), nullptr);
+    ASSERT_NE(manager.GetHistoryButton(), nullptr);
+    EXPECT_EQ(manager.GetHistoryButton()->GetWidgets().size(), 1u);
+}
+
 // ================================================================ end to end
 
 TEST_F(ShapeRig, LineAlongTheShapeXAxisThenDragMovesTheShapeAlongX)

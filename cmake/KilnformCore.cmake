@@ -12,3 +12,5 @@ target_link_libraries(kilnform_core
 add_subdirectory(scene)
 add_subdirectory(blobtree_ui)
 add_subdirectory(interact)
+add_subdirectory(surface)
+add_subdirectory(detail)

@@ -140,7 +140,8 @@ CSceneManager::~CSceneManager()
     m_owned.clear();
     vynui_bt::RootNodeSceneObject* root = m_model->GetRootSceneObject();
     if (root) {
-        ForgetTree(root);
+        // The mesh cache may already be gone when the view closes.
+        ForgetTree(root, false);
         m_objects->RemoveObjectTree(root);
         delete root;
     }
@@ -403,13 +404,13 @@ BlobTreeNodeSceneObject* CSceneManager::Blend(BlobTreeNodeSceneObject* a, BlobTr
     return blend;
 }
 
-void CSceneManager::ForgetTree(SceneObject* object)
+void CSceneManager::ForgetTree(SceneObject* object, bool dropMeshes)
 {
     if (!object) return;
-    for (SceneObject* child : object->GetChildren()) ForgetTree(child);
+    for (SceneObject* child : object->GetChildren()) ForgetTree(child, dropMeshes);
     for (SceneObject* handle : object->GetHandles()) Constraints().ForgetObject(handle);
     Constraints().ForgetObject(object);
-    if (m_meshDropper) m_meshDropper(object);
+    if (dropMeshes && m_meshDropper) m_meshDropper(object);
 }
 
 void CSceneManager::RemoveSelected()

@@ -227,7 +227,7 @@ private:
     vynui_bt::BlobTreeNodeSceneObject* DefaultParent();
     /// Tells the constraint manager and the mesh cache that object and
     /// everything under it is about to be deleted.
-    void ForgetTree(SceneObject* object);
+    void ForgetTree(SceneObject* object, bool dropMeshes = true);
     ConstraintManager& Constraints();
     void ShowError(const std::string& text);
     void DeleteOwned(SceneObject* object);

@@ -1,6 +1,8 @@
 // Structural edits of the scene manager, end to end through the real
 // factory, nodes and registry.
 
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 #include "blobtree/RootNode.h"
@@ -250,12 +252,13 @@ TEST(SceneManager, ARefusedBlendLosesNothing)
 {
     SceneRig rig;
     BlobTreeNodeSceneObject* a = rig.PointAt({0, 0, 0});
+    BlobTreeNodeSceneObject* b = rig.PointAt({1, 0, 0});
     rig.recorder.events.clear();
     // The root cannot be detached: a must stay where it was.
     EXPECT_EQ(rig.scene->Blend(a, rig.Root(), true), nullptr);
     EXPECT_EQ(rig.scene->Blend(a, a, true), nullptr);
     EXPECT_EQ(rig.scene->Blend(a, nullptr, false), nullptr);
-    EXPECT_EQ(Shape(rig.Root()), "0(1)");
+    EXPECT_EQ(rig.Root()->GetChildren(), (std::vector<SceneObject*>{a, b}));
     EXPECT_EQ(a->GetParent(), rig.Root());
     EXPECT_TRUE(rig.recorder.events.empty());
     ExpectConsistent(rig);
@@ -282,6 +285,8 @@ TEST(SceneManager, MoveNodeOnlyUnderAnOperator)
     rig.scene->MoveNode(moving, target);
     EXPECT_EQ(Shape(rig.Root()), "0(1,1,13(1))");
     EXPECT_TRUE(rig.Objects().IsRegistered(source));
+    // Out of the tree it has no parent to reach back into.
+    EXPECT_EQ(source->GetParent(), nullptr);
     EXPECT_EQ(rig.recorder.events, (std::vector<std::string>{"scene", "tree"}));
     ExpectConsistent(rig);
 }
@@ -532,4 +537,24 @@ TEST(SceneManager, EachViewHasItsOwnManager)
     vynui::ReleaseSceneManager(&viewA);
     vynui::ReleaseSceneManager(&viewB);
     vynui::SetCurrentSceneView(nullptr);
+}
+
+TEST(SceneManager, DeletedObjectsAreForgottenByTheMeshCache)
+{
+    SceneRig rig;
+    std::vector<SceneObject*> dropped;
+    rig.scene->SetMeshDropper([&](SceneObject* object) { dropped.push_back(object); });
+    BlobTreeNodeSceneObject* blend = rig.scene->AddNode(13, rig.Root(), false);
+    BlobTreeNodeSceneObject* a = rig.scene->AddNode(1, blend, false);
+    BlobTreeNodeSceneObject* b = rig.scene->AddNode(1, blend, false);
+    BlobTreeNodeSceneObject* keep = rig.PointAt({2, 0, 0});
+    rig.scene->SelectObject(blend, true);
+    rig.scene->OnCommand("Remove");
+    std::sort(dropped.begin(), dropped.end());
+    std::vector<SceneObject*> expected{blend, a, b};
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(dropped, expected);
+    dropped.clear();
+    EXPECT_TRUE(rig.scene->RemoveNode(keep, false));
+    EXPECT_EQ(dropped, std::vector<SceneObject*>{keep});
 }

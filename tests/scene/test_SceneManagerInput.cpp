@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "interact/ITool3D.h"
+#include "scene/BillboardSO.h"
 #include "tests/scene/test_SceneManagerSupport.h"
 #include "wml/Box2.h"
 
@@ -157,4 +158,27 @@ TEST(SceneManagerInput, OtherGesturesAreDeclined)
     EXPECT_FALSE(rig.scene->OnLine(vynui::GestureSegment()));
     EXPECT_FALSE(rig.scene->OnCircle(BoxAround(Wml::Vector2<float>(5, 5), 3)));
     EXPECT_FALSE(rig.scene->OnCrossing(vynui::GestureTriple()));
+}
+
+TEST(SceneManagerInput, BillboardsArePickedAndScribbledAway)
+{
+    SceneRig rig;
+    auto* billboard = new vynui::BillboardSO();
+    rig.scene->AddToScene(billboard);  // the scene owns it now
+    billboard->Translate(Wml::Vector3<float>(0, 0, -1), false);
+    const Wml::Vector2<float> centre = rig.TapAt(Wml::Vector3<float>(0, 0, -1));
+
+    // No shape there: the registry's own pick finds the billboard.
+    rig.scene->OnTap(centre);
+    ASSERT_EQ(rig.Selection(), std::vector<SceneObject*>{billboard});
+    EXPECT_TRUE(rig.tools.IsShown());
+
+    // A scribble beside it keeps it; one over it removes it.
+    EXPECT_FALSE(rig.scene->OnScribble(BoxAround(rig.TapAt(Wml::Vector3<float>(3, 2, -1)), 5)));
+    EXPECT_TRUE(rig.Objects().IsRegistered(billboard));
+    rig.recorder.events.clear();
+    EXPECT_TRUE(rig.scene->OnScribble(BoxAround(centre, 5)));
+    EXPECT_EQ(rig.Objects().GetObjects().Size(), 2u);
+    EXPECT_TRUE(rig.Objects().GetSelection().Empty());
+    EXPECT_EQ(rig.recorder.events, (std::vector<std::string>{"selection", "scene", "selection"}));
 }

@@ -179,49 +179,59 @@ ConstraintManager& CSceneManager::Constraints()
 
 // ---------------------------------------------------------------- broadcasts
 
+namespace {
+
 // A listener may add or remove listeners while it is told; the round works on
 // a copy and skips those that left.
-#define KF_BROADCAST(call)                                    \
-    do {                                                      \
-        const std::set<IChangeListener*> round = m_listeners; \
-        for (IChangeListener * listener : round)              \
-            if (m_listeners.count(listener)) listener->call;  \
-    } while (false)
+template <class Tell>
+void Broadcast(const std::set<IChangeListener*>& listeners, Tell tell)
+{
+    const std::set<IChangeListener*> round = listeners;
+    for (IChangeListener* listener : round)
+        if (listeners.count(listener)) tell(listener);
+}
+
+}  // namespace
 
 void CSceneManager::NotifySceneChanged()
 {
-    KF_BROADCAST(OnSceneChanged());
-}
-void CSceneManager::NotifySelectionChanged()
-{
-    KF_BROADCAST(OnSelectionChanged(m_objects->GetSelection()));
-}
-void CSceneManager::NotifySelectionPicked()
-{
-    KF_BROADCAST(OnSelectionPicked(m_objects->GetSelection()));
-}
-void CSceneManager::NotifyObjectsModified()
-{
-    KF_BROADCAST(OnObjectsModified(m_objects->GetSelection()));
-}
-void CSceneManager::NotifyTreeChanged()
-{
-    KF_BROADCAST(OnTreeChanged());
-}
-void CSceneManager::NotifyRedraw()
-{
-    KF_BROADCAST(OnRedrawRequested());
-}
-void CSceneManager::NotifyCuttingPlaneSet(const Wml::Frame3<float>& frame)
-{
-    KF_BROADCAST(OnCuttingPlaneSet(frame));
-}
-void CSceneManager::NotifyCuttingPlaneCleared()
-{
-    KF_BROADCAST(OnCuttingPlaneCleared());
+    Broadcast(m_listeners, [&](IChangeListener* l) { l->OnSceneChanged(); });
 }
 
-#undef KF_BROADCAST
+void CSceneManager::NotifySelectionChanged()
+{
+    Broadcast(m_listeners, [&](IChangeListener* l) { l->OnSelectionChanged(m_objects->GetSelection()); });
+}
+
+void CSceneManager::NotifySelectionPicked()
+{
+    Broadcast(m_listeners, [&](IChangeListener* l) { l->OnSelectionPicked(m_objects->GetSelection()); });
+}
+
+void CSceneManager::NotifyObjectsModified()
+{
+    Broadcast(m_listeners, [&](IChangeListener* l) { l->OnObjectsModified(m_objects->GetSelection()); });
+}
+
+void CSceneManager::NotifyTreeChanged()
+{
+    Broadcast(m_listeners, [&](IChangeListener* l) { l->OnTreeChanged(); });
+}
+
+void CSceneManager::NotifyRedraw()
+{
+    Broadcast(m_listeners, [&](IChangeListener* l) { l->OnRedrawRequested(); });
+}
+
+void CSceneManager::NotifyCuttingPlaneSet(const Wml::Frame3<float>& frame)
+{
+    Broadcast(m_listeners, [&](IChangeListener* l) { l->OnCuttingPlaneSet(frame); });
+}
+
+void CSceneManager::NotifyCuttingPlaneCleared()
+{
+    Broadcast(m_listeners, [&](IChangeListener* l) { l->OnCuttingPlaneCleared(); });
+}
 
 void CSceneManager::StandardEnding()
 {

@@ -558,3 +558,27 @@ TEST(SceneManager, DeletedObjectsAreForgottenByTheMeshCache)
     EXPECT_TRUE(rig.scene->RemoveNode(keep, false));
     EXPECT_EQ(dropped, std::vector<SceneObject*>{keep});
 }
+
+TEST(SceneManager, AListenerMayDropAnotherDuringABroadcast)
+{
+    SceneRig rig;
+    struct Dropper : RecordingChangeListener {
+        vynui::CSceneManager* scene = nullptr;
+        vynui::IChangeListener* victim = nullptr;
+        void OnSceneChanged() override
+        {
+            RecordingChangeListener::OnSceneChanged();
+            scene->RemoveChangeListener(victim);
+        }
+    };
+    auto a = std::make_unique<Dropper>();
+    auto b = std::make_unique<Dropper>();
+    a->scene = b->scene = rig.scene.get();
+    a->victim = b.get();
+    b->victim = a.get();
+    rig.scene->AddChangeListener(a.get());
+    rig.scene->AddChangeListener(b.get());
+    rig.scene->NotifySceneChanged();
+    // Whichever comes first in the set silences the other.
+    EXPECT_EQ(a->events.size() + b->events.size(), 1u);
+}

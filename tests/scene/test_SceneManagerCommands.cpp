@@ -6,11 +6,14 @@
 
 #include <gtest/gtest.h>
 
+#include "blobtree/nodes/InterpolatingLinearSweepNode.h"
 #include "blobtree/nodes/VariationalWarpNode.h"
+#include "blobtree_ui/ThreadSafeScalarField.h"
 #include "blobtree_ui/leaves/ProfiledLeafSceneObject.h"
 #include "blobtree_ui/operators/VariationalWarpSceneObject.h"
 #include "implicit/ScalarField2D.h"
 #include "implicit/fields2d/DiscreteScalarField2D.h"
+#include "implicit/sweeps/InterpolatingLinearSweep.h"
 #include "scene/BillboardSO.h"
 #include "scene/GenericPointSceneObject.h"
 #include "tests/scene/test_SceneManagerSupport.h"
@@ -403,4 +406,28 @@ TEST(SceneManagerCommands, BillboardsComeAndGo)
     rig.scene->RemoveBillboard(billboard);  // deleted: the scene made it
     EXPECT_EQ(CountObjects(rig), 2u);
     EXPECT_EQ(rig.recorder.events, (std::vector<std::string>{"selection", "scene", "selection"}));
+}
+
+TEST(SceneManagerCommands, ContourStackSweepsItsSlicesIntoOneSolid)
+{
+    kftest::TempFolder folder("scenemgr");
+    SceneRig rig;
+    // Three slices, the middle one wider; then the dialog is cancelled.
+    rig.ui.AnswerFile(DiscImage(folder, "a.pgm", 10));
+    rig.ui.AnswerFile(DiscImage(folder, "b.pgm", 16));
+    rig.ui.AnswerFile(DiscImage(folder, "c.pgm", 10));
+    ASSERT_TRUE(rig.scene->OnCommand("Pick Contour Stack"));
+    ASSERT_EQ(rig.Selection().size(), 1u);
+    auto* stack = dynamic_cast<BlobTreeNodeSceneObject*>(rig.Selection()[0]);
+    ASSERT_NE(stack, nullptr);
+    EXPECT_EQ(stack->GetTypeCode(), 7);
+    EXPECT_EQ(static_cast<vynbt::InterpolatingLinearSweepNode*>(stack->GetNode())->GetSweep()->GetNumSlices(),
+              3u);
+    EXPECT_EQ(rig.ui.EventsOf("open").size(), 4u);
+    EXPECT_TRUE(rig.ui.Messages().empty());
+    // Inside at the centre of the middle slice, outside well beyond the disc.
+    vynimplicit::ScalarField& field = *rig.scene->GetField();
+    EXPECT_GT(field.Value(0.0f, 0.0f, 0.0f), 0.5f);
+    EXPECT_LT(field.Value(2.5f, 2.5f, 0.0f), 0.5f);
+    ExpectConsistent(rig);
 }

@@ -1,0 +1,208 @@
+#include "detail/MeshCache.h"
+
+#include <cmath>
+
+#include "blobtree/BlobTreeNode.h"
+#include "blobtree_ui/BlobTreeNodeSceneObject.h"
+#include "detail/MeshSceneObject.h"
+#include "implicit/polygonizer/GG4CSGPolygonizer3D.h"
+#include "wml/DebugOutput.h"
+
+namespace vynui {
+
+namespace {
+
+const float kIsoValue = 0.5f;
+const unsigned kEdgeBisections = 8;
+const float kMinCellSize = 0.001f;
+
+// The object and everything below it, each once, parents first.
+std::vector<SceneObject*> SubTree(SceneObject* object)
+{
+    std::vector<SceneObject*> out;
+    std::set<SceneObject*> seen;
+    std::vector<SceneObject*> open{object};
+    while (!open.empty()) {
+        SceneObject* o = open.back();
+        open.pop_back();
+        if (!o || !seen.insert(o).second) continue;
+        out.push_back(o);
+        const std::vector<SceneObject*>& children = o->GetChildren();
+        for (auto it = children.rbegin(); it != children.rend(); ++it) open.push_back(*it);
+    }
+    return out;
+}
+
+}  // namespace
+
+MeshCache::~MeshCache()
+{
+    Clear();
+}
+
+const vynmesh::VFTriangleMesh* MeshCache::GetMesh(SceneObject* object)
+{
+    if (!object) return nullptr;
+    const bool isNode = dynamic_cast<vynui_bt::BlobTreeNodeSceneObject*>(object) != nullptr;
+    const bool isMesh = dynamic_cast<MeshSceneObject*>(object) != nullptr;
+    if (!isNode && !isMesh) return nullptr;
+
+    Entry& entry = m_entries[object];
+    if (!entry.mesh) entry.mesh.reset(new vynmesh::VFTriangleMesh());
+    if (!entry.current) {
+        if (!Build(object, entry)) entry.mesh->Clear();
+        entry.current = true;
+        ++m_builds;
+    }
+    return entry.mesh.get();
+}
+
+bool MeshCache::HasCurrentMesh(SceneObject* object) const
+{
+    auto it = m_entries.find(object);
+    return it != m_entries.end() && it->second.current;
+}
+
+bool MeshCache::Build(SceneObject* object, Entry& entry)
+{
+    Unwatch(object, entry);
+
+    if (auto* mesh = dynamic_cast<MeshSceneObject*>(object)) {
+        Watch(object, entry, {object});
+        mesh->GetWorldMesh(*entry.mesh);
+        return true;
+    }
+
+    auto* shape = dynamic_cast<vynui_bt::BlobTreeNodeSceneObject*>(object);
+    Watch(object, entry, SubTree(object));
+    if (!shape->GetNode()) return false;
+
+    vynui_bt::ModelLock lock = shape->LockModel();
+    vynbt::BlobTreeNode* node = shape->GetNode();
+    Wml::AxisAlignedBox3<float> bounds;
+    node->FieldBounds(bounds);
+    if (bounds.IsEmpty()) return false;
+
+    vynimplicit::GG4CSGPolygonizer3D polygonizer;
+    polygonizer.SetIsoValue(kIsoValue);
+    polygonizer.SetEdgeBisections(kEdgeBisections);
+    polygonizer.SetCellSize(bounds, m_cellSize);
+    polygonizer.SetScalarField(node);
+    polygonizer.SetOutputMesh(entry.mesh.get());
+    if (!polygonizer.Polygonize()) {
+        DebugOutput("MeshCache: no mesh for %s\n", object->GetName().c_str());
+        return false;
+    }
+    return true;
+}
+
+void MeshCache::Watch(SceneObject* owner, Entry& entry, const std::vector<SceneObject*>& objects)
+{
+    for (SceneObject* o : objects) {
+        entry.watched.push_back(o);
+        std::set<SceneObject*>& owners = m_dependents[o];
+        if (owners.empty()) o->AddListener(this);
+        owners.insert(owner);
+    }
+}
+
+void MeshCache::Unwatch(SceneObject* owner, Entry& entry)
+{
+    for (SceneObject* o : entry.watched) {
+        auto it = m_dependents.find(o);
+        if (it == m_dependents.end()) continue;
+        it->second.erase(owner);
+        if (it->second.empty()) {
+            o->RemoveListener(this);
+            m_dependents.erase(it);
+        }
+    }
+    entry.watched.clear();
+}
+
+void MeshCache::MarkStale(SceneObject* changed)
+{
+    auto it = m_dependents.find(changed);
+    if (it == m_dependents.end()) return;
+    for (SceneObject* owner : it->second) {
+        auto e = m_entries.find(owner);
+        if (e != m_entries.end()) e->second.current = false;
+    }
+}
+
+void MeshCache::DropMesh(SceneObject* object)
+{
+    if (!object) return;
+    for (SceneObject* o : SubTree(object)) {
+        // Meshes that contained the object are now wrong as well.
+        MarkStale(o);
+        auto e = m_entries.find(o);
+        if (e != m_entries.end()) {
+            Unwatch(o, e->second);
+            m_entries.erase(e);
+        }
+        // Stale owners still list the object; take it out of their lists so
+        // nothing calls it after it is gone.
+        auto d = m_dependents.find(o);
+        if (d != m_dependents.end()) {
+            for (SceneObject* owner : d->second) {
+                auto oe = m_entries.find(owner);
+                if (oe == m_entries.end()) continue;
+                std::vector<SceneObject*>& w = oe->second.watched;
+                for (auto wi = w.begin(); wi != w.end();)
+                    wi = (*wi == o) ? w.erase(wi) : wi + 1;
+            }
+            o->RemoveListener(this);
+            m_dependents.erase(d);
+        }
+    }
+}
+
+void MeshCache::Invalidate(SceneObject* object)
+{
+    if (!object) return;
+    MarkStale(object);
+    std::set<SceneObject*> seen;
+    for (SceneObject* p = object; p && seen.insert(p).second; p = p->GetParent()) {
+        auto e = m_entries.find(p);
+        if (e != m_entries.end()) e->second.current = false;
+    }
+}
+
+void MeshCache::InvalidateAll()
+{
+    for (auto& e : m_entries) e.second.current = false;
+}
+
+void MeshCache::Clear()
+{
+    for (auto& d : m_dependents) d.first->RemoveListener(this);
+    m_dependents.clear();
+    m_entries.clear();
+}
+
+bool MeshCache::SetCellSize(float size)
+{
+    if (!std::isfinite(size) || size <= 0.0f) return false;
+    if (size < kMinCellSize) size = kMinCellSize;
+    if (size != m_cellSize) {
+        m_cellSize = size;
+        InvalidateAll();
+    }
+    return true;
+}
+
+void MeshCache::OnSceneObjectChanged(SceneObject* object, const SceneObjectEvent*)
+{
+    MarkStale(object);
+}
+
+MeshCache* GetMeshCache()
+{
+    // Kept to the end of the process: objects still listened to at exit are
+    // never called again.
+    static MeshCache* cache = new MeshCache();
+    return cache;
+}
+
+}  // namespace vynui

@@ -110,7 +110,9 @@ TEST(MeshSceneObject, PickFollowsTheFrame)
             float t = -1.0f;
             vynui::SceneObject* picked = mesh->Pick(cases[i].ray, t);
             EXPECT_EQ(picked, cases[i].hit ? mesh.get() : nullptr);
-            if (cases[i].hit) EXPECT_NEAR(t, cases[i].t, 1e-4f);
+            if (cases[i].hit) {
+                EXPECT_NEAR(t, cases[i].t, 1e-4f);
+            }
         }
     };
 

@@ -149,8 +149,7 @@ void MeshCache::DropMesh(SceneObject* object)
                 auto oe = m_entries.find(owner);
                 if (oe == m_entries.end()) continue;
                 std::vector<SceneObject*>& w = oe->second.watched;
-                for (auto wi = w.begin(); wi != w.end();)
-                    wi = (*wi == o) ? w.erase(wi) : wi + 1;
+                for (auto wi = w.begin(); wi != w.end();) wi = (*wi == o) ? w.erase(wi) : wi + 1;
             }
             o->RemoveListener(this);
             m_dependents.erase(d);

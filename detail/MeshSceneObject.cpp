@@ -146,7 +146,8 @@ SceneObject* MeshSceneObject::Pick(const Wml::Ray3<float>& ray, float& t)
     const Wml::Vector3<float>& s = m_frame.Scale();
     if (s.X() == 0.0f || s.Y() == 0.0f || s.Z() == 0.0f) return nullptr;  // flattened away
     // The frame's map is affine, so a local ray parameter is the world one.
-    const Wml::Ray3<float> local(m_frame.ToLocalPoint(ray.Origin()), m_frame.ToLocalVectorScaled(ray.Direction()));
+    const Wml::Ray3<float> local(m_frame.ToLocalPoint(ray.Origin()),
+                                 m_frame.ToLocalVectorScaled(ray.Direction()));
     float hitT = 0.0f;
     vynmesh::IMesh::TriangleID triangle = vynmesh::IMesh::InvalidID;
     if (!m_tree.FindRayIntersection(local, hitT, triangle)) return nullptr;

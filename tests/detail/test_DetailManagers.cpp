@@ -56,7 +56,7 @@ TEST(TextureManager, NumberKeysChooseTheMode)
         int mode;  // after the key, starting from mode 1
     };
     const Case cases[] = {
-        {'1', true, 0}, {'2', true, 1}, {'3', true, 2}, {'0', false, 1},
+        {'1', true, 0},  {'2', true, 1},  {'3', true, 2},  {'0', false, 1},
         {'4', false, 1}, {'a', false, 1}, {'p', false, 1}, {-1, false, 1},
     };
     for (const Case& c : cases) {

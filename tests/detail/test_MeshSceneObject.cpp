@@ -22,10 +22,12 @@ namespace fs = std::filesystem;
 using vynui::MeshSceneObject;
 using V3 = Wml::Vector3<float>;
 
-std::unique_ptr<MeshSceneObject> ImportCube(const kftest::TempFolder& folder, const std::string& name = "cube.obj")
+std::unique_ptr<MeshSceneObject> ImportCube(const kftest::TempFolder& folder,
+                                            const std::string& name = "cube.obj")
 {
     std::string error;
-    std::unique_ptr<MeshSceneObject> mesh(MeshSceneObject::Import(folder.Write(name, kilnform_test::CubeOBJ()), error));
+    std::unique_ptr<MeshSceneObject> mesh(
+        MeshSceneObject::Import(folder.Write(name, kilnform_test::CubeOBJ()), error));
     EXPECT_NE(mesh, nullptr) << error;
     EXPECT_TRUE(error.empty());
     return mesh;
@@ -154,7 +156,8 @@ TEST(MeshSceneObject, MovesLikeTheOtherObjects)
     kftest::TempFolder folder("meshso_move");
     std::unique_ptr<MeshSceneObject> mesh = ImportCube(folder);
     ASSERT_NE(mesh, nullptr);
-    for (const char* tool : {"DynamicTool3D", "Translation3D", "Rotation3D"}) EXPECT_TRUE(mesh->SupportsTool(tool));
+    for (const char* tool : {"DynamicTool3D", "Translation3D", "Rotation3D"})
+        EXPECT_TRUE(mesh->SupportsTool(tool));
     EXPECT_FALSE(mesh->SupportsTool("SurfacePatchDeformTool"));
 
     mesh->Translate(V3(1, 2, 3), false);
@@ -176,7 +179,8 @@ TEST(MeshSceneObject, MovesLikeTheOtherObjects)
         world.GetTriangle(t, v);
         const V3 a = world.GetPosition(v[0]), b = world.GetPosition(v[1]), c = world.GetPosition(v[2]);
         const V3 faceNormal = (b - a).Cross(c - a);
-        EXPECT_GT(faceNormal.Dot((a + b + c) / 3.0f - V3(2, 2, 3)), 0.0f) << "triangle " << t << " faces inwards";
+        EXPECT_GT(faceNormal.Dot((a + b + c) / 3.0f - V3(2, 2, 3)), 0.0f)
+            << "triangle " << t << " faces inwards";
     }
 }
 
@@ -253,7 +257,8 @@ TEST(MeshSceneObject, HostileRecordsAreRefused)
     const Case cases[] = {
         {"no path", [](Wml::SerializerRecord&) {}, false},
         {"path of another kind", [](Wml::SerializerRecord& r) { r.SetValue("MeshFilePath", 7u); }, false},
-        {"a folder", [&](Wml::SerializerRecord& r) { r.SetValue("MeshFilePath", folder.Path().string()); }, false},
+        {"a folder", [&](Wml::SerializerRecord& r) { r.SetValue("MeshFilePath", folder.Path().string()); },
+         false},
         {"broken frame, good path",
          [&](Wml::SerializerRecord& r) {
              r.SetValue("MeshFilePath", meshPath);

@@ -4,6 +4,7 @@
 
 #include "blobtree/BlobTreeNode.h"
 #include "blobtree_ui/BlobTreeNodeSceneObject.h"
+#include "blobtree_ui/CompositionNodeSceneObject.h"
 #include "detail/MeshSceneObject.h"
 #include "implicit/polygonizer/GG4CSGPolygonizer3D.h"
 #include "wml/DebugOutput.h"
@@ -55,6 +56,24 @@ const vynmesh::VFTriangleMesh* MeshCache::GetMesh(SceneObject* object)
         ++m_builds;
     }
     return entry.mesh.get();
+}
+
+void MeshCache::GetShapeMeshes(SceneObject* object, std::vector<const vynmesh::VFTriangleMesh*>& out)
+{
+    auto isOperator = [](SceneObject* o) {
+        return dynamic_cast<vynui_bt::CompositionNodeSceneObject*>(o) != nullptr;
+    };
+    std::vector<SceneObject*> shapes;
+    if (object && isOperator(object)) {
+        for (SceneObject* o : SubTree(object))
+            if (!isOperator(o)) shapes.push_back(o);
+    } else if (object) {
+        shapes.push_back(object);
+    }
+    for (SceneObject* o : shapes) {
+        const vynmesh::VFTriangleMesh* mesh = GetMesh(o);
+        if (mesh && mesh->GetNumTriangles() > 0) out.push_back(mesh);
+    }
 }
 
 bool MeshCache::HasCurrentMesh(SceneObject* object) const

@@ -37,6 +37,10 @@ public:
     /// contents change when the mesh is remade. A shape whose field has no
     /// usable bounds answers an empty mesh.
     const vynmesh::VFTriangleMesh* GetMesh(SceneObject* object);
+    /// The meshes that show a shape on the selection surface: for an operator
+    /// those of the primitive shapes below it (operators skipped), for any
+    /// other shape its own. Appended to out; empty meshes are left out.
+    void GetShapeMeshes(SceneObject* object, std::vector<const vynmesh::VFTriangleMesh*>& out);
     /// True when the object has a mesh that needs no remaking.
     bool HasCurrentMesh(SceneObject* object) const;
     /// Forgets the mesh of the object and of every object below it (a removed

@@ -9,7 +9,6 @@
 
 #include "implicit/mesh/IMeshUtil.h"
 #include "implicit/mesh/MeshFiles.h"
-#include "implicit/mesh/MeshRenderer.h"
 #include "scene/BasicParameterOrientation.h"
 #include "scene/BasicParameterOrigin.h"
 #include "scene/BasicParameterScale.h"
@@ -178,8 +177,7 @@ void MeshSceneObject::Render(bool selected)
             glColor4f(1.0f, 0.55f, 0.55f, 1.0f);
         else
             glColor4f(0.8f, 0.8f, 0.8f, 1.0f);
-        vynmesh::MeshRenderer renderer;
-        renderer.Render(m_mesh, true, false, false);
+        m_renderer.Render(m_mesh, true, false, false);
         glPopMatrix();
         glPopAttrib();
     }

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "implicit/mesh/IMeshBVTree.h"
+#include "implicit/mesh/MeshRenderer.h"
 #include "implicit/mesh/VFTriangleMesh.h"
 #include "scene/SceneObject.h"
 
@@ -65,6 +66,7 @@ private:
     std::string m_path;
     vynmesh::VFTriangleMesh m_mesh;
     vynmesh::IMeshBVTree m_tree;
+    vynmesh::MeshRenderer m_renderer;  // keeps its buffers between frames
 };
 
 }  // namespace vynui

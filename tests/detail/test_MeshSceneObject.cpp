@@ -280,3 +280,37 @@ TEST(MeshSceneObject, HostileRecordsAreRefused)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(MeshSceneObject, FarAwayCoordinatesStayDefined)
+{
+    kftest::TempFolder folder("meshso_far");
+    const std::string path = folder.Write("far.obj",
+                                          "v -3e38 0 0\nv 3e38 0 0\nv 0 3e38 0\nv 0 0 3e38\n"
+                                          "f 1 2 3\nf 1 2 4\nf 2 3 4\nf 1 3 4\n");
+    std::string error;
+    std::unique_ptr<MeshSceneObject> mesh(MeshSceneObject::Import(path, error));
+    if (!mesh) {
+        EXPECT_FALSE(error.empty());
+        return;
+    }
+    for (unsigned v = 0; v < mesh->GetMesh().GetNumVertices(); ++v) {
+        const V3 n = mesh->GetMesh().GetNormal(v);
+        EXPECT_TRUE(std::isfinite(n.X()) && std::isfinite(n.Y()) && std::isfinite(n.Z())) << v;
+    }
+    mesh->Scale(10, 10, 10, true, true);
+    float t = -1;
+    vynui::SceneObject* picked = mesh->Pick(DownAt(0, 0), t);
+    if (picked) {
+        EXPECT_TRUE(std::isfinite(t));
+    }
+    vynmesh::TriangleMesh world;
+    mesh->GetWorldMesh(world);
+    for (unsigned v = 0; v < world.GetNumVertices(); ++v) {
+        const V3 n = world.GetNormal(v);
+        EXPECT_TRUE(std::isfinite(n.X()) && std::isfinite(n.Y()) && std::isfinite(n.Z())) << v;
+    }
+}
+
+}  // namespace

@@ -48,7 +48,13 @@ const vynmesh::VFTriangleMesh* MeshCache::GetMesh(SceneObject* object)
     const bool isMesh = dynamic_cast<MeshSceneObject*>(object) != nullptr;
     if (!isNode && !isMesh) return nullptr;
 
+    auto known = m_entries.find(object);
+    if (known != m_entries.end() && known->second.objectID != object->GetObjectID()) {
+        ForgetDeadEntry(object, known->second);
+        m_entries.erase(known);
+    }
     Entry& entry = m_entries[object];
+    entry.objectID = object->GetObjectID();
     if (!entry.mesh) entry.mesh.reset(new vynmesh::VFTriangleMesh());
     if (!entry.current) {
         if (!Build(object, entry)) entry.mesh->Clear();
@@ -79,7 +85,7 @@ void MeshCache::GetShapeMeshes(SceneObject* object, std::vector<const vynmesh::V
 bool MeshCache::HasCurrentMesh(SceneObject* object) const
 {
     auto it = m_entries.find(object);
-    return it != m_entries.end() && it->second.current;
+    return it != m_entries.end() && it->second.current && object->GetObjectID() == it->second.objectID;
 }
 
 bool MeshCache::Build(SceneObject* object, Entry& entry)
@@ -118,23 +124,45 @@ bool MeshCache::Build(SceneObject* object, Entry& entry)
 void MeshCache::Watch(SceneObject* owner, Entry& entry, const std::vector<SceneObject*>& objects)
 {
     for (SceneObject* o : objects) {
-        entry.watched.push_back(o);
-        std::set<SceneObject*>& owners = m_dependents[o];
-        if (owners.empty()) o->AddListener(this);
-        owners.insert(owner);
+        const unsigned int id = o->GetObjectID();
+        entry.watched.push_back(Known{o, id});
+        Watchers& w = m_dependents[o];
+        if (w.id != id) {
+            // Left by an object deleted without DropMesh: what depended on it
+            // is wrong now, and the new object does not know this cache.
+            for (SceneObject* other : w.owners) {
+                auto e = m_entries.find(other);
+                if (e != m_entries.end()) e->second.current = false;
+            }
+            w.owners.clear();
+            w.id = id;
+        }
+        if (w.owners.empty()) o->AddListener(this);
+        w.owners.insert(owner);
     }
 }
 
 void MeshCache::Unwatch(SceneObject* owner, Entry& entry)
 {
-    for (SceneObject* o : entry.watched) {
-        auto it = m_dependents.find(o);
-        if (it == m_dependents.end()) continue;
-        it->second.erase(owner);
-        if (it->second.empty()) {
-            o->RemoveListener(this);
+    for (const Known& k : entry.watched) {
+        auto it = m_dependents.find(k.object);
+        if (it == m_dependents.end() || it->second.id != k.id) continue;
+        it->second.owners.erase(owner);
+        if (it->second.owners.empty()) {
+            k.object->RemoveListener(this);
             m_dependents.erase(it);
         }
+    }
+    entry.watched.clear();
+}
+
+void MeshCache::ForgetDeadEntry(SceneObject* owner, Entry& entry)
+{
+    for (const Known& k : entry.watched) {
+        auto it = m_dependents.find(k.object);
+        if (it == m_dependents.end() || it->second.id != k.id) continue;
+        it->second.owners.erase(owner);
+        if (it->second.owners.empty()) m_dependents.erase(it);
     }
     entry.watched.clear();
 }
@@ -143,7 +171,7 @@ void MeshCache::MarkStale(SceneObject* changed)
 {
     auto it = m_dependents.find(changed);
     if (it == m_dependents.end()) return;
-    for (SceneObject* owner : it->second) {
+    for (SceneObject* owner : it->second.owners) {
         auto e = m_entries.find(owner);
         if (e != m_entries.end()) e->second.current = false;
     }
@@ -157,18 +185,21 @@ void MeshCache::DropMesh(SceneObject* object)
         MarkStale(o);
         auto e = m_entries.find(o);
         if (e != m_entries.end()) {
-            Unwatch(o, e->second);
+            if (e->second.objectID == o->GetObjectID())
+                Unwatch(o, e->second);
+            else
+                ForgetDeadEntry(o, e->second);
             m_entries.erase(e);
         }
         // Stale owners still list the object; take it out of their lists so
         // nothing calls it after it is gone.
         auto d = m_dependents.find(o);
         if (d != m_dependents.end()) {
-            for (SceneObject* owner : d->second) {
+            for (SceneObject* owner : d->second.owners) {
                 auto oe = m_entries.find(owner);
                 if (oe == m_entries.end()) continue;
-                std::vector<SceneObject*>& w = oe->second.watched;
-                for (auto wi = w.begin(); wi != w.end();) wi = (*wi == o) ? w.erase(wi) : wi + 1;
+                std::vector<Known>& w = oe->second.watched;
+                for (auto wi = w.begin(); wi != w.end();) wi = (wi->object == o) ? w.erase(wi) : wi + 1;
             }
             o->RemoveListener(this);
             m_dependents.erase(d);

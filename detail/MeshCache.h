@@ -9,7 +9,9 @@
 // tree are not reported by the objects: whoever makes them calls Invalidate.
 //
 // Objects do not tell their listeners when they are destroyed, so whoever
-// removes an object calls DropMesh before deleting it. Used from the user
+// removes an object calls DropMesh before deleting it. Entries remember the
+// object IDs they were made for, so an object made later at the address of
+// one that was never dropped gets a mesh of its own. Used from the user
 // interface thread only; polygonization holds the model's lock.
 
 #include <map>
@@ -69,21 +71,34 @@ public:
     void OnSceneObjectChanged(SceneObject* object, const SceneObjectEvent* event) override;
 
 private:
+    // An object and the ID it had when it was entered.
+    struct Known {
+        SceneObject* object;
+        unsigned int id;
+    };
     struct Entry {
         std::unique_ptr<vynmesh::VFTriangleMesh> mesh;
         bool current = false;
+        unsigned int objectID = 0;
         // The object itself and its descendants when the mesh was made.
-        std::vector<SceneObject*> watched;
+        std::vector<Known> watched;
+    };
+    struct Watchers {
+        unsigned int id = 0;
+        // The objects whose mesh depends on the watched one.
+        std::set<SceneObject*> owners;
     };
 
     bool Build(SceneObject* object, Entry& entry);
     void Watch(SceneObject* owner, Entry& entry, const std::vector<SceneObject*>& objects);
     void Unwatch(SceneObject* owner, Entry& entry);
     void MarkStale(SceneObject* changed);
+    // Forgets an entry left by an object that was deleted without DropMesh,
+    // without calling into the objects it watched.
+    void ForgetDeadEntry(SceneObject* owner, Entry& entry);
 
     std::map<SceneObject*, Entry> m_entries;
-    // watched object -> the objects whose mesh depends on it
-    std::map<SceneObject*, std::set<SceneObject*>> m_dependents;
+    std::map<SceneObject*, Watchers> m_dependents;
     float m_cellSize = 0.1f;
     unsigned long long m_builds = 0;
 };

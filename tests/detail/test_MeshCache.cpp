@@ -181,6 +181,35 @@ TEST(MeshCache, GoingAwayStopsListening)
     point->Translate(V3(1, 0, 0), true);  // nobody left to call
 }
 
+TEST(MeshCache, AnObjectMadeWhereAnUndroppedOneWasGetsItsOwnMesh)
+{
+    // A scene torn down without dropping its meshes may leave an address to a
+    // new object: the cache must not answer the old object's mesh for it.
+    TestModel model;
+    MeshCache cache;
+    alignas(
+        vynui_bt::BlobTreeNodeSceneObject) unsigned char storage[sizeof(vynui_bt::BlobTreeNodeSceneObject)];
+    auto make = [&](const V3& p) {
+        auto* o = new (storage) vynui_bt::BlobTreeNodeSceneObject(
+            new vynbt::PointNode(new vynimplicit::Point(p, 1.0f)), 1, "TestPoint");
+        o->SetTree(model.tree);
+        o->InitializeParameters();
+        return o;
+    };
+    vynui_bt::BlobTreeNodeSceneObject* first = make(V3(0, 0, 0));
+    cache.GetMesh(first);
+    first->~BlobTreeNodeSceneObject();
+
+    vynui_bt::BlobTreeNodeSceneObject* second = make(V3(3, 0, 0));
+    ASSERT_EQ(static_cast<void*>(first), static_cast<void*>(second));
+    EXPECT_TRUE(kftest::Near(Centre(*cache.GetMesh(second)), V3(3, 0, 0), 0.05f));
+    EXPECT_TRUE(Listens(second, &cache));
+    second->Translate(V3(0, 2, 0), true);
+    EXPECT_TRUE(kftest::Near(Centre(*cache.GetMesh(second)), V3(3, 2, 0), 0.05f));
+    cache.DropMesh(second);
+    second->~BlobTreeNodeSceneObject();
+}
+
 TEST(MeshCache, CellSize)
 {
     TestModel model;

@@ -27,15 +27,16 @@ bool SurfaceTreeNode::Store(Wml::Serializer* serializer, Wml::SerializerRecord* 
 bool SurfaceTreeNode::Restore(Wml::Serializer* serializer, Wml::SerializerRecord* record)
 {
     if (!record) return false;
-    bool ok = NamedType::Restore(serializer, record);
+    // Checked before anything is read, so a refused record changes nothing.
     float fudge = m_boundsClipFudge;
     if (record->HasKey("BoundsClipFudge")) {
         if (!record->GetValue("BoundsClipFudge", fudge, m_boundsClipFudge)) return false;
         // A hostile value would blow up every bound derived from it.
         if (!std::isfinite(fudge) || fudge <= 0.0f || fudge > 1000.0f) return false;
     }
+    const bool named = NamedType::Restore(serializer, record);
     if (fudge != m_boundsClipFudge) SetBoundsClipFudge(fudge);
-    return ok;
+    return named;
 }
 
 const vynmesh::VFTriangleMesh* SurfaceTreeNode::GetMesh()

@@ -24,6 +24,7 @@
 #include "scene/ParameterList.h"
 #include "surface/IsoSurfaceMesh.h"
 #include "surface/SurfaceManager.h"
+#include "tests/support/Near.h"
 
 namespace surface_test {
 

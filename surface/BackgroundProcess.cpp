@@ -1,5 +1,7 @@
 #include "surface/BackgroundProcess.h"
 
+#include <boost/date_time/posix_time/posix_time_types.hpp>
+
 #include "wml/DebugOutput.h"
 
 namespace vynui {
@@ -41,7 +43,7 @@ void CBackgroundProcess::Run()
 {
     try {
         for (;;) {
-            boost::this_thread::sleep_for(boost::chrono::milliseconds(m_interval.count()));
+            boost::this_thread::sleep(boost::posix_time::milliseconds(m_interval.count()));
             OnIdle();
             ++m_passes;
             boost::this_thread::interruption_point();

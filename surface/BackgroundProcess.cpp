@@ -8,7 +8,10 @@ namespace vynui {
 
 CBackgroundProcess::CBackgroundProcess(std::chrono::milliseconds interval) : m_interval(interval) {}
 
-CBackgroundProcess::~CBackgroundProcess() { Stop(); }
+CBackgroundProcess::~CBackgroundProcess()
+{
+    Stop();
+}
 
 bool CBackgroundProcess::Resume()
 {
@@ -37,7 +40,10 @@ void CBackgroundProcess::Stop()
     thread->join();
 }
 
-void CBackgroundProcess::OnIdle() { DebugOutput("Idle in Background Process"); }
+void CBackgroundProcess::OnIdle()
+{
+    DebugOutput("Idle in Background Process");
+}
 
 void CBackgroundProcess::Run()
 {

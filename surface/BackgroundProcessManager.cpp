@@ -6,11 +6,15 @@
 
 namespace vynui {
 
-CBackgroundProcessManager::CBackgroundProcessManager(std::chrono::milliseconds interval) : CBackgroundProcess(interval)
+CBackgroundProcessManager::CBackgroundProcessManager(std::chrono::milliseconds interval)
+    : CBackgroundProcess(interval)
 {
 }
 
-CBackgroundProcessManager::~CBackgroundProcessManager() { Stop(); }
+CBackgroundProcessManager::~CBackgroundProcessManager()
+{
+    Stop();
+}
 
 void CBackgroundProcessManager::RegisterThread(CBackgroundProcess* thread)
 {

@@ -52,7 +52,7 @@ void IsoSurfaceMesh::Update()
     m_bvTree.Clear();
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     DebugOutput("  Time: %f   Verts: %d  Tris: %d\n", seconds, static_cast<int>(m_result.GetNumVertices()),
-                     static_cast<int>(m_result.GetNumTriangles()));
+                static_cast<int>(m_result.GetNumTriangles()));
 }
 
 void IsoSurfaceMesh::PolygonizeCSG(PolygonizerSettings& settings)
@@ -74,7 +74,8 @@ void IsoSurfaceMesh::PolygonizeCSG(PolygonizerSettings& settings)
     m_lastRun = LastRun::Csg;
 }
 
-void IsoSurfaceMesh::PolygonizeBounded(PolygonizerSettings& settings, const Wml::AxisAlignedBox3<float>& dirty)
+void IsoSurfaceMesh::PolygonizeBounded(PolygonizerSettings& settings,
+                                       const Wml::AxisAlignedBox3<float>& dirty)
 {
     Wml::AxisAlignedBox3<float> fieldBox;
     m_root->FieldBounds(fieldBox);
@@ -191,7 +192,8 @@ bool IsoSurfaceMesh::FromAnchorCoordinate(const AnchorCoordinate* coordinate, Wm
 }
 
 bool IsoSurfaceMesh::IntersectRay(const Wml::Vector3<float>& p0, const Wml::Vector3<float>& p1,
-                                  Wml::Vector3<float>& hit, Wml::Vector3<float>& normal, unsigned int& triangle)
+                                  Wml::Vector3<float>& hit, Wml::Vector3<float>& normal,
+                                  unsigned int& triangle)
 {
     triangle = vynmesh::IMesh::InvalidID;
     if (!m_root->FindIntersection(p0, p1, hit, nullptr, 0.0f, 0.5f, 10)) return false;

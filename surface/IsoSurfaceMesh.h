@@ -33,8 +33,8 @@ public:
     bool IsExcludedElement(unsigned int index) override { return index == vynmesh::IMesh::InvalidID; }
 
     /// Walks p onto the 0.5 level of the root (40 damped gradient steps).
-    void ProjectToSurface(const Wml::Vector3<float>& p, Wml::Vector3<float>& position, Wml::Vector3<float>& normal,
-                          unsigned int& triangle) override;
+    void ProjectToSurface(const Wml::Vector3<float>& p, Wml::Vector3<float>& position,
+                          Wml::Vector3<float>& normal, unsigned int& triangle) override;
     /// p relative to the minimum corner of the root's field bounds.
     bool ToAnchorCoordinate(const Wml::Vector3<float>& p, AnchorCoordinate& coordinate) override;
     bool FromAnchorCoordinate(const AnchorCoordinate* coordinate, Wml::Vector3<float>& position,

@@ -80,7 +80,8 @@ std::string PolygonizerControlDialogModel::Check() const
 {
     unsigned int u = 0;
     float f = 0;
-    if (gridResolutionControl && !ParseUnsignedInRange(gridCellsText, 1, 1000, u)) return IntegerRangeMessage(1, 1000);
+    if (gridResolutionControl && !ParseUnsignedInRange(gridCellsText, 1, 1000, u))
+        return IntegerRangeMessage(1, 1000);
     if (!ParseUnsignedInRange(edgeBisectionsText, 1, 100, u)) return IntegerRangeMessage(1, 100);
     if (!ParseFloatInRange(isoValueText, -100.0f, 100.0f, f)) return NumberRangeMessage(-100, 100);
     if (algorithm < MarchingCubes || algorithm > BoundedMarchingCubes) return "Please choose an algorithm.";
@@ -102,7 +103,8 @@ bool PolygonizerControlDialogModel::Apply(CSurfaceManager& manager, std::string*
         boost::recursive_mutex::scoped_lock lock(manager.GetSurfaceLock());
         PolygonizerSettings& settings = manager.GetSettings();
         settings.gridResolutionControl = gridResolutionControl;
-        if (gridResolutionControl && ParseUnsignedInRange(gridCellsText, 1, 1000, cells)) settings.gridCells = cells;
+        if (gridResolutionControl && ParseUnsignedInRange(gridCellsText, 1, 1000, cells))
+            settings.gridCells = cells;
         settings.isoValue = iso;
         manager.SetAlwaysQuickRefine(alwaysQuickRefine);
         settings.edgeBisections = bisections;
@@ -116,10 +118,14 @@ bool PolygonizerControlDialogModel::Apply(CSurfaceManager& manager, std::string*
 const char* GetAlgorithmName(PolygonizerAlgorithm algorithm)
 {
     switch (algorithm) {
-    case MarchingCubes: return "Marching Cubes";
-    case ExtendedMarchingCubes: return "Extended Marching Cubes";
-    case MarchingTriangles: return "Marching Triangles";
-    case BoundedMarchingCubes: return "Bounded Marching Cubes";
+        case MarchingCubes:
+            return "Marching Cubes";
+        case ExtendedMarchingCubes:
+            return "Extended Marching Cubes";
+        case MarchingTriangles:
+            return "Marching Triangles";
+        case BoundedMarchingCubes:
+            return "Bounded Marching Cubes";
     }
     return "";
 }

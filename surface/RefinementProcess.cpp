@@ -9,7 +9,10 @@ CRefinementProcess::CRefinementProcess(CInputEventStream* stream, std::chrono::m
 {
 }
 
-CRefinementProcess::~CRefinementProcess() { Stop(); }
+CRefinementProcess::~CRefinementProcess()
+{
+    Stop();
+}
 
 void CRefinementProcess::OnIdle()
 {

@@ -272,33 +272,45 @@ void CSurfaceManager::SetAlgorithm(PolygonizerAlgorithm algorithm)
         boost::recursive_mutex::scoped_lock lock(m_surfaceLock);
         m_algorithm = algorithm;
         switch (algorithm) {
-        case ExtendedMarchingCubes:
-            m_settings.extendedMarchingCubes = true;
-            for (auto& entry : m_sceneToSurface) entry.second->SetBounded(false);
-            break;
-        case MarchingCubes:
-            m_settings.extendedMarchingCubes = false;
-            for (auto& entry : m_sceneToSurface) entry.second->SetBounded(false);
-            break;
-        case BoundedMarchingCubes:
-            m_settings.extendedMarchingCubes = false;
-            for (auto& entry : m_sceneToSurface) entry.second->SetBounded(true);
-            break;
-        case MarchingTriangles:
-        default:
-            break;
+            case ExtendedMarchingCubes:
+                m_settings.extendedMarchingCubes = true;
+                for (auto& entry : m_sceneToSurface) entry.second->SetBounded(false);
+                break;
+            case MarchingCubes:
+                m_settings.extendedMarchingCubes = false;
+                for (auto& entry : m_sceneToSurface) entry.second->SetBounded(false);
+                break;
+            case BoundedMarchingCubes:
+                m_settings.extendedMarchingCubes = false;
+                for (auto& entry : m_sceneToSurface) entry.second->SetBounded(true);
+                break;
+            case MarchingTriangles:
+            default:
+                break;
         }
     }
     RepolygonizeAll();
 }
 
-void CSurfaceManager::OnSelectionChanged(const OrderedObjectSet& /*selection*/) { NotifySurfacesReset(); }
+void CSurfaceManager::OnSelectionChanged(const OrderedObjectSet& /*selection*/)
+{
+    NotifySurfacesReset();
+}
 
-void CSurfaceManager::OnSelectionPicked(const OrderedObjectSet& /*selection*/) { NotifySurfacesReset(); }
+void CSurfaceManager::OnSelectionPicked(const OrderedObjectSet& /*selection*/)
+{
+    NotifySurfacesReset();
+}
 
-void CSurfaceManager::OnCuttingPlaneSet(const Wml::Frame3<float>& /*frame*/) { MarkAllChanged(); }
+void CSurfaceManager::OnCuttingPlaneSet(const Wml::Frame3<float>& /*frame*/)
+{
+    MarkAllChanged();
+}
 
-void CSurfaceManager::OnCuttingPlaneCleared() { MarkAllChanged(); }
+void CSurfaceManager::OnCuttingPlaneCleared()
+{
+    MarkAllChanged();
+}
 
 void CSurfaceManager::MarkAllChanged()
 {
@@ -332,7 +344,10 @@ void CSurfaceManager::MarkChanged(IsoSurfaceMesh* surface, const Wml::AxisAligne
     NotifySurfaceChanged(nullptr, surface);
 }
 
-void CSurfaceManager::OnNodeChanged(SurfaceTreeNode* node, bool /*valid*/) { NotifySurfaceChanged(nullptr, node); }
+void CSurfaceManager::OnNodeChanged(SurfaceTreeNode* node, bool /*valid*/)
+{
+    NotifySurfaceChanged(nullptr, node);
+}
 
 void CSurfaceManager::Validate(SurfaceTreeNode* node)
 {

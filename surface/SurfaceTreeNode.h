@@ -22,7 +22,8 @@ public:
     /// Where the ray from p0 along direction p1 meets the surface; triangle
     /// is set to the hit triangle or vynmesh::IMesh::InvalidID.
     virtual bool IntersectRay(const Wml::Vector3<float>& p0, const Wml::Vector3<float>& p1,
-                              Wml::Vector3<float>& hit, Wml::Vector3<float>& normal, unsigned int& triangle) = 0;
+                              Wml::Vector3<float>& hit, Wml::Vector3<float>& normal,
+                              unsigned int& triangle) = 0;
 };
 
 class SurfaceTreeNodeListener {
@@ -85,8 +86,8 @@ public:
     {
         return false;
     }
-    virtual bool FromAnchorCoordinate(const AnchorCoordinate* /*coordinate*/, Wml::Vector3<float>& /*position*/,
-                                      Wml::Vector3<float>& /*normal*/)
+    virtual bool FromAnchorCoordinate(const AnchorCoordinate* /*coordinate*/,
+                                      Wml::Vector3<float>& /*position*/, Wml::Vector3<float>& /*normal*/)
     {
         return false;
     }

@@ -131,7 +131,8 @@ TEST(SurfaceLocks, ChangeNoticesDoNotWaitForTheSurfaceLock)
             boost::recursive_mutex::scoped_lock lock(scene.manager.GetSurfaceLock());
             held = true;
             // Bounded: a notice that waited for this lock gets it after 5 s.
-            for (int i = 0; i < 500 && !release; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            for (int i = 0; i < 500 && !release; ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
             released = true;
         });
         while (!held) std::this_thread::yield();

@@ -9,6 +9,7 @@
 #include "surface/PolygonizerControlDialogModel.h"
 #include "surface/SurfaceIntersector.h"
 #include "test_SurfaceSupport.h"
+#include "wml/DebugOutput.h"
 #include "wml/Serializer.h"
 
 using namespace surface_test;
@@ -53,11 +54,13 @@ TEST(SurfaceManagerCellSize, CommandsAndScalingFloorAtOneThousandth)
         {0.001f, [](vynui::CSurfaceManager& m) { m.OnCommand("Finer Mesh"); }, 0.001f, "finer at the floor"},
         {0.1f, [](vynui::CSurfaceManager& m) { m.OnCommand("Coarser Mesh"); }, 0.11f, "coarser"},
         {0.1f, [](vynui::CSurfaceManager& m) { m.OnCommand("Finer Mesh"); }, 0.09f, "finer"},
-        {0.1f, [](vynui::CSurfaceManager& m) { m.ScaleCellSizeDown(0.5f, false); }, 0.001f, "subtract past zero"},
+        {0.1f, [](vynui::CSurfaceManager& m) { m.ScaleCellSizeDown(0.5f, false); }, 0.001f,
+         "subtract past zero"},
         {0.1f, [](vynui::CSurfaceManager& m) { m.ScaleCellSizeUp(0.05f, false); }, 0.15f, "add"},
         {0.1f, [](vynui::CSurfaceManager& m) { m.ScaleCellSizeDown(0.5f, true); }, 0.05f, "halve"},
         {0.1f, [nan](vynui::CSurfaceManager& m) { m.ScaleCellSizeUp(nan, true); }, 0.1f, "not a number"},
-        {0.1f, [](vynui::CSurfaceManager& m) { m.ScaleCellSizeUp(std::numeric_limits<float>::infinity(), false); },
+        {0.1f,
+         [](vynui::CSurfaceManager& m) { m.ScaleCellSizeUp(std::numeric_limits<float>::infinity(), false); },
          0.1f, "infinite"},
     };
     for (const Case& c : cases) {
@@ -358,8 +361,8 @@ TEST(IsoSurfaceQueries, ProjectToSurfaceLandsOnTheLevelWithTheOutwardNormal)
     SphereScene scene;
     IsoSurfaceMesh* surface = scene.Surface();
     const Wml::Vector3<float> starts[] = {
-        Wml::Vector3<float>(0.8f, 0, 0), Wml::Vector3<float>(0.1f, 0.05f, 0), Wml::Vector3<float>(0, -0.3f, 0.3f),
-        Wml::Vector3<float>(0, 0, -0.6f)};
+        Wml::Vector3<float>(0.8f, 0, 0), Wml::Vector3<float>(0.1f, 0.05f, 0),
+        Wml::Vector3<float>(0, -0.3f, 0.3f), Wml::Vector3<float>(0, 0, -0.6f)};
     for (const Wml::Vector3<float>& start : starts) {
         Wml::Vector3<float> position, normal;
         unsigned int triangle = 0;
@@ -571,8 +574,8 @@ TEST(SurfaceRecords, StoreWritesLinksAndRestoreRefusesHostileFudges)
     EXPECT_FLOAT_EQ(restored.GetBoundsClipFudge(), 1.5f);
     EXPECT_EQ(restored.GetName(), top.GetName());
 
-    const float hostile[] = {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(), -1.0f,
-                             0.0f, 1e30f};
+    const float hostile[] = {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),
+                             -1.0f, 0.0f, 1e30f};
     for (float fudge : hostile) {
         SCOPED_TRACE(fudge);
         Wml::SerializerRecord bad(2, "SurfaceTreeNode");
@@ -590,4 +593,39 @@ TEST(SurfaceRecords, StoreWritesLinksAndRestoreRefusesHostileFudges)
     EXPECT_FALSE(node.Restore(nullptr, &wrongKind));
     EXPECT_FALSE(node.Restore(nullptr, nullptr));
     scene.manager.RemoveNode(0, &top);
+}
+
+// ---- process-wide instance and diagnostics ------------------------------------
+
+TEST(SurfaceManagerCommands, OneProcessWideManager)
+{
+    vynui::CSurfaceManager* manager = vynui::GetSurfaceManager();
+    ASSERT_NE(manager, nullptr);
+    EXPECT_EQ(vynui::GetSurfaceManager(), manager);
+    EXPECT_EQ(manager->GetAlgorithm(), vynui::MarchingCubes);
+    EXPECT_FLOAT_EQ(manager->GetSettings().cellSize, 0.1f);
+    EXPECT_FLOAT_EQ(manager->GetSettings().previousCellSize, -1.0f);
+    EXPECT_EQ(manager->GetSettings().edgeBisections, 8u);
+    EXPECT_FALSE(manager->GetAlwaysQuickRefine());
+    EXPECT_TRUE(manager->GetSelectionColouring());
+}
+
+TEST(SurfaceManagerCommands, EachPolygonizationWritesItsTimingLine)
+{
+    std::vector<std::string> lines;
+    Wml::ScopedDebugOutputSink sink([&](const char* message) { lines.push_back(message); });
+    SphereScene scene;
+    const vynmesh::VFTriangleMesh& mesh = scene.Read();
+    scene.Read();
+    ASSERT_EQ(lines.size(), 1u);
+    double seconds = -1;
+    int vertices = -1, triangles = -1;
+    ASSERT_EQ(
+        std::sscanf(lines[0].c_str(), "  Time: %lf   Verts: %d  Tris: %d\n", &seconds, &vertices, &triangles),
+        3)
+        << lines[0];
+    EXPECT_GE(seconds, 0.0);
+    EXPECT_EQ(vertices, static_cast<int>(mesh.GetNumVertices()));
+    EXPECT_EQ(triangles, static_cast<int>(mesh.GetNumTriangles()));
+    EXPECT_EQ(lines[0].back(), '\n');
 }

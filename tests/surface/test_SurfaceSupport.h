@@ -57,7 +57,8 @@ struct Model {
         return factory->CreateAndAttach(parent, code, -1);
     }
     /// A point leaf at (x, y, z) with the given radius.
-    BlobTreeNodeSceneObject* AddPoint(BlobTreeNodeSceneObject* parent, float x, float y, float z, float radius)
+    BlobTreeNodeSceneObject* AddPoint(BlobTreeNodeSceneObject* parent, float x, float y, float z,
+                                      float radius)
     {
         BlobTreeNodeSceneObject* point = Add(parent, 1);
         Set(point, "Radius", std::to_string(radius));
@@ -140,7 +141,8 @@ inline std::vector<Triangle> CanonicalTriangles(const vynmesh::IMesh& mesh)
         for (int i = 0; i < 3; ++i) mesh.GetVertex(v[i], p[i]);
         int first = 0;
         for (int i = 1; i < 3; ++i)
-            if (std::lexicographical_compare(&p[i][0], &p[i][0] + 3, &p[first][0], &p[first][0] + 3)) first = i;
+            if (std::lexicographical_compare(&p[i][0], &p[i][0] + 3, &p[first][0], &p[first][0] + 3))
+                first = i;
         Triangle triangle;
         for (int i = 0; i < 3; ++i)
             for (int a = 0; a < 3; ++a) triangle[3 * i + a] = p[(first + i) % 3][a];
@@ -150,7 +152,8 @@ inline std::vector<Triangle> CanonicalTriangles(const vynmesh::IMesh& mesh)
     return triangles;
 }
 
-inline ::testing::AssertionResult SameTriangles(const vynmesh::IMesh& a, const vynmesh::IMesh& b, float tolerance)
+inline ::testing::AssertionResult SameTriangles(const vynmesh::IMesh& a, const vynmesh::IMesh& b,
+                                                float tolerance)
 {
     if (a.GetNumTriangles() != b.GetNumTriangles())
         return ::testing::AssertionFailure()
@@ -159,7 +162,8 @@ inline ::testing::AssertionResult SameTriangles(const vynmesh::IMesh& a, const v
     for (size_t t = 0; t < ta.size(); ++t)
         for (int i = 0; i < 9; ++i)
             if (std::fabs(ta[t][i] - tb[t][i]) > tolerance)
-                return ::testing::AssertionFailure() << "triangle " << t << " differs by " << ta[t][i] - tb[t][i];
+                return ::testing::AssertionFailure()
+                       << "triangle " << t << " differs by " << ta[t][i] - tb[t][i];
     return ::testing::AssertionSuccess();
 }
 

@@ -192,9 +192,13 @@ bool CSurfaceManager::RemoveNode(unsigned int chain, SurfaceTreeNode* node)
 void CSurfaceManager::RepolygonizeAll()
 {
     boost::recursive_mutex::scoped_lock lock(m_surfaceLock);
-    for (auto& entry : m_sceneToSurface) {
-        entry.second->Invalidate(false);
-        NotifySurfaceChanged(nullptr, entry.second);
+    // A listener told about one surface may drop another.
+    std::vector<IsoSurfaceMesh*> surfaces;
+    for (auto& entry : m_sceneToSurface) surfaces.push_back(entry.second);
+    for (IsoSurfaceMesh* surface : surfaces) {
+        if (!m_surfaceToScene.count(surface)) continue;
+        surface->Invalidate(false);
+        NotifySurfaceChanged(nullptr, surface);
     }
 }
 
@@ -229,9 +233,11 @@ void CSurfaceManager::RefineAllSurfaces(unsigned int rzn, unsigned int zn, unsig
                                         unsigned int z, unsigned int n, bool subdivideOnce)
 {
     boost::recursive_mutex::scoped_lock lock(m_surfaceLock);
-    for (auto& entry : m_sceneToSurface) {
+    std::vector<vynui_bt::BlobTreeSceneObject*> objects;
+    for (auto& entry : m_sceneToSurface) objects.push_back(entry.first);
+    for (vynui_bt::BlobTreeSceneObject* object : objects) {
         RefinementRequest request;
-        request.sceneObject = entry.first;
+        request.sceneObject = object;
         request.rznSteps = rzn;
         request.znSteps = zn;
         request.rnSteps = rn;
@@ -317,6 +323,7 @@ void CSurfaceManager::MarkAllChanged()
     std::vector<IsoSurfaceMesh*> surfaces;
     for (auto& entry : m_sceneToSurface) surfaces.push_back(entry.second);
     for (IsoSurfaceMesh* surface : surfaces) {
+        if (!m_surfaceToScene.count(surface)) continue;
         Wml::AxisAlignedBox3<float> bounds;
         surface->GetRoot()->FieldBounds(bounds);
         MarkChanged(surface, bounds);

@@ -629,3 +629,29 @@ TEST(SurfaceManagerCommands, EachPolygonizationWritesItsTimingLine)
     EXPECT_EQ(triangles, static_cast<int>(mesh.GetNumTriangles()));
     EXPECT_EQ(lines[0].back(), '\n');
 }
+
+TEST(SurfaceChains, AListenerMayDropASurfaceWhileSurfacesAreRedone)
+{
+    Model first, second;
+    vynui::CSurfaceManager manager;
+    manager.AddSceneSurface(first.tree);
+    manager.AddSceneSurface(second.tree);
+    // Drops both models' surfaces when told about the first change.
+    struct Dropper : vynui::ISurfaceManagerListener {
+        vynui::CSurfaceManager* manager = nullptr;
+        std::vector<vynui_bt::BlobTreeSceneObject*> models;
+        int changes = 0;
+        void OnSurfaceChanged(SurfaceTreeNode**, SurfaceTreeNode*) override
+        {
+            ++changes;
+            for (auto* model : models) manager->RemoveSceneSurface(model);
+        }
+    } dropper;
+    dropper.manager = &manager;
+    dropper.models = {first.tree, second.tree};
+    manager.AddListener(&dropper);
+    manager.RepolygonizeAll();
+    EXPECT_EQ(dropper.changes, 1);
+    EXPECT_EQ(manager.GetNumChains(), 0u);
+    manager.RemoveListener(&dropper);
+}

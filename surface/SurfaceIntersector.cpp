@@ -1,0 +1,23 @@
+#include "surface/SurfaceIntersector.h"
+
+#include "surface/SurfaceManager.h"
+#include "surface/SurfaceTreeNode.h"
+
+namespace vynui {
+
+bool SurfaceIntersector::Intersect(const Wml::Ray3<float>& ray, Wml::Vector3<float>& point,
+                                   Wml::Vector3<float>& normal)
+{
+    SurfaceTreeNode* node = m_target ? m_target : GetSurfaceManager()->GetChainTop(0);
+    if (!node) return false;
+    unsigned int triangle = 0;
+    return node->IntersectRay(ray.Origin(), ray.Direction(), point, normal, triangle);
+}
+
+SurfaceIntersector* GetSurfaceIntersector()
+{
+    static SurfaceIntersector* intersector = new SurfaceIntersector();
+    return intersector;
+}
+
+}  // namespace vynui

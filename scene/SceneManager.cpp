@@ -124,6 +124,7 @@ CSceneManager::CSceneManager()
     m_model->AddListener(this);
     root->AddListener(this);
     m_field = new vynui_bt::ThreadSafeScalarField(m_model, root->GetRootNode());
+    UseStandardMeshHandling();
     NotifySceneChanged();
 }
 
@@ -140,8 +141,7 @@ CSceneManager::~CSceneManager()
     m_owned.clear();
     vynui_bt::RootNodeSceneObject* root = m_model->GetRootSceneObject();
     if (root) {
-        // The mesh cache may already be gone when the view closes.
-        ForgetTree(root, false);
+        ForgetTree(root, true);
         m_objects->RemoveObjectTree(root);
         delete root;
     }

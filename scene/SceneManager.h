@@ -56,7 +56,8 @@ public:
     using MeshDropper = std::function<void(SceneObject*)>;
     /// Reads a mesh file into a new scene object (owned by the caller), or
     /// null when the file cannot be read.
-    using MeshImporter = std::function<SceneObject*(const std::string& path)>;
+    /// Answers the new object, or null with a reason in error.
+    using MeshImporter = std::function<SceneObject*(const std::string& path, std::string& error)>;
     /// Told the sweep a sketch edit made, so its parameters stay at hand.
     using ExtraObjectSink = std::function<void(SceneObject*)>;
 
@@ -83,6 +84,9 @@ public:
     void SetConstraintManager(ConstraintManager* constraints) { m_constraints = constraints; }
     void SetMeshDropper(MeshDropper dropper) { m_meshDropper = std::move(dropper); }
     void SetMeshImporter(MeshImporter importer) { m_meshImporter = std::move(importer); }
+    /// The program's own: removed objects leave the process-wide mesh cache,
+    /// "Import Mesh" makes imported mesh objects. Set by the constructor.
+    void UseStandardMeshHandling();
     void SetExtraObjectSink(ExtraObjectSink sink) { m_extraObjectSink = std::move(sink); }
     /// Whether the sketch holds strokes (asked by the constraint manager).
     void SetSketchQuery(std::function<bool()> query) { m_sketchQuery = std::move(query); }

@@ -376,9 +376,10 @@ bool CSceneManager::ImportMesh()
     request.filter = kOBJFilter;
     std::string path;
     if (!m_ui->ChooseFileToOpen(request, path)) return false;
-    SceneObject* mesh = m_meshImporter ? m_meshImporter(path) : nullptr;
+    std::string reason;
+    SceneObject* mesh = m_meshImporter ? m_meshImporter(path, reason) : nullptr;
     if (!mesh) {
-        ShowError(kFileError);
+        ShowError(reason.empty() ? std::string(kFileError) : std::string(kFileError) + "\n\n" + reason);
         return false;
     }
     m_owned.push_back(mesh);

@@ -1,6 +1,9 @@
-// Kept apart from the manager so that code which wires its own intersector
-// does not pull in the surface intersector.
+// Where the scene manager meets the program's other parts: the surface
+// intersector for the tools, the mesh cache and imported meshes. Kept apart
+// so that the manager's own logic does not depend on them.
 
+#include "detail/MeshCache.h"
+#include "detail/MeshSceneObject.h"
 #include "scene/SceneManager.h"
 #include "surface/SurfaceIntersector.h"
 
@@ -9,6 +12,14 @@ namespace vynui {
 void CSceneManager::SetToolManager(Tool3DManager* tools)
 {
     SetToolManager(tools, GetSurfaceIntersector());
+}
+
+void CSceneManager::UseStandardMeshHandling()
+{
+    SetMeshDropper([](SceneObject* object) { GetMeshCache()->DropMesh(object); });
+    SetMeshImporter([](const std::string& path, std::string& error) -> SceneObject* {
+        return MeshSceneObject::Import(path, error);
+    });
 }
 
 }  // namespace vynui

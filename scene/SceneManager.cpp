@@ -145,6 +145,17 @@ CSceneManager::~CSceneManager()
         m_objects->RemoveObjectTree(root);
         delete root;
     }
+    // Operators that a cleanup took out of the tree stay registered until now.
+    std::vector<SceneObject*> detached;
+    for (SceneObject* object : m_objects->GetObjects())
+        if (object != m_model && !object->GetParent() &&
+            dynamic_cast<vynui_bt::BlobTreeNodeSceneObject*>(object))
+            detached.push_back(object);
+    for (SceneObject* object : detached) {
+        ForgetTree(object, true);
+        m_objects->RemoveObjectTree(object);
+        delete object;
+    }
     Constraints().ForgetObject(m_model);
     m_objects->RemoveObject(m_model);
     delete m_model;

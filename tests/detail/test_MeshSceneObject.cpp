@@ -73,7 +73,7 @@ TEST(MeshSceneObject, MissingAndHostileFilesMakeNothing)
         {"no faces", folder.Write("points.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\n")},
         {"face past the vertices", folder.Write("far.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 99\n")},
         {"not a number", folder.Write("nan.obj", "v nan 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n")},
-        {"binary noise", folder.Write("noise.obj", std::string("\x01\x02\xff\xfe\x00garbage\x7f", 15))},
+        {"binary noise", folder.Write("noise.obj", std::string("\x01\x02\xff\xfe\x00garbage\x7f", 13))},
         {"truncated", folder.Write("cut.obj", kilnform_test::CubeOBJ().substr(0, 40))},
     };
 

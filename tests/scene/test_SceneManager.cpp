@@ -541,8 +541,8 @@ TEST(SceneManager, EachViewHasItsOwnManager)
 
 TEST(SceneManager, DeletedObjectsAreForgottenByTheMeshCache)
 {
+    std::vector<SceneObject*> dropped;  // outlives the scene, which drops the rest when it goes
     SceneRig rig;
-    std::vector<SceneObject*> dropped;
     rig.scene->SetMeshDropper([&](SceneObject* object) { dropped.push_back(object); });
     BlobTreeNodeSceneObject* blend = rig.scene->AddNode(13, rig.Root(), false);
     BlobTreeNodeSceneObject* a = rig.scene->AddNode(1, blend, false);

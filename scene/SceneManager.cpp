@@ -818,7 +818,8 @@ bool CSceneManager::PickRayAt(const Wml::Vector2<float>& point, Wml::Ray3<float>
     const float limit = 1.0e8f;
     const int x = static_cast<int>(std::max(-limit, std::min(limit, point.X())));
     const int y = static_cast<int>(std::max(-limit, std::min(limit, point.Y())));
-    ray = camera->GetPickRay(x, height - y - 1, width, height);
+    // Gesture points already count y from the bottom, as pick rays do.
+    ray = camera->GetPickRay(x, y, width, height);
     return true;
 }
 

@@ -29,12 +29,18 @@ TEST(SceneManagerInput, TapSelectsTheShapeUnderThePixel)
     SceneRig rig;
     BlobTreeNodeSceneObject* left = rig.PointAt(kLeft);
     BlobTreeNodeSceneObject* right = rig.PointAt(kRight);
+    // Above and below the middle: a tap must not pick the mirrored row.
+    BlobTreeNodeSceneObject* high = rig.PointAt(Wml::Vector3<float>(0.0f, 2.4f, 0.0f));
     struct Case {
         Wml::Vector3<float> where;
         SceneObject* expected;
     };
-    const Case cases[] = {
-        {kLeft, left}, {kRight, right}, {kLeft + Wml::Vector3<float>(0, 0.3f, 0), left}, {kEmpty, nullptr}};
+    const Case cases[] = {{kLeft, left},
+                          {kRight, right},
+                          {kLeft + Wml::Vector3<float>(0, 0.3f, 0), left},
+                          {kEmpty, nullptr},
+                          {Wml::Vector3<float>(0.0f, 2.4f, 0.0f), high},
+                          {Wml::Vector3<float>(0.0f, -2.4f, 0.0f), nullptr}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.where.X());
         rig.recorder.events.clear();

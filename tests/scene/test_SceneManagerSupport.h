@@ -82,12 +82,13 @@ struct SceneRig {
         return point;
     }
 
-    /// The tap point (y from the top) over the pixel that shows p.
+    /// The tap point (window pixels, y from the bottom as gestures count)
+    /// over the pixel that shows p.
     Wml::Vector2<float> TapAt(const Wml::Vector3<float>& p)
     {
         float x = 0, y = 0, depth = 0;
         camera.Project(p, x, y, depth);
-        return Wml::Vector2<float>(x, float(H - 1) - std::floor(y) + 0.5f);
+        return Wml::Vector2<float>(x, std::floor(y) + 0.5f);
     }
 };
 

@@ -107,6 +107,14 @@ struct SketchRig {
         return Vector2f(x, y);
     }
 
+    /// Activates a suggestion button as a line drawn across it does.
+    void Press(int index)
+    {
+        vynui::HUDButton* button = sketch->GetButton(index);
+        const Vector2f c = button->GetBox().Center();
+        button->OnCross(Wml::Segment2<float>(c - Vector2f(0.1f, 0.0f), Vector2f(0.2f, 0.0f)));
+    }
+
     std::vector<std::string> Buttons()
     {
         std::vector<std::string> names;

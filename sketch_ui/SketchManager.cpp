@@ -755,13 +755,25 @@ SceneObject* CSketchManager::RunTemplateOperation(int code)
         const float sx = box.Max(0) - box.Min(0), sy = box.Max(1) - box.Min(1);
         DebugOutput("Scalefactors: %f %f\n", double(sx), double(sy));
         field->SetBoundsCropScalingFactors(sx, sy);
-        const float e = 1.7f * larger;
-        if (!field->SetFieldBounds(Wml::AxisAlignedBox2<float>(-e, e, -e, e))) return nullptr;
         DebugOutput(" Sweep Area: %f   (width: %f  height: %f)\n", double(area), double(hw), double(hh));
-        const float s = std::sqrt(area);
         const bool blobby = code == BlobbySweep;
+        // The caps of a blobby shape bulge by the second parameter on each
+        // side; past the outline's narrower half extent a long outline would
+        // come out thicker than it is wide.
+        const float s = blobby ? std::min(std::sqrt(area), std::min(hw, hh)) : std::sqrt(area);
         const float depth = blobby ? 0.001f : 0.7f * s;
         const float second = blobby ? s : 0.3f * s;
+        // A flat-faced sweep shows its near face to the viewer: shrink the
+        // template by the perspective of that face so it covers the outline
+        // as drawn rather than looming larger.
+        float shrink = 1.0f;
+        if (!blobby && m_camera && m_camera->IsPerspective()) {
+            const float distance = (frame.Origin() - m_camera->GetLocation()).Dot(m_camera->GetDirection());
+            const float nearFace = distance - 0.5f * depth;
+            if (distance > 0.0f && nearFace > 0.0f && std::isfinite(distance)) shrink = nearFace / distance;
+        }
+        const float e = 1.7f * larger * shrink;
+        if (!field->SetFieldBounds(Wml::AxisAlignedBox2<float>(-e, e, -e, e))) return nullptr;
         ClearSketch();
         return m_scene->AddLinearSweep(field, frame, blobby, depth, second);
     }

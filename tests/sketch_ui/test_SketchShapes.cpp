@@ -200,3 +200,65 @@ TEST(SketchShapes, OutlineBecomesAClosedShapeThatCoversItFromTheView)
         }
     }
 }
+
+TEST(SketchShapes, BlendAndCutChangeTheShapeOnlyWhereTheOutlineWas)
+{
+    struct EditCase {
+        const char* name;
+        int button;
+        bool grows;  // the surface moves outward (blend) or inward (cut) near the outline
+    };
+    const EditCase cases[] = {
+        {"blend a sweep onto the shape", CSketchManager::BlendBlobbySweepButton, true},
+        {"cut through the shape", CSketchManager::CutSurfaceButton, false},
+    };
+    for (const EditCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        SketchRig rig;
+        rig.Drag(Mouse(Ellipse(kCentre, 160.0f, 160.0f), 3));
+        rig.Press(CSketchManager::BlobbySweepButton);
+        ASSERT_EQ(1u, rig.TopLevelCount());
+        rig.scene.ClearSelection();
+        const vynmesh::VFTriangleMesh before = *rig.surfaces.GetChainTop(0)->GetMesh();
+
+        rig.Drag(Mouse(Ellipse(kCentre + Vector2f(60.0f, 50.0f), 30.0f, 30.0f), 8));
+        ASSERT_TRUE(rig.sketch->AllHit());
+        ASSERT_TRUE(rig.Offers(rig.sketch->GetButton(c.button)->GetName()));
+        Vector3f region = Vector3f::ZERO;
+        const auto& samples = rig.sketch->GetContext().strokeSamples;
+        for (const auto& s : samples) region += s.surfacePoint / float(samples.size());
+        float radius = 0.0f;
+        for (const auto& s : samples) radius = std::max(radius, (s.surfacePoint - region).Length());
+
+        rig.Press(c.button);
+        ASSERT_NE(nullptr, rig.sketch->GetLastCreatedObject());
+        EXPECT_EQ(1u, rig.TopLevelCount());
+        const vynmesh::VFTriangleMesh& after = *rig.surfaces.GetChainTop(0)->GetMesh();
+        ASSERT_GT(after.GetNumTriangles(), 50u);
+        EXPECT_TRUE(Closed(after));
+
+        // Away from the outline's tube along the view the old surface is
+        // still the surface; near the outline it is not.
+        const Vector3f view = rig.camera.GetDirection();
+        auto across = [&](const Vector3f& d) { return (d - view * d.Dot(view)).Length(); };
+        for (const auto& s : samples) radius = std::max(radius, across(s.surfacePoint - region));
+        vynbt::RootNode* root = rig.Root()->GetRootNode();
+        float farError = 0.0f, nearChange = 0.0f;
+        unsigned farCount = 0;
+        for (unsigned v = 0; v < before.GetNumVertices(); ++v) {
+            Vector3f p;
+            before.GetVertex(v, p);
+            const float value = root->Value(p.X(), p.Y(), p.Z());
+            const float d = across(p - region);
+            if (d > 2.5f * radius + 0.5f) {
+                farError = std::max(farError, std::fabs(value - 0.5f));
+                ++farCount;
+            } else if (d < radius) {
+                nearChange = std::max(nearChange, c.grows ? value - 0.5f : 0.5f - value);
+            }
+        }
+        EXPECT_GT(farCount, before.GetNumVertices() / 3);
+        EXPECT_LT(farError, 0.01f);
+        EXPECT_GT(nearChange, 0.05f);
+    }
+}

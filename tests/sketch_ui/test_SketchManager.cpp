@@ -320,3 +320,25 @@ TEST(SketchOptionsDialog, DoubleClickRunsByTextAndTheSliderFollowsItsLabel)
     EXPECT_EQ(500, dialog.GetSliderPosition());
     EXPECT_EQ(nullptr, rig.sketch->GetLastCreatedObject());
 }
+
+TEST(SketchToolbar, ConstraintManagerOffersScreenManipulationWhileItHasATarget)
+{
+    SketchRig rig;
+    rig.constraints.SetHost(&rig.scene);
+    rig.constraints.SetToolManager(&rig.tools);
+    rig.sketch->AddComponent(&rig.constraints);
+    rig.sketch->AddComponent(&rig.constraints);  // once only
+    rig.Drag(Mouse(Ellipse(kCentre, 120.0f, 90.0f)));
+    EXPECT_FALSE(rig.Offers("ScreenManipButton"));
+
+    vynui_bt::BlobTreeNodeSceneObject* shape = rig.PointAt(Vector3f(2.0f, 1.5f, 0.0f));
+    rig.scene.SelectObject(shape, true);
+    rig.constraints.OnSelectionChanged(rig.scene.GetObjectManager()->GetSelection());
+    ASSERT_NE(nullptr, rig.constraints.GetCurrentTarget());
+    rig.Drag(Mouse(Ellipse(kCentre, 120.0f, 90.0f), 9));
+    const std::vector<std::string> buttons = rig.Buttons();
+    EXPECT_EQ(1, std::count(buttons.begin(), buttons.end(), "ScreenManipButton"));
+    // The manager's own suggestions come first.
+    EXPECT_EQ("ScreenManipButton", buttons.back());
+    rig.sketch->RemoveComponent(&rig.constraints);
+}

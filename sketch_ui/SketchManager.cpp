@@ -11,6 +11,7 @@
 #include "blobtree_ui/BlobTreeNodeSceneObject.h"
 #include "blobtree_ui/BlobTreeSceneObject.h"
 #include "blobtree_ui/RootNodeSceneObject.h"
+#include "blobtree_ui/leaves/CappedLinearSweepSceneObject.h"
 #include "implicit/fields2d/DiscreteFieldGenerator2D.h"
 #include "interact/HUDButton.h"
 #include "interact/HUDFileIcon.h"
@@ -833,12 +834,31 @@ SceneObject* CSketchManager::RunJoin(bool blend)
 
 SceneObject* CSketchManager::RunResize()
 {
-    const Wml::Vector3<float> d = m_resizePoints[1] - m_resizePoints[0];
-    const float length = d.Length();
+    // The selected flat sweep takes the length between the two resize
+    // points; without them, between the first and last points where the
+    // stroke ran over that sweep.
+    vynui_bt::CappedLinearSweepSceneObject* sweep = nullptr;
+    for (SceneObject* object : m_scene->GetObjectManager()->GetSelection())
+        if ((sweep = dynamic_cast<vynui_bt::CappedLinearSweepSceneObject*>(object))) break;
+    if (!sweep) return nullptr;
+    Wml::Vector3<float> a = m_resizePoints[0], b = m_resizePoints[1];
+    if (!((b - a).Length() > 0.0f)) {
+        const SketchSample* first = nullptr;
+        const SketchSample* last = nullptr;
+        for (const SketchSample& sample : m_context.strokeSamples)
+            if (sample.object == static_cast<BlobTreeNodeSceneObject*>(sweep)) {
+                if (!first) first = &sample;
+                last = &sample;
+            }
+        if (!first) return nullptr;
+        a = first->surfacePoint;
+        b = last->surfacePoint;
+    }
+    const float length = (b - a).Length();
     if (!(length > 0.0f) || !std::isfinite(length)) return nullptr;
     ClearSketch();
     m_scene->AdjustSweepLengths(length);
-    return nullptr;
+    return sweep;
 }
 
 // ---- overlay -------------------------------------------------------------

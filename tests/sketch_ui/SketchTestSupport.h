@@ -152,6 +152,16 @@ inline Path Star(Vector2f c, float outer, float inner, int points)
     };
 }
 
+/// From a to b, bulging sideways by `bow` pixels in the middle.
+inline Path Bowed(Vector2f a, Vector2f b, float bow)
+{
+    return [=](float t) {
+        const Vector2f d = b - a;
+        const Vector2f n = Vector2f(-d.Y(), d.X()) / d.Length();
+        return a + d * t + n * (bow * std::sin(PI * t));
+    };
+}
+
 /// A lumpy blob with a slow hand wobble.
 inline Path Blob(Vector2f c, float r, unsigned seed)
 {

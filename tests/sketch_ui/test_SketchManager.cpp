@@ -16,15 +16,6 @@ namespace {
 
 const Vector2f kCentre(400.0f, 300.0f);
 
-// From a to b, bulging sideways by `bow` pixels in the middle.
-Path Bowed(Vector2f a, Vector2f b, float bow)
-{
-    return [=](float t) {
-        const Vector2f d = b - a;
-        const Vector2f n = Vector2f(-d.Y(), d.X()) / d.Length();
-        return a + d * t + n * (bow * std::sin(PI * t));
-    };
-}
 
 struct SuggestionCase {
     const char* name;

@@ -8,6 +8,8 @@
 
 #include "SketchTestSupport.h"
 #include "blobtree/RootNode.h"
+#include "scene/IParameter.h"
+#include "scene/ParameterList.h"
 #include "surface/SurfaceTreeNode.h"
 
 using namespace sketchui_test;
@@ -261,4 +263,54 @@ TEST(SketchShapes, BlendAndCutChangeTheShapeOnlyWhereTheOutlineWas)
         EXPECT_LT(farError, 0.01f);
         EXPECT_GT(nearChange, 0.05f);
     }
+}
+
+TEST(SketchShapes, SurfacePointsFollowTheOutlineOnTheShape)
+{
+    SketchRig rig;
+    rig.Drag(Mouse(Ellipse(kCentre, 160.0f, 160.0f), 3));
+    rig.Press(CSketchManager::BlobbySweepButton);
+    rig.scene.ClearSelection();
+    rig.Drag(Mouse(Ellipse(kCentre + Vector2f(20.0f, 10.0f), 50.0f, 40.0f), 8));
+    ASSERT_TRUE(rig.Offers("SurfacePointsLineButton"));
+    std::vector<Vector3f> expected;
+    for (const auto& s : rig.sketch->GetContext().polylineSamples)
+        if (s.object) expected.push_back(s.surfacePoint);
+    rig.Press(CSketchManager::SurfacePointsLineButton);
+    ASSERT_NE(nullptr, rig.sketch->GetLastCreatedObject());
+    EXPECT_EQ(CSketchManager::SurfacePointsLine, rig.sketch->GetLastOperation());
+    EXPECT_EQ(2u, rig.TopLevelCount());
+    // The points lie on the shape's surface.
+    vynbt::BlobTreeNode* shape =
+        static_cast<vynui_bt::BlobTreeNodeSceneObject*>(rig.Root()->GetChildren().front())->GetNode();
+    ASSERT_GT(expected.size(), 8u);
+    for (const Vector3f& p : expected) EXPECT_NEAR(0.5f, shape->Value(p.X(), p.Y(), p.Z()), 0.02f);
+}
+
+TEST(SketchShapes, StrokeAlongASelectedSweepSetsItsLength)
+{
+    SketchRig rig;
+    rig.Drag(Mouse(Ellipse(kCentre, 120.0f, 60.0f), 3));
+    rig.Press(CSketchManager::LinearSweepButton);
+    auto* sweep = dynamic_cast<vynui_bt::BlobTreeNodeSceneObject*>(rig.sketch->GetLastCreatedObject());
+    ASSERT_NE(nullptr, sweep);
+    ASSERT_EQ(1u, rig.scene.GetObjectManager()->GetSelection().Size());
+    // Never suggested; run from its button with the stroke across the sweep.
+    rig.Drag(Mouse(Bowed(kCentre - Vector2f(80.0f, 0.0f), kCentre + Vector2f(80.0f, 0.0f), 10.0f), 4));
+    EXPECT_FALSE(rig.Offers("ResizeSweepButton"));
+    auto length = [&] {
+        std::string text;
+        sweep->GetParameterList()->Find("Falloff Length")->GetValueAsText(text);
+        return text;
+    };
+    const std::string before = length();
+    rig.Press(CSketchManager::ResizeSweepButton);
+    EXPECT_EQ(sweep, rig.sketch->GetLastCreatedObject());
+    EXPECT_NE(before, length());
+    EXPECT_EQ(0u, rig.sketch->GetStrokeFactory().GetNumStrokes());
+    // Nothing selected: nothing to resize.
+    rig.scene.ClearSelection();
+    rig.Drag(Mouse(Bowed(kCentre - Vector2f(80.0f, 0.0f), kCentre + Vector2f(80.0f, 0.0f), 10.0f), 4));
+    EXPECT_EQ(nullptr, rig.sketch->RunOperation(CSketchManager::ResizeSweep));
+    EXPECT_EQ(1u, rig.sketch->GetStrokeFactory().GetNumStrokes());
 }

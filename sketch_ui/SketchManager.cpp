@@ -385,7 +385,11 @@ void CSketchManager::CastSample(SketchSample& sample)
 
     Wml::AxisAlignedBox3<float> bounds;
     root->FieldBounds(bounds);
-    if (m_cuttingPlaneActive) root->EnableCuttingPlane(true);
+    // With a cutting plane on, what lies in front of it is not there: a ray
+    // meets the cut face or the shape behind the plane.
+    Wml::Frame3<float> plane;
+    const bool cut = m_cuttingPlaneActive && root->GetCuttingPlane(plane);
+    const Wml::Vector3<float> planeNormal = cut ? plane.Z() : Wml::Vector3<float>::ZERO;
     float nearest = FLT_MAX;
     for (SceneObject* candidate : candidates) {
         auto* object = dynamic_cast<BlobTreeNodeSceneObject*>(candidate);
@@ -393,18 +397,34 @@ void CSketchManager::CastSample(SketchSample& sample)
         vynbt::BlobTreeNode* node = object->GetNode();
         Wml::Vector3<float> hit;
         if (!node->FindIntersection(ray.Origin(), ray.Direction(), hit, &bounds, 0.0f, 0.5f, 10)) continue;
+        bool onCutFace = false;
+        if (cut && planeNormal.Dot(hit - plane.Origin()) > 0.0f) {
+            const float towards = ray.Direction().Dot(planeNormal);
+            if (!(towards < 0.0f)) continue;  // the ray stays on the removed side
+            const float t = (plane.Origin() - ray.Origin()).Dot(planeNormal) / towards;
+            const Wml::Vector3<float> entry = ray.Origin() + ray.Direction() * t;
+            if (!Finite(entry)) continue;
+            if (node->Value(entry.X(), entry.Y(), entry.Z()) >= 0.5f) {
+                hit = entry;
+                onCutFace = true;
+            } else if (!node->FindIntersection(entry, ray.Direction(), hit, &bounds, 0.0f, 0.5f, 10)) {
+                continue;
+            }
+        }
         const float along = (hit - ray.Origin()).Dot(ray.Direction());
         if (!(along < nearest)) continue;
         nearest = along;
-        float gx = 0, gy = 0, gz = 0;
-        node->Gradient(hit.X(), hit.Y(), hit.Z(), gx, gy, gz, nullptr);
-        Wml::Vector3<float> normal(-gx, -gy, -gz);
+        Wml::Vector3<float> normal = planeNormal;
+        if (!onCutFace) {
+            float gx = 0, gy = 0, gz = 0;
+            node->Gradient(hit.X(), hit.Y(), hit.Z(), gx, gy, gz, nullptr);
+            normal = Wml::Vector3<float>(-gx, -gy, -gz);
+        }
         const float length = normal.Length();
         sample.surfaceNormal = length > 0.0f && std::isfinite(length) ? normal / length : Wml::Vector3<float>::ZERO;
         sample.surfacePoint = hit;
         sample.object = object;
     }
-    if (m_cuttingPlaneActive) root->EnableCuttingPlane(false);
 }
 
 void CSketchManager::Project()

@@ -333,3 +333,111 @@ TEST(SketchToolbar, ConstraintManagerOffersScreenManipulationWhileItHasATarget)
     EXPECT_EQ("ScreenManipButton", buttons.back());
     rig.sketch->RemoveComponent(&rig.constraints);
 }
+
+namespace {
+
+class CountingObserver : public vynui::SketchObserver {
+public:
+    void OnSketchChanged() override { ++count; }
+    int count = 0;
+};
+
+// Offers one named button from a toolbar of its own.
+class FixedComponent : public vynui::ISketchInterfaceComponent {
+public:
+    FixedComponent(const std::string& name, bool exclusive)
+        : button(name, nullptr), m_exclusive(exclusive)
+    {
+    }
+    bool IsExclusive() override { return m_exclusive; }
+    void AddSuggestions(vynui::HUDToolbar* toolbar) override { toolbar->AddButton(&button); }
+    vynui::HUDButton button;
+
+private:
+    bool m_exclusive;
+};
+
+}  // namespace
+
+TEST(SketchToolbar, ComponentsAddInOrderUnlessOneIsExclusive)
+{
+    SketchRig rig;
+    FixedComponent first("First", false), exclusive("Exclusive", true), later("Later", true);
+    rig.sketch->AddComponent(&first);
+    rig.Drag(Mouse(Ellipse(kCentre, 120.0f, 90.0f)));
+    EXPECT_EQ((std::vector<std::string>{"ClearSketchButton", "BlobbySweepButton", "LinearSweepButton",
+                                        "RevolutionButton", "First"}),
+              rig.Buttons());
+    rig.sketch->AddComponent(&exclusive);
+    rig.sketch->AddComponent(&later);
+    rig.sketch->UpdateSuggestions();
+    EXPECT_EQ((std::vector<std::string>{"ClearSketchButton", "Exclusive"}), rig.Buttons());
+    rig.sketch->RemoveComponent(&exclusive);
+    rig.sketch->RemoveComponent(&later);
+    rig.sketch->RemoveComponent(rig.sketch.get());  // the manager itself stays
+    rig.sketch->UpdateSuggestions();
+    EXPECT_EQ(5u, rig.Buttons().size());
+    rig.sketch->RemoveComponent(&first);
+}
+
+TEST(SketchObservers, ToldAfterEveryChangeOfTheSketch)
+{
+    SketchRig rig;
+    CountingObserver observer;
+    rig.sketch->AddObserver(&observer);
+    const std::function<void()> changes[] = {
+        [&] { rig.Drag(Mouse(Ellipse(kCentre, 120.0f, 90.0f))); },
+        [&] { rig.sketch->OnCommand("Pop Stroke"); },
+        [&] { rig.sketch->ReplayLastStroke(); },
+        [&] { rig.sketch->OnCommand("Clear Strokes"); },
+    };
+    for (const auto& change : changes) {
+        const int before = observer.count;
+        change();
+        EXPECT_GT(observer.count, before);
+    }
+    rig.sketch->RemoveObserver(&observer);
+    const int before = observer.count;
+    rig.Drag(Mouse(Ellipse(kCentre, 120.0f, 90.0f)));
+    EXPECT_EQ(before, observer.count);
+}
+
+TEST(SketchProjection, CastsHonourTheCuttingPlaneWhileItIsSet)
+{
+    SketchRig rig;
+    rig.PointAt(Vector3f::ZERO);
+    const Vector2f c = rig.PixelOf(Vector3f::ZERO);
+    // A plane through the shape facing the viewer: its front half is cut away
+    // while the plane is on, so rays meet the shape deeper.
+    rig.Drag(Mouse(Ellipse(c, 20.0f, 15.0f), 5));
+    ASSERT_TRUE(rig.sketch->AllHit());
+    const float openDepth = rig.sketch->GetContext().strokeSamples.front().surfacePoint.Z();
+    rig.sketch->OnCommand("Clear Strokes");
+
+    rig.scene.SetCuttingPlane(Wml::Frame3<float>::FromOriginAndNormal(Vector3f::ZERO, Vector3f(0.0f, 0.0f, 1.0f)));
+    EXPECT_TRUE(rig.sketch->IsCuttingPlaneActive());
+    rig.Drag(Mouse(Ellipse(c, 20.0f, 15.0f), 5));
+    ASSERT_FALSE(rig.sketch->GetContext().strokeSamples.empty());
+    const vynui::SketchSample& cut = rig.sketch->GetContext().strokeSamples.front();
+    // Either the ray now misses or it meets the shape at or behind the plane.
+    if (cut.object) {
+        EXPECT_LT(cut.surfacePoint.Z(), openDepth - 0.05f);
+    }
+    Wml::Frame3<float> plane;
+    EXPECT_TRUE(rig.Root()->GetRootNode()->GetCuttingPlane(plane));
+    rig.scene.ClearCuttingPlane();
+    EXPECT_FALSE(rig.sketch->IsCuttingPlaneActive());
+}
+
+TEST(SketchManagerAccess, ProcessWideManagerIsMadeOnceAndDrivesTheCurrentScene)
+{
+    Wml::ExtendedWmlCamera camera(800.0f, 600.0f);
+    camera.SetViewport(800, 600);
+    vynui::CSketchManager* manager = vynui::GetSketchManager(&camera);
+    ASSERT_NE(nullptr, manager);
+    EXPECT_EQ(manager, vynui::GetSketchManager());
+    const unsigned area[4] = {0, 0, 1000, 500};
+    manager->SetDrawingAreaSize(area);
+    EXPECT_FLOAT_EQ(1000.0f, manager->GetStrokeFactory().GetDrawingAreaSize().X());
+    EXPECT_FALSE(vynui::GetSceneManager()->SketchHasStrokes());
+}

@@ -32,9 +32,18 @@ using vynui_bt::BlobTreeNodeSceneObject;
 
 namespace {
 
-const char* const kOperationTexts[CSketchManager::NumOperations] = {
-    "Linear Sweep", "Blobby Thing", "Bezier Sweep", "Revolution", "Blend Sweep To Surface",
-    "Blend Revolution To Surface", "Cut From Surface", "Points Line", "Surface Points Line", "", "", ""};
+const char* const kOperationTexts[CSketchManager::NumOperations] = {"Linear Sweep",
+                                                                    "Blobby Thing",
+                                                                    "Bezier Sweep",
+                                                                    "Revolution",
+                                                                    "Blend Sweep To Surface",
+                                                                    "Blend Revolution To Surface",
+                                                                    "Cut From Surface",
+                                                                    "Points Line",
+                                                                    "Surface Points Line",
+                                                                    "",
+                                                                    "",
+                                                                    ""};
 
 struct ButtonInfo {
     const char* name;
@@ -59,10 +68,10 @@ const int kButtonOperation[CSketchManager::NumButtons] = {-1, 1, 0, 4, 6, 3, 8, 
 
 // Toolbar order of the suggestions: operation code and its button.
 const int kSuggestionOrder[][2] = {
-    {4, CSketchManager::BlendBlobbySweepButton}, {6, CSketchManager::CutSurfaceButton},
+    {4, CSketchManager::BlendBlobbySweepButton},  {6, CSketchManager::CutSurfaceButton},
     {8, CSketchManager::SurfacePointsLineButton}, {1, CSketchManager::BlobbySweepButton},
-    {0, CSketchManager::LinearSweepButton},      {3, CSketchManager::RevolutionButton},
-    {9, CSketchManager::ResizeSweepButton},      {10, CSketchManager::JoinUnionButton},
+    {0, CSketchManager::LinearSweepButton},       {3, CSketchManager::RevolutionButton},
+    {9, CSketchManager::ResizeSweepButton},       {10, CSketchManager::JoinUnionButton},
     {11, CSketchManager::JoinBlendButton},
 };
 
@@ -71,8 +80,8 @@ bool Finite(const Wml::Vector3<float>& v)
     return std::isfinite(v.X()) && std::isfinite(v.Y()) && std::isfinite(v.Z());
 }
 
-bool PlaneHit(const Wml::Ray3<float>& ray, const Wml::Vector3<float>& origin, const Wml::Vector3<float>& normal,
-              Wml::Vector3<float>& hit)
+bool PlaneHit(const Wml::Ray3<float>& ray, const Wml::Vector3<float>& origin,
+              const Wml::Vector3<float>& normal, Wml::Vector3<float>& hit)
 {
     const float denom = ray.Direction().Dot(normal);
     if (std::fabs(denom) < 1e-12f) return false;
@@ -99,7 +108,8 @@ SceneObject* CSketchOptionsDialog::OnItemDoubleClicked(const std::string& text)
     return nullptr;
 }
 
-void CSketchOptionsDialog::SetParameterSlider(float minimum, float maximum, float value, const std::string& label)
+void CSketchOptionsDialog::SetParameterSlider(float minimum, float maximum, float value,
+                                              const std::string& label)
 {
     m_label = label;
     m_sliderEnabled = label != NO_OPTION;
@@ -138,14 +148,16 @@ std::string CSketchManager::OperationText(int code)
     return kOperationTexts[code];
 }
 
-CSketchManager::CSketchManager(CSceneManager* scene, CSurfaceManager* surfaces, Wml::ExtendedWmlCamera* camera)
+CSketchManager::CSketchManager(CSceneManager* scene, CSurfaceManager* surfaces,
+                               Wml::ExtendedWmlCamera* camera)
     : m_scene(scene), m_surfaces(surfaces), m_camera(camera), m_factory(new vynsketch::StrokeFactory())
 {
     m_dialog.reset(new CSketchOptionsDialog(this));
     m_toolbar.reset(new HUDToolbar("SuggestionListToolbar", HUDToolbar::HORIZONTAL, false));
     const float size = HUDButton::ICON_SIZE;
     for (int i = 0; i < NumButtons; ++i) {
-        m_buttons.emplace_back(new HUDButton(kButtons[i].name, new HUDFileIcon(GetIconPath(kButtons[i].icon))));
+        m_buttons.emplace_back(
+            new HUDButton(kButtons[i].name, new HUDFileIcon(GetIconPath(kButtons[i].icon))));
         m_buttons.back()->SetBox(Wml::AxisAlignedBox2<float>(0.0f, size, 0.0f, size));
         m_handlers.emplace_back(new ButtonHandler(this, i));
         m_buttons.back()->AddEventHandler(m_handlers.back().get());
@@ -157,7 +169,8 @@ CSketchManager::CSketchManager(CSceneManager* scene, CSurfaceManager* surfaces, 
         int x = 0, y = 0, w = 0, h = 0;
         m_camera->GetViewport(x, y, w, h);
         if (w > 0 && h > 0) {
-            const unsigned area[4] = {unsigned(std::max(0, x)), unsigned(std::max(0, y)), unsigned(w), unsigned(h)};
+            const unsigned area[4] = {unsigned(std::max(0, x)), unsigned(std::max(0, y)), unsigned(w),
+                                      unsigned(h)};
             m_factory->SetDrawingAreaSize(area);
         }
     }
@@ -237,7 +250,8 @@ void CSketchManager::Intake(const std::vector<Wml::Vector2<float>>& points)
     m_factory->BeginNewStroke();
     m_factory->AddStrokeVertex(points.front());
     m_inSketchStroke = true;
-    for (std::size_t i = 1; i + 1 < points.size() && m_inSketchStroke; ++i) m_factory->AddStrokeVertex(points[i]);
+    for (std::size_t i = 1; i + 1 < points.size() && m_inSketchStroke; ++i)
+        m_factory->AddStrokeVertex(points[i]);
     m_factory->AddStrokeVertex(points.back());
     const vynsketch::StrokeFactory::StrokeType type = m_factory->EndStroke();
     if (type == vynsketch::StrokeFactory::SharpScribbleStroke && m_factory->GetNumStrokes() > 1)
@@ -359,7 +373,8 @@ void CSketchManager::CastSample(SketchSample& sample)
     const Wml::Ray3<float> ray = PickRay(sample.screenPoint);
     if (!Finite(ray.Origin()) || !Finite(ray.Direction())) return;
 
-    SurfaceTreeNode* top = m_surfaces && m_surfaces->GetNumChains() > 0 ? m_surfaces->GetChainTop(0) : nullptr;
+    SurfaceTreeNode* top =
+        m_surfaces && m_surfaces->GetNumChains() > 0 ? m_surfaces->GetChainTop(0) : nullptr;
     if (top && top->GetChild()) {
         Wml::Vector3<float> hit, normal;
         unsigned triangle = 0;
@@ -421,7 +436,8 @@ void CSketchManager::CastSample(SketchSample& sample)
             normal = Wml::Vector3<float>(-gx, -gy, -gz);
         }
         const float length = normal.Length();
-        sample.surfaceNormal = length > 0.0f && std::isfinite(length) ? normal / length : Wml::Vector3<float>::ZERO;
+        sample.surfaceNormal =
+            length > 0.0f && std::isfinite(length) ? normal / length : Wml::Vector3<float>::ZERO;
         sample.surfacePoint = hit;
         sample.object = object;
     }
@@ -716,21 +732,21 @@ SceneObject* CSketchManager::RunOperation(int code)
     if (!m_scene || code < 0 || code >= NumOperations) return nullptr;
     SceneObject* result = nullptr;
     switch (code) {
-    case PointsLine:
-        break;
-    case SurfacePointsLine:
-        result = RunSurfacePoints();
-        break;
-    case ResizeSweep:
-        result = RunResize();
-        break;
-    case JoinUnion:
-    case JoinBlend:
-        result = RunJoin(code == JoinBlend);
-        break;
-    default:
-        result = RunTemplateOperation(code);
-        break;
+        case PointsLine:
+            break;
+        case SurfacePointsLine:
+            result = RunSurfacePoints();
+            break;
+        case ResizeSweep:
+            result = RunResize();
+            break;
+        case JoinUnion:
+        case JoinBlend:
+            result = RunJoin(code == JoinBlend);
+            break;
+        default:
+            result = RunTemplateOperation(code);
+            break;
     }
     if (code == PointsLine || result) {
         m_lastCreated = result;
@@ -757,15 +773,16 @@ SceneObject* CSketchManager::RunTemplateOperation(int code)
     if (heightField) {
         field.reset(generator.MakeField(128, box, 0.35f));
         if (field)
-            DebugOutput("fieldgen.PolyBounds box is %f,%f - %f,%f\n, ", double(box.Min(0)), double(box.Min(1)),
-                        double(box.Max(0)), double(box.Max(1)));
+            DebugOutput("fieldgen.PolyBounds box is %f,%f - %f,%f\n, ", double(box.Min(0)),
+                        double(box.Min(1)), double(box.Max(0)), double(box.Max(1)));
     } else {
         field.reset(generator.MakeDynFieldVariational(128, true, 0.01f, nullptr));
     }
     if (!field) return nullptr;
 
-    const bool attach = code == BlendSweepToSurface || code == CutFromSurface ||
-                        (heightField && AnyBlobTreeObject() && GetFirstHitObject() && HitNode(GetFirstHitObject()));
+    const bool attach =
+        code == BlendSweepToSurface || code == CutFromSurface ||
+        (heightField && AnyBlobTreeObject() && GetFirstHitObject() && HitNode(GetFirstHitObject()));
     Wml::Frame3<float> frame;
     float hw = 0.0f, hh = 0.0f;
     if (!Compute3DFrame(box, frame, hw, hh, attach, nullptr)) return nullptr;
@@ -803,28 +820,29 @@ SceneObject* CSketchManager::RunTemplateOperation(int code)
     if (!field->SetFieldBounds(Wml::AxisAlignedBox2<float>(-e, e, -e, e))) return nullptr;
     field->ClampBoundsToZeroContour();
     switch (code) {
-    case BezierSweep: {
-        DebugOutput(" Sweep Area: %f   (width: %f  height: %f)\n", double(area), double(hw), double(hh));
-        field->SetFieldBounds(Wml::AxisAlignedBox2<float>(-0.3f, 0.3f, -0.3f, 0.3f));
-        return m_scene->AddCurveSweep(field, true, 0.25f);
-    }
-    case Revolution:
-        ClearSketch();
-        return m_scene->AddRevolution(field, frame);
-    case BlendSweepToSurface:
-        DebugOutput(" Sweep Area: %f   (width: %f  height: %f)\n", double(area), double(hw), double(hh));
-        ClearSketch();
-        return m_scene->BlendWithSweep(target, field, frame, true, 0.01f, std::sqrt(area));
-    case BlendRevolutionToSurface:
-        // The blended-revolution builder takes the scene's model; a hit
-        // shape is refused there and nothing is made.
-        return m_scene->AddBlendedRevolution(
-            dynamic_cast<vynui_bt::BlobTreeSceneObject*>(static_cast<SceneObject*>(target)), field, frame);
-    case CutFromSurface:
-        ClearSketch();
-        return m_scene->CutWithSweep(target, field, frame);
-    default:
-        return nullptr;
+        case BezierSweep: {
+            DebugOutput(" Sweep Area: %f   (width: %f  height: %f)\n", double(area), double(hw), double(hh));
+            field->SetFieldBounds(Wml::AxisAlignedBox2<float>(-0.3f, 0.3f, -0.3f, 0.3f));
+            return m_scene->AddCurveSweep(field, true, 0.25f);
+        }
+        case Revolution:
+            ClearSketch();
+            return m_scene->AddRevolution(field, frame);
+        case BlendSweepToSurface:
+            DebugOutput(" Sweep Area: %f   (width: %f  height: %f)\n", double(area), double(hw), double(hh));
+            ClearSketch();
+            return m_scene->BlendWithSweep(target, field, frame, true, 0.01f, std::sqrt(area));
+        case BlendRevolutionToSurface:
+            // The blended-revolution builder takes the scene's model; a hit
+            // shape is refused there and nothing is made.
+            return m_scene->AddBlendedRevolution(
+                dynamic_cast<vynui_bt::BlobTreeSceneObject*>(static_cast<SceneObject*>(target)), field,
+                frame);
+        case CutFromSurface:
+            ClearSketch();
+            return m_scene->CutWithSweep(target, field, frame);
+        default:
+            return nullptr;
     }
 }
 

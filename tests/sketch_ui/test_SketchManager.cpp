@@ -16,7 +16,6 @@ namespace {
 
 const Vector2f kCentre(400.0f, 300.0f);
 
-
 struct SuggestionCase {
     const char* name;
     std::function<void(SketchRig&)> draw;
@@ -139,8 +138,10 @@ TEST(SketchGestures, LShapedStrokeAcrossAShapeSetsACuttingPlaneAndKeepsTheStroke
     rig.PointAt(Vector3f::ZERO);
     const Vector2f c = rig.PixelOf(Vector3f::ZERO);
     // Down from above the shape, across it, then off to the right.
-    std::vector<Vector2f> l = Mouse(sketchtest::Line(c + Vector2f(0.0f, 200.0f), c + Vector2f(0.0f, -40.0f)), 3, 0.2f);
-    const std::vector<Vector2f> leg = Mouse(sketchtest::Line(c + Vector2f(0.0f, -40.0f), c + Vector2f(220.0f, -40.0f)), 4, 0.2f);
+    std::vector<Vector2f> l =
+        Mouse(sketchtest::Line(c + Vector2f(0.0f, 200.0f), c + Vector2f(0.0f, -40.0f)), 3, 0.2f);
+    const std::vector<Vector2f> leg =
+        Mouse(sketchtest::Line(c + Vector2f(0.0f, -40.0f), c + Vector2f(220.0f, -40.0f)), 4, 0.2f);
     l.insert(l.end(), leg.begin() + 1, leg.end());
     rig.Drag(l);
     Wml::Frame3<float> plane;
@@ -211,7 +212,7 @@ TEST(SketchOperations, JoinsUniteTheFirstAndLastShapeHit)
         vynui_bt::BlobTreeNodeSceneObject* b = rig.PointAt(kRight);
         rig.Drag(Mouse(Bowed(rig.PixelOf(kLeft), rig.PixelOf(kRight), 30.0f)));
         const int button = code == CSketchManager::JoinUnion ? CSketchManager::JoinUnionButton
-                                                               : CSketchManager::JoinBlendButton;
+                                                             : CSketchManager::JoinBlendButton;
         ASSERT_TRUE(rig.Offers(rig.sketch->GetButton(button)->GetName()));
         rig.Press(button);
         auto* join = dynamic_cast<vynui_bt::BlobTreeNodeSceneObject*>(rig.sketch->GetLastCreatedObject());
@@ -345,10 +346,7 @@ public:
 // Offers one named button from a toolbar of its own.
 class FixedComponent : public vynui::ISketchInterfaceComponent {
 public:
-    FixedComponent(const std::string& name, bool exclusive)
-        : button(name, nullptr), m_exclusive(exclusive)
-    {
-    }
+    FixedComponent(const std::string& name, bool exclusive) : button(name, nullptr), m_exclusive(exclusive) {}
     bool IsExclusive() override { return m_exclusive; }
     void AddSuggestions(vynui::HUDToolbar* toolbar) override { toolbar->AddButton(&button); }
     vynui::HUDButton button;
@@ -414,7 +412,8 @@ TEST(SketchProjection, CastsHonourTheCuttingPlaneWhileItIsSet)
     const float openDepth = rig.sketch->GetContext().strokeSamples.front().surfacePoint.Z();
     rig.sketch->OnCommand("Clear Strokes");
 
-    rig.scene.SetCuttingPlane(Wml::Frame3<float>::FromOriginAndNormal(Vector3f::ZERO, Vector3f(0.0f, 0.0f, 1.0f)));
+    rig.scene.SetCuttingPlane(
+        Wml::Frame3<float>::FromOriginAndNormal(Vector3f::ZERO, Vector3f(0.0f, 0.0f, 1.0f)));
     EXPECT_TRUE(rig.sketch->IsCuttingPlaneActive());
     rig.Drag(Mouse(Ellipse(c, 20.0f, 15.0f), 5));
     ASSERT_FALSE(rig.sketch->GetContext().strokeSamples.empty());

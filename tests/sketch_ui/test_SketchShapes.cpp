@@ -43,7 +43,8 @@ bool Inside(const std::vector<Vector2f>& polygon, float x, float y)
     for (std::size_t i = 0, j = polygon.size() - 1; i < polygon.size(); j = i++) {
         const Vector2f& a = polygon[i];
         const Vector2f& b = polygon[j];
-        if ((a.Y() > y) != (b.Y() > y) && x < (b.X() - a.X()) * (y - a.Y()) / (b.Y() - a.Y()) + a.X()) in = !in;
+        if ((a.Y() > y) != (b.Y() > y) && x < (b.X() - a.X()) * (y - a.Y()) / (b.Y() - a.Y()) + a.X())
+            in = !in;
     }
     return in;
 }
@@ -107,7 +108,8 @@ bool Closed(const vynmesh::VFTriangleMesh& mesh)
     auto id = [&](unsigned v) {
         Vector3f p;
         mesh.GetVertex(v, p);
-        const std::array<float, 3> key{std::round(p.X() * 1e4f), std::round(p.Y() * 1e4f), std::round(p.Z() * 1e4f)};
+        const std::array<float, 3> key{std::round(p.X() * 1e4f), std::round(p.Y() * 1e4f),
+                                       std::round(p.Z() * 1e4f)};
         return weld.emplace(key, unsigned(weld.size())).first->second;
     };
     std::map<std::pair<unsigned, unsigned>, int> edges;
@@ -128,7 +130,8 @@ float OutlineWorldExtent(SketchRig& rig, const std::vector<Vector2f>& outline, c
 {
     float x0 = 1e9f, x1 = -1e9f, y0 = 1e9f, y1 = -1e9f;
     for (const Vector2f& p : outline) {
-        x0 = std::min(x0, p.X()), x1 = std::max(x1, p.X()), y0 = std::min(y0, p.Y()), y1 = std::max(y1, p.Y());
+        x0 = std::min(x0, p.X()), x1 = std::max(x1, p.X()), y0 = std::min(y0, p.Y()),
+        y1 = std::max(y1, p.Y());
     }
     const Vector3f n = rig.camera.GetDirection();
     auto onPlane = [&](float x, float y) {
@@ -174,7 +177,8 @@ TEST(SketchShapes, OutlineBecomesAClosedShapeThatCoversItFromTheView)
             // A revolution turns the outline about its vertical axis: only a
             // mirrored outline is its own silhouette.
             if (!op.revolution || outline.mirrored) {
-                const float difference = MaskDifference(SilhouetteMask(rig, mesh), OutlineMask(outline.points));
+                const float difference =
+                    MaskDifference(SilhouetteMask(rig, mesh), OutlineMask(outline.points));
                 EXPECT_LE(difference, 0.15f);
             }
 

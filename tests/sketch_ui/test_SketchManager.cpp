@@ -7,6 +7,7 @@
 #include "SketchTestSupport.h"
 #include "blobtree/RootNode.h"
 #include "sketch/Stroke.h"
+#include "surface/SurfaceTreeNode.h"
 #include "wml/DebugOutput.h"
 
 using namespace sketchui_test;
@@ -439,4 +440,53 @@ TEST(SketchManagerAccess, ProcessWideManagerIsMadeOnceAndDrivesTheCurrentScene)
     manager->SetDrawingAreaSize(area);
     EXPECT_FLOAT_EQ(1000.0f, manager->GetStrokeFactory().GetDrawingAreaSize().X());
     EXPECT_FALSE(vynui::GetSceneManager()->SketchHasStrokes());
+}
+
+namespace {
+
+// A detail layer stacked on the surface: a flat sheet at z = 0.25 inside a
+// square of half size `half`.
+class SheetLayer : public vynui::SurfaceTreeNode {
+public:
+    explicit SheetLayer(float half) : m_half(half) {}
+    bool IntersectRay(const Vector3f& p0, const Vector3f& p1, Vector3f& hit, Vector3f& normal,
+                      unsigned int& triangle) override
+    {
+        const Vector3f d = p1 - p0;
+        if (std::fabs(d.Z()) < 1e-9f) return false;
+        const float t = (0.25f - p0.Z()) / d.Z();
+        if (t < 0.0f || t > 1.0f) return false;
+        hit = p0 + d * t;
+        if (std::fabs(hit.X()) > m_half || std::fabs(hit.Y()) > m_half) return false;
+        normal = Vector3f(0.0f, 0.0f, 1.0f);
+        triangle = 0;
+        return true;
+    }
+
+private:
+    float m_half;
+};
+
+}  // namespace
+
+TEST(SketchProjection, OnADetailSurfaceTheLayerIsHitAndShapeEditsAreRefused)
+{
+    SketchRig rig;
+    rig.PointAt(Vector3f(3.0f, 0.0f, 0.0f));  // a shape the sheet hides nothing of
+    SheetLayer sheet(1.0f);
+    ASSERT_TRUE(rig.surfaces.PushNode(0, &sheet));
+    const Vector2f c = rig.PixelOf(Vector3f(0.0f, 0.0f, 0.25f));
+    rig.Drag(Mouse(Ellipse(c, 30.0f, 25.0f), 5));
+    ASSERT_TRUE(rig.sketch->AllHit());
+    EXPECT_EQ(&sheet, rig.sketch->GetFirstHitObject());
+    for (const auto& s : rig.sketch->GetContext().strokeSamples)
+        EXPECT_NEAR(0.25f, s.surfacePoint.Z(), 1e-4f);
+    EXPECT_TRUE(rig.Offers("CutSurfaceButton"));
+    // The hit is a surface layer, not a shape: nothing to blend into or cut.
+    const std::size_t objects = rig.scene.GetObjectManager()->GetObjects().Size();
+    EXPECT_EQ(nullptr, rig.sketch->RunOperation(vynui::CSketchManager::CutFromSurface));
+    EXPECT_EQ(nullptr, rig.sketch->RunOperation(vynui::CSketchManager::BlendSweepToSurface));
+    EXPECT_EQ(objects, rig.scene.GetObjectManager()->GetObjects().Size());
+    EXPECT_EQ(1u, rig.sketch->GetStrokeFactory().GetNumStrokes());
+    ASSERT_TRUE(rig.surfaces.RemoveNode(0, &sheet));
 }

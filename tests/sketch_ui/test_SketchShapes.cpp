@@ -195,6 +195,18 @@ TEST(SketchShapes, OutlineBecomesAClosedShapeThatCoversItFromTheView)
                 left = std::min(left, p.Dot(across));
                 right = std::max(right, p.Dot(across));
             }
+            if (op.button == CSketchManager::LinearSweepButton) {
+                // Flat faces across the view axis: many vertices share the
+                // nearest and farthest depths.
+                unsigned onFaces = 0;
+                for (unsigned v = 0; v < mesh.GetNumVertices(); ++v) {
+                    Vector3f p;
+                    mesh.GetVertex(v, p);
+                    const float depth = p.Dot(view);
+                    onFaces += std::min(depth - near, far - depth) < 0.02f * (far - near);
+                }
+                EXPECT_GT(onFaces, mesh.GetNumVertices() / 5);
+            }
             if (op.revolution) {
                 // As deep as it is wide: turned about the view's vertical.
                 EXPECT_NEAR(right - left, far - near, 0.08f * (right - left));

@@ -780,9 +780,8 @@ SceneObject* CSketchManager::RunTemplateOperation(int code)
     }
     if (!field) return nullptr;
 
-    const bool attach =
-        code == BlendSweepToSurface || code == CutFromSurface ||
-        (heightField && AnyBlobTreeObject() && GetFirstHitObject() && HitNode(GetFirstHitObject()));
+    const bool attach = code == BlendSweepToSurface || code == CutFromSurface ||
+                        (heightField && AnyBlobTreeObject() && GetFirstHitObject());
     Wml::Frame3<float> frame;
     float hw = 0.0f, hh = 0.0f;
     if (!Compute3DFrame(box, frame, hw, hh, attach, nullptr)) return nullptr;

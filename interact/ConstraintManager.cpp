@@ -18,6 +18,7 @@
 #include "interact/DynamicTool3D.h"
 #include "interact/HUDButton.h"
 #include "interact/HUDFileIcon.h"
+#include "interact/HUDToolbar.h"
 #include "interact/ISurfaceRayIntersector.h"
 #include "interact/LinkArrow.h"
 #include "interact/PivotSO.h"
@@ -326,6 +327,11 @@ bool ConstraintManager::RestoreHistory(std::size_t n)
     DropUnusedTargets();
     Redraw();
     return true;
+}
+
+void ConstraintManager::AddSuggestions(HUDToolbar* toolbar)
+{
+    if (toolbar && m_current && m_screenManipButton) toolbar->AddButton(m_screenManipButton);
 }
 
 void ConstraintManager::ClearUnpinnedAndToolTargets()

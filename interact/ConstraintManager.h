@@ -36,6 +36,7 @@
 #include "interact/HUDSliderWidget.h"
 #include "interact/IGestureEventListener.h"
 #include "interact/InputEvent.h"
+#include "interact/ISketchInterfaceComponent.h"
 #include "scene/IChangeListener.h"
 #include "wml/Frame3.h"
 #include "wml/Ray3.h"
@@ -105,7 +106,10 @@ private:
     Wml::Vector2<float> m_current{0.0f, 0.0f};
 };
 
-class ConstraintManager : public IInputEventListener, public IGestureEventListener, public IChangeListener {
+class ConstraintManager : public IInputEventListener,
+                          public IGestureEventListener,
+                          public IChangeListener,
+                          public ISketchInterfaceComponent {
 public:
     /// Either may be null and be given later.
     explicit ConstraintManager(IConstraintSceneHost* host = nullptr, Tool3DManager* tools = nullptr);
@@ -149,6 +153,9 @@ public:
     /// "ScreenManipButton" (icon "screenManip.png"): activating it builds
     /// the default handles. Owned by the manager.
     HUDButton* GetScreenManipButton() const { return m_screenManipButton; }
+    /// With a current target, offers the screen-manipulation button among
+    /// the sketch's suggestions.
+    void AddSuggestions(HUDToolbar* toolbar) override;
     /// "ConstraintHistory" (icon "manipHistory.png") with its slider. Owned.
     HUDButton* GetHistoryButton() const { return m_historyButton; }
     ConstraintHistoryButtonHandler& GetHistoryHandler() { return m_historyHandler; }

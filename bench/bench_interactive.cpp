@@ -46,7 +46,8 @@ const int STEPS = 100;
 
 void Set(vynui::SceneObject* object, const char* name, const std::string& text)
 {
-    if (vynui::IParameter* parameter = object->GetParameterList()->Find(name)) parameter->SetValueFromText(text);
+    if (vynui::IParameter* parameter = object->GetParameterList()->Find(name))
+        parameter->SetValueFromText(text);
 }
 
 // The template a sketched rounded outline gets: the sketch's height field,
@@ -134,7 +135,8 @@ public:
         tool = static_cast<vynui::DynamicTool3D*>(tools.FindTool("DynamicTool3D"));
         const Vec3 origin = dragged->GetFrame().Origin();
         startX = origin.X();
-        tool->AddHandle(new vynui::VectorConstraint(target.get(), origin, Vec3(1, 0, 0), vynui::FRAME_MODE_WORLD));
+        tool->AddHandle(
+            new vynui::VectorConstraint(target.get(), origin, Vec3(1, 0, 0), vynui::FRAME_MODE_WORLD));
         tools.UpdateViewFromCamera();
         // Press on the handle's shaft.
         const Vec3 onShaft = origin + Vec3(0.6f * tools.GetViewData().viewScale * 0.5f, 0, 0);
@@ -181,7 +183,8 @@ void Drag(benchmark::State& state, vynui::PolygonizerAlgorithm algorithm, bool c
         for (int i = 0; i < STEPS; ++i) triangles = rig.Step(i);
         benchmark::DoNotOptimize(triangles);
     }
-    state.counters["steps/s"] = benchmark::Counter(double(STEPS), benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["steps/s"] =
+        benchmark::Counter(double(STEPS), benchmark::Counter::kIsIterationInvariantRate);
     state.counters["triangles"] = triangles;
     // The shape really went along with the pointer (20 pixels each way).
     if (!(rig.travel > 0.05f)) state.SkipWithError("the drag did not move the shape");

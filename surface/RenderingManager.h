@@ -1,0 +1,157 @@
+#pragma once
+// Draws the scene for the 3D view and holds the display settings, the
+// lighting and point-set dialogs' models and the stipple point set.
+// GL calls happen only in Render and ReleaseGL; everything else is plain
+// state so it can be checked without a context.
+
+#include <functional>
+#include <set>
+#include <string>
+
+#include "scene/CommandTarget.h"
+#include "scene/IChangeListener.h"
+#include "surface/ISurfaceManagerListener.h"
+#include "surface/PointSetRenderer.h"
+
+namespace vynui {
+
+class CSurfaceManager;
+
+struct RGBf {
+    float r, g, b;
+};
+
+/// Repaints on notice (the 3D view).
+class IRenderingListener {
+public:
+    virtual ~IRenderingListener() = default;
+    virtual void OnRenderingChanged() = 0;
+};
+
+enum MeshColouringMode { ConstantColour = 0, VertexError = 1, ApproximationError = 2, SelectionColour = 3 };
+
+struct RenderingSettings {
+    RGBf background{1, 1, 1};
+    bool showAxes = false;
+    bool showGrid = false;
+    bool fastPrimitiveMode = false;
+    bool showSurface = true;
+    bool showNormals = false;
+    bool wireframe = false;
+    int colouringMode = SelectionColour;
+    bool flatShading = false;
+    RGBf meshColour{1, 1, 1};
+    RGBf wireframeColour{1, 0, 0};
+    RGBf normalColour{0, 1, 0};
+    float normalLength = 0.05f;
+    float ambientLight = 0.2f;
+    int lightingMode = 1;
+    bool showSelectionSurface = true;
+    bool pointSetAvailable = false;
+    bool allPoints = false;
+    bool lightCulledPoints = false;
+    bool silhouetteContours = false;
+    bool suggestiveContours = false;
+    bool meshZFill = true;
+    bool discZFill = false;
+    bool freezeSilhouette = false;
+    bool csgEdges = false;
+    float allPointsSize = 2.0f;
+    float lightCulledPointSize = 2.0f;
+    RGBf stippleColour{0, 0, 0};
+    bool texturedSurface = false;
+    float lowThreshold = 0.0f;
+    float highThreshold = 0.0f;
+};
+
+/// "Lighting Control" without its window. Radio positions: lighting 0..2 for
+/// "Diffuse Only", "Diffuse + Specular", "Diffuse Warm To Cool"; colouring
+/// 0..3 for "Constant Color", "Selection Color", "Vertex Error",
+/// "Approximation Error".
+struct LightingDialogModel {
+    int lightingRadio = 0;
+    bool flatShading = false;
+    bool showAxes = false;
+    int colouringRadio = 1;
+    unsigned char background[3] = {255, 255, 255};
+    unsigned char meshColour[3] = {255, 255, 255};
+    float ambientLight = 0.2f;
+};
+
+/// "Point Set Configuration" without its window.
+struct PointSetDialogModel {
+    bool allPoints = false, lightCulledPoints = false, silhouetteContours = false, suggestiveContours = false;
+    bool meshZFill = true, discZFill = false, freezeSilhouette = false;
+    float discDensity = 0.001f;
+    float discSize = 0.03f;
+    float stippleSize = 2.0f;
+    int stippleDensity = 4;
+    float contourWidth = 2.0f;
+    float lowThreshold = 0.0f, highThreshold = 0.0f;
+    /// Empty when every value is in range, else the first range message.
+    std::string Check() const;
+};
+
+class CRenderingManager : public CommandTarget, public IChangeListener, public ISurfaceManagerListener {
+public:
+    explicit CRenderingManager(CSurfaceManager* surfaces = nullptr);
+    ~CRenderingManager() override;
+
+    RenderingSettings& GetSettings() { return m_settings; }
+    const RenderingSettings& GetSettings() const { return m_settings; }
+
+    void AddRenderingListener(IRenderingListener* l) { m_listeners.insert(l); }
+    void RemoveRenderingListener(IRenderingListener* l) { m_listeners.erase(l); }
+    void NotifyListeners();
+
+    /// Called by "NPR Mode" to hide the scene manager's object layer.
+    void SetSurfaceOnlyHook(std::function<void(bool)> hook) { m_surfaceOnly = std::move(hook); }
+    /// Called after a dialog model was loaded, to show its form.
+    void SetShowDialogRequest(std::function<void(const std::string&)> r) { m_showDialog = std::move(r); }
+
+    bool OnCommand(const std::string& menuText) override;
+    bool OnUpdateCommand(const std::string& menuText, CommandState& state) override;
+
+    LightingDialogModel& GetLightingDialog() { return m_lightingDialog; }
+    PointSetDialogModel& GetPointSetDialog() { return m_pointSetDialog; }
+    void LoadLightingDialog();
+    void ApplyLightingDialog();
+    void LoadPointSetDialog();
+    /// False (nothing applied) when a value is out of range; message gets why.
+    bool ApplyPointSetDialog(std::string* message = nullptr);
+
+    PointSetRenderer& GetPointSet() { return m_pointSet; }
+    bool IsNPRActive() const;
+    /// Sets the ambient light when value lies in [0, 1]; false otherwise.
+    bool SetAmbientLight(float value);
+
+    // ISurfaceManagerListener: called under the model lock; records state only.
+    void OnSurfacesReset() override;
+    void OnSurfaceChanged(SurfaceTreeNode** slot, SurfaceTreeNode* node) override;
+    // IChangeListener
+    void OnSelectionChanged(const OrderedObjectSet&) override { m_selectionCollected = false; }
+    bool IsSelectionCollected() const { return m_selectionCollected; }
+    bool IsSilhouetteStale() const { return m_silhouetteStale; }
+
+    /// Draws one frame; needs a current GL context.
+    void Render();
+    /// Frees GL objects of the context that is going away (current).
+    void ReleaseGL();
+
+private:
+    void SetupLights(float distance);
+
+    CSurfaceManager* m_surfaces;
+    RenderingSettings m_settings;
+    LightingDialogModel m_lightingDialog;
+    PointSetDialogModel m_pointSetDialog;
+    PointSetRenderer m_pointSet;
+    std::set<IRenderingListener*> m_listeners;
+    std::function<void(bool)> m_surfaceOnly;
+    std::function<void(const std::string&)> m_showDialog;
+    bool m_selectionCollected = false;
+    bool m_silhouetteStale = true;
+    unsigned int m_surfaceTexture = 0;
+};
+
+}  // namespace vynui

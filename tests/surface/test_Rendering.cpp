@@ -1,0 +1,255 @@
+// The rendering manager's settings, commands, dialogs and stipple points.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+
+#include "surface/RenderingManager.h"
+#include "surface/SurfaceManager.h"
+
+using vynui::CRenderingManager;
+using vynui::RenderingSettings;
+
+namespace {
+
+struct CountingRenderListener : vynui::IRenderingListener {
+    int notices = 0;
+    void OnRenderingChanged() override { ++notices; }
+};
+
+struct RenderingManagerTest : ::testing::Test {
+    vynui::CSurfaceManager surfaces;
+    CRenderingManager manager{&surfaces};
+    CountingRenderListener listener;
+    void SetUp() override { manager.AddRenderingListener(&listener); }
+};
+
+}  // namespace
+
+TEST_F(RenderingManagerTest, InitialSettings)
+{
+    const RenderingSettings& s = manager.GetSettings();
+    EXPECT_EQ(1.0f, s.background.r);
+    EXPECT_EQ(1.0f, s.background.b);
+    EXPECT_FALSE(s.showAxes);
+    EXPECT_FALSE(s.showGrid);
+    EXPECT_FALSE(s.fastPrimitiveMode);
+    EXPECT_TRUE(s.showSurface);
+    EXPECT_FALSE(s.showNormals);
+    EXPECT_FALSE(s.wireframe);
+    EXPECT_EQ(3, s.colouringMode);
+    EXPECT_FALSE(s.flatShading);
+    EXPECT_EQ(1.0f, s.wireframeColour.r);
+    EXPECT_EQ(0.0f, s.wireframeColour.g);
+    EXPECT_EQ(1.0f, s.normalColour.g);
+    EXPECT_FLOAT_EQ(0.05f, s.normalLength);
+    EXPECT_FLOAT_EQ(0.2f, s.ambientLight);
+    EXPECT_EQ(1, s.lightingMode);
+    EXPECT_TRUE(s.showSelectionSurface);
+    EXPECT_FALSE(s.pointSetAvailable);
+    EXPECT_FALSE(s.allPoints || s.lightCulledPoints || s.silhouetteContours || s.suggestiveContours ||
+                 s.discZFill || s.freezeSilhouette || s.csgEdges || s.texturedSurface);
+    EXPECT_TRUE(s.meshZFill);
+    EXPECT_EQ(2.0f, s.allPointsSize);
+    EXPECT_EQ(2.0f, s.lightCulledPointSize);
+    EXPECT_EQ(0.0f, s.stippleColour.r);
+    EXPECT_FALSE(manager.IsNPRActive());
+}
+
+TEST_F(RenderingManagerTest, TogglesFlipTheirSettingAndNotify)
+{
+    struct Case {
+        const char* command;
+        bool RenderingSettings::*flag;
+    };
+    const Case cases[] = {
+        {"Show Mesh", &RenderingSettings::showSurface},
+        {"Show Normals", &RenderingSettings::showNormals},
+        {"Wireframe", &RenderingSettings::wireframe},
+        {"Toggle Silhouette Rendering", &RenderingSettings::silhouetteContours},
+        {"Toggle CSG Edges", &RenderingSettings::csgEdges},
+        {"Show Selection Surface", &RenderingSettings::showSelectionSurface},
+        {"Fast Primitive Mode", &RenderingSettings::fastPrimitiveMode},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.command);
+        const bool before = manager.GetSettings().*c.flag;
+        const int notices = listener.notices;
+        ASSERT_TRUE(manager.OnCommand(c.command));
+        EXPECT_NE(before, manager.GetSettings().*c.flag);
+        EXPECT_EQ(notices + 1, listener.notices);
+        vynui::CommandState state;
+        ASSERT_TRUE(manager.OnUpdateCommand(c.command, state));
+        EXPECT_EQ(manager.GetSettings().*c.flag, state.checked);
+        manager.OnCommand(c.command);
+        EXPECT_EQ(before, manager.GetSettings().*c.flag);
+    }
+    EXPECT_FALSE(manager.OnCommand("No Such Command"));
+}
+
+TEST_F(RenderingManagerTest, NPRModeHidesSurfaceAndTurnsOnPointPasses)
+{
+    bool surfaceOnly = false;
+    manager.SetSurfaceOnlyHook([&](bool on) { surfaceOnly = on; });
+    manager.GetSettings().showAxes = true;
+    ASSERT_TRUE(manager.OnCommand("NPR Mode"));
+    const RenderingSettings& s = manager.GetSettings();
+    EXPECT_FALSE(s.showAxes);
+    EXPECT_FALSE(s.showSurface);
+    EXPECT_TRUE(s.lightCulledPoints && s.silhouetteContours && s.suggestiveContours && s.discZFill);
+    EXPECT_FALSE(s.meshZFill);
+    EXPECT_TRUE(surfaceOnly);
+    EXPECT_TRUE(manager.IsNPRActive());
+    EXPECT_EQ(1, listener.notices);
+}
+
+TEST_F(RenderingManagerTest, SurfaceChangeDropsPointSetAndTexture)
+{
+    manager.GetSettings().pointSetAvailable = true;
+    manager.GetSettings().texturedSurface = true;
+    manager.OnSurfaceChanged(nullptr, nullptr);
+    EXPECT_FALSE(manager.GetSettings().pointSetAvailable);
+    EXPECT_FALSE(manager.GetSettings().texturedSurface);
+    EXPECT_FALSE(manager.IsSelectionCollected());
+    EXPECT_TRUE(manager.IsSilhouetteStale());
+    manager.OnSurfacesReset();
+    EXPECT_EQ(2, listener.notices);
+}
+
+TEST_F(RenderingManagerTest, LightingDialogRoundTrip)
+{
+    RenderingSettings& s = manager.GetSettings();
+    s.background = {0.5f, 0.25f, 1.0f};
+    s.lightingMode = 3;
+    s.colouringMode = vynui::VertexError;
+    manager.LoadLightingDialog();
+    vynui::LightingDialogModel& d = manager.GetLightingDialog();
+    EXPECT_EQ(2, d.lightingRadio);
+    EXPECT_EQ(2, d.colouringRadio);
+    EXPECT_EQ(127, d.background[0]);  // truncated, not rounded
+    EXPECT_EQ(63, d.background[1]);
+    EXPECT_EQ(255, d.background[2]);
+
+    // Each colouring radio maps back to its mode; selection colouring follows.
+    const int modes[4] = {0, 3, 1, 2};
+    for (int radio = 0; radio < 4; ++radio) {
+        d.colouringRadio = radio;
+        manager.ApplyLightingDialog();
+        EXPECT_EQ(modes[radio], s.colouringMode);
+        EXPECT_EQ(modes[radio] == 3, surfaces.GetSelectionColouring());
+    }
+    d.lightingRadio = 0;
+    d.meshColour[0] = 51;
+    manager.ApplyLightingDialog();
+    EXPECT_EQ(1, s.lightingMode);
+    EXPECT_FLOAT_EQ(0.2f, s.meshColour.r);
+    EXPECT_FLOAT_EQ(127.0f / 255.0f, s.background.r);
+    EXPECT_EQ(5, listener.notices);
+}
+
+TEST_F(RenderingManagerTest, AmbientLightRefusesOutOfRange)
+{
+    EXPECT_TRUE(manager.SetAmbientLight(0.7f));
+    for (float bad : {-0.1f, 1.5f, std::numeric_limits<float>::quiet_NaN()})
+        EXPECT_FALSE(manager.SetAmbientLight(bad));
+    EXPECT_FLOAT_EQ(0.7f, manager.GetSettings().ambientLight);
+}
+
+TEST_F(RenderingManagerTest, PointSetDialogDefaultsApplyAndRanges)
+{
+    vynui::PointSetDialogModel& d = manager.GetPointSetDialog();
+    EXPECT_FLOAT_EQ(0.001f, d.discDensity);
+    EXPECT_FLOAT_EQ(0.03f, d.discSize);
+    EXPECT_EQ(2.0f, d.stippleSize);
+    EXPECT_EQ(4, d.stippleDensity);
+    EXPECT_EQ(2.0f, d.contourWidth);
+
+    manager.GetSettings().pointSetAvailable = true;
+    d.allPoints = true;
+    d.stippleSize = 3.0f;
+    d.contourWidth = 5.0f;
+    d.discDensity = 0.01f;
+    d.stippleDensity = 6;
+    ASSERT_TRUE(manager.ApplyPointSetDialog());
+    const RenderingSettings& s = manager.GetSettings();
+    EXPECT_TRUE(s.allPoints);
+    EXPECT_EQ(3.0f, s.lightCulledPointSize);
+    EXPECT_EQ(5.0f, s.allPointsSize);
+    EXPECT_FALSE(s.pointSetAvailable);
+    EXPECT_FLOAT_EQ(0.01f, manager.GetPointSet().GetDiscDensity());
+    EXPECT_EQ(6, manager.GetPointSet().GetStippleDensity());
+
+    manager.LoadPointSetDialog();
+    EXPECT_EQ(3.0f, d.stippleSize);
+    EXPECT_EQ(6, d.stippleDensity);
+
+    struct Bad {
+        const char* what;
+        void (*set)(vynui::PointSetDialogModel&);
+    };
+    const Bad bad[] = {
+        {"density", [](vynui::PointSetDialogModel& m) { m.discDensity = 2.0f; }},
+        {"disc size", [](vynui::PointSetDialogModel& m) { m.discSize = 0.0f; }},
+        {"stipple size", [](vynui::PointSetDialogModel& m) { m.stippleSize = 11.0f; }},
+        {"stipple density", [](vynui::PointSetDialogModel& m) { m.stippleDensity = 0; }},
+        {"contour width", [](vynui::PointSetDialogModel& m) { m.contourWidth = std::nanf(""); }},
+        {"threshold", [](vynui::PointSetDialogModel& m) { m.lowThreshold = INFINITY; }},
+    };
+    for (const Bad& b : bad) {
+        SCOPED_TRACE(b.what);
+        manager.LoadPointSetDialog();
+        d.allPoints = false;
+        b.set(d);
+        const int notices = listener.notices;
+        std::string message;
+        EXPECT_FALSE(manager.ApplyPointSetDialog(&message));
+        EXPECT_FALSE(message.empty());
+        EXPECT_TRUE(s.allPoints);  // nothing applied
+        EXPECT_EQ(notices, listener.notices);
+    }
+}
+
+TEST(PointSetRenderer, StipplesOfOneTriangleAreExactAndRepeatable)
+{
+    vynmesh::TriangleMesh mesh;
+    const float x0 = 0.5f;
+    mesh.AppendVertex(Wml::Vector3<float>(x0, 0, 0));
+    mesh.AppendVertex(Wml::Vector3<float>(x0 + 1, 0, 0));
+    mesh.AppendVertex(Wml::Vector3<float>(x0, 1, 0));
+    mesh.AppendTriangle(0, 1, 2);
+    vynui::PointSetRenderer renderer;
+    renderer.SetStippleDensity(2);
+    renderer.Build(mesh);
+    const auto& points = renderer.GetPoints();
+    ASSERT_EQ(4u, points.size());
+    // i outer, j inner: p0 + i/k (p1 - p0) + j/k (p2 - p0).
+    const float expected[4][2] = {{0.5f, 0}, {0.5f, 0.5f}, {1.0f, 0}, {1.0f, 0.5f}};
+    uint32_t x;
+    std::memcpy(&x, &x0, 4);  // 0x3F000000
+    for (int n = 0; n < 4; ++n) {
+        EXPECT_FLOAT_EQ(expected[n][0], points[n].position.X());
+        EXPECT_FLOAT_EQ(expected[n][1], points[n].position.Y());
+        x = x * 1664525u + 1013904223u;
+        EXPECT_FLOAT_EQ(static_cast<float>(x % 10000u) / 10000.0f, points[n].threshold);
+        EXPECT_GE(points[n].threshold, 0.0f);
+        EXPECT_LT(points[n].threshold, 1.0f);
+        EXPECT_FLOAT_EQ(1.0f, points[n].normal.Z());
+    }
+    // Worked first value: 0x3F000000 * 1664525 + 1013904223 mod 2^32.
+    EXPECT_FLOAT_EQ(static_cast<float>((1056964608u * 1664525u + 1013904223u) % 10000u) / 10000.0f,
+                    points[0].threshold);
+    vynui::PointSetRenderer again;
+    again.SetStippleDensity(2);
+    again.Build(mesh);
+    for (int n = 0; n < 4; ++n) EXPECT_EQ(points[n].threshold, again.GetPoints()[n].threshold);
+
+    // Facing the light keeps only points with a threshold of 1 or more: none.
+    std::vector<const vynui::StipplePoint*> kept;
+    renderer.CullByLight(Wml::Vector3<float>(0, 0, 1), kept);
+    EXPECT_TRUE(kept.empty());
+    renderer.CullByLight(Wml::Vector3<float>(0, 0, -1), kept);
+    EXPECT_EQ(4u, kept.size());
+}

@@ -2,6 +2,7 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <boost/thread/recursive_mutex.hpp>
 #include <cmath>
 #include <memory>
@@ -13,6 +14,7 @@
 #include "surface/SurfaceManager.h"
 #include "surface/SurfaceTreeNode.h"
 #include "wml/DebugOutput.h"
+#include "wml/ExtendedWmlCamera.h"
 
 namespace vynui {
 
@@ -56,7 +58,16 @@ std::string PointSetDialogModel::Check() const
     return std::string();
 }
 
-CRenderingManager::CRenderingManager(CSurfaceManager* surfaces) : m_surfaces(surfaces) {}
+CRenderingManager::CRenderingManager(CSurfaceManager* surfaces) : m_surfaces(surfaces)
+{
+    // 20 lines each way over [-2, 2] in the plane z = 0.
+    for (int i = 0; i < 20; ++i) {
+        const float t = -2.0f + 4.0f * static_cast<float>(i) / 19.0f;
+        const float lines[4][3] = {{t, -2, 0}, {t, 2, 0}, {-2, t, 0}, {2, t, 0}};
+        for (const auto& p : lines) m_grid.insert(m_grid.end(), p, p + 3);
+    }
+    BuildLights(5.0f);
+}
 
 CRenderingManager::~CRenderingManager() = default;
 
@@ -270,111 +281,282 @@ void CRenderingManager::OnSurfaceChanged(SurfaceTreeNode**, SurfaceTreeNode*)
     NotifyListeners();
 }
 
-void CRenderingManager::SetupLights(float d)
+void CRenderingManager::BuildLights(float d)
 {
+    using Wml::ColorRGBA;
     const RenderingSettings& s = m_settings;
-    if (s.lightingMode == 0) {
+    const ColorRGBA none(0, 0, 0, 1);
+    for (Wml::OpenGLWmlLight& l : m_lights) {
+        l = Wml::OpenGLWmlLight();
+        l.SetEnabled(false);
+    }
+    auto set4 = [](float* out, float a, float b, float c, float w) {
+        out[0] = a;
+        out[1] = b;
+        out[2] = c;
+        out[3] = w;
+    };
+    set4(m_materialSpecular, 0, 0, 0, 1);
+    m_shininess = 0.0f;
+    auto place = [&](int i, float x, float y, float z, const ColorRGBA& diffuse, const ColorRGBA& specular) {
+        m_lights[i].SetPosition(x, y, z, 1.0f);
+        m_lights[i].SetAmbient(none);
+        m_lights[i].SetDiffuse(diffuse);
+        m_lights[i].SetSpecular(specular);
+        m_lights[i].SetEnabled(true);
+    };
+    switch (s.lightingMode) {
+        case 1:
+        case 2:
+            set4(m_globalAmbient, s.ambientLight, s.ambientLight, s.ambientLight, 1);
+            if (s.lightingMode == 2) {
+                set4(m_materialSpecular, 1, 1, 1, 1);
+                m_shininess = 40.0f;
+            }
+            place(0, -2 * d, d, d, ColorRGBA(0.6f, 0.6f, 0.6f, 1), ColorRGBA(0.5f, 0.5f, 0.5f, 1));
+            place(1, 2 * d, d, d, ColorRGBA(0.5f, 0.5f, 0.5f, 1), ColorRGBA(0.5f, 0.5f, 0.5f, 1));
+            break;
+        case 3:
+            set4(m_globalAmbient, 0.5f, 0.5f, 0.5f, 1);
+            place(0, -d, -d, d, ColorRGBA(0.24901961f, 0.24901961f, 0, 1), none);
+            place(1, d, d, d, ColorRGBA(-0.24901961f, -0.24901961f, 0, 1), none);
+            break;
+        case 4:
+            set4(m_globalAmbient, 0, 0, 0, 1);
+            place(0, -2 * d, d, d, ColorRGBA(1, 1, 1, 1), none);
+            break;
+        default:  // lighting off
+            set4(m_globalAmbient, 0, 0, 0, 1);
+            break;
+    }
+}
+
+void CRenderingManager::BuildCheckerboard(std::vector<unsigned char>& rgba)
+{
+    const int size = 512, square = 64;
+    rgba.assign(size_t(size) * size * 4, 255);
+    for (int row = 0; row < size; ++row)
+        for (int col = 0; col < size; ++col) {
+            const bool white = ((row / square) % 2) == ((col / square) % 2);
+            unsigned char* p = &rgba[(size_t(row) * size + col) * 4];
+            p[0] = p[1] = p[2] = white ? 255 : 0;
+        }
+}
+
+void CRenderingManager::ApplyLights()
+{
+    if (m_settings.lightingMode == 0) {
         glDisable(GL_LIGHTING);
         return;
     }
-    for (int i = 0; i < 8; ++i) glDisable(GL_LIGHT0 + i);
-    const GLfloat zero[4] = {0, 0, 0, 1};
-    auto light = [](GLenum id, const GLfloat pos[4], const GLfloat diff[4], const GLfloat spec[4]) {
-        const GLfloat amb[4] = {0, 0, 0, 1};
-        glLightfv(id, GL_POSITION, pos);
-        glLightfv(id, GL_AMBIENT, amb);
-        glLightfv(id, GL_DIFFUSE, diff);
-        glLightfv(id, GL_SPECULAR, spec);
-        glEnable(id);
-    };
     glMatrixMode(GL_MODELVIEW);
     glPushMatrix();
-    glLoadIdentity();  // lights stay fixed relative to the eye
-    const int mode = s.lightingMode;
-    if (mode == 1 || mode == 2) {
-        const GLfloat amb[4] = {s.ambientLight, s.ambientLight, s.ambientLight, 1};
-        glLightModelfv(GL_LIGHT_MODEL_AMBIENT, amb);
-        const GLfloat spec[4] = {1, 1, 1, 1};
-        glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, mode == 2 ? spec : zero);
-        glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, mode == 2 ? 40.0f : 0.0f);
-        const GLfloat p0[4] = {-2 * d, d, d, 1}, p1[4] = {2 * d, d, d, 1};
-        const GLfloat d0[4] = {0.6f, 0.6f, 0.6f, 1}, d1[4] = {0.5f, 0.5f, 0.5f, 1},
-                      s0[4] = {0.5f, 0.5f, 0.5f, 1};
-        light(GL_LIGHT0, p0, d0, s0);
-        light(GL_LIGHT1, p1, d1, s0);
-    } else if (mode == 3) {
-        const GLfloat amb[4] = {0.5f, 0.5f, 0.5f, 1};
-        glLightModelfv(GL_LIGHT_MODEL_AMBIENT, amb);
-        glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, zero);
-        const GLfloat p0[4] = {-d, -d, d, 1}, p1[4] = {d, d, d, 1};
-        const GLfloat d0[4] = {0.24901961f, 0.24901961f, 0, 1}, d1[4] = {-0.24901961f, -0.24901961f, 0, 1};
-        light(GL_LIGHT0, p0, d0, zero);
-        light(GL_LIGHT1, p1, d1, zero);
-    } else {
-        glLightModelfv(GL_LIGHT_MODEL_AMBIENT, zero);
-        glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, zero);
-        const GLfloat p0[4] = {-2 * d, d, d, 1}, white[4] = {1, 1, 1, 1};
-        light(GL_LIGHT0, p0, white, zero);
-    }
+    glLoadIdentity();  // placed before the camera: fixed relative to the eye
+    glLightModelfv(GL_LIGHT_MODEL_AMBIENT, m_globalAmbient);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, m_materialSpecular);
+    glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, m_shininess);
+    for (int i = 0; i < Wml::OpenGLWmlLight::MAX_LIGHTS; ++i) m_lights[i].Apply(i);
     glPopMatrix();
     glEnable(GL_LIGHTING);
 }
 
+void CRenderingManager::DrawMesh(const vynmesh::TriangleMesh& mesh, bool npr, float alpha)
+{
+    const RenderingSettings& s = m_settings;
+    static vynmesh::MeshRenderer renderer;
+    renderer.SetNormalLength(s.normalLength);
+    glEnable(GL_NORMALIZE);
+    if (npr) {
+        glEnable(GL_POLYGON_OFFSET_FILL);
+        glPolygonOffset(1.0f, 1.0f);
+    }
+    if (s.wireframe) {
+        glLineWidth(2.0f);
+        glDisable(GL_LIGHTING);
+        glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+        glColor4f(s.wireframeColour.r, s.wireframeColour.g, s.wireframeColour.b, alpha);
+        renderer.Render(mesh, true, false, false);
+        glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    }
+    if (s.showSurface) {
+        if (s.lightingMode == 3)
+            glColor4f(1, 1, 1, alpha);
+        else
+            glColor4f(s.meshColour.r, s.meshColour.g, s.meshColour.b, alpha);
+        if (s.lightingMode != 0) glEnable(GL_LIGHTING);
+        glEnable(GL_COLOR_MATERIAL);
+        glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
+        glShadeModel(s.flatShading ? GL_FLAT : GL_SMOOTH);
+        const bool textured = s.texturedSurface;
+        if (textured) {
+            if (!m_surfaceTexture) {
+                std::vector<unsigned char> pixels;
+                BuildCheckerboard(pixels);
+                glGenTextures(1, &m_surfaceTexture);
+                glBindTexture(GL_TEXTURE_2D, m_surfaceTexture);
+                glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+                glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+                glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+                glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+                glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 512, 512, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                             pixels.data());
+            }
+            glEnable(GL_TEXTURE_2D);
+            glBindTexture(GL_TEXTURE_2D, m_surfaceTexture);
+            glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+        }
+        renderer.Render(mesh, !s.flatShading, s.showNormals, textured);
+        if (textured) glDisable(GL_TEXTURE_2D);
+        glDisable(GL_COLOR_MATERIAL);
+    }
+    glDisable(GL_POLYGON_OFFSET_FILL);
+}
+
+void CRenderingManager::DrawPointSet()
+{
+    const RenderingSettings& s = m_settings;
+    const std::vector<StipplePoint>& points = m_pointSet.GetPoints();
+    if (s.discZFill) {
+        // Depth only, so stipples behind the surface stay hidden.
+        glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
+        glEnable(GL_POLYGON_OFFSET_FILL);
+        glPolygonOffset(5.0f, 5.0f);
+        glShadeModel(GL_FLAT);
+        glPointSize(std::max(1.0f, m_pointSet.GetDiscSize() * 100.0f));
+        glBegin(GL_POINTS);
+        for (const StipplePoint& p : points) glVertex3fv(&p.position[0]);
+        glEnd();
+        glDisable(GL_POLYGON_OFFSET_FILL);
+        glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    }
+    if (s.csgEdges) DebugOutput("%s", kSharpEdgesNotice);
+    if (s.silhouetteContours || s.suggestiveContours) DebugOutput("%s", kSharpEdgesNotice);
+    glDisable(GL_LIGHTING);
+    glDepthFunc(GL_LEQUAL);
+    if (s.allPoints) {
+        glColor4f(s.stippleColour.r, s.stippleColour.g, s.stippleColour.b, 1.0f);
+        glPointSize(s.allPointsSize);
+        glEnable(GL_ALPHA_TEST);
+        glAlphaFunc(GL_GREATER, 0.0f);
+        glBegin(GL_POINTS);
+        for (const StipplePoint& p : points) glVertex3fv(&p.position[0]);
+        glEnd();
+        glDisable(GL_ALPHA_TEST);
+    }
+    if (s.lightCulledPoints) {
+        // The eye-fixed key light (light 0) in view space is toward (-2, 1, 1);
+        // the point set is in model space, so take the direction back through
+        // the current model-view rotation.
+        GLfloat mv[16];
+        glGetFloatv(GL_MODELVIEW_MATRIX, mv);
+        Wml::Vector3<float> eyeDir(-1, 1, 1);
+        if (m_settings.lightingMode != 3) eyeDir = Wml::Vector3<float>(-2, 1, 1);
+        Wml::Vector3<float> toLight(mv[0] * eyeDir[0] + mv[1] * eyeDir[1] + mv[2] * eyeDir[2],
+                                    mv[4] * eyeDir[0] + mv[5] * eyeDir[1] + mv[6] * eyeDir[2],
+                                    mv[8] * eyeDir[0] + mv[9] * eyeDir[1] + mv[10] * eyeDir[2]);
+        const float len = toLight.Length();
+        if (len > 0.0f) toLight = toLight / len;
+        std::vector<const StipplePoint*> kept;
+        m_pointSet.CullByLight(toLight, kept);
+        glColor4f(s.stippleColour.r, s.stippleColour.g, s.stippleColour.b, 1.0f);
+        glPointSize(s.lightCulledPointSize);
+        glBegin(GL_POINTS);
+        for (const StipplePoint* p : kept) glVertex3fv(&p->position[0]);
+        glEnd();
+    }
+    glDepthFunc(GL_LESS);
+}
+
 void CRenderingManager::Render()
 {
+    // Surface lock first: no polygonization or refinement interleaves with a frame.
     std::unique_ptr<boost::unique_lock<boost::recursive_mutex>> lock;
     if (m_surfaces) lock.reset(new boost::unique_lock<boost::recursive_mutex>(m_surfaces->GetSurfaceLock()));
     const RenderingSettings& s = m_settings;
+
+    // 1. clear
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     glClearColor(s.background.r, s.background.g, s.background.b, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glEnable(GL_DEPTH_TEST);
-    SetupLights(5.0f);
-    if (s.showAxes) {
+    glDepthFunc(GL_LESS);
+
+    // 2. lights, then the camera
+    const float d = m_camera ? m_camera->GetTargetDistance() : 5.0f;
+    BuildLights(d);
+    ApplyLights();
+    if (m_camera) m_camera->Update();
+
+    // 3. grid and axes
+    if (s.showGrid || s.showAxes) {
         glDisable(GL_LIGHTING);
         glBegin(GL_LINES);
-        glColor3f(1, 0, 0);
-        glVertex3f(0, 0, 0);
-        glVertex3f(1, 0, 0);
-        glColor3f(0, 1, 0);
-        glVertex3f(0, 0, 0);
-        glVertex3f(0, 1, 0);
-        glColor3f(0, 0, 1);
-        glVertex3f(0, 0, 0);
-        glVertex3f(0, 0, 1);
+        if (s.showGrid) {
+            glColor3f(0.8f, 0.8f, 0.8f);
+            for (size_t i = 0; i + 2 < m_grid.size(); i += 3) glVertex3fv(&m_grid[i]);
+        }
+        if (s.showAxes) {
+            const float axes[3][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
+            for (const auto& a : axes) {
+                glColor3fv(a);
+                glVertex3f(0, 0, 0);
+                glVertex3fv(a);
+            }
+        }
         glEnd();
+        if (s.lightingMode != 0) glEnable(GL_LIGHTING);
     }
     if (s.fastPrimitiveMode || !m_surfaces) return;
+
+    // 4.
     const bool npr = IsNPRActive();
-    if (s.csgEdges && npr && s.pointSetAvailable) DebugOutput("%s", kSharpEdgesNotice);
-    if (!(s.showSurface || s.wireframe)) return;
-    vynmesh::MeshRenderer renderer;
-    renderer.SetNormalLength(s.normalLength);
-    for (unsigned int c = 0; c < m_surfaces->GetNumChains(); ++c) {
-        SurfaceTreeNode* top = m_surfaces->GetChainTop(c);
-        const vynmesh::VFTriangleMesh* mesh = top ? top->GetMesh() : nullptr;
-        if (!mesh) continue;  // missing meshes are skipped
-        glEnable(GL_NORMALIZE);
-        if (s.wireframe) {
-            glLineWidth(2.0f);
-            glDisable(GL_LIGHTING);
-            glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
-            glColor4f(s.wireframeColour.r, s.wireframeColour.g, s.wireframeColour.b, 1.0f);
-            renderer.Render(*mesh, !s.flatShading, false, false);
-            glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-        }
-        if (s.showSurface) {
-            if (s.lightingMode == 3)
-                glColor4f(1, 1, 1, 1);
-            else
-                glColor4f(s.meshColour.r, s.meshColour.g, s.meshColour.b, 1.0f);
-            if (s.lightingMode != 0) glEnable(GL_LIGHTING);
-            glEnable(GL_COLOR_MATERIAL);
-            glShadeModel(s.flatShading ? GL_FLAT : GL_SMOOTH);
-            renderer.Render(*mesh, !s.flatShading, s.showNormals, false);
-        }
+    std::vector<const vynmesh::VFTriangleMesh*> meshes;
+    for (unsigned int c = 0; c < m_surfaces->GetNumChains(); ++c)
+        if (SurfaceTreeNode* top = m_surfaces->GetChainTop(c))
+            if (const vynmesh::VFTriangleMesh* mesh = top->GetMesh())
+                meshes.push_back(mesh);  // missing meshes are skipped
+    vynmesh::MeshRenderer depthRenderer;
+
+    // 5. depth-only mesh so hidden stipples stay hidden
+    if (s.meshZFill && npr && !s.showSurface) {
+        glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
+        glEnable(GL_POLYGON_OFFSET_FILL);
+        glPolygonOffset(1.0f, 1.0f);
+        for (const auto* mesh : meshes) depthRenderer.Render(*mesh, true, false, false);
+        glDisable(GL_POLYGON_OFFSET_FILL);
+        glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     }
+
+    // 6. surfaces
+    if (s.showSurface || s.wireframe)
+        for (const auto* mesh : meshes) DrawMesh(*mesh, npr, 1.0f);
+
+    // 7. point set
+    if (npr) {
+        if (!s.pointSetAvailable) {
+            // Built from every chain's displayed mesh.
+            vynmesh::TriangleMesh all;
+            for (const auto* mesh : meshes) {
+                const unsigned int base = all.GetNumVertices();
+                for (unsigned int v = 0; v < mesh->GetNumVertices(); ++v) {
+                    Wml::Vector3<float> p;
+                    mesh->GetVertex(v, p);
+                    all.AppendVertex(p);
+                }
+                for (unsigned int t = 0; t < mesh->GetNumTriangles(); ++t) {
+                    vynmesh::IMesh::VertexID tri[3];
+                    mesh->GetTriangle(t, tri);
+                    if (tri[0] != vynmesh::IMesh::InvalidID)
+                        all.AppendTriangle(base + tri[0], base + tri[1], base + tri[2]);
+                }
+            }
+            m_pointSet.Build(all);
+            m_settings.pointSetAvailable = true;
+        }
+        DrawPointSet();
+    }
+    glDisable(GL_LIGHTING);
 }
 
 void CRenderingManager::ReleaseGL()

@@ -7,15 +7,26 @@
 #include <functional>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "scene/CommandTarget.h"
 #include "scene/IChangeListener.h"
 #include "surface/ISurfaceManagerListener.h"
 #include "surface/PointSetRenderer.h"
+#include "wml/OpenGLWmlLight.h"
+
+namespace Wml {
+class ExtendedWmlCamera;
+}
 
 namespace vynui {
 
 class CSurfaceManager;
+}  // namespace vynui
+namespace vynmesh {
+class TriangleMesh;
+}
+namespace vynui {
 
 struct RGBf {
     float r, g, b;
@@ -133,13 +144,29 @@ public:
     bool IsSelectionCollected() const { return m_selectionCollected; }
     bool IsSilhouetteStale() const { return m_silhouetteStale; }
 
+    /// Not owned; Render sets up the view through it when given.
+    void SetCamera(Wml::ExtendedWmlCamera* camera) { m_camera = camera; }
+    /// Sets the 8 lights and global values for the lighting mode, d being
+    /// the camera's distance to its target. Plain data; Render applies it.
+    void BuildLights(float d);
+    const Wml::OpenGLWmlLight& GetLight(int i) const { return m_lights[i]; }
+    const float* GetGlobalAmbient() const { return m_globalAmbient; }
+    const float* GetMaterialSpecular() const { return m_materialSpecular; }
+    float GetShininess() const { return m_shininess; }
+    /// Grid line end points (x, y, z triples), built at start-up.
+    const std::vector<float>& GetGridLines() const { return m_grid; }
+    /// The surface texture's pixels: 512 x 512 RGBA checkerboard of 64-pixel squares.
+    static void BuildCheckerboard(std::vector<unsigned char>& rgba);
+
     /// Draws one frame; needs a current GL context.
     void Render();
     /// Frees GL objects of the context that is going away (current).
     void ReleaseGL();
 
 private:
-    void SetupLights(float distance);
+    void ApplyLights();
+    void DrawMesh(const vynmesh::TriangleMesh& mesh, bool npr, float alpha);
+    void DrawPointSet();
 
     CSurfaceManager* m_surfaces;
     RenderingSettings m_settings;
@@ -152,6 +179,12 @@ private:
     bool m_selectionCollected = false;
     bool m_silhouetteStale = true;
     unsigned int m_surfaceTexture = 0;
+    Wml::ExtendedWmlCamera* m_camera = nullptr;
+    Wml::OpenGLWmlLight m_lights[Wml::OpenGLWmlLight::MAX_LIGHTS];
+    float m_globalAmbient[4] = {0, 0, 0, 1};
+    float m_materialSpecular[4] = {0, 0, 0, 1};
+    float m_shininess = 0.0f;
+    std::vector<float> m_grid;
 };
 
 }  // namespace vynui

@@ -253,3 +253,63 @@ TEST(PointSetRenderer, StipplesOfOneTriangleAreExactAndRepeatable)
     renderer.CullByLight(Wml::Vector3<float>(0, 0, -1), kept);
     EXPECT_EQ(4u, kept.size());
 }
+
+TEST_F(RenderingManagerTest, LightPresetsFollowTheModeAndDistance)
+{
+    const float d = 4.0f;
+    struct Case {
+        int mode;
+        float ambient;
+        bool light1;
+        float x0, diffuse0, specular;
+    };
+    const Case cases[] = {
+        {1, 0.2f, true, -2 * d, 0.6f, 0.0f},
+        {2, 0.2f, true, -2 * d, 0.6f, 1.0f},
+        {3, 0.5f, true, -d, 0.24901961f, 0.0f},
+        {4, 0.0f, false, -2 * d, 1.0f, 0.0f},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.mode);
+        manager.GetSettings().lightingMode = c.mode;
+        manager.BuildLights(d);
+        EXPECT_FLOAT_EQ(c.ambient, manager.GetGlobalAmbient()[0]);
+        EXPECT_FLOAT_EQ(c.specular, manager.GetMaterialSpecular()[0]);
+        EXPECT_TRUE(manager.GetLight(0).IsEnabled());
+        EXPECT_FLOAT_EQ(c.x0, manager.GetLight(0).GetPosition()[0]);
+        EXPECT_FLOAT_EQ(d, manager.GetLight(0).GetPosition()[2]);
+        EXPECT_FLOAT_EQ(c.diffuse0, manager.GetLight(0).GetDiffuse()[0]);
+        EXPECT_EQ(c.light1, manager.GetLight(1).IsEnabled());
+        for (int i = 2; i < 8; ++i) EXPECT_FALSE(manager.GetLight(i).IsEnabled());
+    }
+    EXPECT_FLOAT_EQ(40.0f,
+                    (manager.GetSettings().lightingMode = 2, manager.BuildLights(d), manager.GetShininess()));
+    // Warm-to-cool: the second light takes colour away.
+    manager.GetSettings().lightingMode = 3;
+    manager.BuildLights(d);
+    EXPECT_LT(manager.GetLight(1).GetDiffuse()[0], 0.0f);
+}
+
+TEST(RenderingTextures, CheckerboardSquaresAndGrid)
+{
+    std::vector<unsigned char> rgba;
+    CRenderingManager::BuildCheckerboard(rgba);
+    ASSERT_EQ(512u * 512u * 4u, rgba.size());
+    auto at = [&](int row, int col) { return &rgba[(size_t(row) * 512 + col) * 4]; };
+    EXPECT_EQ(255, at(0, 0)[0]);
+    EXPECT_EQ(255, at(63, 63)[1]);
+    EXPECT_EQ(0, at(0, 64)[0]);
+    EXPECT_EQ(0, at(64, 0)[2]);
+    EXPECT_EQ(255, at(64, 64)[0]);
+    EXPECT_EQ(255, at(511, 511)[0]);
+    EXPECT_EQ(255, at(0, 64)[3]);
+
+    CRenderingManager manager;
+    const std::vector<float>& grid = manager.GetGridLines();
+    ASSERT_EQ(20u * 4u * 3u, grid.size());  // 40 lines, two ends each
+    for (size_t i = 0; i < grid.size(); i += 3) {
+        EXPECT_LE(std::fabs(grid[i]), 2.0f);
+        EXPECT_LE(std::fabs(grid[i + 1]), 2.0f);
+        EXPECT_EQ(0.0f, grid[i + 2]);
+    }
+}

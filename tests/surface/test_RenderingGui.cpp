@@ -1,0 +1,122 @@
+// The rendering manager's frame drawn into an offscreen framebuffer and read
+// back. Needs a display (run under xvfb-run, label "gui").
+
+#include <gtest/gtest.h>
+
+#include <GL/gl.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "surface/RenderingManager.h"
+#include "test_SurfaceSupport.h"
+#include "tests/interact/OffscreenGL.h"
+#include "wml/ExtendedWmlCamera.h"
+
+using namespace surface_test;
+
+namespace {
+
+struct SphereScene : Scene {
+    SphereScene() { model.AddPoint(nullptr, 0, 0, 0, 1.0f); }
+};
+
+// The default camera at (0, 0, 5) looking at the origin; the sphere's
+// silhouette (radius ~0.45) covers roughly 60 pixels around the centre.
+struct Rig : kftest::OffscreenGL {
+    Wml::ExtendedWmlCamera camera{float(kftest::GL_WIDTH), float(kftest::GL_HEIGHT)};
+
+    void Frame(vynui::CRenderingManager& manager, const char* screenshot)
+    {
+        Clear();
+        manager.SetCamera(&camera);
+        manager.Render();
+        Read();
+        if (const char* dir = std::getenv("KILNFORM_TEST_SCREENSHOT_DIR"))
+            Save(std::string(dir) + "/" + screenshot);
+    }
+    static int Brightness(const kftest::Pixel& p) { return p.r + p.g + p.b; }
+};
+
+const int CX = kftest::GL_WIDTH / 2, CY = kftest::GL_HEIGHT / 2;
+
+}  // namespace
+
+TEST(RenderingGui, EmptySceneIsTheBackgroundColour)
+{
+    Rig gl;
+    ASSERT_TRUE(gl.Make()) << "no GL 2.1 context";
+    vynui::CSurfaceManager surfaces;
+    vynui::CRenderingManager manager(&surfaces);
+    manager.GetSettings().background = {0.2f, 0.4f, 0.6f};
+    gl.Frame(manager, "render_empty.png");
+    EXPECT_TRUE(gl.At(CX, CY).Near(0.2f, 0.4f, 0.6f, 2)) << gl.At(CX, CY);
+    EXPECT_TRUE(gl.At(5, 5).Near(0.2f, 0.4f, 0.6f, 2)) << gl.At(5, 5);
+    EXPECT_EQ(GLenum(GL_NO_ERROR), glGetError());
+}
+
+TEST(RenderingGui, SphereIsLitFromTheLightSideInEveryMode)
+{
+    Rig gl;
+    ASSERT_TRUE(gl.Make()) << "no GL 2.1 context";
+    SphereScene scene;
+    vynui::CRenderingManager manager(&scene.manager);
+    manager.GetSettings().background = {0, 0, 0};
+    for (int mode : {1, 2, 4}) {
+        SCOPED_TRACE(mode);
+        manager.GetSettings().lightingMode = mode;
+        gl.Frame(manager, ("render_sphere_mode" + std::to_string(mode) + ".png").c_str());
+        const kftest::Pixel centre = gl.At(CX, CY), left = gl.At(CX - 25, CY + 10),
+                            right = gl.At(CX + 25, CY + 10);
+        EXPECT_GT(Rig::Brightness(centre), 60) << centre;
+        // Both presets put the stronger light on the left.
+        EXPECT_GT(Rig::Brightness(left), Rig::Brightness(right)) << left << " " << right;
+        EXPECT_TRUE(gl.At(5, 5).Near(0, 0, 0, 2));
+    }
+    manager.GetSettings().lightingMode = 3;
+    manager.GetSettings().meshColour = {1, 0, 0};  // ignored: warm-to-cool draws white
+    gl.Frame(manager, "render_sphere_warm.png");
+    const kftest::Pixel centre = gl.At(CX, CY);
+    EXPECT_GT(centre.g, 90) << centre;
+    EXPECT_GT(centre.b, 90) << centre;
+    EXPECT_EQ(GLenum(GL_NO_ERROR), glGetError());
+}
+
+TEST(RenderingGui, WireframeShowsItsColourAndNprShowsBlackStipples)
+{
+    Rig gl;
+    ASSERT_TRUE(gl.Make()) << "no GL 2.1 context";
+    SphereScene scene;
+    vynui::CRenderingManager manager(&scene.manager);
+    manager.OnCommand("Show Mesh");
+    manager.OnCommand("Wireframe");
+    gl.Frame(manager, "render_wireframe.png");
+    int red = 0, other = 0;
+    for (int y = CY - 40; y <= CY + 40; ++y)
+        for (int x = CX - 40; x <= CX + 40; ++x) {
+            const kftest::Pixel p = gl.At(x, y);
+            if (p.NearBytes(255, 0, 0, 40))
+                ++red;
+            else if (!p.NearBytes(255, 255, 255, 3))
+                ++other;
+        }
+    EXPECT_GT(red, 50);
+
+    manager.OnCommand("Wireframe");
+    manager.OnCommand("Show Mesh");
+    manager.OnCommand("NPR Mode");
+    gl.Frame(manager, "render_npr.png");
+    int black = 0, grey = 0;
+    for (int y = CY - 40; y <= CY + 40; ++y)
+        for (int x = CX - 40; x <= CX + 40; ++x) {
+            const kftest::Pixel p = gl.At(x, y);
+            if (p.NearBytes(0, 0, 0, 30))
+                ++black;
+            else if (!p.NearBytes(255, 255, 255, 3))
+                ++grey;
+        }
+    EXPECT_GT(black, 20);
+    EXPECT_TRUE(gl.At(5, 5).NearBytes(255, 255, 255, 2));
+    EXPECT_TRUE(manager.GetSettings().pointSetAvailable);
+    EXPECT_EQ(GLenum(GL_NO_ERROR), glGetError());
+}

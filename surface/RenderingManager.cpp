@@ -8,8 +8,10 @@
 #include <memory>
 #include <vector>
 
+#include "detail/MeshCache.h"
 #include "implicit/mesh/MeshRenderer.h"
 #include "implicit/mesh/VFTriangleMesh.h"
+#include "scene/SceneObjectManager.h"
 #include "surface/PolygonizerControlDialogModel.h"
 #include "surface/SurfaceManager.h"
 #include "surface/SurfaceTreeNode.h"
@@ -114,6 +116,7 @@ bool CRenderingManager::OnCommand(const std::string& cmd)
     else if (cmd == "Show Selection Surface") {
         flag = &s.showSelectionSurface;
         m_selectionCollected = false;
+        m_selectionMeshes.clear();
     }
     if (flag) {
         *flag = !*flag;
@@ -267,6 +270,28 @@ bool CRenderingManager::ApplyPointSetDialog(std::string* message)
     return true;
 }
 
+void CRenderingManager::OnSelectionChanged(const OrderedObjectSet&)
+{
+    m_selectionCollected = false;
+    m_selectionMeshes.clear();
+}
+
+void CRenderingManager::OnObjectsModified(const OrderedObjectSet&)
+{
+    m_selectionCollected = false;
+    m_selectionMeshes.clear();
+}
+
+void CRenderingManager::CollectSelectionMeshes()
+{
+    if (m_selectionCollected) return;
+    m_selectionMeshes.clear();
+    if (m_objects)
+        for (SceneObject* object : m_objects->GetSelection())
+            GetMeshCache()->GetShapeMeshes(object, m_selectionMeshes);
+    m_selectionCollected = true;
+}
+
 void CRenderingManager::OnSurfacesReset()
 {
     NotifyListeners();
@@ -276,6 +301,7 @@ void CRenderingManager::OnSurfaceChanged(SurfaceTreeNode**, SurfaceTreeNode*)
 {
     m_settings.pointSetAvailable = false;
     m_selectionCollected = false;
+    m_selectionMeshes.clear();
     m_silhouetteStale = true;
     m_settings.texturedSurface = false;
     NotifyListeners();
@@ -507,7 +533,25 @@ void CRenderingManager::Render()
         glEnd();
         if (s.lightingMode != 0) glEnable(GL_LIGHTING);
     }
-    if (s.fastPrimitiveMode || !m_surfaces) return;
+    if (s.fastPrimitiveMode) {
+        // Cached meshes only: nothing is polygonized in this mode.
+        if (m_objects) {
+            vynmesh::MeshRenderer renderer;
+            if (s.lightingMode != 0) glEnable(GL_LIGHTING);
+            glEnable(GL_NORMALIZE);
+            glEnable(GL_COLOR_MATERIAL);
+            glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
+            glColor4f(s.meshColour.r, s.meshColour.g, s.meshColour.b, 1.0f);
+            for (SceneObject* object : m_objects->GetObjects())
+                if (const vynmesh::VFTriangleMesh* mesh = GetMeshCache()->GetMesh(object))
+                    renderer.Render(*mesh, !s.flatShading, false, false);
+            glDisable(GL_COLOR_MATERIAL);
+        }
+        if (s.showSelectionSurface) DrawSelectionOverlay();
+        glDisable(GL_LIGHTING);
+        return;
+    }
+    if (!m_surfaces) return;
 
     // 4.
     const bool npr = IsNPRActive();
@@ -556,7 +600,32 @@ void CRenderingManager::Render()
         }
         DrawPointSet();
     }
+
+    // 8. selection overlay
+    if (s.showSelectionSurface) DrawSelectionOverlay();
     glDisable(GL_LIGHTING);
+}
+
+void CRenderingManager::DrawSelectionOverlay()
+{
+    CollectSelectionMeshes();
+    if (m_selectionMeshes.empty()) return;
+    vynmesh::MeshRenderer renderer;
+    glDisable(GL_DEPTH_TEST);
+    glEnable(GL_CULL_FACE);
+    glCullFace(GL_BACK);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    const GLfloat noSpecular[4] = {0, 0, 0, 1};
+    glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, noSpecular);
+    glEnable(GL_COLOR_MATERIAL);
+    glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
+    glColor4f(0.0f, 0.25f, 0.25f, 0.15f);
+    for (const vynmesh::VFTriangleMesh* mesh : m_selectionMeshes) renderer.Render(*mesh, true, false, false);
+    glDisable(GL_COLOR_MATERIAL);
+    glDisable(GL_BLEND);
+    glDisable(GL_CULL_FACE);
+    glEnable(GL_DEPTH_TEST);
 }
 
 void CRenderingManager::ReleaseGL()

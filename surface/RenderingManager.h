@@ -22,10 +22,12 @@ class ExtendedWmlCamera;
 namespace vynui {
 
 class CSurfaceManager;
+class SceneObjectManager;
 }  // namespace vynui
 namespace vynmesh {
 class TriangleMesh;
-}
+class VFTriangleMesh;
+}  // namespace vynmesh
 namespace vynui {
 
 struct RGBf {
@@ -140,9 +142,21 @@ public:
     void OnSurfacesReset() override;
     void OnSurfaceChanged(SurfaceTreeNode** slot, SurfaceTreeNode* node) override;
     // IChangeListener
-    void OnSelectionChanged(const OrderedObjectSet&) override { m_selectionCollected = false; }
+    void OnSelectionChanged(const OrderedObjectSet&) override;
+    void OnObjectsModified(const OrderedObjectSet&) override;
     bool IsSelectionCollected() const { return m_selectionCollected; }
     bool IsSilhouetteStale() const { return m_silhouetteStale; }
+
+    /// The scene's objects and selection (not owned): fast primitive mode
+    /// draws every object's cached mesh, the overlay tints the selection's.
+    void SetSceneObjects(SceneObjectManager* objects) { m_objects = objects; }
+    /// Meshes of the selection overlay, collected on the next frame after a change.
+    const std::vector<const vynmesh::VFTriangleMesh*>& GetSelectionMeshes() const
+    {
+        return m_selectionMeshes;
+    }
+    /// Collects the selection's shape meshes unless already collected.
+    void CollectSelectionMeshes();
 
     /// Not owned; Render sets up the view through it when given.
     void SetCamera(Wml::ExtendedWmlCamera* camera) { m_camera = camera; }
@@ -167,6 +181,7 @@ private:
     void ApplyLights();
     void DrawMesh(const vynmesh::TriangleMesh& mesh, bool npr, float alpha);
     void DrawPointSet();
+    void DrawSelectionOverlay();
 
     CSurfaceManager* m_surfaces;
     RenderingSettings m_settings;
@@ -185,6 +200,8 @@ private:
     float m_materialSpecular[4] = {0, 0, 0, 1};
     float m_shininess = 0.0f;
     std::vector<float> m_grid;
+    SceneObjectManager* m_objects = nullptr;
+    std::vector<const vynmesh::VFTriangleMesh*> m_selectionMeshes;
 };
 
 }  // namespace vynui

@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "detail/MeshCache.h"
+#include "scene/SceneObjectManager.h"
 #include "surface/RenderingManager.h"
 #include "test_SurfaceSupport.h"
 #include "tests/interact/OffscreenGL.h"
@@ -119,4 +121,44 @@ TEST(RenderingGui, WireframeShowsItsColourAndNprShowsBlackStipples)
     EXPECT_TRUE(gl.At(5, 5).NearBytes(255, 255, 255, 2));
     EXPECT_TRUE(manager.GetSettings().pointSetAvailable);
     EXPECT_EQ(GLenum(GL_NO_ERROR), glGetError());
+}
+
+TEST(RenderingGui, FastPrimitiveModeAndSelectionTintUseTheCachedMeshes)
+{
+    Rig gl;
+    ASSERT_TRUE(gl.Make()) << "no GL 2.1 context";
+    SphereScene scene;
+    BlobTreeNodeSceneObject* point = scene.model.AddPoint(nullptr, 0, 0, 0, 1.0f);
+    vynui::SceneObjectManager objects;
+    objects.AddObject(point, false);
+    ASSERT_EQ(1u, objects.GetObjects().Size());
+    vynui::CRenderingManager manager(&scene.manager);
+    manager.SetSceneObjects(&objects);
+    manager.GetSettings().background = {0, 0, 0};
+    manager.GetSettings().meshColour = {1, 1, 0};
+
+    manager.OnCommand("Fast Primitive Mode");
+    const unsigned long long builds = vynui::GetMeshCache()->GetBuildCount();
+    gl.Frame(manager, "render_fast.png");
+    const kftest::Pixel centre = gl.At(CX, CY);
+    EXPECT_GT(centre.r, 100) << centre;
+    EXPECT_LT(centre.b, 20) << centre;  // the mesh colour, not the surface
+    EXPECT_EQ(builds + 1, vynui::GetMeshCache()->GetBuildCount());
+    gl.Frame(manager, "render_fast.png");
+    EXPECT_EQ(builds + 1, vynui::GetMeshCache()->GetBuildCount());  // kept between frames
+
+    // Back to the surface: selecting the shape tints it.
+    manager.OnCommand("Fast Primitive Mode");
+    manager.GetSettings().meshColour = {1, 1, 1};
+    gl.Frame(manager, "render_unselected.png");
+    const kftest::Pixel plain = gl.At(CX, CY);
+    objects.Select(point);
+    manager.OnSelectionChanged(objects.GetSelection());
+    gl.Frame(manager, "render_selected.png");
+    const kftest::Pixel tinted = gl.At(CX, CY);
+    EXPECT_EQ(1u, manager.GetSelectionMeshes().size());
+    EXPECT_LT(tinted.r, plain.r - 15) << plain << " " << tinted;
+    EXPECT_GE(tinted.g, tinted.r) << tinted;
+    EXPECT_EQ(GLenum(GL_NO_ERROR), glGetError());
+    vynui::GetMeshCache()->DropMesh(point);
 }

@@ -11,6 +11,8 @@
 #include "detail/MeshCache.h"
 #include "implicit/mesh/MeshRenderer.h"
 #include "implicit/mesh/VFTriangleMesh.h"
+#include "interact/ResourceRoot.h"
+#include "scene/RGBAImage.h"
 #include "scene/SceneObjectManager.h"
 #include "surface/PolygonizerControlDialogModel.h"
 #include "surface/SurfaceManager.h"
@@ -140,6 +142,22 @@ bool CRenderingManager::OnCommand(const std::string& cmd)
         NotifyListeners();
         return true;
     }
+    if (cmd == "Set BG Color" || cmd == "Set Mesh Color") {
+        RGBf& target = cmd == "Set BG Color" ? s.background : s.meshColour;
+        RGBf picked = target;
+        if (m_pickColour && m_pickColour(picked) && std::isfinite(picked.r) && std::isfinite(picked.g) &&
+            std::isfinite(picked.b)) {
+            target = {std::min(1.0f, std::max(0.0f, picked.r)), std::min(1.0f, std::max(0.0f, picked.g)),
+                      std::min(1.0f, std::max(0.0f, picked.b))};
+            NotifyListeners();
+        }
+        return true;
+    }
+    if (cmd == "Set Ambient Light") {
+        float value = s.ambientLight;
+        if (m_promptValue && m_promptValue("Ambient Light", 0.0f, 1.0f, value)) SetAmbientLight(value);
+        return true;
+    }
     if (cmd == "Lighting Control") {
         LoadLightingDialog();
         if (m_showDialog) m_showDialog(cmd);
@@ -177,7 +195,8 @@ bool CRenderingManager::OnUpdateCommand(const std::string& cmd, CommandState& st
         state.checked = !s.flatShading;
     else if (cmd == "Flat Shading")
         state.checked = s.flatShading;
-    else if (cmd == "NPR Mode" || cmd == "Lighting Control" || cmd == "Point Set Control")
+    else if (cmd == "NPR Mode" || cmd == "Lighting Control" || cmd == "Point Set Control" ||
+             cmd == "Set BG Color" || cmd == "Set Mesh Color" || cmd == "Set Ambient Light")
         state.checked = false;
     else
         return false;
@@ -464,9 +483,19 @@ void CRenderingManager::DrawPointSet()
         glPointSize(s.allPointsSize);
         glEnable(GL_ALPHA_TEST);
         glAlphaFunc(GL_GREATER, 0.0f);
+        const bool textured = BindStippleTexture();
+        if (textured) {
+            // Each point becomes a soft dot.
+            glEnable(GL_POINT_SPRITE);
+            glTexEnvi(GL_POINT_SPRITE, GL_COORD_REPLACE, GL_TRUE);
+        }
         glBegin(GL_POINTS);
         for (const StipplePoint& p : points) glVertex3fv(&p.position[0]);
         glEnd();
+        if (textured) {
+            glDisable(GL_POINT_SPRITE);
+            glDisable(GL_TEXTURE_2D);
+        }
         glDisable(GL_ALPHA_TEST);
     }
     if (s.lightCulledPoints) {
@@ -628,8 +657,35 @@ void CRenderingManager::DrawSelectionOverlay()
     glEnable(GL_DEPTH_TEST);
 }
 
+bool CRenderingManager::BindStippleTexture()
+{
+    if (!m_stippleTexture && !m_stippleTried) {
+        m_stippleTried = true;  // a missing image is not looked for every frame
+        RGBAImage image;
+        if (image.Load(GetIconPath("stipple.png"))) {
+            glGenTextures(1, &m_stippleTexture);
+            glBindTexture(GL_TEXTURE_2D, m_stippleTexture);
+            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+            glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+            glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, image.width, image.height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                         image.pixels.data());
+        }
+    }
+    if (!m_stippleTexture) return false;
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, m_stippleTexture);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+    return true;
+}
+
 void CRenderingManager::ReleaseGL()
 {
+    if (m_stippleTexture) glDeleteTextures(1, &m_stippleTexture);
+    m_stippleTexture = 0;
+    m_stippleTried = false;
     if (m_surfaceTexture) {
         glDeleteTextures(1, &m_surfaceTexture);
         m_surfaceTexture = 0;

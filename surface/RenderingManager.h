@@ -122,6 +122,15 @@ public:
     /// Called after a dialog model was loaded, to show its form.
     void SetShowDialogRequest(std::function<void(const std::string&)> r) { m_showDialog = std::move(r); }
 
+    /// The platform colour picker: starts on colour, false when cancelled.
+    void SetColourPicker(std::function<bool(RGBf& colour)> picker) { m_pickColour = std::move(picker); }
+    /// The value dialog: title, range and value in/out; false when cancelled.
+    void SetValuePrompt(
+        std::function<bool(const std::string& title, float lo, float hi, float& value)> prompt)
+    {
+        m_promptValue = std::move(prompt);
+    }
+
     bool OnCommand(const std::string& menuText) override;
     bool OnUpdateCommand(const std::string& menuText, CommandState& state) override;
 
@@ -182,6 +191,8 @@ private:
     void DrawMesh(const vynmesh::TriangleMesh& mesh, bool npr, float alpha);
     void DrawPointSet();
     void DrawSelectionOverlay();
+    /// Binds the stipple texture, made on first use; false when the image is missing.
+    bool BindStippleTexture();
 
     CSurfaceManager* m_surfaces;
     RenderingSettings m_settings;
@@ -191,6 +202,10 @@ private:
     std::set<IRenderingListener*> m_listeners;
     std::function<void(bool)> m_surfaceOnly;
     std::function<void(const std::string&)> m_showDialog;
+    std::function<bool(RGBf&)> m_pickColour;
+    std::function<bool(const std::string&, float, float, float&)> m_promptValue;
+    unsigned int m_stippleTexture = 0;
+    bool m_stippleTried = false;
     bool m_selectionCollected = false;
     bool m_silhouetteStale = true;
     unsigned int m_surfaceTexture = 0;

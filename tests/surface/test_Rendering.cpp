@@ -313,3 +313,44 @@ TEST(RenderingTextures, CheckerboardSquaresAndGrid)
         EXPECT_EQ(0.0f, grid[i + 2]);
     }
 }
+
+TEST_F(RenderingManagerTest, ColourAndAmbientPromptsKeepValuesInRange)
+{
+    vynui::RGBf offered{};
+    manager.SetColourPicker([&](vynui::RGBf& c) {
+        offered = c;
+        c = {0.5f, 2.0f, -1.0f};
+        return true;
+    });
+    manager.GetSettings().meshColour = {0.1f, 0.2f, 0.3f};
+    ASSERT_TRUE(manager.OnCommand("Set Mesh Color"));
+    EXPECT_FLOAT_EQ(0.2f, offered.g);  // starts on the current colour
+    EXPECT_FLOAT_EQ(1.0f, manager.GetSettings().meshColour.g);
+    EXPECT_FLOAT_EQ(0.0f, manager.GetSettings().meshColour.b);
+
+    manager.SetColourPicker([](vynui::RGBf& c) {
+        c = {std::nanf(""), 0, 0};
+        return true;
+    });
+    manager.OnCommand("Set BG Color");
+    EXPECT_EQ(1.0f, manager.GetSettings().background.r);  // NaN refused
+
+    std::string title;
+    float lo = -1, hi = -1;
+    float answer = 3.0f;
+    manager.SetValuePrompt([&](const std::string& t, float l, float h, float& v) {
+        title = t;
+        lo = l;
+        hi = h;
+        v = answer;
+        return true;
+    });
+    manager.OnCommand("Set Ambient Light");
+    EXPECT_EQ("Ambient Light", title);
+    EXPECT_EQ(0.0f, lo);
+    EXPECT_EQ(1.0f, hi);
+    EXPECT_FLOAT_EQ(0.2f, manager.GetSettings().ambientLight);
+    answer = 0.4f;
+    manager.OnCommand("Set Ambient Light");
+    EXPECT_FLOAT_EQ(0.4f, manager.GetSettings().ambientLight);
+}

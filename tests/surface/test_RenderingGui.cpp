@@ -162,3 +162,30 @@ TEST(RenderingGui, FastPrimitiveModeAndSelectionTintUseTheCachedMeshes)
     EXPECT_EQ(GLenum(GL_NO_ERROR), glGetError());
     vynui::GetMeshCache()->DropMesh(point);
 }
+
+TEST(RenderingGui, AllPointsAndTexturedSurfaceSurviveAContextRelease)
+{
+    Rig gl;
+    ASSERT_TRUE(gl.Make()) << "no GL 2.1 context";
+    SphereScene scene;
+    vynui::CRenderingManager manager(&scene.manager);
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        manager.GetSettings().showSurface = false;
+        manager.GetSettings().allPoints = true;
+        manager.GetSettings().allPointsSize = 4.0f;
+        gl.Frame(manager, "render_allpoints.png");
+        int dark = 0;
+        for (int y = CY - 40; y <= CY + 40; ++y)
+            for (int x = CX - 40; x <= CX + 40; ++x) dark += gl.At(x, y).r < 128;
+        EXPECT_GT(dark, 50);
+
+        // The checkerboard modulates the white surface: some texels are dark.
+        manager.GetSettings().allPoints = false;
+        manager.GetSettings().showSurface = true;
+        manager.GetSettings().texturedSurface = true;
+        gl.Frame(manager, "render_textured.png");
+        EXPECT_EQ(GLenum(GL_NO_ERROR), glGetError());
+        manager.ReleaseGL();  // the next frame makes the textures again
+    }
+}

@@ -321,7 +321,7 @@ void CRenderingManager::OnSurfaceChanged(SurfaceTreeNode**, SurfaceTreeNode*)
     m_settings.pointSetAvailable = false;
     m_selectionCollected = false;
     m_selectionMeshes.clear();
-    m_silhouetteStale = true;
+    m_silhouette.MeshChanged();
     m_settings.texturedSurface = false;
     NotifyListeners();
 }

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "implicit/mesh/BruteForceSilhouetteFinder.h"
 #include "scene/CommandTarget.h"
 #include "scene/IChangeListener.h"
 #include "surface/ISurfaceManagerListener.h"
@@ -154,7 +155,7 @@ public:
     void OnSelectionChanged(const OrderedObjectSet&) override;
     void OnObjectsModified(const OrderedObjectSet&) override;
     bool IsSelectionCollected() const { return m_selectionCollected; }
-    bool IsSilhouetteStale() const { return m_silhouetteStale; }
+    bool IsSilhouetteStale() const { return m_silhouette.IsStale(); }
 
     /// The scene's objects and selection (not owned): fast primitive mode
     /// draws every object's cached mesh, the overlay tints the selection's.
@@ -207,7 +208,7 @@ private:
     unsigned int m_stippleTexture = 0;
     bool m_stippleTried = false;
     bool m_selectionCollected = false;
-    bool m_silhouetteStale = true;
+    vynmesh::BruteForceSilhouetteFinder m_silhouette;
     unsigned int m_surfaceTexture = 0;
     Wml::ExtendedWmlCamera* m_camera = nullptr;
     Wml::OpenGLWmlLight m_lights[Wml::OpenGLWmlLight::MAX_LIGHTS];

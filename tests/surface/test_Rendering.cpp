@@ -7,6 +7,7 @@
 #include <cstring>
 #include <limits>
 
+#include "implicit/mesh/BruteForceSilhouetteFinder.h"
 #include "surface/RenderingManager.h"
 #include "surface/SurfaceManager.h"
 
@@ -353,4 +354,37 @@ TEST_F(RenderingManagerTest, ColourAndAmbientPromptsKeepValuesInRange)
     answer = 0.4f;
     manager.OnCommand("Set Ambient Light");
     EXPECT_FLOAT_EQ(0.4f, manager.GetSettings().ambientLight);
+}
+
+TEST(SilhouetteFinder, FoldEdgeAndBoundaryEdgesFromTheEye)
+{
+    // Two triangles folded along the edge 0-1 like a roof over the X axis.
+    vynmesh::TriangleMesh mesh;
+    mesh.AppendVertex(Wml::Vector3<float>(0, 0, 0));
+    mesh.AppendVertex(Wml::Vector3<float>(1, 0, 0));
+    mesh.AppendVertex(Wml::Vector3<float>(0, 1, -1));
+    mesh.AppendVertex(Wml::Vector3<float>(0, -1, -1));
+    mesh.AppendTriangle(0, 1, 2);  // normal toward +y +z
+    mesh.AppendTriangle(1, 0, 3);  // normal toward -y +z
+    vynmesh::BruteForceSilhouetteFinder finder;
+    finder.SetMesh(&mesh);
+    std::vector<Wml::Vector3<float>> segments;
+
+    // From above both faces look at the eye: only boundary edges, not the ridge.
+    finder.Find(Wml::Vector3<float>(0.5f, 0, 5), segments);
+    EXPECT_EQ(8u, segments.size());
+    for (size_t i = 0; i < segments.size(); i += 2)
+        EXPECT_FALSE(segments[i].Z() == 0 && segments[i + 1].Z() == 0) << "ridge drawn";
+
+    // From the +y side, low: the second face turns away, so the ridge is a silhouette.
+    finder.Find(Wml::Vector3<float>(0.5f, 5, -0.5f), segments);
+    bool ridge = false;
+    for (size_t i = 0; i < segments.size(); i += 2) ridge |= segments[i].Z() == 0 && segments[i + 1].Z() == 0;
+    EXPECT_TRUE(ridge);
+
+    // A shrunken mesh without notice is not read out of range.
+    vynmesh::TriangleMesh empty;
+    finder.SetMesh(&empty);
+    finder.Find(Wml::Vector3<float>(0, 0, 5), segments);
+    EXPECT_TRUE(segments.empty());
 }

@@ -9,6 +9,7 @@
 
 #include "implicit/mesh/BruteForceSilhouetteFinder.h"
 #include "surface/RenderingManager.h"
+#include "surface/ShadingOverlay.h"
 #include "surface/SurfaceManager.h"
 
 using vynui::CRenderingManager;
@@ -387,4 +388,48 @@ TEST(SilhouetteFinder, FoldEdgeAndBoundaryEdgesFromTheEye)
     finder.SetMesh(&empty);
     finder.Find(Wml::Vector3<float>(0, 0, 5), segments);
     EXPECT_TRUE(segments.empty());
+}
+
+TEST(ShadingOverlay, StrokeGathersThenJoinsThePaintedLayer)
+{
+    vynui::ShadingOverlay overlay;
+    overlay.Resize(1024, 256);  // layer x = window x / 2, layer y = window y * 2
+    auto mouse = [](int x, int y, bool down, bool up) {
+        vynui::InputEvent e;
+        e.kind = vynui::InputEvent::MOUSE;
+        e.x = x;
+        e.y = y;
+        e.leftDown = down;
+        e.leftUp = up;
+        return e;
+    };
+    EXPECT_EQ(vynui::INPUT_NOT_HANDLED,
+              overlay.OnInputEvent(mouse(10, 10, true, true)));  // drag without press
+    EXPECT_EQ(vynui::INPUT_CAPTURE, overlay.OnInputEvent(mouse(200, 50, true, false)));
+    EXPECT_EQ(vynui::INPUT_CONSUMED, overlay.OnInputEvent(mouse(600, 50, true, true)));
+    EXPECT_EQ(vynui::INPUT_CONSUMED,
+              overlay.OnInputEvent(mouse(600, 50, true, true)));  // overlap does not darken
+    // Segment from (100, 100) to (300, 100) in the layer, radius 25.
+    EXPECT_EQ(77, overlay.StrokeAlpha(200, 100));
+    EXPECT_EQ(77, overlay.StrokeAlpha(100, 124));
+    EXPECT_EQ(0, overlay.StrokeAlpha(200, 127));
+    EXPECT_EQ(77, overlay.StrokeAlpha(320, 100));
+    EXPECT_EQ(0, overlay.StrokeAlpha(330, 100));
+    EXPECT_EQ(0, overlay.PaintedAlpha(200, 100));
+
+    EXPECT_EQ(vynui::INPUT_RELEASE_CAPTURE, overlay.OnInputEvent(mouse(600, 50, false, true)));
+    EXPECT_EQ(77, overlay.PaintedAlpha(200, 100));
+    EXPECT_EQ(0, overlay.StrokeAlpha(200, 100));
+    // A second stroke over the first builds up coverage.
+    overlay.OnInputEvent(mouse(400, 50, true, false));
+    overlay.OnInputEvent(mouse(400, 50, true, true));
+    overlay.OnInputEvent(mouse(400, 50, false, true));
+    EXPECT_EQ(77 + (77 * 178 + 127) / 255, overlay.PaintedAlpha(200, 100));
+    // Points far outside the window only paint what falls on the layer.
+    overlay.OnInputEvent(mouse(-100000, -100000, true, false));
+    overlay.OnInputEvent(mouse(100000, 100000, true, true));
+    EXPECT_TRUE(overlay.IsStroking());
+    EXPECT_EQ(77, overlay.StrokeAlpha(64, 256));  // y = 4x through the origin
+    EXPECT_EQ(0, overlay.StrokeAlpha(256, 256));
+    overlay.Resize(0, 0);
 }

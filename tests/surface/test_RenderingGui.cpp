@@ -13,6 +13,7 @@
 #include "surface/RenderingManager.h"
 #include "test_SurfaceSupport.h"
 #include "tests/interact/OffscreenGL.h"
+#include "wml/DebugOutput.h"
 #include "wml/ExtendedWmlCamera.h"
 
 using namespace surface_test;
@@ -188,4 +189,28 @@ TEST(RenderingGui, AllPointsAndTexturedSurfaceSurviveAContextRelease)
         EXPECT_EQ(GLenum(GL_NO_ERROR), glGetError());
         manager.ReleaseGL();  // the next frame makes the textures again
     }
+}
+
+TEST(RenderingGui, HiddenSurfaceDrawsNothingAndCsgEdgesOnlyWriteTheNotice)
+{
+    Rig gl;
+    ASSERT_TRUE(gl.Make()) << "no GL 2.1 context";
+    SphereScene scene;
+    vynui::CRenderingManager manager(&scene.manager);
+    manager.GetSettings().background = {0, 0, 0};
+    std::string written;
+    Wml::ScopedDebugOutputSink sink([&](const char* text) { written += text; });
+    manager.OnCommand("Show Mesh");
+    manager.OnCommand("Toggle CSG Edges");
+    gl.Frame(manager, "render_csg.png");
+    EXPECT_NE(std::string::npos, written.find("RenderSharpEdges disabled due to VFTriangleMesh conversion"));
+    // Nothing else is drawn: no surface, and with the points off no stipples.
+    EXPECT_TRUE(gl.At(CX, CY).Near(0, 0, 0, 2)) << gl.At(CX, CY);
+
+    // Without any NPR pass the notice is not written.
+    manager.OnCommand("Toggle CSG Edges");
+    written.clear();
+    gl.Frame(manager, "render_hidden.png");
+    EXPECT_TRUE(written.empty()) << written;
+    EXPECT_TRUE(gl.At(CX, CY).Near(0, 0, 0, 2)) << gl.At(CX, CY);
 }

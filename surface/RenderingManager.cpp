@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "detail/MeshCache.h"
+#include "detail/TextureManager.h"
 #include "implicit/mesh/MeshRenderer.h"
 #include "implicit/mesh/VFTriangleMesh.h"
 #include "interact/ResourceRoot.h"
@@ -632,6 +633,9 @@ void CRenderingManager::Render()
 
     // 8. selection overlay
     if (s.showSelectionSurface) DrawSelectionOverlay();
+
+    // 9. the texture layer draws last
+    if (m_textures) m_textures->Draw();
     glDisable(GL_LIGHTING);
 }
 

@@ -19,6 +19,9 @@
 namespace Wml {
 class ExtendedWmlCamera;
 }
+namespace vynui_tex {
+class CTextureManager;
+}
 
 namespace vynui {
 
@@ -168,6 +171,9 @@ public:
     /// Collects the selection's shape meshes unless already collected.
     void CollectSelectionMeshes();
 
+    /// Not owned; draws last in every normal frame.
+    void SetTextureManager(vynui_tex::CTextureManager* textures) { m_textures = textures; }
+
     /// Not owned; Render sets up the view through it when given.
     void SetCamera(Wml::ExtendedWmlCamera* camera) { m_camera = camera; }
     /// Sets the 8 lights and global values for the lighting mode, d being
@@ -217,6 +223,7 @@ private:
     float m_shininess = 0.0f;
     std::vector<float> m_grid;
     SceneObjectManager* m_objects = nullptr;
+    vynui_tex::CTextureManager* m_textures = nullptr;
     std::vector<const vynmesh::VFTriangleMesh*> m_selectionMeshes;
 };
 

@@ -1,4 +1,5 @@
 #include "detail/MeshSceneObject.h"
+#include "scene/SceneFilePaths.h"
 
 #include <GL/gl.h>
 
@@ -33,16 +34,6 @@ bool FiniteFrame(const Wml::Frame3<float>& f)
     for (int i = 0; i < 3; ++i)
         if (!Finite(f.GetRotation().GetRow(i))) return false;
     return true;
-}
-
-// The folder of the scene file a serializer reads or writes, or empty.
-fs::path SceneFolder(const Wml::Serializer* serializer)
-{
-    if (!serializer || serializer->GetFilename().empty()) return fs::path();
-    std::error_code ec;
-    fs::path file = fs::absolute(fs::path(serializer->GetFilename()), ec);
-    if (ec) return fs::path();
-    return file.parent_path();
 }
 
 bool HasNormals(const vynmesh::TriangleMesh& mesh)
@@ -188,17 +179,7 @@ bool MeshSceneObject::Store(Wml::Serializer* serializer, Wml::SerializerRecord* 
 {
     boost::recursive_mutex::scoped_lock lock(GetLock());
     if (!SceneObject::Store(serializer, record)) return false;
-    std::string stored = m_path;
-    const fs::path folder = SceneFolder(serializer);
-    if (!folder.empty() && !m_path.empty()) {
-        std::error_code ec;
-        const fs::path file = fs::absolute(fs::path(m_path), ec);
-        if (!ec) {
-            const fs::path relative = fs::relative(file, folder, ec);
-            if (!ec && !relative.empty()) stored = relative.generic_string();
-        }
-    }
-    record->SetValue("MeshFilePath", stored);
+    record->SetValue("MeshFilePath", PathForSceneFile(serializer, m_path));
     record->SetValue("MeshFrame", m_frame);
     return true;
 }
@@ -222,10 +203,7 @@ bool MeshSceneObject::Restore(Wml::Serializer* serializer, Wml::SerializerRecord
         DebugOutput("MeshSceneObject: %s has no mesh file\n", GetName().c_str());
         return false;
     }
-    std::string resolved = stored;
-    const fs::path folder = SceneFolder(serializer);
-    if (fs::path(stored).is_relative() && !folder.empty())
-        resolved = (folder / fs::path(stored)).lexically_normal().string();
+    const std::string resolved = PathFromSceneFile(serializer, stored);
 
     std::string error;
     if (LoadFromFile(resolved, error)) return true;

@@ -1,4 +1,5 @@
 #include "scene/BillboardSO.h"
+#include "scene/SceneFilePaths.h"
 
 #include <GL/gl.h>
 
@@ -26,16 +27,6 @@ bool PathExists(const std::string& path)
 {
     std::error_code ec;
     return !path.empty() && fs::exists(fs::path(path), ec) && !ec;
-}
-
-// The folder of the scene file a serializer reads or writes, or empty.
-fs::path SceneFolder(const Wml::Serializer* serializer)
-{
-    if (!serializer || serializer->GetFilename().empty()) return fs::path();
-    std::error_code ec;
-    fs::path file = fs::absolute(fs::path(serializer->GetFilename()), ec);
-    if (ec) return fs::path();
-    return file.parent_path();
 }
 
 }  // namespace
@@ -196,17 +187,7 @@ bool BillboardSO::Store(Wml::Serializer* serializer, Wml::SerializerRecord* reco
 {
     boost::recursive_mutex::scoped_lock lock(GetLock());
     if (!SceneObject::Store(serializer, record)) return false;
-    std::string stored = m_imagePath;
-    const fs::path folder = SceneFolder(serializer);
-    if (!folder.empty() && !m_imagePath.empty()) {
-        std::error_code ec;
-        fs::path image = fs::absolute(fs::path(m_imagePath), ec);
-        if (!ec) {
-            fs::path relative = fs::relative(image, folder, ec);
-            if (!ec && !relative.empty()) stored = relative.generic_string();
-        }
-    }
-    record->SetValue("ImageFilePath", stored);
+    record->SetValue("ImageFilePath", PathForSceneFile(serializer, m_imagePath));
     return true;
 }
 
@@ -220,11 +201,7 @@ bool BillboardSO::Restore(Wml::Serializer* serializer, Wml::SerializerRecord* re
     std::vector<char> buffer(length, '\0');
     if (!record->GetStringValue("ImageFilePath", buffer.data(), length)) return true;
     buffer.back() = '\0';
-    fs::path stored(buffer.data());
-
-    std::string resolved = stored.string();
-    const fs::path folder = SceneFolder(serializer);
-    if (stored.is_relative() && !folder.empty()) resolved = (folder / stored).lexically_normal().string();
+    const std::string resolved = PathFromSceneFile(serializer, buffer.data());
 
     // Loading resets the half-extents to the image's aspect; the restored
     // ones are what the user had.

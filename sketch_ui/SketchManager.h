@@ -179,6 +179,11 @@ public:
     bool GetSuggest() const { return m_suggest; }
     void SetSuggest(bool on);
 
+    /// While set the view leaves out the scene manager's object layer, so
+    /// only the surfaces (and the sketch) are drawn.
+    void SetSurfaceOnly(bool on) { m_surfaceOnly = on; }
+    bool GetSurfaceOnly() const { return m_surfaceOnly; }
+
     SceneObject* RunOperation(int code) override;
     SceneObject* GetLastCreatedObject() const { return m_lastCreated; }
     int GetLastOperation() const { return m_lastOperation; }
@@ -250,6 +255,7 @@ private:
     std::unique_ptr<HUDToolbar> m_toolbar;
     std::vector<std::unique_ptr<ButtonHandler>> m_handlers;
     bool m_suggest = true;
+    bool m_surfaceOnly = false;
     bool m_drawnOnce = false;
 };
 

@@ -409,7 +409,7 @@ void CRenderingManager::ApplyLights()
 void CRenderingManager::DrawMesh(const vynmesh::TriangleMesh& mesh, bool npr, float alpha)
 {
     const RenderingSettings& s = m_settings;
-    static vynmesh::MeshRenderer renderer;
+    vynmesh::MeshRenderer& renderer = m_meshRenderer;
     renderer.SetNormalLength(s.normalLength);
     glEnable(GL_NORMALIZE);
     if (npr) {
@@ -566,7 +566,7 @@ void CRenderingManager::Render()
     if (s.fastPrimitiveMode) {
         // Cached meshes only: nothing is polygonized in this mode.
         if (m_objects) {
-            vynmesh::MeshRenderer renderer;
+            vynmesh::MeshRenderer& renderer = m_meshRenderer;
             if (s.lightingMode != 0) glEnable(GL_LIGHTING);
             glEnable(GL_NORMALIZE);
             glEnable(GL_COLOR_MATERIAL);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "implicit/mesh/BruteForceSilhouetteFinder.h"
+#include "implicit/mesh/MeshRenderer.h"
 #include "scene/CommandTarget.h"
 #include "scene/IChangeListener.h"
 #include "surface/ISurfaceManagerListener.h"
@@ -216,6 +217,8 @@ private:
     bool m_selectionCollected = false;
     vynmesh::BruteForceSilhouetteFinder m_silhouette;
     unsigned int m_surfaceTexture = 0;
+    // Scratch buffers for flat shading and normals, kept between frames.
+    vynmesh::MeshRenderer m_meshRenderer;
     Wml::ExtendedWmlCamera* m_camera = nullptr;
     Wml::OpenGLWmlLight m_lights[Wml::OpenGLWmlLight::MAX_LIGHTS];
     float m_globalAmbient[4] = {0, 0, 0, 1};

@@ -7,6 +7,7 @@
 #include "SketchTestSupport.h"
 #include "blobtree/RootNode.h"
 #include "sketch/Stroke.h"
+#include "surface/RenderingManager.h"
 #include "surface/SurfaceTreeNode.h"
 #include "wml/DebugOutput.h"
 
@@ -249,6 +250,21 @@ TEST(SketchCommands, MenuCommandsAndTheCheckMark)
     EXPECT_FALSE(rig.scene.SketchHasStrokes());
     EXPECT_TRUE(rig.Buttons().empty());
     EXPECT_FALSE(rig.sketch->OnCommand("Open..."));
+}
+
+TEST(SketchCommands, NprModeOfTheRendererLeavesTheSurfacesOnly)
+{
+    SketchRig rig;
+    vynui::CRenderingManager rendering(&rig.surfaces);
+    // Wired as the view wires them: the renderer knows nothing of the sketch.
+    rendering.SetSurfaceOnlyHook([&rig](bool on) { rig.sketch->SetSurfaceOnly(on); });
+    EXPECT_FALSE(rig.sketch->GetSurfaceOnly());
+    ASSERT_TRUE(rendering.OnCommand("Show Mesh"));
+    EXPECT_FALSE(rig.sketch->GetSurfaceOnly());
+    ASSERT_TRUE(rendering.OnCommand("NPR Mode"));
+    EXPECT_TRUE(rig.sketch->GetSurfaceOnly());
+    ASSERT_TRUE(rendering.OnCommand("NPR Mode"));  // sets, never toggles
+    EXPECT_TRUE(rig.sketch->GetSurfaceOnly());
 }
 
 TEST(SketchCommands, ReplayFeedsTheLastStrokeAgain)

@@ -191,6 +191,31 @@ TEST(RenderingGui, AllPointsAndTexturedSurfaceSurviveAContextRelease)
     }
 }
 
+TEST(RenderingGui, AllPointsDrawTheStippleImageNotPlainSquares)
+{
+    Rig gl;
+    ASSERT_TRUE(gl.Make()) << "no GL 2.1 context";
+    SphereScene scene;
+    vynui::CRenderingManager manager(&scene.manager);
+    manager.GetSettings().showSurface = false;
+    manager.GetSettings().allPoints = true;
+    manager.GetSettings().allPointsSize = 6.0f;
+    // The stipple image replaces the point colour: red would mean the image
+    // was not found and plain squares were drawn.
+    manager.GetSettings().stippleColour = {1, 0, 0};
+    gl.Frame(manager, "render_stipples.png");
+    int dark = 0, red = 0;
+    for (int y = CY - 40; y <= CY + 40; ++y)
+        for (int x = CX - 40; x <= CX + 40; ++x) {
+            const kftest::Pixel p = gl.At(x, y);
+            dark += p.NearBytes(0, 0, 0, 60);
+            red += p.r > 150 && p.g < 100;
+        }
+    EXPECT_GT(dark, 100);
+    EXPECT_EQ(0, red);
+    EXPECT_EQ(GLenum(GL_NO_ERROR), glGetError());
+}
+
 TEST(RenderingGui, HiddenSurfaceDrawsNothingAndCsgEdgesOnlyWriteTheNotice)
 {
     Rig gl;

@@ -141,7 +141,7 @@ void BM_Render_SmoothSurface(benchmark::State& state)
     scene.ClearSelection();
     const vynmesh::VFTriangleMesh* mesh = surfaces.GetChainTop(0)->GetMesh();  // polygonized once, here
     {
-        Wml::ExtendedWmlCamera camera(float(WIDTH), float(HEIGHT));
+        Wml::ExtendedWmlCamera camera{float(WIDTH), float(HEIGHT)};
         SetUpCamera(camera, 4.0f);
         vynui::CRenderingManager manager(&surfaces);
         manager.SetCamera(&camera);
@@ -178,7 +178,7 @@ void BM_Render_FastPrimitives50(benchmark::State& state)
             triangles += mesh->GetNumTriangles();
         }
     {
-        Wml::ExtendedWmlCamera camera(float(WIDTH), float(HEIGHT));
+        Wml::ExtendedWmlCamera camera{float(WIDTH), float(HEIGHT)};
         SetUpCamera(camera, 9.0f);
         vynui::CRenderingManager manager;  // no surfaces: the cached meshes only
         manager.SetCamera(&camera);
@@ -188,13 +188,14 @@ void BM_Render_FastPrimitives50(benchmark::State& state)
     }
     state.counters["meshes"] = meshes;
     state.counters["triangles"] = double(triangles);
-    for (vynui::SceneObject* object : scene.GetObjectManager()->GetObjects()) vynui::GetMeshCache()->DropMesh(object);
+    for (vynui::SceneObject* object : scene.GetObjectManager()->GetObjects())
+        vynui::GetMeshCache()->DropMesh(object);
 }
 
 }  // namespace
 
 // Cell size in 1/10000 world units.
-BENCHMARK(BM_Render_SmoothSurface)->Arg(60)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Render_SmoothSurface)->Arg(90)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_Render_FastPrimitives50)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 int main(int argc, char** argv)

@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "blobtree_ui/CompositionNodeSceneObject.h"
 #include "detail/MeshCache.h"
 #include "detail/TextureManager.h"
 #include "implicit/mesh/MeshRenderer.h"
@@ -572,9 +573,13 @@ void CRenderingManager::Render()
             glEnable(GL_COLOR_MATERIAL);
             glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
             glColor4f(s.meshColour.r, s.meshColour.g, s.meshColour.b, 1.0f);
-            for (SceneObject* object : m_objects->GetObjects())
+            for (SceneObject* object : m_objects->GetObjects()) {
+                // An operator's (and the root's) mesh would polygonize the tree
+                // below it and cover its shapes' meshes: only shapes are drawn.
+                if (dynamic_cast<vynui_bt::CompositionNodeSceneObject*>(object)) continue;
                 if (const vynmesh::VFTriangleMesh* mesh = GetMeshCache()->GetMesh(object))
                     renderer.Render(*mesh, !s.flatShading, false, false);
+            }
             glDisable(GL_COLOR_MATERIAL);
         }
         if (s.showSelectionSurface) DrawSelectionOverlay();

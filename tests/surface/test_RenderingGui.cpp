@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "detail/MeshCache.h"
 #include "scene/SceneObjectManager.h"
@@ -162,6 +163,35 @@ TEST(RenderingGui, FastPrimitiveModeAndSelectionTintUseTheCachedMeshes)
     EXPECT_GE(tinted.g, tinted.r) << tinted;
     EXPECT_EQ(GLenum(GL_NO_ERROR), glGetError());
     vynui::GetMeshCache()->DropMesh(point);
+}
+
+TEST(RenderingGui, FastPrimitiveModeDrawsTheShapesNotTheirOperators)
+{
+    Rig gl;
+    ASSERT_TRUE(gl.Make()) << "no GL 2.1 context";
+    Model model;
+    BlobTreeNodeSceneObject* blend = model.Add(nullptr, 13);
+    BlobTreeNodeSceneObject* left = model.AddPoint(blend, -0.3f, 0, 0, 1.0f);
+    BlobTreeNodeSceneObject* right = model.AddPoint(blend, 0.3f, 0, 0, 1.0f);
+    // The registry holds the root and the operator as well as the shapes.
+    vynui::SceneObject* root = model.factory->GetRootSceneObject();
+    vynui::SceneObjectManager objects;
+    const std::vector<vynui::SceneObject*> all = {root, blend, left, right};
+    for (vynui::SceneObject* object : all) objects.AddObject(object, false);
+    vynui::CRenderingManager manager;
+    manager.SetSceneObjects(&objects);
+    manager.GetSettings().background = {0, 0, 0};
+    manager.OnCommand("Fast Primitive Mode");
+    const unsigned long long builds = vynui::GetMeshCache()->GetBuildCount();
+    gl.Frame(manager, "render_fast_blend.png");
+    EXPECT_GT(Rig::Brightness(gl.At(CX - 30, CY)), 150) << gl.At(CX - 30, CY);
+    EXPECT_GT(Rig::Brightness(gl.At(CX + 30, CY)), 150) << gl.At(CX + 30, CY);
+    // One mesh per shape; the whole tree (root, blend) is never polygonized here.
+    EXPECT_EQ(builds + 2, vynui::GetMeshCache()->GetBuildCount());
+    EXPECT_FALSE(vynui::GetMeshCache()->HasCurrentMesh(root));
+    EXPECT_FALSE(vynui::GetMeshCache()->HasCurrentMesh(blend));
+    EXPECT_EQ(GLenum(GL_NO_ERROR), glGetError());
+    vynui::GetMeshCache()->DropMesh(root);
 }
 
 TEST(RenderingGui, AllPointsAndTexturedSurfaceSurviveAContextRelease)

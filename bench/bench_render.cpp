@@ -20,6 +20,7 @@
 
 #include "blobtree_ui/BlobTreeNodeSceneObject.h"
 #include "blobtree_ui/BlobTreeSceneObject.h"
+#include "blobtree_ui/CompositionNodeSceneObject.h"
 #include "detail/MeshCache.h"
 #include "scene/IParameter.h"
 #include "scene/ParameterList.h"
@@ -172,11 +173,13 @@ void BM_Render_FastPrimitives50(benchmark::State& state)
     scene.ClearSelection();
     int meshes = 0;
     long long triangles = 0;
-    for (vynui::SceneObject* object : scene.GetObjectManager()->GetObjects())
+    for (vynui::SceneObject* object : scene.GetObjectManager()->GetObjects()) {
+        if (dynamic_cast<vynui_bt::CompositionNodeSceneObject*>(object)) continue;  // the root: not drawn
         if (const vynmesh::VFTriangleMesh* mesh = vynui::GetMeshCache()->GetMesh(object)) {
             ++meshes;
             triangles += mesh->GetNumTriangles();
         }
+    }
     {
         Wml::ExtendedWmlCamera camera{float(WIDTH), float(HEIGHT)};
         SetUpCamera(camera, 9.0f);

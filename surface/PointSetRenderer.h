@@ -1,8 +1,10 @@
 #pragma once
 // Stipple points for the non-photorealistic pass: a fixed grid of points on
 // every triangle, each with a threshold the drawing pass compares with the
-// triangle's shading to keep or drop it.
+// triangle's shading to keep or drop it; and the disc set, small discs on the
+// surface drawn into the depth buffer so stipples behind it stay hidden.
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -18,7 +20,7 @@ struct StipplePoint {
 
 class PointSetRenderer {
 public:
-    /// Rebuilds the points from the mesh: k x k points per triangle.
+    /// Rebuilds the points from the mesh (k x k points per triangle) and the disc set.
     void Build(const vynmesh::TriangleMesh& mesh);
     const std::vector<StipplePoint>& GetPoints() const { return m_points; }
 
@@ -29,17 +31,45 @@ public:
 
     void SetStippleDensity(int k);
     int GetStippleDensity() const { return m_density; }
-    void SetDiscDensity(float d) { m_discDensity = d; }
+    /// Discs per unit of surface area per unit of density; with the
+    /// initial density 0.001 a unit of area gets 1000 discs.
+    static constexpr double kDiscsPerDensity = 1e6;
+    /// No more discs than this are made, however large the surface.
+    static constexpr size_t kMaxDiscs = 200000;
+    static constexpr int kDiscSides = 8;
+
+    /// Takes effect at the next Build. Non-finite or non-positive values are ignored.
+    void SetDiscDensity(float d);
     float GetDiscDensity() const { return m_discDensity; }
-    void SetDiscSize(float s) { m_discSize = s; }
+    /// Disc radius; the discs already built are remade at once. Non-finite
+    /// or non-positive values are ignored.
+    void SetDiscSize(float s);
     float GetDiscSize() const { return m_discSize; }
+
+    /// The disc set: centres sampled on the surface (a count proportional to
+    /// its area times the disc density, the same for the same mesh) with the
+    /// unit normal of their triangle.
+    size_t GetDiscCount() const { return m_discCentres.size(); }
+    const std::vector<Wml::Vector3<float>>& GetDiscCentres() const { return m_discCentres; }
+    const std::vector<Wml::Vector3<float>>& GetDiscNormals() const { return m_discNormals; }
+    /// Each disc as a fan of kDiscSides triangles around its centre, in the
+    /// plane normal to its normal, for vertex arrays: x, y, z per vertex
+    /// (centre, then the rim) and three indices per triangle.
+    const std::vector<float>& GetDiscVertices() const { return m_discVertices; }
+    const std::vector<unsigned>& GetDiscIndices() const { return m_discIndices; }
 
     /// The per-triangle seeded generator: thresholds of k*k points seeded by
     /// the bit pattern of seedX.
     static void Thresholds(float seedX, int k, std::vector<float>& out);
 
 private:
+    void BuildDiscs(const vynmesh::TriangleMesh& mesh);
+    void BuildDiscFans();
+
     std::vector<StipplePoint> m_points;
+    std::vector<Wml::Vector3<float>> m_discCentres, m_discNormals;
+    std::vector<float> m_discVertices;
+    std::vector<unsigned> m_discIndices;
     int m_density = 4;
     float m_discDensity = 0.001f;
     float m_discSize = 0.03f;

@@ -463,21 +463,9 @@ void CRenderingManager::DrawPointSet()
 {
     const RenderingSettings& s = m_settings;
     const std::vector<StipplePoint>& points = m_pointSet.GetPoints();
-    if (s.discZFill) {
-        // Depth only, so stipples behind the surface stay hidden.
-        glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
-        glEnable(GL_POLYGON_OFFSET_FILL);
-        glPolygonOffset(5.0f, 5.0f);
-        glShadeModel(GL_FLAT);
-        glPointSize(std::max(1.0f, m_pointSet.GetDiscSize() * 100.0f));
-        glBegin(GL_POINTS);
-        for (const StipplePoint& p : points) glVertex3fv(&p.position[0]);
-        glEnd();
-        glDisable(GL_POLYGON_OFFSET_FILL);
-        glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-    }
+    if (s.discZFill) DrawDiscs();
     if (s.csgEdges) DebugOutput("%s", kSharpEdgesNotice);
-    if (s.silhouetteContours || s.suggestiveContours) DebugOutput("%s", kSharpEdgesNotice);
+    DrawContours();
     glDisable(GL_LIGHTING);
     glDepthFunc(GL_LEQUAL);
     if (s.allPoints) {
@@ -522,6 +510,74 @@ void CRenderingManager::DrawPointSet()
         glEnd();
     }
     glDepthFunc(GL_LESS);
+}
+
+void CRenderingManager::DrawDiscs()
+{
+    // Depth only, pushed back, so stipples behind the surface stay hidden.
+    const std::vector<float>& vertices = m_pointSet.GetDiscVertices();
+    const std::vector<unsigned>& indices = m_pointSet.GetDiscIndices();
+    if (indices.empty()) return;
+    glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
+    glEnable(GL_POLYGON_OFFSET_FILL);
+    glPolygonOffset(5.0f, 5.0f);
+    glShadeModel(GL_FLAT);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glVertexPointer(3, GL_FLOAT, 0, vertices.data());
+    glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(indices.size()), GL_UNSIGNED_INT, indices.data());
+    glDisableClientState(GL_VERTEX_ARRAY);
+    glShadeModel(GL_SMOOTH);
+    glDisable(GL_POLYGON_OFFSET_FILL);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+}
+
+Wml::Vector3<float> CRenderingManager::EyePoint() const
+{
+    if (m_camera && !m_camera->IsPerspective()) {
+        // Parallel view: an eye far back along the view direction.
+        const float d = std::max(1.0f, m_camera->GetTargetDistance());
+        return m_camera->GetLocation() - m_camera->GetDirection() * (1000.0f * d);
+    }
+    // The model-view matrix is a rigid motion: the eye is -R^T t.
+    GLfloat mv[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, mv);
+    Wml::Vector3<float> eye;
+    for (int k = 0; k < 3; ++k) eye[k] = -(mv[4 * k] * mv[12] + mv[4 * k + 1] * mv[13] + mv[4 * k + 2] * mv[14]);
+    return eye;
+}
+
+void CRenderingManager::DrawContours()
+{
+    const RenderingSettings& s = m_settings;
+    if (!s.silhouetteContours && !s.suggestiveContours) return;
+    const Wml::Vector3<float> eye = EyePoint();
+    if (s.silhouetteContours && (!s.freezeSilhouette || !m_silhouetteFound)) {
+        m_silhouette.Find(eye, m_silhouetteSegments);
+        m_silhouetteFound = true;
+    }
+    if (s.suggestiveContours)
+        m_analyzer.SuggestiveContours(eye, s.lowThreshold, s.highThreshold, m_suggestiveSegments);
+
+    glDisable(GL_LIGHTING);
+    glDisable(GL_TEXTURE_2D);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LEQUAL);
+    // Lines lie on the surface the fill passes wrote; a slightly nearer depth
+    // range keeps the half of a wide line that falls on the surface visible.
+    glDepthRange(0.0, 0.9995);
+    glLineWidth(s.allPointsSize);
+    glColor4f(s.stippleColour.r, s.stippleColour.g, s.stippleColour.b, 1.0f);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    auto draw = [](const std::vector<Wml::Vector3<float>>& segments) {
+        if (segments.empty()) return;
+        glVertexPointer(3, GL_FLOAT, sizeof(Wml::Vector3<float>), &segments[0][0]);
+        glDrawArrays(GL_LINES, 0, static_cast<GLsizei>(segments.size()));
+    };
+    if (s.silhouetteContours) draw(m_silhouetteSegments);
+    if (s.suggestiveContours) draw(m_suggestiveSegments);
+    glDisableClientState(GL_VERTEX_ARRAY);
+    glDepthRange(0.0, 1.0);
+    glLineWidth(1.0f);
 }
 
 void CRenderingManager::Render()
@@ -615,7 +671,8 @@ void CRenderingManager::Render()
     if (npr) {
         if (!s.pointSetAvailable) {
             // Built from every chain's displayed mesh.
-            vynmesh::TriangleMesh all;
+            vynmesh::TriangleMesh& all = m_nprMesh;
+            all.Clear();
             for (const auto* mesh : meshes) {
                 const unsigned int base = all.GetNumVertices();
                 for (unsigned int v = 0; v < mesh->GetNumVertices(); ++v) {
@@ -631,6 +688,8 @@ void CRenderingManager::Render()
                 }
             }
             m_pointSet.Build(all);
+            m_silhouette.SetMesh(&all);
+            m_analyzer.SetMesh(&all);
             m_settings.pointSetAvailable = true;
         }
         DrawPointSet();

@@ -11,6 +11,8 @@
 
 #include "implicit/mesh/BruteForceSilhouetteFinder.h"
 #include "implicit/mesh/MeshRenderer.h"
+#include "implicit/mesh/SurfaceAnalyzer.h"
+#include "implicit/mesh/TriangleMesh.h"
 #include "scene/CommandTarget.h"
 #include "scene/IChangeListener.h"
 #include "surface/ISurfaceManagerListener.h"
@@ -160,6 +162,9 @@ public:
     void OnObjectsModified(const OrderedObjectSet&) override;
     bool IsSelectionCollected() const { return m_selectionCollected; }
     bool IsSilhouetteStale() const { return m_silhouette.IsStale(); }
+    /// Contour segments (start, end pairs) of the last frame that drew them.
+    const std::vector<Wml::Vector3<float>>& GetSilhouetteSegments() const { return m_silhouetteSegments; }
+    const std::vector<Wml::Vector3<float>>& GetSuggestiveSegments() const { return m_suggestiveSegments; }
 
     /// The scene's objects and selection (not owned): fast primitive mode
     /// draws every object's cached mesh, the overlay tints the selection's.
@@ -198,6 +203,10 @@ private:
     void ApplyLights();
     void DrawMesh(const vynmesh::TriangleMesh& mesh, bool npr, float alpha);
     void DrawPointSet();
+    void DrawDiscs();
+    void DrawContours();
+    /// The eye in model coordinates for the view set up this frame.
+    Wml::Vector3<float> EyePoint() const;
     void DrawSelectionOverlay();
     /// Binds the stipple texture, made on first use; false when the image is missing.
     bool BindStippleTexture();
@@ -216,6 +225,12 @@ private:
     bool m_stippleTried = false;
     bool m_selectionCollected = false;
     vynmesh::BruteForceSilhouetteFinder m_silhouette;
+    // Every chain's displayed mesh in one, rebuilt with the point set; the
+    // silhouette finder and the analyzer read it.
+    vynmesh::TriangleMesh m_nprMesh;
+    vynmesh::SurfaceAnalyzer m_analyzer;
+    std::vector<Wml::Vector3<float>> m_silhouetteSegments, m_suggestiveSegments;
+    bool m_silhouetteFound = false;  // frozen segments exist
     unsigned int m_surfaceTexture = 0;
     // Scratch buffers for flat shading and normals, kept between frames.
     vynmesh::MeshRenderer m_meshRenderer;

@@ -11,6 +11,7 @@
 #include "surface/RenderingManager.h"
 #include "surface/ShadingOverlay.h"
 #include "surface/SurfaceManager.h"
+#include "tests/support/MeshShapes.h"
 
 using vynui::CRenderingManager;
 using vynui::RenderingSettings;
@@ -254,6 +255,71 @@ TEST(PointSetRenderer, StipplesOfOneTriangleAreExactAndRepeatable)
     EXPECT_TRUE(kept.empty());
     renderer.CullByLight(Wml::Vector3<float>(0, 0, -1), kept);
     EXPECT_EQ(4u, kept.size());
+}
+
+TEST(PointSetRenderer, DiscCountFollowsAreaTimesDensityAndRepeats)
+{
+    vynmesh::TriangleMesh sphere;
+    meshtest::MakeIcosphere(sphere, 3, 1.0f);
+    double area = 0.0;
+    for (unsigned t = 0; t < sphere.GetNumTriangles(); ++t) {
+        unsigned v[3];
+        sphere.GetTriangle(t, v);
+        area += 0.5 * (sphere.GetPosition(v[1]) - sphere.GetPosition(v[0]))
+                          .Cross(sphere.GetPosition(v[2]) - sphere.GetPosition(v[0]))
+                          .Length();
+    }
+    for (float density : {0.0001f, 0.001f, 0.004f}) {
+        SCOPED_TRACE(density);
+        vynui::PointSetRenderer discs;
+        discs.SetDiscDensity(density);
+        discs.Build(sphere);
+        const double expected = area * density * vynui::PointSetRenderer::kDiscsPerDensity;
+        EXPECT_NEAR(expected, double(discs.GetDiscCount()), 1.0);
+        const int sides = vynui::PointSetRenderer::kDiscSides;
+        ASSERT_EQ(discs.GetDiscCount() * (sides + 1) * 3, discs.GetDiscVertices().size());
+        ASSERT_EQ(discs.GetDiscCount() * sides * 3, discs.GetDiscIndices().size());
+        for (unsigned i : discs.GetDiscIndices()) ASSERT_LT(i, discs.GetDiscVertices().size() / 3);
+
+        vynui::PointSetRenderer again;
+        again.SetDiscDensity(density);
+        again.Build(sphere);
+        ASSERT_EQ(discs.GetDiscCount(), again.GetDiscCount());
+        EXPECT_TRUE(discs.GetDiscVertices() == again.GetDiscVertices());
+    }
+
+    // Each disc: centre on the surface, rim at the disc size in the tangent plane.
+    vynui::PointSetRenderer discs;
+    discs.Build(sphere);
+    ASSERT_GT(discs.GetDiscCount(), 1000u);
+    auto checkRims = [&](float size) {
+        const std::vector<float>& v = discs.GetDiscVertices();
+        const size_t stride = (vynui::PointSetRenderer::kDiscSides + 1) * 3;
+        for (size_t d = 0; d < discs.GetDiscCount(); d += 97) {
+            const Wml::Vector3<float> c(&v[d * stride]), n = discs.GetDiscNormals()[d];
+            EXPECT_NEAR(1.0f, c.Length(), 0.03f);
+            EXPECT_GT(n.Dot(c), 0.95f);  // outward
+            for (int k = 1; k <= vynui::PointSetRenderer::kDiscSides; ++k) {
+                const Wml::Vector3<float> q(&v[d * stride + 3 * k]);
+                EXPECT_NEAR(size, (q - c).Length(), 1e-4f);
+                EXPECT_NEAR(0.0f, (q - c).Dot(n), 1e-4f);
+            }
+        }
+    };
+    checkRims(0.03f);
+    discs.SetDiscSize(0.1f);  // remade without a new Build
+    checkRims(0.1f);
+    discs.SetDiscSize(std::nanf(""));
+    discs.SetDiscSize(-1.0f);
+    EXPECT_FLOAT_EQ(0.1f, discs.GetDiscSize());
+
+    // A huge surface at full density stops at the cap instead of exhausting memory.
+    vynmesh::TriangleMesh huge;
+    meshtest::MakeIcosphere(huge, 1, 1000.0f);
+    discs.SetDiscDensity(1.0f);
+    discs.Build(huge);
+    EXPECT_LE(discs.GetDiscCount(), vynui::PointSetRenderer::kMaxDiscs);
+    EXPECT_GT(discs.GetDiscCount(), vynui::PointSetRenderer::kMaxDiscs - 100);
 }
 
 TEST_F(RenderingManagerTest, LightPresetsFollowTheModeAndDistance)

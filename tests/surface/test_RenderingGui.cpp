@@ -5,6 +5,7 @@
 
 #include <GL/gl.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -268,4 +269,50 @@ TEST(RenderingGui, HiddenSurfaceDrawsNothingAndCsgEdgesOnlyWriteTheNotice)
     gl.Frame(manager, "render_hidden.png");
     EXPECT_TRUE(written.empty()) << written;
     EXPECT_TRUE(gl.At(CX, CY).Near(0, 0, 0, 2)) << gl.At(CX, CY);
+}
+
+TEST(RenderingGui, NprModeOutlinesTheSphereInBlackAndFreezeKeepsTheOutline)
+{
+    Rig gl;
+    ASSERT_TRUE(gl.Make()) << "no GL 2.1 context";
+    SphereScene scene;
+    vynui::CRenderingManager manager(&scene.manager);
+    // The outline radius in pixels, from the lit sphere on black.
+    manager.GetSettings().background = {0, 0, 0};
+    gl.Frame(manager, "render_outline_reference.png");
+    int radius = 0;
+    while (radius < CX && Rig::Brightness(gl.At(CX + radius + 1, CY)) > 30) ++radius;
+    ASSERT_GT(radius, 20);
+
+    manager.GetSettings().background = {1, 1, 1};
+    manager.OnCommand("NPR Mode");
+    manager.GetSettings().lightCulledPoints = false;  // the contours alone
+    gl.Frame(manager, "render_npr_outline.png");
+    EXPECT_FALSE(manager.GetSilhouetteSegments().empty());
+    EXPECT_TRUE(manager.GetSuggestiveSegments().empty());  // a sphere has none
+    int ringHits = 0, insideDark = 0;
+    for (int a = 0; a < 36; ++a) {
+        const double angle = a * 3.14159265 / 18.0, c = std::cos(angle), s = std::sin(angle);
+        bool hit = false;
+        for (int r = radius - 4; r <= radius + 3 && !hit; ++r)
+            hit = Rig::Brightness(gl.At(CX + int(std::lround(r * c)), CY + int(std::lround(r * s)))) < 150;
+        ringHits += hit;
+        for (int r = 0; r < radius - 6; ++r)
+            insideDark += Rig::Brightness(gl.At(CX + int(std::lround(r * c)), CY + int(std::lround(r * s)))) < 600;
+    }
+    EXPECT_EQ(36, ringHits);
+    EXPECT_EQ(0, insideDark);  // the discs write depth only: the inside stays white
+    EXPECT_TRUE(gl.At(5, 5).NearBytes(255, 255, 255, 2));
+
+    // Frozen, the outline stays where it was while the camera moves away.
+    manager.GetSettings().freezeSilhouette = true;
+    const std::vector<Wml::Vector3<float>> before = manager.GetSilhouetteSegments();
+    gl.camera.SetFrameLookAt(Wml::Vector3<float>(4, 1, 3), Wml::Vector3<float>(0, 0, 0),
+                             Wml::Vector3<float>(0, 1, 0), Wml::Vector3<float>(0, 0, 0));
+    gl.Frame(manager, "render_npr_frozen.png");
+    EXPECT_TRUE(before == manager.GetSilhouetteSegments());
+    manager.GetSettings().freezeSilhouette = false;
+    gl.Frame(manager, "render_npr_moved.png");
+    EXPECT_FALSE(before == manager.GetSilhouetteSegments());
+    EXPECT_EQ(GLenum(GL_NO_ERROR), glGetError());
 }

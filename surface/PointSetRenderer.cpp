@@ -78,7 +78,8 @@ void PointSetRenderer::BuildDiscs(const vynmesh::TriangleMesh& mesh)
     std::vector<double> area(n, 0.0);
     double total = 0.0;
     for (size_t t = 0; t < n; ++t) {
-        const double a = 0.5 * (p[idx[3 * t + 1]] - p[idx[3 * t]]).Cross(p[idx[3 * t + 2]] - p[idx[3 * t]]).Length();
+        const double a =
+            0.5 * (p[idx[3 * t + 1]] - p[idx[3 * t]]).Cross(p[idx[3 * t + 2]] - p[idx[3 * t]]).Length();
         if (std::isfinite(a)) area[t] = a;  // a broken triangle gets no discs
         total += area[t];
     }
@@ -140,8 +141,9 @@ void PointSetRenderer::BuildDiscFans()
         for (int k = 0; k < kDiscSides; ++k) {
             const Wml::Vector3<float> q = c + (u * cosines[k] + v * sines[k]) * m_discSize;
             m_discVertices.insert(m_discVertices.end(), {q.X(), q.Y(), q.Z()});
-            m_discIndices.insert(m_discIndices.end(),
-                                 {base, base + 1 + k, base + 1 + static_cast<unsigned>((k + 1) % kDiscSides)});
+            m_discIndices.insert(
+                m_discIndices.end(),
+                {base, base + 1 + k, base + 1 + static_cast<unsigned>((k + 1) % kDiscSides)});
         }
     }
 }

@@ -542,7 +542,8 @@ Wml::Vector3<float> CRenderingManager::EyePoint() const
     GLfloat mv[16];
     glGetFloatv(GL_MODELVIEW_MATRIX, mv);
     Wml::Vector3<float> eye;
-    for (int k = 0; k < 3; ++k) eye[k] = -(mv[4 * k] * mv[12] + mv[4 * k + 1] * mv[13] + mv[4 * k + 2] * mv[14]);
+    for (int k = 0; k < 3; ++k)
+        eye[k] = -(mv[4 * k] * mv[12] + mv[4 * k + 1] * mv[13] + mv[4 * k + 2] * mv[14]);
     return eye;
 }
 

@@ -298,7 +298,8 @@ TEST(RenderingGui, NprModeOutlinesTheSphereInBlackAndFreezeKeepsTheOutline)
             hit = Rig::Brightness(gl.At(CX + int(std::lround(r * c)), CY + int(std::lround(r * s)))) < 150;
         ringHits += hit;
         for (int r = 0; r < radius - 6; ++r)
-            insideDark += Rig::Brightness(gl.At(CX + int(std::lround(r * c)), CY + int(std::lround(r * s)))) < 600;
+            insideDark +=
+                Rig::Brightness(gl.At(CX + int(std::lround(r * c)), CY + int(std::lround(r * s)))) < 600;
     }
     EXPECT_EQ(36, ringHits);
     EXPECT_EQ(0, insideDark);  // the discs write depth only: the inside stays white

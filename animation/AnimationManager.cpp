@@ -63,19 +63,22 @@ Matrix3f AlignVectors(const Vector3f& from, const Vector3f& to, const Vector3f& 
 }
 
 // The turn that brings the current axes onto the target's: first the z axes
-// together, then the x axes about the common z axis.
-Matrix3f AlignmentTurn(const Wml::Frame3<float>& current, const Matrix3f& targetLocalToWorld)
+// together, then the x axes about the common z axis. False, with no turn,
+// when the current frame has no usable x or z axis (a flattened object):
+// no rotation can bring such axes onto the target's.
+bool AlignmentTurn(const Wml::Frame3<float>& current, const Matrix3f& targetLocalToWorld, Matrix3f& turn)
 {
     Vector3f x = current.X(), z = current.Z();
     Vector3f targetX = targetLocalToWorld.GetColumn(0), targetZ = targetLocalToWorld.GetColumn(2);
-    x.Normalize();
-    z.Normalize();
+    if (!(x.Normalize() > 1.0e-6f) || !(z.Normalize() > 1.0e-6f)) return false;
+    if (std::fabs(x.Dot(z)) > 0.999f) return false;
     targetX.Normalize();
     targetZ.Normalize();
     const Matrix3f alignZ = AlignVectors(z, targetZ, x);
     Vector3f turnedX = alignZ * x;
     const float angle = std::atan2(turnedX.Cross(targetX).Dot(targetZ), turnedX.Dot(targetX));
-    return Matrix3f(targetZ, angle) * alignZ;
+    turn = Matrix3f(targetZ, angle) * alignZ;
+    return true;
 }
 
 // The angle of a rotation matrix, read robustly from its trace.
@@ -193,8 +196,9 @@ void CAnimationManager::Evaluate(unsigned frame, const std::vector<SceneObject*>
                 Wml::Slerp(float(Fraction(frame, k0->first, k1->first)), target, Orientation(k1->second));
         Matrix3f targetLocalToWorld;
         target.ToRotationMatrix(targetLocalToWorld);
-        const Matrix3f turn = AlignmentTurn(object->GetFrame(), targetLocalToWorld);
-        if (TurnAngle(turn) > ANGLE_TOLERANCE) object->Rotate(turn, true);
+        Matrix3f turn;
+        if (AlignmentTurn(object->GetFrame(), targetLocalToWorld, turn) && TurnAngle(turn) > ANGLE_TOLERANCE)
+            object->Rotate(turn, true);
     }
 
     if (CSceneManager* scene = Scene()) scene->NotifyRedraw();

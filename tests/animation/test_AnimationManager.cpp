@@ -212,23 +212,40 @@ TEST_F(AnimationManagerTest, ObjectTurnedAfterItsLastKeyIsTurnedBack)
     ExpectOrigin(object->frame, Vector3f(-2, 1, 0.5f));
 }
 
-TEST_F(AnimationManagerTest, ObjectAlreadyInPlaceIsNotTurned)
+TEST_F(AnimationManagerTest, ObjectAlreadyInPlaceOrWithoutUsableAxesIsNotTurned)
 {
-    KeyedObject* object = Add();
-    animation.SetKeyframe();
-    int rotations = 0;
     struct Counter : vynui::SceneObjectListener {
-        int* count;
+        int rotations = 0;
         void OnSceneObjectChanged(vynui::SceneObject*, const vynui::SceneObjectEvent* event) override
         {
-            if (event && event->kind == vynui::SCENE_OBJECT_ROTATED) ++*count;
+            if (event && event->kind == vynui::SCENE_OBJECT_ROTATED) ++rotations;
         }
-    } counter;
-    counter.count = &rotations;
-    object->AddListener(&counter);
-    for (unsigned frame = 0; frame < 5; ++frame) animation.SetCurrentFrame(frame);
-    object->RemoveListener(&counter);
-    EXPECT_EQ(rotations, 0);
+    };
+    const Vector3f zero = Vector3f::ZERO;
+    struct Case {
+        const char* name;
+        Vector3f x, y, z;
+    };
+    const Case cases[] = {
+        {"world axes", Vector3f(1, 0, 0), Vector3f(0, 1, 0), Vector3f(0, 0, 1)},
+        {"turned", Turn(Vector3f(1, 2, 3), 30).GetColumn(0), Turn(Vector3f(1, 2, 3), 30).GetColumn(1),
+         Turn(Vector3f(1, 2, 3), 30).GetColumn(2)},
+        {"flattened", zero, zero, zero},
+        {"no z axis", Vector3f(1, 0, 0), Vector3f(0, 1, 0), zero},
+    };
+    for (const Case& c : cases) {
+        KeyedObject* object = Add();
+        object->frame.SetAxes(c.x, c.y, c.z);
+        const Wml::Frame3<float> before = object->frame;
+        animation.SetKeyframe();
+        Counter counter;
+        object->AddListener(&counter);
+        for (unsigned frame = 0; frame < 5; ++frame) animation.SetCurrentFrame(frame);
+        object->RemoveListener(&counter);
+        EXPECT_EQ(counter.rotations, 0) << c.name;
+        EXPECT_TRUE(object->frame == before) << c.name;
+        Remove(object);
+    }
 }
 
 TEST_F(AnimationManagerTest, TreeNodeOfTheViewsSceneIsTurnedAndKeepsItsPlace)

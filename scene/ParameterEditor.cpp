@@ -38,10 +38,12 @@ ParameterEditor::ParameterEditor(CSceneManager* scene, CSurfaceManager* surfaces
 {
     BuildButtons();
     BuildBindings();
+    // Placed while they hold only their close buttons: the buttons then hang
+    // below and beside those, inside the view.
     m_selectionToolbar.SetPosition(-1.0f, 0.0f, false);
+    m_globalToolbar.SetPosition(-1.0f, 0.95f, false);
     m_constraints = constraints;
     BuildGlobalToolbar();
-    m_globalToolbar.SetPosition(-1.0f, 0.95f, false);
     AttachToScene(scene);
 }
 

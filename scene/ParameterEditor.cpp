@@ -23,15 +23,16 @@ const struct {
     const char* name;
     const char* icon;
 } SLIDERS[] = {
-    {"WidthButton", "SweepLength.png"},   {"BlobFalloffWidthButton", "FalloffWidth.png"},
+    {"WidthButton", "SweepLength.png"},     {"BlobFalloffWidthButton", "FalloffWidth.png"},
     {"BlendPowerButton", "blendPower.png"}, {"RadiusButton", "sphereRadius.png"},
-    {"OffsetButton", "bumpHeight.png"},   {"FalloffButton", "bumpHardness.png"},
+    {"OffsetButton", "bumpHeight.png"},     {"FalloffButton", "bumpHardness.png"},
     {"TaperButton", "taper.png"},
 };
 
 }  // namespace
 
-ParameterEditor::ParameterEditor(CSceneManager* scene, CSurfaceManager* surfaces, ConstraintManager* constraints)
+ParameterEditor::ParameterEditor(CSceneManager* scene, CSurfaceManager* surfaces,
+                                 ConstraintManager* constraints)
     : m_meshResHandler(surfaces),
       m_selectionToolbar("SelectionParameterToolbar", HUDToolbar::VERTICAL, false),
       m_globalToolbar("GlobalParameterToolbar", HUDToolbar::HORIZONTAL, false)
@@ -65,15 +66,16 @@ void ParameterEditor::BuildButtons()
     m_capStyle->AddState(0, GetIconPath("EndCapRounded.png"));
     m_capStyle->AddState(2, GetIconPath("EndCapSharp.png"));
 
-    m_sharpness =
-        std::make_unique<HUDButton>("SharpnessButton", new HUDFileIcon(GetIconPath("smoothDiffSharpness.png")));
+    m_sharpness = std::make_unique<HUDButton>("SharpnessButton",
+                                              new HUDFileIcon(GetIconPath("smoothDiffSharpness.png")));
     m_sharpness->AddEventHandler(&m_sharpnessHandler);
 
     m_meshResParameter =
         std::make_unique<HUDButton>("MeshResButton", new HUDFileIcon(GetIconPath("meshResolution.png")));
     m_meshResParameter->AddEventHandler(&m_meshResParameterHandler);
 
-    m_meshRes = std::make_unique<HUDButton>("MeshResButton", new HUDFileIcon(GetIconPath("meshResolution.png")));
+    m_meshRes =
+        std::make_unique<HUDButton>("MeshResButton", new HUDFileIcon(GetIconPath("meshResolution.png")));
     m_meshRes->AddEventHandler(&m_meshResHandler);
 }
 
@@ -133,6 +135,9 @@ void ParameterEditor::AttachToScene(CSceneManager* scene)
         m_scene->RemoveChangeListener(this);
         m_scene->SetExtraObjectSink(nullptr);
     }
+    // What the toolbar shows belongs to the old scene, which may go away next.
+    UnbindAll();
+    m_selectionToolbar.RemoveAll();
     m_scene = scene;
     m_extra = nullptr;
     if (m_scene) {
@@ -204,29 +209,29 @@ void ParameterEditor::ShowParametersOf(SceneObject* object)
         if (it == m_bindings.end()) continue;
         Binding& binding = it->second;
         switch (parameter->GetType()) {
-        case PARAMETER_INTEGER:
-            if (binding.handler)
-                binding.handler->BindInteger(parameter);
-            else if (binding.state)
-                binding.state->Bind(parameter);  // a cap style kept as a plain integer
-            break;
-        case PARAMETER_FLOAT:
-            if (binding.handler) {
-                binding.handler->BindFloat(parameter);
-            } else if (binding.slider) {
-                if (auto* ranged = dynamic_cast<GenericFloatParameter*>(parameter))
-                    binding.slider->SetValueRange(ranged->GetMinimum(), ranged->GetMaximum());
-                binding.slider->Bind(parameter, binding.minimum, binding.maximum);
-            }
-            break;
-        case PARAMETER_NAMED_INTEGER:
-            if (binding.state) binding.state->Bind(parameter);
-            break;
-        default:
-            if (binding.handler) binding.handler->Unbind();
-            if (binding.slider) binding.slider->Unbind();
-            if (binding.state) binding.state->Unbind();
-            break;
+            case PARAMETER_INTEGER:
+                if (binding.handler)
+                    binding.handler->BindInteger(parameter);
+                else if (binding.state)
+                    binding.state->Bind(parameter);  // a cap style kept as a plain integer
+                break;
+            case PARAMETER_FLOAT:
+                if (binding.handler) {
+                    binding.handler->BindFloat(parameter);
+                } else if (binding.slider) {
+                    if (auto* ranged = dynamic_cast<GenericFloatParameter*>(parameter))
+                        binding.slider->SetValueRange(ranged->GetMinimum(), ranged->GetMaximum());
+                    binding.slider->Bind(parameter, binding.minimum, binding.maximum);
+                }
+                break;
+            case PARAMETER_NAMED_INTEGER:
+                if (binding.state) binding.state->Bind(parameter);
+                break;
+            default:
+                if (binding.handler) binding.handler->Unbind();
+                if (binding.slider) binding.slider->Unbind();
+                if (binding.state) binding.state->Unbind();
+                break;
         }
         m_selectionToolbar.AddButton(binding.button);
     }
@@ -244,7 +249,8 @@ void ParameterEditor::OnSelectionPicked(const OrderedObjectSet& selection)
 
 ParameterEditor& GetParameterEditor()
 {
-    static ParameterEditor* editor = new ParameterEditor(nullptr, GetSurfaceManager(), &GetConstraintManager());
+    static ParameterEditor* editor =
+        new ParameterEditor(nullptr, GetSurfaceManager(), &GetConstraintManager());
     return *editor;
 }
 

@@ -55,7 +55,9 @@ public:
     ParameterEditor& operator=(const ParameterEditor&) = delete;
 
     /// Listens to scene's changes and receives the sweeps its builders make
-    /// (its extra-object sink); the previous scene is let go. Null detaches.
+    /// (its extra-object sink); the previous scene is let go and the
+    /// selection toolbar emptied. Null detaches: a view detaches the editor
+    /// before its scene manager is deleted.
     void AttachToScene(CSceneManager* scene);
     void DetachFromScene() { AttachToScene(nullptr); }
     CSceneManager* GetScene() const { return m_scene; }
@@ -93,7 +95,10 @@ public:
     HUDButton* GetMeshResolutionParameterButton() const { return m_meshResParameter.get(); }
     HUDButton* GetMeshResolutionButton() const { return m_meshRes.get(); }
     DraggableFloatParamButtonHandler& GetSharpnessHandler() { return m_sharpnessHandler; }
-    DraggableIntegerParamButtonHandler& GetMeshResolutionParameterHandler() { return m_meshResParameterHandler; }
+    DraggableIntegerParamButtonHandler& GetMeshResolutionParameterHandler()
+    {
+        return m_meshResParameterHandler;
+    }
     PolygonizerResolutionButtonHandler& GetMeshResolutionHandler() { return m_meshResHandler; }
 
     // ---- IChangeListener

@@ -48,7 +48,8 @@ std::string ParameterIconRoot(const kftest::TempFolder& folder)
 }
 
 // Share of the pixels inside box (shrunk by 2 pixels) that are not background.
-double ForegroundShare(const kftest::OffscreenGL& gl, const CHUDManager& hud, const Wml::AxisAlignedBox2<float>& box)
+double ForegroundShare(const kftest::OffscreenGL& gl, const CHUDManager& hud,
+                       const Wml::AxisAlignedBox2<float>& box)
 {
     const V2 lo = hud.HUDToPixel(box.MinCorner()), hi = hud.HUDToPixel(box.MaxCorner());
     int n = 0, fg = 0;
@@ -80,8 +81,8 @@ TEST(ParameterEditorGui, TheSelectionToolbarDrawsItsIconsAtTheLeft)
     // Where the first parameter button will go: below the close button.
     const HUDButton& close = editor.GetSelectionToolbar().GetCloseButton();
     const float top = close.GetBox().Min(1) - HUDToolbar::SPACING;
-    const Wml::AxisAlignedBox2<float> slot(close.GetBox().Min(0), close.GetBox().Min(0) + HUDButton::ICON_SIZE,
-                                           top - HUDButton::ICON_SIZE, top);
+    const Wml::AxisAlignedBox2<float> slot(
+        close.GetBox().Min(0), close.GetBox().Min(0) + HUDButton::ICON_SIZE, top - HUDButton::ICON_SIZE, top);
 
     gl.Clear();
     hud.Draw();
@@ -101,7 +102,8 @@ TEST(ParameterEditorGui, TheSelectionToolbarDrawsItsIconsAtTheLeft)
         gl.Save(std::string(dir) + "/parameter_toolbar.png");
     ASSERT_EQ(glGetError(), GLenum(GL_NO_ERROR));
     EXPECT_GT(ForegroundShare(gl, hud, radius->GetBox()), 0.5);
-    const V2 lo = hud.HUDToPixel(radius->GetBox().MinCorner()), hi = hud.HUDToPixel(radius->GetBox().MaxCorner());
+    const V2 lo = hud.HUDToPixel(radius->GetBox().MinCorner()),
+             hi = hud.HUDToPixel(radius->GetBox().MaxCorner());
     EXPECT_LT(hi.X(), W / 4);  // in the left part of the view
     // In the row through the button, nothing is drawn right of it.
     const int row = int(0.5f * (lo.Y() + hi.Y()));

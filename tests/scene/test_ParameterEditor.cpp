@@ -183,7 +183,8 @@ TEST(ParameterEditor, SelectionDecidesTheButtons)
     BlobTreeNodeSceneObject* b = rig.scene->AddNode(ShapeCode::RicciBlend, rig.Root(), false);
     rig.scene->SetSelection({a, b});
     EXPECT_EQ(rig.Selection().size(), 2u);
-    EXPECT_TRUE(rig.Toolbar().GetItems().empty()) << ::testing::PrintToString(Names(rig.Toolbar()));  // two objects
+    EXPECT_TRUE(rig.Toolbar().GetItems().empty())
+        << ::testing::PrintToString(Names(rig.Toolbar()));  // two objects
     // The buttons let go of the parameters they no longer show.
     EXPECT_EQ(rig.editor->GetSliderButton("RadiusButton")->GetTarget().GetParameter(), nullptr);
     rig.scene->SelectObject(a, true);
@@ -231,8 +232,9 @@ TEST(ParameterEditor, TheExtraObjectIsShownBesideTheSelectionOnce)
     ASSERT_NE(sweep, nullptr);
     ASSERT_EQ(rig.Selection().size(), 1u);
     EXPECT_NE(rig.Selection()[0], sweep);
-    EXPECT_EQ(Names(rig.Toolbar()), (std::vector<std::string>{"SharpnessButton", "BlobFalloffWidthButton",
-                                                              "WidthButton", "RadiusButton", "BlobEndCapStyle"}));
+    EXPECT_EQ(Names(rig.Toolbar()),
+              (std::vector<std::string>{"SharpnessButton", "BlobFalloffWidthButton", "WidthButton",
+                                        "RadiusButton", "BlobEndCapStyle"}));
     EXPECT_EQ(rig.editor->GetExtraObject(), nullptr);
     EXPECT_EQ(rig.editor->GetCapStyleButton()->GetTarget()->GetCurrentStateKey(), 2);  // a sharp cut
 
@@ -255,8 +257,14 @@ TEST(ParameterEditor, TheExtraObjectIsShownBesideTheSelectionOnce)
 TEST(ParameterEditor, DetachingStopsRebuildsAndTheSink)
 {
     EditorRig rig;
-    rig.editor->DetachFromScene();
     BlobTreeNodeSceneObject* point = rig.scene->AddNode(ShapeCode::Point, rig.Root(), true);
+    ASSERT_EQ(rig.Toolbar().GetItems().size(), 1u);
+    // The buttons of a scene that may go away are taken down with it.
+    rig.editor->DetachFromScene();
+    EXPECT_TRUE(rig.Toolbar().GetItems().empty());
+    EXPECT_EQ(rig.editor->GetSliderButton("RadiusButton")->GetTarget().GetParameter(), nullptr);
+    rig.scene->ClearSelection();
+    rig.scene->SelectObject(point, true);
     EXPECT_TRUE(rig.Toolbar().GetItems().empty());
     rig.editor->AttachToScene(rig.scene.get());
     rig.scene->SelectObject(point, true);
@@ -299,8 +307,8 @@ TEST_P(SliderMapping, ValueToFractionToValueRoundTrips)
 
 INSTANTIATE_TEST_SUITE_P(Modes, SliderMapping,
                          ::testing::Values(MappingCase{1, 0, 1, 1, 20}, MappingCase{2, 0, 1, 1, 20},
-                                           MappingCase{2, -1, 3, 0.01f, 25}, MappingCase{1, 0.2f, 0.8f, -1, 10},
-                                           MappingCase{0, 0, 1, 0, 1}));
+                                           MappingCase{2, -1, 3, 0.01f, 25},
+                                           MappingCase{1, 0.2f, 0.8f, -1, 10}, MappingCase{0, 0, 1, 0, 1}));
 
 TEST(SliderMapping, EasedGivesTheLowEndMostOfTheTravel)
 {
@@ -341,12 +349,14 @@ TEST_P(SharpnessDrag, StepEasesFromATenthFarAwayToAHalfTenthAtTheMinimum)
 INSTANTIATE_TEST_SUITE_P(Distances, SharpnessDrag,
                          ::testing::Values(SharpnessStep{5.0f, 0.0f, 0.1f}, SharpnessStep{1.0f, 0.0f, 0.1f},
                                            SharpnessStep{0.5f, 0.0f, 0.05f + 0.05f * (1.0f - 0.421875f)},
-                                           SharpnessStep{0.0f, 0.0f, 0.05f}, SharpnessStep{0.21f, 0.2f, 0.050015f}));
+                                           SharpnessStep{0.0f, 0.0f, 0.05f},
+                                           SharpnessStep{0.21f, 0.2f, 0.050015f}));
 
 TEST(ParameterEditor, SharpnessDragEditsTheSmoothDifferenceWithinItsRange)
 {
     EditorRig rig;
-    BlobTreeNodeSceneObject* difference = rig.scene->AddNode(ShapeCode::BartheSmoothDifference, rig.Root(), true);
+    BlobTreeNodeSceneObject* difference =
+        rig.scene->AddNode(ShapeCode::BartheSmoothDifference, rig.Root(), true);
     auto* node = static_cast<vynbt::BartheSmoothDifferenceNode*>(difference->GetNode());
     ASSERT_EQ(Names(rig.Toolbar()), std::vector<std::string>{"SharpnessButton"});
     difference->GetParameterList()->Find("Sharpness")->SetFloatValue(0.2f);
@@ -370,9 +380,12 @@ TEST(ParameterEditor, IntegerDragStepsByOne)
     struct {
         V2 delta;
         int expected;
-    } steps[] = {{V2(0.01f, 0), 3},   {V2(0.01f, 0), 3} /* beyond the range: refused */,
-                 {V2(0, -0.3f), 2},   {V2(0.1f, -0.2f), 1},
-                 {V2(0, 0), 1} /* no motion */, {V2(-0.5f, 0.6f), 2}};
+    } steps[] = {{V2(0.01f, 0), 3},
+                 {V2(0.01f, 0), 3} /* beyond the range: refused */,
+                 {V2(0, -0.3f), 2},
+                 {V2(0.1f, -0.2f), 1},
+                 {V2(0, 0), 1} /* no motion */,
+                 {V2(-0.5f, 0.6f), 2}};
     V2 point = button->GetBox().Center();
     ASSERT_EQ(button->OnMouseDown(point), button);
     for (const auto& s : steps) {

@@ -443,10 +443,3 @@ TEST(ParameterEditor, HistoryDragRestoresSetsAndClearsAboveThePress)
     button->OnMouseUp();
     rig.scene->RemoveChangeListener(&rig.constraints);
 }
-
-TEST(ParameterEditor, TheProcessWideEditorIsMadeOnce)
-{
-    ParameterEditor& editor = vynui::GetParameterEditor();
-    EXPECT_EQ(&editor, &vynui::GetParameterEditor());
-    EXPECT_EQ(editor.GetGlobalToolbar().GetItems().size(), 2u);
-}

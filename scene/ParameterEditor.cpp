@@ -12,6 +12,7 @@
 #include "scene/SceneManager.h"
 #include "scene/SceneObject.h"
 #include "scene/SceneObjectManager.h"
+#include "surface/SurfaceManager.h"
 
 namespace vynui {
 

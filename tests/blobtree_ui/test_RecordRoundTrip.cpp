@@ -243,6 +243,8 @@ void RoundTrip(const vynui_bt::ShapeType& type, const kftest::TempFolder& folder
             BlobTreeNodeSceneObject* point = original.model.factory->CreateAndAttach(object, 1, -1);
             ASSERT_NE(point, nullptr);
             point->Translate(kChildAt, false);
+            // Turns the group about its only child (the mirror's plane too).
+            object->Rotate(RotationZ(0.3f), false);
         } else {
             object->Translate(Vec(0.2f, -0.1f, 0.15f), false);
             object->Rotate(RotationZ(0.3f), false);
@@ -271,9 +273,12 @@ void RoundTrip(const vynui_bt::ShapeType& type, const kftest::TempFolder& folder
         ASSERT_NE(restored.object, nullptr);
         EXPECT_TRUE(restored.object->Restore(&in, record));
         if (group) {
+            // The child comes back from a record of its own: where the
+            // original's child is now.
+            auto* child = static_cast<BlobTreeNodeSceneObject*>(object->GetChildren().front());
             BlobTreeNodeSceneObject* point = restored.model.factory->CreateSceneObject(1);
             ASSERT_NE(point, nullptr);
-            point->Translate(kChildAt, false);
+            point->Translate(child->GetFrame().Origin(), false);
             restored.model.factory->AttachSceneObject(restored.object, point, -1);
         }
 

@@ -47,18 +47,17 @@ vynbt::BarrWarpNode* BarrWarpSceneObject::GetBarrWarpNode() const
 
 namespace {
 
-// A present key that cannot be read or is refused makes the restore answer
-// false; an absent key is no fault.
-bool ReadPair(const Wml::SerializerRecord* record, const char* key, bool& present, Wml::Vector2<float>& value)
+// One stored setting: an absent key keeps the current value; a present one
+// that cannot be read or that the warp refuses makes the restore answer false.
+template <class T, class Apply>
+void RestoreSetting(const Wml::SerializerRecord& record, const char* key, const T& current, Apply apply, bool& ok,
+                    bool& changed)
 {
-    present = record->HasKey(key);
-    return !present || record->GetValue(key, value, value);
-}
-
-bool ReadFloat(const Wml::SerializerRecord* record, const char* key, bool& present, float& value)
-{
-    present = record->HasKey(key);
-    return !present || record->GetValue(key, value, value);
+    if (!record.HasKey(key)) return;
+    T value = current;
+    const bool taken = record.GetValue(key, value, current) && apply(value);
+    ok = taken && ok;
+    changed = taken || changed;
 }
 
 }  // namespace
@@ -97,33 +96,19 @@ bool BarrWarpSceneObject::Restore(Wml::Serializer* serializer, Wml::SerializerRe
         ok = taken && ok;
         changed = taken || changed;
     }
-    bool present = false;
-    float rate = warp->GetTwistRate();
-    if (!ReadFloat(record, "TwistRate", present, rate)) ok = false;
-    else if (present) ok = warp->SetTwistRate(rate) && ok;
-    changed = present || changed;
-
-    Wml::Vector2<float> range(warp->GetTaperStart(), warp->GetTaperEnd());
-    if (!ReadPair(record, "TaperRange", present, range)) ok = false;
-    else if (present) ok = warp->SetTaperRange(range.X(), range.Y()) && ok;
-    changed = present || changed;
-    Wml::Vector2<float> scales(warp->GetTaperStartScale(), warp->GetTaperEndScale());
-    if (!ReadPair(record, "TaperScales", present, scales)) ok = false;
-    else if (present) ok = warp->SetTaperScales(scales.X(), scales.Y()) && ok;
-    changed = present || changed;
-
-    float curvature = warp->GetBendCurvature();
-    if (!ReadFloat(record, "BendCurvature", present, curvature)) ok = false;
-    else if (present) ok = warp->SetBendCurvature(curvature) && ok;
-    changed = present || changed;
-    float centre = warp->GetBendCentre();
-    if (!ReadFloat(record, "BendCentre", present, centre)) ok = false;
-    else if (present) ok = warp->SetBendCentre(centre) && ok;
-    changed = present || changed;
-    Wml::Vector2<float> bend(warp->GetBendMin(), warp->GetBendMax());
-    if (!ReadPair(record, "BendRange", present, bend)) ok = false;
-    else if (present) ok = warp->SetBendRange(bend.X(), bend.Y()) && ok;
-    changed = present || changed;
+    using Pair = Wml::Vector2<float>;
+    RestoreSetting(*record, "TwistRate", warp->GetTwistRate(), [warp](float v) { return warp->SetTwistRate(v); },
+                   ok, changed);
+    RestoreSetting(*record, "TaperRange", Pair(warp->GetTaperStart(), warp->GetTaperEnd()),
+                   [warp](const Pair& v) { return warp->SetTaperRange(v.X(), v.Y()); }, ok, changed);
+    RestoreSetting(*record, "TaperScales", Pair(warp->GetTaperStartScale(), warp->GetTaperEndScale()),
+                   [warp](const Pair& v) { return warp->SetTaperScales(v.X(), v.Y()); }, ok, changed);
+    RestoreSetting(*record, "BendCurvature", warp->GetBendCurvature(),
+                   [warp](float v) { return warp->SetBendCurvature(v); }, ok, changed);
+    RestoreSetting(*record, "BendCentre", warp->GetBendCentre(), [warp](float v) { return warp->SetBendCentre(v); },
+                   ok, changed);
+    RestoreSetting(*record, "BendRange", Pair(warp->GetBendMin(), warp->GetBendMax()),
+                   [warp](const Pair& v) { return warp->SetBendRange(v.X(), v.Y()); }, ok, changed);
 
     if (changed) node->OnOperatorChanged(before);
     return ok;

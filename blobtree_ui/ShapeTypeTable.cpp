@@ -57,6 +57,7 @@
 #include "implicit/warps/BarrWarp.h"
 #include "implicit/warps/LinearSweepWarp.h"
 #include "implicit/warps/VariationalWarp.h"
+#include "wml/Serializer.h"
 
 namespace vynui_bt {
 
@@ -261,6 +262,19 @@ int ShapeTypeTable::CodeOfRecordName(const std::string& name)
 {
     const ShapeType* row = FindByRecordName(name);
     return row ? row->code : -1;
+}
+
+int ShapeTypeTable::TypeCodeForRecord(const Wml::SerializerRecord& record)
+{
+    const int code = CodeOfRecordName(record.GetTypeName());
+    if (code != ShapeCode::CubicCurveSweep) return code;
+    int degree = 0;
+    if (record.GetValue("CurveDegree", degree, 0)) return degree == 2 ? ShapeCode::QuadraticCurveSweep : code;
+    // Older records name no degree: the number of control points tells.
+    std::vector<Wml::Vector3<float>> points;
+    unsigned int count = 0;
+    if (record.GetValue("ControlPoints", points, count) && count == 3) return ShapeCode::QuadraticCurveSweep;
+    return code;
 }
 
 }  // namespace vynui_bt

@@ -16,6 +16,10 @@
 
 #include "blobtree/BlobTreeNode.h"
 
+namespace Wml {
+class SerializerRecord;
+}
+
 namespace vynui_bt {
 
 class BlobTreeNodeSceneObject;
@@ -97,6 +101,12 @@ public:
     static const char* RecordName(int code);
     /// The code a record name maps to, or -1 when no type has the name.
     static int CodeOfRecordName(const std::string& name);
+    /// The code to create for a stored object's record: the code of its
+    /// record type, except that a "CurveSweep" record of degree 2 (its
+    /// "CurveDegree", or, in records written before that key, three
+    /// "ControlPoints") answers the quadratic code 42. -1 when no type has
+    /// the record's name.
+    static int TypeCodeForRecord(const Wml::SerializerRecord& record);
 };
 
 }  // namespace vynui_bt

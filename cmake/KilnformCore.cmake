@@ -12,6 +12,7 @@ target_link_libraries(kilnform_core
 add_subdirectory(scene)
 add_subdirectory(blobtree_ui)
 add_subdirectory(interact)
+add_subdirectory(persist)
 add_subdirectory(surface)
 add_subdirectory(detail)
 add_subdirectory(sketch_ui)

@@ -18,6 +18,10 @@ public:
     {
         return static_cast<vynimplicit::BarrWarp*>(GetScalarField());
     }
+
+    /// After the caller changed the operator's settings: recomputes the
+    /// bounds, drops the cache and reports before together with the new bounds.
+    void OnOperatorChanged(const Wml::AxisAlignedBox3<float>& before) { ReportOperatorChange(before); }
 };
 
 }  // namespace vynbt

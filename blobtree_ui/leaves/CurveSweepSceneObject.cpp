@@ -64,6 +64,8 @@ bool CurveSweepSceneObject::Store(Wml::Serializer* serializer, Wml::SerializerRe
     for (unsigned int i = 0; i < sweep->GetNumControlPoints(); ++i)
         points.push_back(sweep->GetControlPoint(i));
     record->SetValue("ControlPoints", points);
+    // Both kinds share the record type; the degree says which to make on load.
+    record->SetValue("CurveDegree", static_cast<int>(sweep->GetNumControlPoints()) - 1);
     return StoreProfile(serializer, record);
 }
 

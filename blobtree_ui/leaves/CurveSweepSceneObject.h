@@ -4,7 +4,9 @@
 // moves it in world coordinates (the curve's points are local to the
 // sweep's frame).
 //
-// Records: the base data plus "ControlPoints" (local coordinates) and the
+// Records: the base data plus "ControlPoints" (local coordinates),
+// "CurveDegree" (3 cubic, 2 quadratic: the record type is the same for both,
+// see ShapeTypeTable::TypeCodeForRecord) and the
 // profile field as a record of its own referred to by "FieldID", so a saved
 // sweep keeps its path and profile ("2DFieldID" in the older format). A
 // profile restored from a file is owned by this object.
@@ -47,7 +49,8 @@ public:
     /// the control points (width 1); then the base drawing.
     void Render(bool selected) override;
 
-    /// The base record plus "ControlPoints" and, with a profile, "FieldID".
+    /// The base record plus "ControlPoints", "CurveDegree" and, with a
+    /// profile, "FieldID".
     bool Store(Wml::Serializer* serializer, Wml::SerializerRecord* record) override;
     /// The stored profile and control points, then the base data. False when
     /// "FieldID" names no readable field or the control points do not fit

@@ -4,8 +4,10 @@
 #include <QStatusBar>
 
 #include "app/ChildFrame.h"
+#include "app/Standard3DView.h"
 
-CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent), m_mdiArea(new QMdiArea(this))
+CMainFrame::CMainFrame(QWidget* parent)
+    : QMainWindow(parent), m_mdiArea(new QMdiArea(this)), m_ui(std::make_unique<CQtUserInterface>(this))
 {
     setWindowTitle("Kilnform B5");
     setCentralWidget(m_mdiArea);
@@ -16,6 +18,7 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent), m_mdiArea(new QMd
 CChildFrame* CMainFrame::CreateNewChild()
 {
     auto* child = new CChildFrame;
+    child->GetView()->SetUserInterface(m_ui.get());
     m_mdiArea->addSubWindow(child);
     child->showMaximized();
     return child;
@@ -28,4 +31,12 @@ CChildFrame* CMainFrame::ActiveChild() const
     if (!sub) sub = m_mdiArea->currentSubWindow();
     if (!sub && !m_mdiArea->subWindowList().isEmpty()) sub = m_mdiArea->subWindowList().front();
     return qobject_cast<CChildFrame*>(sub);
+}
+
+CMainFrame::~CMainFrame()
+{
+    // The views are Qt children and go after this body: they must not keep
+    // the prompts that go with it.
+    for (QMdiSubWindow* sub : m_mdiArea->subWindowList())
+        if (auto* child = qobject_cast<CChildFrame*>(sub)) child->GetView()->SetUserInterface(nullptr);
 }

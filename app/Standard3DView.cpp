@@ -4,10 +4,9 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QOpenGLContext>
 
-#include <GL/gl.h>
-
-#include "interact/InputEventStream.h"
+#include "view/ViewCore.h"
 
 namespace {
 
@@ -31,87 +30,62 @@ bool ToButton(Qt::MouseButton qt, vynui::ViewInputAdapter::Button& button)
 }  // namespace
 
 CStandard3DView::CStandard3DView(QWidget* parent)
-    : CGLView(parent),
-      m_camera(1.0f, 1.0f),
-      m_viewController(&m_camera),
-      m_stream(vynui::CInputEventStream::GetStream(this)),
-      m_input(m_stream, &m_viewController)
+    : CGLView(parent), m_core(std::make_unique<vynui::CViewCore>())
 {
     setMinimumSize(64, 64);
     setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(false);
-    vynui::CInputEventStream::SetCurrentView(this);
+    m_core->SetRepaintRequest([this] { update(); });
 
-    // Start from a three-quarter view so that all three axes are seen at a slant.
-    const Wml::Vector3f location(2.2f, 1.8f, 3.0f), target(0.0f, 0.3f, 0.0f);
-    Wml::Vector3f direction = target - location;
-    direction.Normalize();
-    const Wml::Vector3f left = Wml::Vector3f::UNIT_Y.UnitCross(direction);
-    m_camera.SetFrameLookAt(location, left, direction.UnitCross(left), target);
-    m_viewController.AddViewListener(this);
-
-    m_hud = std::make_unique<vynui::CHUDManager>();
-    m_hud->SetViewController(&m_viewController);
-    m_hud->SetRedrawRequest([this] { update(); });
-
-    // Who gets first refusal: the HUD, then the gesture engine.
-    m_stream->AddListener(m_hud.get());
-    m_stream->AddListener(&m_gestures);
-    m_gestures.AddGestureListener(m_hud.get());
-
-    connect(&m_timer, &QTimer::timeout, this, &CStandard3DView::OnTimer);
+    connect(&m_timer, &QTimer::timeout, this, [this] { m_core->OnTimer(); });
     m_timer.start(25);
+    connect(&m_cameraTimer, &QTimer::timeout, this, [this] {
+        if (!m_core->OnCameraTimer()) m_cameraTimer.stop();
+    });
 }
 
 CStandard3DView::~CStandard3DView()
 {
     m_timer.stop();
-    m_viewController.RemoveViewListener(this);
-    m_hud->SetViewController(nullptr);
-    vynui::CInputEventStream::ReleaseStream(this);
-    if (vynui::CInputEventStream::GetCurrentView() == this) vynui::CInputEventStream::SetCurrentView(nullptr);
+    m_cameraTimer.stop();
+    // GL objects go while their context still exists.
+    if (context()) {
+        makeCurrent();
+        m_core->ReleaseGL();
+        doneCurrent();
+    }
 }
 
-void CStandard3DView::OnViewChanged(vynui::ViewController&)
+void CStandard3DView::SetUserInterface(vynui::UserInterface* ui)
 {
-    update();
+    m_core->SetUserInterface(ui);
 }
 
 void CStandard3DView::InitGL()
 {
     CGLView::InitGL();
-    glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
-    glEnable(GL_COLOR_MATERIAL);
+    m_core->InitGL();
+    // The context can go away with the window (reparenting): free its objects then.
+    connect(context(), &QOpenGLContext::aboutToBeDestroyed, this, [this] {
+        makeCurrent();
+        m_core->ReleaseGL();
+        doneCurrent();
+    });
 }
 
 void CStandard3DView::Resize(int width, int height)
 {
-    if (width <= 0 || height <= 0) return;
-    CGLView::Resize(width, height);
-    m_camera.SetViewport(width, height);
-    m_camera.SetFrustum(30.0f, float(width) / float(height), 0.1f, 100.0f);
-    m_input.SetWindowHeight(height);
-    m_viewController.Update();  // the HUD re-anchors its toolbars
+    m_core->Resize(width, height);
 }
 
 void CStandard3DView::RenderScene()
 {
-    glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-
-    m_camera.Update();
-    DrawAxes();
-
-    glClear(GL_DEPTH_BUFFER_BIT);
-    m_gestures.DrawCurrentStroke(m_camera.GetViewportWidth(), m_camera.GetViewportHeight());
-    m_hud->Draw();
+    m_core->Render();
 }
 
-void CStandard3DView::OnTimer()
+void CStandard3DView::FollowCameraMove()
 {
-    const std::int64_t counter = m_stream->Counter();
-    // Time listeners in order; the first that changed something repaints.
-    if (m_hud->OnTimeEvent(counter) || m_stream->OnTimeEvent(counter)) update();
+    if (m_core->IsCameraMoving() && !m_cameraTimer.isActive()) m_cameraTimer.start(10);
 }
 
 int CStandard3DView::ToPixels(qreal v) const
@@ -123,70 +97,60 @@ void CStandard3DView::mousePressEvent(QMouseEvent* event)
 {
     vynui::ViewInputAdapter::Button button;
     if (!ToButton(event->button(), button)) return;
-    m_input.SetCameraMode(event->modifiers() & Qt::AltModifier);
-    m_input.MousePress(button, ToPixels(event->position().x()), ToPixels(event->position().y()));
-    update();
+    m_core->MousePress(button, ToPixels(event->position().x()), ToPixels(event->position().y()),
+                       event->modifiers() & Qt::AltModifier);
 }
 
 void CStandard3DView::mouseReleaseEvent(QMouseEvent* event)
 {
     vynui::ViewInputAdapter::Button button;
     if (!ToButton(event->button(), button)) return;
-    m_input.MouseRelease(button, ToPixels(event->position().x()), ToPixels(event->position().y()));
-    update();
+    m_core->MouseRelease(button, ToPixels(event->position().x()), ToPixels(event->position().y()));
 }
 
 void CStandard3DView::mouseMoveEvent(QMouseEvent* event)
 {
-    if (m_input.MouseMove(ToPixels(event->position().x()), ToPixels(event->position().y()))) update();
+    m_core->MouseMove(ToPixels(event->position().x()), ToPixels(event->position().y()));
 }
 
 void CStandard3DView::keyPressEvent(QKeyEvent* event)
 {
-    if (event->key() == Qt::Key_Alt) {
-        m_input.SetCameraMode(true);
-        return;
+    switch (event->key()) {
+        case Qt::Key_Alt:
+            m_core->SpecialKeyDown(vynui::CViewCore::KEY_ALT, event->isAutoRepeat());
+            return;
+        case Qt::Key_Space:
+            m_core->SpecialKeyDown(vynui::CViewCore::KEY_SPACE, event->isAutoRepeat());
+            return;
+        case Qt::Key_Escape:
+            m_core->SpecialKeyDown(vynui::CViewCore::KEY_ESCAPE, event->isAutoRepeat());
+            return;
+        default:
+            break;
     }
     const QString text = event->text();
-    if (text.size() == 1 && text[0].unicode() < 128) m_input.Key(text[0].toLatin1());
-    update();
+    if (text.size() == 1 && text[0].unicode() < 128 && text[0].unicode() >= 32) {
+        m_core->Character(text[0].toLatin1());
+        FollowCameraMove();
+    }
 }
 
 void CStandard3DView::keyReleaseEvent(QKeyEvent* event)
 {
-    if (event->key() == Qt::Key_Alt) m_input.SetCameraMode(false);
+    if (event->key() == Qt::Key_Alt)
+        m_core->SpecialKeyUp(vynui::CViewCore::KEY_ALT, event->isAutoRepeat());
+    else if (event->key() == Qt::Key_Space)
+        m_core->SpecialKeyUp(vynui::CViewCore::KEY_SPACE, event->isAutoRepeat());
 }
 
 void CStandard3DView::focusInEvent(QFocusEvent* event)
 {
-    vynui::CInputEventStream::SetCurrentView(this);
-    m_input.SetCameraMode(QGuiApplication::queryKeyboardModifiers() & Qt::AltModifier);
+    m_core->FocusIn(QGuiApplication::queryKeyboardModifiers() & Qt::AltModifier);
     CGLView::focusInEvent(event);
 }
 
 void CStandard3DView::focusOutEvent(QFocusEvent* event)
 {
-    m_input.FocusLost();
-    update();
+    m_core->FocusOut();
     CGLView::focusOutEvent(event);
-}
-
-void CStandard3DView::DrawAxes() const
-{
-    glPushAttrib(GL_ENABLE_BIT | GL_LINE_BIT | GL_CURRENT_BIT);
-    glDisable(GL_LIGHTING);
-    glDisable(GL_TEXTURE_2D);
-    glLineWidth(3.0f);
-    glBegin(GL_LINES);
-    glColor3f(1.0f, 0.0f, 0.0f);
-    glVertex3f(0.0f, 0.0f, 0.0f);
-    glVertex3f(1.0f, 0.0f, 0.0f);
-    glColor3f(0.0f, 1.0f, 0.0f);
-    glVertex3f(0.0f, 0.0f, 0.0f);
-    glVertex3f(0.0f, 1.0f, 0.0f);
-    glColor3f(0.0f, 0.0f, 1.0f);
-    glVertex3f(0.0f, 0.0f, 0.0f);
-    glVertex3f(0.0f, 0.0f, 1.0f);
-    glEnd();
-    glPopAttrib();
 }

@@ -1,29 +1,26 @@
 #pragma once
-// The 3D view of the scene. It only adapts Qt's events, timer and painting to
-// the interaction layer: the input stream with its listeners (HUD, gestures),
-// the view controller and the HUD drawn over the scene.
+// The 3D view of the scene. It only adapts Qt's events, timers and painting to
+// the view core, which owns and wires the managers and runs the drawing pass.
 
 #include <QTimer>
 #include <memory>
 
 #include "app/GLView.h"
-#include "interact/GestureEngine.h"
-#include "interact/HUDManager.h"
-#include "interact/ViewController.h"
-#include "interact/ViewInputAdapter.h"
-#include "wml/ExtendedWmlCamera.h"
 
 namespace vynui {
-class CInputEventStream;
-}
+class CViewCore;
+class UserInterface;
+}  // namespace vynui
 
-class CStandard3DView : public CGLView, public vynui::IViewListener {
+class CStandard3DView : public CGLView {
     Q_OBJECT
 public:
     explicit CStandard3DView(QWidget* parent = nullptr);
     ~CStandard3DView() override;
 
-    void OnViewChanged(vynui::ViewController& controller) override;
+    vynui::CViewCore& GetCore() { return *m_core; }
+    /// Not owned; the main window's prompts.
+    void SetUserInterface(vynui::UserInterface* ui);
 
 protected:
     void InitGL() override;
@@ -39,16 +36,11 @@ protected:
     void focusOutEvent(QFocusEvent* event) override;
 
 private:
-    void DrawAxes() const;
-    void OnTimer();
+    void FollowCameraMove();
     // Pixels of the framebuffer for a point in widget coordinates.
     int ToPixels(qreal v) const;
 
-    Wml::ExtendedWmlCamera m_camera;
-    vynui::ViewController m_viewController;
-    vynui::CInputEventStream* m_stream;
-    vynui::ViewInputAdapter m_input;
-    std::unique_ptr<vynui::CHUDManager> m_hud;
-    vynui::GestureEngine m_gestures;
+    std::unique_ptr<vynui::CViewCore> m_core;
     QTimer m_timer;
+    QTimer m_cameraTimer;
 };

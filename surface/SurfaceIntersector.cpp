@@ -8,7 +8,8 @@ namespace vynui {
 bool SurfaceIntersector::Intersect(const Wml::Ray3<float>& ray, Wml::Vector3<float>& point,
                                    Wml::Vector3<float>& normal)
 {
-    SurfaceTreeNode* node = m_target ? m_target : GetSurfaceManager()->GetChainTop(0);
+    CSurfaceManager* surfaces = m_surfaces ? m_surfaces : GetSurfaceManager();
+    SurfaceTreeNode* node = m_target ? m_target : surfaces->GetChainTop(0);
     if (!node) return false;
     unsigned int triangle = 0;
     return node->IntersectRay(ray.Origin(), ray.Direction(), point, normal, triangle);

@@ -6,6 +6,7 @@
 
 namespace vynui {
 
+class CSurfaceManager;
 class SurfaceTreeNode;
 
 class SurfaceIntersector : public ISurfaceRayIntersector {
@@ -16,9 +17,13 @@ public:
     /// Not owned; null means the top of chain 0.
     void SetTargetNode(SurfaceTreeNode* node) { m_target = node; }
     SurfaceTreeNode* GetTargetNode() const { return m_target; }
+    /// Whose chain 0 is used without a target; null means the process-wide
+    /// surface manager.
+    void SetSurfaceManager(CSurfaceManager* surfaces) { m_surfaces = surfaces; }
 
 private:
     SurfaceTreeNode* m_target = nullptr;
+    CSurfaceManager* m_surfaces = nullptr;
 };
 
 /// The process-wide instance, made on first use.

@@ -50,8 +50,8 @@ namespace {
 // One stored setting: an absent key keeps the current value; a present one
 // that cannot be read or that the warp refuses makes the restore answer false.
 template <class T, class Apply>
-void RestoreSetting(const Wml::SerializerRecord& record, const char* key, const T& current, Apply apply, bool& ok,
-                    bool& changed)
+void RestoreSetting(const Wml::SerializerRecord& record, const char* key, const T& current, Apply apply,
+                    bool& ok, bool& changed)
 {
     if (!record.HasKey(key)) return;
     T value = current;
@@ -71,7 +71,8 @@ bool BarrWarpSceneObject::Store(Wml::Serializer* serializer, Wml::SerializerReco
     Wml::StoreFrame(*record, "WarpFrame", warp->GetFrame());
     record->SetValue("TwistRate", warp->GetTwistRate());
     record->SetValue("TaperRange", Wml::Vector2<float>(warp->GetTaperStart(), warp->GetTaperEnd()));
-    record->SetValue("TaperScales", Wml::Vector2<float>(warp->GetTaperStartScale(), warp->GetTaperEndScale()));
+    record->SetValue("TaperScales",
+                     Wml::Vector2<float>(warp->GetTaperStartScale(), warp->GetTaperEndScale()));
     record->SetValue("BendCurvature", warp->GetBendCurvature());
     record->SetValue("BendCentre", warp->GetBendCentre());
     record->SetValue("BendRange", Wml::Vector2<float>(warp->GetBendMin(), warp->GetBendMax()));
@@ -97,18 +98,24 @@ bool BarrWarpSceneObject::Restore(Wml::Serializer* serializer, Wml::SerializerRe
         changed = taken || changed;
     }
     using Pair = Wml::Vector2<float>;
-    RestoreSetting(*record, "TwistRate", warp->GetTwistRate(), [warp](float v) { return warp->SetTwistRate(v); },
-                   ok, changed);
-    RestoreSetting(*record, "TaperRange", Pair(warp->GetTaperStart(), warp->GetTaperEnd()),
-                   [warp](const Pair& v) { return warp->SetTaperRange(v.X(), v.Y()); }, ok, changed);
-    RestoreSetting(*record, "TaperScales", Pair(warp->GetTaperStartScale(), warp->GetTaperEndScale()),
-                   [warp](const Pair& v) { return warp->SetTaperScales(v.X(), v.Y()); }, ok, changed);
-    RestoreSetting(*record, "BendCurvature", warp->GetBendCurvature(),
-                   [warp](float v) { return warp->SetBendCurvature(v); }, ok, changed);
-    RestoreSetting(*record, "BendCentre", warp->GetBendCentre(), [warp](float v) { return warp->SetBendCentre(v); },
-                   ok, changed);
-    RestoreSetting(*record, "BendRange", Pair(warp->GetBendMin(), warp->GetBendMax()),
-                   [warp](const Pair& v) { return warp->SetBendRange(v.X(), v.Y()); }, ok, changed);
+    RestoreSetting(
+        *record, "TwistRate", warp->GetTwistRate(), [warp](float v) { return warp->SetTwistRate(v); }, ok,
+        changed);
+    RestoreSetting(
+        *record, "TaperRange", Pair(warp->GetTaperStart(), warp->GetTaperEnd()),
+        [warp](const Pair& v) { return warp->SetTaperRange(v.X(), v.Y()); }, ok, changed);
+    RestoreSetting(
+        *record, "TaperScales", Pair(warp->GetTaperStartScale(), warp->GetTaperEndScale()),
+        [warp](const Pair& v) { return warp->SetTaperScales(v.X(), v.Y()); }, ok, changed);
+    RestoreSetting(
+        *record, "BendCurvature", warp->GetBendCurvature(),
+        [warp](float v) { return warp->SetBendCurvature(v); }, ok, changed);
+    RestoreSetting(
+        *record, "BendCentre", warp->GetBendCentre(), [warp](float v) { return warp->SetBendCentre(v); }, ok,
+        changed);
+    RestoreSetting(
+        *record, "BendRange", Pair(warp->GetBendMin(), warp->GetBendMax()),
+        [warp](const Pair& v) { return warp->SetBendRange(v.X(), v.Y()); }, ok, changed);
 
     if (changed) node->OnOperatorChanged(before);
     return ok;

@@ -1,0 +1,112 @@
+#include "app/QtUserInterface.h"
+
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMainWindow>
+#include <QMessageBox>
+#include <QStatusBar>
+
+namespace {
+
+QString Q(const std::string& text)
+{
+    return QString::fromStdString(text);
+}
+
+// A bare name gets the default extension, as the dialogs of the platform do.
+std::string WithExtension(const QString& chosen, const vynui::FileDialogRequest& request)
+{
+    std::string path = chosen.toStdString();
+    const std::size_t slash = path.find_last_of('/');
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    if (!request.defaultExtension.empty() && name.find('.') == std::string::npos)
+        path += "." + request.defaultExtension;
+    return path;
+}
+
+}  // namespace
+
+CQtUserInterface::CQtUserInterface(QMainWindow* window) : m_window(window) {}
+
+void CQtUserInterface::ShowMessage(const std::string& text, const std::string& title)
+{
+    QMessageBox::information(m_window, Q(title), Q(text));
+}
+
+vynui::Answer CQtUserInterface::AskQuestion(const std::string& text, const std::string& title,
+                                            bool withCancel)
+{
+    QMessageBox::StandardButtons buttons = QMessageBox::Yes | QMessageBox::No;
+    if (withCancel) buttons |= QMessageBox::Cancel;
+    switch (QMessageBox::question(m_window, Q(title), Q(text), buttons)) {
+        case QMessageBox::Yes:
+            return vynui::Answer::Yes;
+        case QMessageBox::Cancel:
+            return vynui::Answer::Cancel;
+        default:
+            return withCancel ? vynui::Answer::Cancel : vynui::Answer::No;
+    }
+}
+
+bool CQtUserInterface::ChooseFileToOpen(const vynui::FileDialogRequest& request, std::string& path)
+{
+    const QString chosen =
+        QFileDialog::getOpenFileName(m_window, Q(request.title), Q(request.fileName), Q(request.filter));
+    if (chosen.isEmpty()) return false;
+    path = chosen.toStdString();
+    return true;
+}
+
+bool CQtUserInterface::ChooseFileToSave(const vynui::FileDialogRequest& request, std::string& path)
+{
+    QFileDialog::Options options;
+    if (!request.askBeforeOverwrite) options |= QFileDialog::DontConfirmOverwrite;
+    const QString chosen = QFileDialog::getSaveFileName(m_window, Q(request.title), Q(request.fileName),
+                                                        Q(request.filter), nullptr, options);
+    if (chosen.isEmpty()) return false;
+    path = WithExtension(chosen, request);
+    return true;
+}
+
+bool CQtUserInterface::AskValue(const vynui::ValueRequest& request, float& value)
+{
+    for (;;) {
+        bool ok = false;
+        float typed = 0.0f;
+        const QString label = Q(request.label + ":");
+        if (request.integer) {
+            typed = float(QInputDialog::getInt(m_window, Q(request.Title()), label, int(request.current),
+                                               int(request.minimum), int(request.maximum), 1, &ok));
+        } else {
+            typed = float(QInputDialog::getDouble(m_window, Q(request.Title()), label, request.current,
+                                                  request.minimum, request.maximum, 5, &ok));
+        }
+        if (!ok) return false;
+        std::string refusal;
+        if (request.Accepts(typed, refusal)) {
+            value = typed;
+            return true;
+        }
+        QMessageBox::warning(m_window, "Invalid Value", Q(refusal));
+    }
+}
+
+bool CQtUserInterface::ChooseColour(Wml::ColorRGBA& colour)
+{
+    const QColor initial = QColor::fromRgbF(colour.R(), colour.G(), colour.B());
+    const QColor chosen = QColorDialog::getColor(initial, m_window);
+    if (!chosen.isValid()) return false;
+    colour = Wml::ColorRGBA(float(chosen.redF()), float(chosen.greenF()), float(chosen.blueF()), colour.A());
+    return true;
+}
+
+void CQtUserInterface::SetStatusText(const std::string& text)
+{
+    if (m_window) m_window->statusBar()->showMessage(Q(text));
+}
+
+void CQtUserInterface::SetWindowTitle(const std::string& title)
+{
+    if (m_window) m_window->setWindowTitle(Q(title));
+}

@@ -1,0 +1,212 @@
+// The 3D view without a window: managers wired in the program's order, mouse
+// and keys through the same entry points the window uses, commands routed to
+// the first manager that takes them.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "animation/AnimationManager.h"
+#include "blobtree_ui/RootNodeSceneObject.h"
+#include "interact/DrawingScale.h"
+#include "interact/GestureEngine.h"
+#include "interact/HUDButton.h"
+#include "interact/HUDManager.h"
+#include "interact/HUDToolbar.h"
+#include "interact/InputEventStream.h"
+#include "interact/Tool3DManager.h"
+#include "scene/ParameterEditor.h"
+#include "scene/SceneManager.h"
+#include "sketch/StrokeFactory.h"
+#include "sketch_ui/SketchManager.h"
+#include "surface/SurfaceManager.h"
+#include "surface/SurfaceTreeNode.h"
+#include "tests/support/FakeClock.h"
+#include "tests/support/MouseStrokes.h"
+#include "tests/support/ScriptedUserInterface.h"
+#include "view/ViewCore.h"
+
+using vynui::CViewCore;
+using vynui::ViewInputAdapter;
+using Wml::Vector2f;
+
+namespace {
+
+struct ViewRig {
+    static constexpr int W = 800;
+    static constexpr int H = 600;
+    CViewCore view{CViewCore::Managers::Own};
+    kftest::ScriptedUserInterface ui;
+    kftest::FakeClock clock{50.0};
+    int repaints = 0;
+    std::vector<std::string> windowRequests;
+    std::string frameTitle;
+
+    ViewRig()
+    {
+        view.SetUserInterface(&ui);
+        view.SetRepaintRequest([this] { ++repaints; });
+        view.SetWindowRequest([this](const std::string& what) { windowRequests.push_back(what); });
+        view.SetFrameTitleSink([this](const std::string& title) { frameTitle = title; });
+        view.GetGestureEngine().SetTimeSource(clock.Source());
+        view.Resize(W, H);
+    }
+
+    /// A left-button drag through points given with y counted from the top,
+    /// as the window reports them.
+    void Drag(const std::vector<Vector2f>& points)
+    {
+        auto px = [](float v) { return int(std::lround(v)); };
+        view.MousePress(ViewInputAdapter::LEFT, px(points[0].X()), px(points[0].Y()), false);
+        for (std::size_t i = 1; i < points.size(); ++i) {
+            clock.Advance(0.01);
+            view.MouseMove(px(points[i].X()), px(points[i].Y()));
+        }
+        clock.Advance(0.01);
+        view.MouseRelease(ViewInputAdapter::LEFT, px(points.back().X()), px(points.back().Y()));
+        clock.Advance(1.0);
+    }
+
+    /// Crosses a HUD button with a short stroke, as a person chooses it.
+    void Cross(vynui::HUDButton* button)
+    {
+        const Vector2f centre = view.GetHUDManager().HUDToPixel(button->GetBox().Center());
+        const float yDown = float(H - 1) - centre.Y();
+        Drag(sketchtest::SampleMouse(
+            sketchtest::Line(Vector2f(centre.X(), yDown - 30.0f), Vector2f(centre.X(), yDown + 30.0f)), 3.0f,
+            0.0f));
+    }
+
+    std::size_t TopLevelCount() { return view.GetSceneManager()->GetRootSceneObject()->GetChildren().size(); }
+};
+
+}  // namespace
+
+TEST(ViewCore, AnOutlineDrawnWithTheMouseBecomesAShapeOnScreen)
+{
+    ViewRig rig;
+    // An ellipse in the middle of the view, drawn once round and a bit past.
+    const auto outline = sketchtest::SampleMouse([](float t) {
+        const float a = 2.0f * 3.14159265f * 1.04f * t;
+        return Vector2f(400.0f + 120.0f * std::cos(a), 300.0f + 80.0f * std::sin(a));
+    });
+    rig.Drag(outline);
+    vynui::CSketchManager* sketch = rig.view.GetSketchManager();
+    ASSERT_EQ(1u, sketch->GetStrokeFactory().GetNumStrokes());
+    vynui::HUDButton* blobby = sketch->GetButton(vynui::CSketchManager::BlobbySweepButton);
+    const auto& offered = sketch->GetToolbar()->GetItems();
+    ASSERT_NE(offered.end(), std::find(offered.begin(), offered.end(), blobby)) << "no Blobby Thing offered";
+
+    rig.Cross(blobby);
+    EXPECT_EQ(1u, rig.TopLevelCount());
+    EXPECT_EQ(0u, sketch->GetStrokeFactory().GetNumStrokes());
+    vynui::SurfaceTreeNode* top = rig.view.GetSurfaceManager()->GetChainTop(0);
+    ASSERT_NE(nullptr, top);
+    EXPECT_GT(top->GetMesh()->GetNumTriangles(), 50u);
+    // The new shape is selected, so its parameters are on the HUD.
+    EXPECT_FALSE(rig.view.GetParameterEditor().GetSelectionToolbar().GetItems().empty());
+    EXPECT_GT(rig.repaints, 0);
+}
+
+TEST(ViewCore, CommandsGoToTheFirstManagerThatTakesThem)
+{
+    ViewRig rig;
+    vynui::RenderingSettings& render = rig.view.GetRenderingManager().GetSettings();
+    const float cell = rig.view.GetSurfaceManager()->GetSettings().cellSize;
+
+    struct Row {
+        const char* command;
+        bool handled;
+    };
+    for (const Row& row :
+         {Row{"Show Mesh", true}, Row{"Finer Mesh", true}, Row{"Set Keyframe", true}, Row{"Show HUD", true},
+          Row{"Perspective Camera", true}, Row{"Top", true}, Row{"Undo", false},
+          Row{"Suggest Texture Decals", false}, Row{"No Such Thing", false}}) {
+        SCOPED_TRACE(row.command);
+        EXPECT_EQ(row.handled, rig.view.RouteCommand(row.command));
+    }
+    EXPECT_FALSE(render.showSurface);
+    EXPECT_NEAR(cell * 0.9f, rig.view.GetSurfaceManager()->GetSettings().cellSize, 1e-6f);
+    EXPECT_EQ(1u, rig.view.GetAnimationManager().GetKeyedFrames().count(0));
+    EXPECT_FALSE(rig.view.IsHUDVisible());
+    EXPECT_FALSE(rig.view.GetCamera().IsPerspective());
+
+    vynui::CommandState state;
+    ASSERT_TRUE(rig.view.UpdateCommand("Show HUD", state));
+    EXPECT_TRUE(state.enabled);
+    EXPECT_FALSE(state.checked);
+    ASSERT_TRUE(rig.view.UpdateCommand("Undo", state));
+    EXPECT_FALSE(state.enabled);
+    ASSERT_TRUE(rig.view.UpdateCommand("Show Mesh", state));
+    EXPECT_FALSE(state.checked);
+    EXPECT_FALSE(rig.view.UpdateCommand("No Such Thing", state));
+
+    rig.view.RouteCommand("Caching Control");
+    rig.view.RouteCommand("About Kilnform...");
+    EXPECT_EQ((std::vector<std::string>{"Caching Control", "About"}), rig.windowRequests);
+}
+
+TEST(ViewCore, NewSceneAsksFirstAndKeepsTheSceneOnNo)
+{
+    ViewRig rig;
+    vynui::CSceneManager* scene = rig.view.GetSceneManager();
+    scene->AddNode(1, scene->GetRootSceneObject(), false);
+    rig.ui.AnswerQuestion(vynui::Answer::No);
+    rig.view.RouteCommand("New Scene");
+    EXPECT_EQ(1u, rig.TopLevelCount());
+    ASSERT_FALSE(rig.ui.Events().empty());
+    EXPECT_EQ("Warning!", rig.ui.Events().back().title);
+    rig.ui.AnswerQuestion(vynui::Answer::Yes);
+    rig.view.RouteCommand("New Scene");
+    EXPECT_EQ(0u, rig.TopLevelCount());
+}
+
+TEST(ViewCore, KeysAndResize)
+{
+    ViewRig rig;
+    EXPECT_EQ("Model View : 800 x 600", rig.frameTitle);
+    rig.view.Resize(0, 300);  // ignored
+    EXPECT_EQ(800, rig.view.GetWidth());
+    EXPECT_EQ(600, rig.view.GetCamera().GetViewportHeight());
+
+    // Holding Space shows the fast primitives once; auto-repeat does nothing.
+    bool& fast = rig.view.GetRenderingManager().GetSettings().fastPrimitiveMode;
+    rig.view.SpecialKeyDown(CViewCore::KEY_SPACE, false);
+    EXPECT_TRUE(fast);
+    rig.view.SpecialKeyDown(CViewCore::KEY_SPACE, true);
+    rig.view.SpecialKeyUp(CViewCore::KEY_SPACE, true);
+    EXPECT_TRUE(fast);
+    rig.view.SpecialKeyUp(CViewCore::KEY_SPACE, false);
+    EXPECT_FALSE(fast);
+
+    const float cell = rig.view.GetSurfaceManager()->GetSettings().cellSize;
+    rig.view.Character('+');
+    EXPECT_NEAR(cell * 0.9f, rig.view.GetSurfaceManager()->GetSettings().cellSize, 1e-6f);
+
+    // t cycles to the next tool that can move the selection.
+    rig.view.GetSceneManager()->AddNode(1, nullptr, true);
+    const std::string tool = rig.view.GetToolManager().GetActiveTool()->GetName();
+    rig.view.Character('t');
+    EXPECT_NE(tool, rig.view.GetToolManager().GetActiveTool()->GetName());
+
+    const float hud = vynui::GetHUDScaleFactor();
+    rig.view.Character('b');
+    EXPECT_NE(hud, vynui::GetHUDScaleFactor());
+    rig.view.Character('b');
+    EXPECT_EQ(hud, vynui::GetHUDScaleFactor());
+
+    // The ray trace asks first and does nothing on No.
+    rig.view.Character('z');
+    EXPECT_EQ("Are you sure?", rig.ui.Events().back().title);
+    EXPECT_TRUE(rig.windowRequests.empty());
+
+    // e moves the camera smoothly over 20 ticks of its timer.
+    const Wml::Vector3f before = rig.view.GetCamera().GetLocation();
+    rig.view.Character('e');
+    int ticks = 0;
+    while (rig.view.OnCameraTimer()) ++ticks;
+    EXPECT_EQ(19, ticks);
+    EXPECT_GT((rig.view.GetCamera().GetLocation() - before).Length(), 1.0f);
+}

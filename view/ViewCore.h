@@ -1,0 +1,236 @@
+#pragma once
+// Everything the 3D view does apart from the window toolkit's plumbing. It
+// makes and wires the managers in the program's order (who gets the first
+// refusal of input and gestures, who hears of scene changes), turns mouse,
+// key, focus, resize and timer calls into input events and camera moves,
+// routes menu commands (sketch, scene, rendering, surface and animation
+// managers first, then its own), and runs the drawing pass in order with
+// animation playback. The Qt view only forwards its events here and paints
+// through Render(); a test or a replay script drives the same entry points.
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "interact/ITool3D.h"
+#include "interact/InputEvent.h"
+#include "interact/ViewController.h"
+#include "interact/ViewInputAdapter.h"
+#include "scene/CommandTarget.h"
+#include "scene/IChangeListener.h"
+#include "surface/RenderingManager.h"
+#include "view/CameraInterpolator.h"
+#include "wml/ExtendedWmlCamera.h"
+
+namespace vynui_tex {
+class CDecalManager;
+class CMeshEditManager;
+class CTextureManager;
+}  // namespace vynui_tex
+
+namespace vynui {
+
+class CAnimationManager;
+class CAnimationPlayer;
+class CHUDManager;
+class CInputEventStream;
+class ConstraintManager;
+class CSceneManager;
+class CSketchManager;
+class CSurfaceManager;
+class GestureEngine;
+class MeshExport;
+class ParameterEditor;
+class ShadingOverlay;
+class SurfaceIntersector;
+class Tool3DManager;
+class UserInterface;
+
+class CViewCore : public IChangeListener, public IViewListener, public IRenderingListener {
+public:
+    /// Where the shared managers come from: the process-wide ones (the
+    /// program, one view), or fresh ones owned by this view (tests, several
+    /// views in one process). Fresh views start no background workers.
+    enum class Managers { ProcessWide, Own };
+
+    /// Builds and wires everything that needs no GL context, in the order the
+    /// view construction and initial update define.
+    explicit CViewCore(Managers managers = Managers::ProcessWide);
+    ~CViewCore() override;
+    CViewCore(const CViewCore&) = delete;
+    CViewCore& operator=(const CViewCore&) = delete;
+
+    // ---- hooks to the window (all optional)
+
+    /// Not owned. Prompts, status line and title go through it.
+    void SetUserInterface(UserInterface* ui);
+    UserInterface* GetUserInterface() const { return m_ui; }
+    /// Asks the window to paint again (Qt: update()).
+    void SetRepaintRequest(std::function<void()> request) { m_repaint = std::move(request); }
+    /// Tells the window which frame title to show ("Model View : W x H").
+    void SetFrameTitleSink(std::function<void(const std::string&)> sink) { m_frameTitle = std::move(sink); }
+    /// Asks the window for one of its own things by name: a dialog's form
+    /// ("Polygonizer Control", "Lighting Control", "Point Set Control",
+    /// "Refine Mesh", "Caching Control", "Set World Dimensions", "About"),
+    /// or a window action ("Field Image", "Refresh Field Image", "RayTrace",
+    /// "Render RayTrace", "Resize Frame").
+    void SetWindowRequest(std::function<void(const std::string&)> request) { m_window = std::move(request); }
+    /// Called after every drawn frame (the parameter panel refreshes).
+    void SetFrameDrawnHook(std::function<void()> hook) { m_frameDrawn = std::move(hook); }
+    /// The window says whether its "Field Image" window is open (check mark).
+    void SetFieldImageOpen(bool open) { m_fieldImageOpen = open; }
+    /// The listeners the window adds to the scene's change listeners between
+    /// the view itself and the rendering manager (the two docked panels).
+    void AddPanelListener(IChangeListener* panel);
+
+    // ---- GL life (context current)
+
+    /// What needs a context: GL state, then the background workers.
+    void InitGL();
+    /// Frees GL objects before the context goes away.
+    void ReleaseGL();
+    /// Zero sizes change nothing.
+    void Resize(int width, int height);
+    /// The drawing pass: renderer, object layer, sketch, tools, HUD, then
+    /// animation playback and the frame-rate text.
+    void Render();
+
+    // ---- input (y counted from the top, in pixels)
+
+    /// Answer: the window should grab (press) or let go (release) the mouse.
+    bool MousePress(ViewInputAdapter::Button button, int x, int yDown, bool alt);
+    bool MouseRelease(ViewInputAdapter::Button button, int x, int yDown);
+    void MouseMove(int x, int yDown);
+    /// A character key (the keys table, else an input event).
+    void Character(int key);
+    /// Space and Escape and the Alt key; autoRepeat as the window reports it.
+    void SpecialKeyDown(int key, bool autoRepeat);
+    void SpecialKeyUp(int key, bool autoRepeat);
+    void FocusIn(bool altHeld);
+    void FocusOut();
+    enum SpecialKey { KEY_SPACE = 1, KEY_ESCAPE = 2, KEY_ALT = 3 };
+
+    // ---- timers
+
+    /// The 25 ms timer: time listeners in order until one reports a change.
+    void OnTimer(std::int64_t counter);
+    void OnTimer();
+    /// The 10 ms camera-transition timer; false once the transition ended.
+    bool OnCameraTimer();
+    bool IsCameraMoving() const { return m_interpolator.IsRunning(); }
+
+    // ---- commands
+
+    /// The first of sketch, scene, rendering, surface, animation managers,
+    /// then the view, that takes the command. False when nobody does.
+    bool RouteCommand(const std::string& menuText);
+    /// Enabled and checked state for a menu entry; false when nobody knows it
+    /// (the window then shows it disabled).
+    bool UpdateCommand(const std::string& menuText, CommandState& state);
+    /// The commands the view handles itself.
+    static const std::vector<std::string>& ViewCommandNames();
+    /// Shown disabled: no handler (edit menu), or the surface-detail layer
+    /// that is not built.
+    static bool IsDisabledCommand(const std::string& menuText);
+
+    // ---- parts, for the window and tests
+
+    CSceneManager* GetSceneManager() const { return m_scene; }
+    CSketchManager* GetSketchManager() const { return m_sketch; }
+    CSurfaceManager* GetSurfaceManager() const { return m_surfaces; }
+    CRenderingManager& GetRenderingManager() { return *m_rendering; }
+    CHUDManager& GetHUDManager() { return *m_hud; }
+    CAnimationManager& GetAnimationManager() { return *m_animation; }
+    CAnimationPlayer& GetAnimationPlayer() { return *m_player; }
+    Tool3DManager& GetToolManager() { return *m_tools; }
+    GestureEngine& GetGestureEngine() { return *m_gestures; }
+    ConstraintManager& GetConstraintManager() { return *m_constraints; }
+    ParameterEditor& GetParameterEditor() { return *m_parameters; }
+    vynui_tex::CTextureManager& GetTextureManager() { return *m_textures; }
+    CInputEventStream& GetInputStream() { return *m_stream; }
+    ViewInputAdapter& GetInputAdapter() { return m_input; }
+    ViewController& GetViewController() { return m_viewController; }
+    Wml::ExtendedWmlCamera& GetCamera() { return m_camera; }
+    ShadingOverlay& GetShadingOverlay() { return *m_overlay; }
+    int GetWidth() const { return m_width; }
+    int GetHeight() const { return m_height; }
+    bool IsHUDVisible() const { return m_hudVisible; }
+    /// The last frame-rate text ("%.2f FPS").
+    const std::string& GetFPSText() const { return m_fpsText; }
+    /// The view key: input streams and per-view scene managers use it.
+    const void* Key() const { return this; }
+
+    // ---- listener roles
+    void OnViewChanged(ViewController& controller) override;
+    void OnRenderingChanged() override;
+    void OnRedrawRequested() override;
+
+private:
+    void BuildManagers(Managers managers);
+    void Wire();
+    void Unwire();
+    void RequestRepaint();
+    bool OnViewCommand(const std::string& menuText);
+    bool OnUpdateViewCommand(const std::string& menuText, CommandState& state);
+    std::vector<CommandTarget*> CommandChain() const;
+    void ToggleFastPrimitiveMode();
+    void ToggleCaching();
+    void StartCameraTransition();
+    void StepAnimation();
+    void ShowStatus(const std::string& text);
+    void AskWindow(const std::string& what);
+
+    // Owned when the view made them (Managers::Own), else process-wide.
+    std::unique_ptr<CSceneManager> m_ownScene;
+    std::unique_ptr<CSurfaceManager> m_ownSurfaces;
+    std::unique_ptr<ConstraintManager> m_ownConstraints;
+    std::unique_ptr<CSketchManager> m_ownSketch;
+    std::unique_ptr<ParameterEditor> m_ownParameters;
+    std::unique_ptr<SurfaceIntersector> m_ownIntersector;
+    bool m_processWide = true;
+
+    Wml::ExtendedWmlCamera m_camera;
+    ViewController m_viewController;
+    CInputEventStream* m_stream = nullptr;
+    ViewInputAdapter m_input;
+    CameraInterpolator m_interpolator;
+    std::unique_ptr<ShadingOverlay> m_overlay;
+
+    CSceneManager* m_scene = nullptr;
+    CSketchManager* m_sketch = nullptr;
+    CSurfaceManager* m_surfaces = nullptr;
+    ConstraintManager* m_constraints = nullptr;
+    ParameterEditor* m_parameters = nullptr;
+    std::unique_ptr<CRenderingManager> m_rendering;
+    std::unique_ptr<vynui_tex::CTextureManager> m_textures;
+    std::unique_ptr<vynui_tex::CMeshEditManager> m_meshEdit;
+    std::unique_ptr<vynui_tex::CDecalManager> m_decals;
+    std::unique_ptr<CHUDManager> m_hud;
+    std::unique_ptr<CAnimationManager> m_animation;
+    std::unique_ptr<CAnimationPlayer> m_player;
+    std::unique_ptr<Tool3DManager> m_tools;
+    std::unique_ptr<GestureEngine> m_gestures;
+    std::unique_ptr<MeshExport> m_export;
+    std::vector<IChangeListener*> m_panels;
+
+    UserInterface* m_ui = nullptr;
+    std::function<void()> m_repaint;
+    std::function<void(const std::string&)> m_frameTitle;
+    std::function<void(const std::string&)> m_window;
+    std::function<void()> m_frameDrawn;
+
+    int m_width = 0;
+    int m_height = 0;
+    bool m_hudVisible = true;
+    bool m_spaceHeld = false;
+    bool m_glReady = false;
+    bool m_workersStarted = false;
+    bool m_fieldImageOpen = false;
+    std::string m_fpsText;
+    std::vector<unsigned char> m_framePixels;
+};
+
+}  // namespace vynui

@@ -1,6 +1,8 @@
 #include "app/MolderyApp.h"
 
 #include <QCommandLineParser>
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QImageWriter>
 #include <QTimer>
 
@@ -9,6 +11,8 @@
 #include "app/ChildFrame.h"
 #include "app/MainFrame.h"
 #include "app/Standard3DView.h"
+#include "view/ReplayScript.h"
+#include "view/ViewCore.h"
 
 CMolderyApp::CMolderyApp(int& argc, char** argv) : QApplication(argc, argv)
 {
@@ -31,8 +35,11 @@ bool CMolderyApp::ParseCommandLine(const QStringList& arguments, Options& option
     QCommandLineOption screenshot("screenshot", "Render one frame, write it as PNG to FILE and exit.",
                                   "FILE");
     QCommandLineOption size("size", "Size of the screenshot in pixels, e.g. 640x480.", "WIDTHxHEIGHT");
+    QCommandLineOption replay(
+        "replay", "Run the user actions of script FILE, then exit (non-zero on an error).", "FILE");
     parser.addOption(screenshot);
     parser.addOption(size);
+    parser.addOption(replay);
     if (!parser.parse(arguments)) {
         error = parser.errorText();
         return false;
@@ -47,6 +54,13 @@ bool CMolderyApp::ParseCommandLine(const QStringList& arguments, Options& option
         options.screenshotPath = parser.value(screenshot);
         if (options.screenshotPath.isEmpty()) {
             error = "--screenshot needs a file name";
+            return false;
+        }
+    }
+    if (parser.isSet(replay)) {
+        options.replayPath = parser.value(replay);
+        if (options.replayPath.isEmpty()) {
+            error = "--replay needs a file name";
             return false;
         }
     }
@@ -70,6 +84,15 @@ int CMolderyApp::Run(const Options& options)
     m_mainFrame = new CMainFrame;
     m_mainFrame->CreateNewChild();
     m_mainFrame->show();
+    if (!options.replayPath.isEmpty()) {
+        int code = 1;
+        QTimer::singleShot(0, this, [&]() {
+            code = Replay(options);
+            quit();
+        });
+        exec();
+        return code;
+    }
     if (options.screenshotPath.isEmpty()) return exec();
 
     int code = 1;
@@ -104,4 +127,78 @@ bool CMolderyApp::WriteScreenshot(const Options& options)
         return false;
     }
     return true;
+}
+
+void CMolderyApp::SizeView(int width, int height)
+{
+    CChildFrame* child = m_mainFrame->ActiveChild();
+    CStandard3DView* view = child ? child->GetView() : nullptr;
+    if (!view) return;
+    // The frame around the view keeps its size; the window grows by the difference.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const QSize difference = QSize(width, height) - view->size();
+        if (difference.isNull()) break;
+        m_mainFrame->resize(m_mainFrame->size() + difference);
+        processEvents();
+    }
+}
+
+int CMolderyApp::Replay(const Options& options)
+{
+    CChildFrame* child = m_mainFrame->ActiveChild();
+    CStandard3DView* view = child ? child->GetView() : nullptr;
+    if (!view) {
+        std::fprintf(stderr, "Kilnform: no view to replay into\n");
+        return 1;
+    }
+    vynui::ReplayScript script;
+    std::string error;
+    if (!script.Load(options.replayPath.toStdString(), error)) {
+        std::fprintf(stderr, "Kilnform: %s\n", error.c_str());
+        return 2;
+    }
+    if (options.screenshotSize.isValid())
+        SizeView(options.screenshotSize.width(), options.screenshotSize.height());
+    processEvents();
+
+    vynui::ReplayUserInterface ui;
+    ui.SetEcho([](const std::string& line) { std::fprintf(stderr, "Kilnform: %s\n", line.c_str()); });
+    view->SetUserInterface(&ui);
+    vynui::ReplayScript::Window window;
+    window.resize = [this](int w, int h) { SizeView(w, h); };
+    window.wait = [this](double seconds) {
+        QElapsedTimer timer;
+        timer.start();
+        while (timer.elapsed() < qint64(seconds * 1000.0)) processEvents(QEventLoop::AllEvents, 20);
+    };
+    window.screenshot = [view](const std::string& path, std::string& why) {
+        const qreal ratio = view->devicePixelRatioF();
+        const QImage image = view->RenderToImage(int(view->width() * ratio), int(view->height() * ratio));
+        if (image.isNull()) {
+            why = "could not render the view (no OpenGL context?)";
+            return false;
+        }
+        QImageWriter writer(QString::fromStdString(path), "png");
+        if (!writer.write(image)) {
+            why = "cannot write " + path + ": " + writer.errorString().toStdString();
+            return false;
+        }
+        return true;
+    };
+    const bool ok = script.Run(view->GetCore(), ui, window, error);
+    processEvents();
+    if (ok && !options.screenshotPath.isEmpty()) {
+        std::string why;
+        if (!window.screenshot(options.screenshotPath.toStdString(), why)) {
+            std::fprintf(stderr, "Kilnform: %s\n", why.c_str());
+            view->SetUserInterface(nullptr);
+            return 1;
+        }
+    }
+    view->SetUserInterface(nullptr);
+    if (!ok) {
+        std::fprintf(stderr, "Kilnform: %s: %s\n", qPrintable(options.replayPath), error.c_str());
+        return 1;
+    }
+    return 0;
 }

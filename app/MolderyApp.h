@@ -13,6 +13,7 @@ public:
     /// What the command line asks for.
     struct Options {
         QString screenshotPath;  ///< empty: run interactively
+        QString replayPath;      ///< a script of user actions to run, then exit
         QSize screenshotSize;    ///< invalid: the view's own size
         bool showHelp = false;   ///< print helpText and exit
         QString helpText;
@@ -32,6 +33,10 @@ public:
 
 private:
     bool WriteScreenshot(const Options& options);
+    /// Runs the replay script in the shown window; the exit code.
+    int Replay(const Options& options);
+    /// Makes the 3D view width x height pixels by resizing the main window.
+    void SizeView(int width, int height);
 
     CMainFrame* m_mainFrame = nullptr;
 };

@@ -1,0 +1,92 @@
+// Replay scripts run on a view without a window: actions reach the view's
+// entry points, and bad lines stop the run naming the line.
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "scene/SceneManager.h"
+#include "view/ReplayScript.h"
+#include "view/ViewCore.h"
+
+using vynui::CViewCore;
+using vynui::ReplayScript;
+using vynui::ReplayUserInterface;
+
+namespace {
+
+struct Outcome {
+    bool ok = false;
+    std::string error;
+};
+
+Outcome Replay(CViewCore& view, ReplayUserInterface& ui, const std::string& text)
+{
+    ReplayScript script;
+    Outcome run;
+    if (!script.Parse(text, run.error)) return run;
+    run.ok = script.Run(view, ui, ReplayScript::Window(), run.error);
+    return run;
+}
+
+}  // namespace
+
+TEST(ReplayScript, SketchesAShapeAndAnswersPrompts)
+{
+    CViewCore view(CViewCore::Managers::Own);
+    ReplayUserInterface ui;
+    view.SetUserInterface(&ui);
+    const Outcome run = Replay(view, ui,
+                           "# an outline becomes a shape\n"
+                           "size 800 600\n"
+                           "ellipse 400 300 120 80\n"
+                           "hud BlobbySweepButton\n"
+                           "expect shapes 1\n"
+                           "expect selected 1\n"
+                           "wait 0.1\n"
+                           "answer no\n"
+                           "command New Scene\n"
+                           "expect shapes 1\n"
+                           "answer yes\n"
+                           "command New Scene\n"
+                           "expect shapes 0\n"
+                           "command Trivane Format\n"
+                           "expect message Disabled due to VFTriangleMesh switch\n");
+    EXPECT_TRUE(run.ok) << run.error;
+    EXPECT_EQ(800, view.GetWidth());
+}
+
+TEST(ReplayScript, ABadLineStopsTheRunAndNamesIt)
+{
+    struct Row {
+        const char* line;
+        const char* reason;
+    };
+    const Row rows[] = {
+        {"fly away", "unknown action \"fly\""},
+        {"size 0 600", "expected \"size W H (1 to 8192)\""},
+        {"size 1e30 5", "expected \"size W H (1 to 8192)\""},
+        {"press left 10", "expected \"press|release left|middle|right X Y [alt]\""},
+        {"move 1e9 0", "expected \"move X Y\""},
+        {"drag 1 2 3", "expected \"drag X1 Y1 X2 Y2 [X Y ...]\""},
+        {"ellipse 10 10 -5 5", "expected \"ellipse CX CY RX RY\""},
+        {"key ab", "expected \"key C (one character)\""},
+        {"wait nan", "expected \"wait SECONDS (0 to 600)\""},
+        {"command No Such Command", "no enabled handler for \"No Such Command\""},
+        {"command Undo", "no enabled handler for \"Undo\""},
+        {"hud NoSuchButton", "no HUD button \"NoSuchButton\" is shown"},
+        {"expect shapes 3", "expected 3 shapes, found 0"},
+        {"screenshot x.png", "screenshots need a window"},
+        {"colour 2 0 0", "expected \"colour R G B (each 0 to 1)\""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.line);
+        CViewCore view(CViewCore::Managers::Own);
+        ReplayUserInterface ui;
+        view.SetUserInterface(&ui);
+        const Outcome run = Replay(view, ui, std::string("size 320 240\n\n# comment\n") + row.line + "\nsize 640 480\n");
+        EXPECT_FALSE(run.ok);
+        EXPECT_EQ(std::string("line 4: ") + row.reason, run.error);
+        EXPECT_EQ(320, view.GetWidth());  // nothing after the bad line ran
+    }
+}

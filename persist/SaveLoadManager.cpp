@@ -512,23 +512,23 @@ bool COldSceneLoader::LoadOldScene()
         }
     }
 
-    if (WmlDeprecated::SerializerRecord* texMan = m_serializer->FindRecord(kOldTexManID)) {
+    // Records 2 and 3 are the links only when they have the links' types;
+    // otherwise those IDs went to other records.
+    WmlDeprecated::SerializerRecord* texMan = m_serializer->FindRecord(kOldTexManID);
+    if (texMan && texMan->GetType() == kOldTexManType) {
         unsigned int id = 0;
         WmlDeprecated::SerializerRecord* target = nullptr;
-        if (texMan->GetType() != kOldTexManType || !texMan->GetValue("TexManRecordID", id, 0u) ||
-            !(target = m_serializer->FindRecord(id)))
+        if (!texMan->GetValue("TexManRecordID", id, 0u) || !(target = m_serializer->FindRecord(id)))
             return false;
         if (m_textures && !m_textures->RestoreOld(target))
             DebugOutput("SaveLoadManager: texture manager record %u refused\n", id);
     }
 
     WmlDeprecated::SerializerRecord* view = m_serializer->FindRecord(kOldViewID);
-    if (!view) return true;
+    if (!view || view->GetType() != kOldViewType) return true;
     unsigned int id = 0;
     WmlDeprecated::SerializerRecord* target = nullptr;
-    if (view->GetType() != kOldViewType || !view->GetValue("ViewRecordID", id, 0u) ||
-        !(target = m_serializer->FindRecord(id)))
-        return false;
+    if (!view->GetValue("ViewRecordID", id, 0u) || !(target = m_serializer->FindRecord(id))) return false;
     if (m_view && !m_view->Restore(target->Values()))
         DebugOutput("SaveLoadManager: view record %u refused\n", id);
     return true;

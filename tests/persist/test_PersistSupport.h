@@ -12,6 +12,7 @@
 #include "interact/ViewController.h"
 #include "persist/SaveLoadManager.h"
 #include "tests/scene/test_SceneManagerSupport.h"
+#include "tests/support/Near.h"
 #include "tests/support/TempFolder.h"
 #include "wml/DebugOutput.h"
 

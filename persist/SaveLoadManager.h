@@ -46,7 +46,7 @@ public:
     /// Deepest nesting of operators a load builds. Trees are walked
     /// recursively everywhere (fields, drawing, deletion); a file nesting
     /// deeper than any model a person builds is cut there.
-    static const int kMaxTreeDepth = 200;
+    static constexpr int kMaxTreeDepth = 200;
 
     CSaveLoadManager();
     ~CSaveLoadManager() override;

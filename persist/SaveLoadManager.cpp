@@ -78,20 +78,6 @@ int DepthOf(vynui::SceneObject* object)
     return depth;
 }
 
-/// Levels of the node tree under object, itself counted; stops counting
-/// beyond limit.
-int HeightOf(vynui::SceneObject* object, int limit)
-{
-    if (limit <= 0) return 1;
-    int below = 0;
-    for (SceneObject* child : object->GetChildren())
-        if (dynamic_cast<BlobTreeNodeSceneObject*>(child)) {
-            below = std::max(below, HeightOf(child, limit - 1));
-            if (below >= limit) break;
-        }
-    return below + 1;
-}
-
 /// Restores the auto-cleanup flag however the load ends.
 class AutoCleanupSuspension {
 public:
@@ -179,6 +165,8 @@ void CSaveLoadManager::BeginLoad()
     m_surfaceNodeIDs.clear();
     m_madeObjects.clear();
     m_madeDuringLoad.clear();
+    m_heights.clear();
+    m_links.clear();
     m_surfaceDecalRecords.clear();
 }
 
@@ -200,9 +188,13 @@ bool CSaveLoadManager::LoadScene(const std::string& path)
     BeginLoad();
     serializer.AddReader(this);
     SetFileVersion(FileVersion(0, 0, 0));
-    for (m_pass = 0; m_pass <= 5; ++m_pass) serializer.RestoreRecords();
+    for (m_pass = 0; m_pass <= 5; ++m_pass) {
+        serializer.RestoreRecords();
+        if (m_pass == 4) LinkRequestedChildren();
+    }
     m_pass = -1;
     m_madeDuringLoad.clear();
+    m_heights.clear();
     return true;
 }
 
@@ -363,22 +355,28 @@ bool CSaveLoadManager::LinkChild(BlobTreeNodeSceneObject* parent, BlobTreeNodeSc
                                  const Wml::SerializerRecord* record)
 {
     const char* why = nullptr;
-    if (!dynamic_cast<CompositionNodeSceneObject*>(parent))
-        why = "it is no operator";
-    else if (parent == child)
-        why = "it would hold itself";
-    else {
-        for (SceneObject* up = parent; up; up = up->GetParent())
-            if (up == child) why = "it lies under the child";
-    }
-    if (!why && DepthOf(parent) + HeightOf(child, kMaxTreeDepth) > kMaxTreeDepth)
-        why = "the tree would nest too deep";
+    for (SceneObject* up = parent; up && !why; up = up->GetParent())
+        if (up == child) why = "it lies under the child";
+    auto height = [this](SceneObject* object) {
+        auto it = m_heights.find(object);
+        return it == m_heights.end() ? 1 : it->second;
+    };
+    if (!why && DepthOf(parent) + height(child) > kMaxTreeDepth) why = "the tree would nest too deep";
     if (why) {
         DebugOutput("SaveLoadManager: %s %u cannot hold object %u: %s\n", record->GetTypeName().c_str(),
                     record->GetID(), child->GetObjectID(), why);
         return false;
     }
     m_scene->MoveNode(child, parent);
+    // Heights only grow here, so the bound stays at or above the true height
+    // even when a hostile file moves a child away again; it is kept without
+    // walking the child's sub-tree.
+    int below = height(child);
+    for (SceneObject* up = parent; up && dynamic_cast<BlobTreeNodeSceneObject*>(up); up = up->GetParent()) {
+        int& bound = m_heights[up];
+        if (bound > below) break;
+        bound = ++below;
+    }
     return true;
 }
 
@@ -410,13 +408,31 @@ bool CSaveLoadManager::ReadLinks(Wml::SerializerRecord* record)
     if (!parentObject && record->GetTypeName() == kRootRecord) parentObject = m_scene->GetRootSceneObject();
     auto* parent = dynamic_cast<BlobTreeNodeSceneObject*>(parentObject);
     if (!parent) return true;
-    bool allLinked = true;
+    const char* why = dynamic_cast<CompositionNodeSceneObject*>(parent) ? nullptr : "it is no operator";
     for (unsigned int childID : children) {
         auto* child = dynamic_cast<BlobTreeNodeSceneObject*>(LookupObject(childID));
         if (!child) continue;
-        allLinked = LinkChild(parent, child, record) && allLinked;
+        if (why || child == parent) {
+            DebugOutput("SaveLoadManager: %s %u cannot hold object %u: %s\n", record->GetTypeName().c_str(),
+                        record->GetID(), child->GetObjectID(), why ? why : "it would hold itself");
+            continue;
+        }
+        m_links.push_back({record, parent, child});
     }
-    return allLinked;
+    return !why;
+}
+
+void CSaveLoadManager::LinkRequestedChildren()
+{
+    // Each child moves once, for the last list that names it: moving again
+    // would end in the same place (at the end of that list's operator, in
+    // list order) but re-links the child's whole sub-tree every time, which
+    // a file naming one large group many times turns into a hang.
+    std::map<BlobTreeNodeSceneObject*, std::size_t> last;
+    for (std::size_t i = 0; i < m_links.size(); ++i) last[m_links[i].child] = i;
+    for (std::size_t i = 0; i < m_links.size(); ++i)
+        if (last[m_links[i].child] == i) LinkChild(m_links[i].parent, m_links[i].child, m_links[i].record);
+    m_links.clear();
 }
 
 bool CSaveLoadManager::ReadViewRecords(Wml::Serializer* serializer, Wml::SerializerRecord* record)

@@ -121,6 +121,8 @@ private:
 
     /// Registers a made object with the serializer and the ID table.
     void MapObject(Wml::Serializer* serializer, Wml::SerializerRecord* record, SceneObject* object);
+    /// The moves pass 4 asked for, made once its records are all read.
+    void LinkRequestedChildren();
     /// Moves child under parent unless that would make a cycle or nest too
     /// deep; false (with a debug line) when refused.
     bool LinkChild(vynui_bt::BlobTreeNodeSceneObject* parent, vynui_bt::BlobTreeNodeSceneObject* child,
@@ -144,6 +146,16 @@ private:
     std::set<unsigned int> m_madeObjects;
     // Only during a load: the objects it made, by new ID.
     std::map<unsigned int, SceneObject*> m_madeDuringLoad;
+    // Only during a load: an upper bound on the levels of the node tree
+    // under each object it linked (absent: 1).
+    std::map<SceneObject*, int> m_heights;
+    // Only during a load: the "Children" links of pass 4, in file order.
+    struct LinkRequest {
+        const Wml::SerializerRecord* record;
+        vynui_bt::BlobTreeNodeSceneObject* parent;
+        vynui_bt::BlobTreeNodeSceneObject* child;
+    };
+    std::vector<LinkRequest> m_links;
     // Anchors read from files; they live as long as the manager.
     std::vector<std::unique_ptr<SurfaceAnchor>> m_anchors;
     std::vector<unsigned int> m_surfaceDecalRecords;

@@ -276,6 +276,32 @@ TEST(HostileSceneFile, NestingIsCutAtTheDeepestTreeALoadBuilds)
     scenemgr_test::ExpectConsistent(rig);
 }
 
+TEST(HostileSceneFile, AGroupNamedByManyListsIsLinkedOnce)
+{
+    // Re-linking a group costs as much as its members; a file that names it
+    // in thousands of lists must not pay that thousands of times. The last
+    // list naming it wins, as if every list had been followed in turn.
+    const unsigned members = 1000, parents = 2000;
+    FileBuilder file;
+    file.Format();
+    std::vector<unsigned> ids;
+    for (unsigned i = 0; i < members; ++i) {
+        file.Object("Point", 100000 + i);
+        ids.push_back(100000 + i);
+    }
+    file.Operator("SumBlend", 10, ids);
+    file.Operator("MinMaxUnion", 11, std::vector<unsigned>(100000, 10));
+    for (unsigned i = 0; i < parents; ++i) file.Operator("MinMaxUnion", 20 + i, {10, 11});
+    FileRig rig;
+    ASSERT_TRUE(rig.Load(file.Write(rig.folder, "named.xml")));
+    ASSERT_EQ(rig.Root()->GetChildren().size(), parents);
+    vynui::SceneObject* last = rig.Root()->GetChildren().back();
+    ASSERT_EQ(last->GetChildren().size(), 2u);
+    EXPECT_EQ(last->GetChildren()[0]->GetChildren().size(), members);
+    EXPECT_EQ(last->GetChildren()[1]->GetChildren().size(), 0u);
+    scenemgr_test::ExpectConsistent(rig);
+}
+
 TEST(HostileSceneFile, OlderFormatCyclesDoublingsAndDepthAreBounded)
 {
     struct Case {

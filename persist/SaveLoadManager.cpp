@@ -1,7 +1,7 @@
 #include "persist/SaveLoadManager.h"
 
 #include <algorithm>
-#include <functional>
+#include <iterator>
 
 #include "blobtree_ui/BlobTreeNodeSceneObject.h"
 #include "blobtree_ui/CompositionNodeSceneObject.h"

@@ -18,6 +18,11 @@ public:
     /// "RootNode".
     const char* GetTypeName() override;
     vynbt::RootNode* GetRootNode() const;
+    /// The children, and "CuttingPlane" (a frame) while the model is cut.
+    bool Store(Wml::Serializer* serializer, Wml::SerializerRecord* record) override;
+    /// The plane a stored record holds; false when it holds none or an
+    /// unusable one.
+    static bool StoredCuttingPlane(const Wml::SerializerRecord& record, Wml::Frame3<float>& plane);
 };
 
 }  // namespace vynui_bt

@@ -47,7 +47,8 @@ bool RootNodeSceneObject::StoredCuttingPlane(const Wml::SerializerRecord& record
     if (!record.GetValue("CuttingPlane", frame, frame)) return false;
     const Wml::Vector3<float>& o = frame.Origin();
     const Wml::Vector3<float> z = frame.Z();
-    if (!std::isfinite(o.X()) || !std::isfinite(o.Y()) || !std::isfinite(o.Z()) || !(z.Length() > 0.5f)) return false;
+    if (!std::isfinite(o.X()) || !std::isfinite(o.Y()) || !std::isfinite(o.Z()) || !(z.Length() > 0.5f))
+        return false;
     plane = frame;
     return true;
 }

@@ -396,7 +396,8 @@ bool CSaveLoadManager::ReadLinks(Wml::SerializerRecord* record)
     }
     if (record->GetTypeName() == kRootRecord) {
         Wml::Frame3<float> plane;
-        if (vynui_bt::RootNodeSceneObject::StoredCuttingPlane(*record, plane)) m_scene->SetCuttingPlane(plane);
+        if (vynui_bt::RootNodeSceneObject::StoredCuttingPlane(*record, plane))
+            m_scene->SetCuttingPlane(plane);
     }
     if (!record->HasKey("Children")) return true;
     std::vector<unsigned int> children;

@@ -115,19 +115,27 @@ bool ToNumbers(const std::vector<std::string>& words, std::vector<float>& out)
 
 bool ToButton(const std::string& word, ViewInputAdapter::Button& button)
 {
-    if (word == "left") button = ViewInputAdapter::LEFT;
-    else if (word == "middle") button = ViewInputAdapter::MIDDLE;
-    else if (word == "right") button = ViewInputAdapter::RIGHT;
-    else return false;
+    if (word == "left")
+        button = ViewInputAdapter::LEFT;
+    else if (word == "middle")
+        button = ViewInputAdapter::MIDDLE;
+    else if (word == "right")
+        button = ViewInputAdapter::RIGHT;
+    else
+        return false;
     return true;
 }
 
 bool ToSpecialKey(const std::string& word, int& key)
 {
-    if (word == "space") key = CViewCore::KEY_SPACE;
-    else if (word == "escape") key = CViewCore::KEY_ESCAPE;
-    else if (word == "alt") key = CViewCore::KEY_ALT;
-    else return false;
+    if (word == "space")
+        key = CViewCore::KEY_SPACE;
+    else if (word == "escape")
+        key = CViewCore::KEY_ESCAPE;
+    else if (word == "alt")
+        key = CViewCore::KEY_ALT;
+    else
+        return false;
     return true;
 }
 
@@ -247,8 +255,8 @@ bool ReplayScript::Do(const ReplayAction& a, CViewCore& view, ReplayUserInterfac
     std::vector<float> n;
     auto numbers = [&](std::size_t from, std::size_t count) {
         if (a.words.size() < from + count) return false;
-        return ToNumbers(std::vector<std::string>(a.words.begin() + long(from), a.words.begin() + long(from + count)),
-                         n);
+        return ToNumbers(
+            std::vector<std::string>(a.words.begin() + long(from), a.words.begin() + long(from + count)), n);
     };
     auto wrong = [&](const char* usage) {
         reason = std::string("expected \"") + usage + "\"";
@@ -258,23 +266,28 @@ bool ReplayScript::Do(const ReplayAction& a, CViewCore& view, ReplayUserInterfac
     if (verb == "size" || verb == "resize") {
         if (a.words.size() != 2 || !numbers(0, 2) || n[0] < 1 || n[1] < 1 || n[0] > 8192 || n[1] > 8192)
             return wrong("size W H (1 to 8192)");
-        if (window.resize) window.resize(int(n[0]), int(n[1]));
-        else view.Resize(int(n[0]), int(n[1]));
+        if (window.resize)
+            window.resize(int(n[0]), int(n[1]));
+        else
+            view.Resize(int(n[0]), int(n[1]));
         return true;
     }
     if (verb == "press" || verb == "release") {
         ViewInputAdapter::Button button;
         const bool alt = a.words.size() == 4 && a.words[3] == "alt" && verb == "press";
-        if ((a.words.size() != 3 && !alt) || !ToButton(a.words[0], button) || !numbers(1, 2) || !IsPixel(n[0]) ||
-            !IsPixel(n[1]))
+        if ((a.words.size() != 3 && !alt) || !ToButton(a.words[0], button) || !numbers(1, 2) ||
+            !IsPixel(n[0]) || !IsPixel(n[1]))
             return wrong("press|release left|middle|right X Y [alt]");
         Advance(0.01);
-        if (verb == "press") view.MousePress(button, int(n[0]), int(n[1]), alt);
-        else view.MouseRelease(button, int(n[0]), int(n[1]));
+        if (verb == "press")
+            view.MousePress(button, int(n[0]), int(n[1]), alt);
+        else
+            view.MouseRelease(button, int(n[0]), int(n[1]));
         return true;
     }
     if (verb == "move") {
-        if (a.words.size() != 2 || !numbers(0, 2) || !IsPixel(n[0]) || !IsPixel(n[1])) return wrong("move X Y");
+        if (a.words.size() != 2 || !numbers(0, 2) || !IsPixel(n[0]) || !IsPixel(n[1]))
+            return wrong("move X Y");
         Advance(0.01);
         view.MouseMove(int(n[0]), int(n[1]));
         return true;
@@ -288,8 +301,8 @@ bool ReplayScript::Do(const ReplayAction& a, CViewCore& view, ReplayUserInterfac
         return true;
     }
     if (verb == "ellipse") {
-        if (a.words.size() != 4 || !numbers(0, 4) || !IsPixel(n[0]) || !IsPixel(n[1]) || n[2] <= 0 || n[3] <= 0 ||
-            !IsPixel(n[2]) || !IsPixel(n[3]))
+        if (a.words.size() != 4 || !numbers(0, 4) || !IsPixel(n[0]) || !IsPixel(n[1]) || n[2] <= 0 ||
+            n[3] <= 0 || !IsPixel(n[2]) || !IsPixel(n[3]))
             return wrong("ellipse CX CY RX RY");
         std::vector<float> points;
         const int samples = 72;
@@ -303,7 +316,8 @@ bool ReplayScript::Do(const ReplayAction& a, CViewCore& view, ReplayUserInterfac
         return true;
     }
     if (verb == "tap") {
-        if (a.words.size() != 2 || !numbers(0, 2) || !IsPixel(n[0]) || !IsPixel(n[1])) return wrong("tap X Y");
+        if (a.words.size() != 2 || !numbers(0, 2) || !IsPixel(n[0]) || !IsPixel(n[1]))
+            return wrong("tap X Y");
         Advance(0.01);
         view.MousePress(ViewInputAdapter::LEFT, int(n[0]), int(n[1]), false);
         Advance(0.05);
@@ -318,9 +332,12 @@ bool ReplayScript::Do(const ReplayAction& a, CViewCore& view, ReplayUserInterfac
     }
     if (verb == "keydown" || verb == "keyup") {
         int key = 0;
-        if (a.words.size() != 1 || !ToSpecialKey(a.words[0], key)) return wrong("keydown|keyup space|escape|alt");
-        if (verb == "keydown") view.SpecialKeyDown(key, false);
-        else view.SpecialKeyUp(key, false);
+        if (a.words.size() != 1 || !ToSpecialKey(a.words[0], key))
+            return wrong("keydown|keyup space|escape|alt");
+        if (verb == "keydown")
+            view.SpecialKeyDown(key, false);
+        else
+            view.SpecialKeyUp(key, false);
         return true;
     }
     if (verb == "command") {
@@ -346,10 +363,14 @@ bool ReplayScript::Do(const ReplayAction& a, CViewCore& view, ReplayUserInterfac
     }
     if (verb == "answer") {
         if (a.words.size() != 1) return wrong("answer yes|no|cancel");
-        if (a.words[0] == "yes") ui.QueueAnswer(Answer::Yes);
-        else if (a.words[0] == "no") ui.QueueAnswer(Answer::No);
-        else if (a.words[0] == "cancel") ui.QueueAnswer(Answer::Cancel);
-        else return wrong("answer yes|no|cancel");
+        if (a.words[0] == "yes")
+            ui.QueueAnswer(Answer::Yes);
+        else if (a.words[0] == "no")
+            ui.QueueAnswer(Answer::No);
+        else if (a.words[0] == "cancel")
+            ui.QueueAnswer(Answer::Cancel);
+        else
+            return wrong("answer yes|no|cancel");
         return true;
     }
     if (verb == "file") {
@@ -370,7 +391,8 @@ bool ReplayScript::Do(const ReplayAction& a, CViewCore& view, ReplayUserInterfac
         return true;
     }
     if (verb == "wait") {
-        if (a.words.size() != 1 || !numbers(0, 1) || n[0] < 0.0f || n[0] > 600.0f) return wrong("wait SECONDS (0 to 600)");
+        if (a.words.size() != 1 || !numbers(0, 1) || n[0] < 0.0f || n[0] > 600.0f)
+            return wrong("wait SECONDS (0 to 600)");
         // The view's timers run as they would in that time.
         for (double t = 0.0; t < n[0]; t += 0.025) {
             Advance(0.025);
@@ -390,7 +412,8 @@ bool ReplayScript::Do(const ReplayAction& a, CViewCore& view, ReplayUserInterfac
         return window.screenshot(a.rest, reason);
     }
     if (verb == "expect") {
-        if (a.words.size() < 2) return wrong("expect shapes|selected N, expect file PATH, expect message TEXT");
+        if (a.words.size() < 2)
+            return wrong("expect shapes|selected N, expect file PATH, expect message TEXT");
         const std::string& what = a.words[0];
         const std::string value = a.rest.substr(a.rest.find(what) + what.size() + 1);
         if (what == "shapes" || what == "selected") {
@@ -414,7 +437,8 @@ bool ReplayScript::Do(const ReplayAction& a, CViewCore& view, ReplayUserInterfac
         }
         if (what == "message") {
             if (ui.GetLastMessage() != value) {
-                reason = "expected the message \"" + value + "\", the last was \"" + ui.GetLastMessage() + "\"";
+                reason =
+                    "expected the message \"" + value + "\", the last was \"" + ui.GetLastMessage() + "\"";
                 return false;
             }
             return true;

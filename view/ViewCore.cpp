@@ -20,6 +20,8 @@
 #include "interact/InputEventStream.h"
 #include "interact/Tool3DManager.h"
 #include "persist/MeshExport.h"
+#include "persist/SaveLoadManager.h"
+#include "persist/SceneFileCommands.h"
 #include "scene/ParameterEditor.h"
 #include "scene/SceneManager.h"
 #include "scene/SceneObjectManager.h"
@@ -640,9 +642,39 @@ const std::vector<std::string>& CViewCore::ViewCommandNames()
     return names;
 }
 
+SceneFileContext CViewCore::FileContext()
+{
+    SceneFileContext context;
+    context.ui = m_ui;
+    context.files = GetSaveLoadManager();
+    context.scene = m_scene;
+    context.view = &m_viewController;
+    context.textures = m_textures.get();
+    return context;
+}
+
+bool CViewCore::OpenPath(const std::string& path)
+{
+    const bool read = OpenSceneFile(FileContext(), path);
+    RequestRepaint();
+    return read;
+}
+
 bool CViewCore::OnViewCommand(const std::string& menuText)
 {
     if (menuText == "New") return true;
+    if (menuText == "Save" || menuText == "Save As...") {
+        SaveSceneCommand(FileContext());
+        return true;
+    }
+    if (menuText == "Export Selection") {
+        ExportSelectionCommand(FileContext());
+        return true;
+    }
+    if (menuText == "Open...") {
+        OpenSceneCommand(FileContext());
+        return true;
+    }
     if (menuText == "New Scene") {
         if (m_ui && m_ui->AskQuestion(kNewSceneQuestion, "Warning!", false) == Answer::Yes)
             m_scene->NewScene();

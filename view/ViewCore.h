@@ -41,6 +41,7 @@ class ConstraintManager;
 class CSceneManager;
 class CSketchManager;
 class CSurfaceManager;
+struct SceneFileContext;
 class GestureEngine;
 class MeshExport;
 class ParameterEditor;
@@ -130,6 +131,9 @@ public:
     /// Enabled and checked state for a menu entry; false when nobody knows it
     /// (the window then shows it disabled).
     bool UpdateCommand(const std::string& menuText, CommandState& state);
+    /// Reads a scene file (current or older format) into the scene, as
+    /// "Open..." does once the path is chosen (recent files, dropped files).
+    bool OpenPath(const std::string& path);
     /// The commands the view handles itself.
     static const std::vector<std::string>& ViewCommandNames();
     /// Shown disabled: no handler (edit menu), or the surface-detail layer
@@ -182,6 +186,7 @@ private:
     void StepAnimation();
     void ShowStatus(const std::string& text);
     void AskWindow(const std::string& what);
+    SceneFileContext FileContext();
 
     // Owned when the view made them (Managers::Own), else process-wide.
     std::unique_ptr<CSceneManager> m_ownScene;

@@ -37,21 +37,21 @@ TEST(ReplayScript, SketchesAShapeAndAnswersPrompts)
     ReplayUserInterface ui;
     view.SetUserInterface(&ui);
     const Outcome run = Replay(view, ui,
-                           "# an outline becomes a shape\n"
-                           "size 800 600\n"
-                           "ellipse 400 300 120 80\n"
-                           "hud BlobbySweepButton\n"
-                           "expect shapes 1\n"
-                           "expect selected 1\n"
-                           "wait 0.1\n"
-                           "answer no\n"
-                           "command New Scene\n"
-                           "expect shapes 1\n"
-                           "answer yes\n"
-                           "command New Scene\n"
-                           "expect shapes 0\n"
-                           "command Trivane Format\n"
-                           "expect message Disabled due to VFTriangleMesh switch\n");
+                               "# an outline becomes a shape\n"
+                               "size 800 600\n"
+                               "ellipse 400 300 120 80\n"
+                               "hud BlobbySweepButton\n"
+                               "expect shapes 1\n"
+                               "expect selected 1\n"
+                               "wait 0.1\n"
+                               "answer no\n"
+                               "command New Scene\n"
+                               "expect shapes 1\n"
+                               "answer yes\n"
+                               "command New Scene\n"
+                               "expect shapes 0\n"
+                               "command Trivane Format\n"
+                               "expect message Disabled due to VFTriangleMesh switch\n");
     EXPECT_TRUE(run.ok) << run.error;
     EXPECT_EQ(800, view.GetWidth());
 }
@@ -84,7 +84,8 @@ TEST(ReplayScript, ABadLineStopsTheRunAndNamesIt)
         CViewCore view(CViewCore::Managers::Own);
         ReplayUserInterface ui;
         view.SetUserInterface(&ui);
-        const Outcome run = Replay(view, ui, std::string("size 320 240\n\n# comment\n") + row.line + "\nsize 640 480\n");
+        const Outcome run =
+            Replay(view, ui, std::string("size 320 240\n\n# comment\n") + row.line + "\nsize 640 480\n");
         EXPECT_FALSE(run.ok);
         EXPECT_EQ(std::string("line 4: ") + row.reason, run.error);
         EXPECT_EQ(320, view.GetWidth());  // nothing after the bad line ran

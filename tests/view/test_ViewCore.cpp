@@ -15,6 +15,7 @@
 #include "interact/HUDButton.h"
 #include "interact/HUDManager.h"
 #include "interact/HUDToolbar.h"
+#include "interact/HUDViewToolbar.h"
 #include "interact/InputEventStream.h"
 #include "interact/Tool3DManager.h"
 #include "scene/ParameterEditor.h"
@@ -209,4 +210,44 @@ TEST(ViewCore, KeysAndResize)
     while (rig.view.OnCameraTimer()) ++ticks;
     EXPECT_EQ(19, ticks);
     EXPECT_GT((rig.view.GetCamera().GetLocation() - before).Length(), 1.0f);
+}
+
+TEST(ViewCore, TheHUDGetsTheFirstRefusalThenHandlesThenGestures)
+{
+    ViewRig rig;
+    vynui::CInputEventStream& stream = rig.view.GetInputStream();
+    auto pressAt = [&](const Vector2f& pixel) {
+        rig.view.MousePress(ViewInputAdapter::LEFT, int(pixel.X()), ViewRig::H - 1 - int(pixel.Y()), false);
+    };
+    auto release = [&](const Vector2f& pixel) {
+        rig.view.MouseRelease(ViewInputAdapter::LEFT, int(pixel.X()), ViewRig::H - 1 - int(pixel.Y()));
+    };
+
+    // A press on the zoom button belongs to the HUD, even with a shape under it.
+    vynui::CHUDManager& hud = rig.view.GetHUDManager();
+    const Vector2f zoom = hud.HUDToPixel(hud.GetZoomButton()->GetBox().Center());
+    pressAt(zoom);
+    EXPECT_EQ(static_cast<vynui::IInputEventListener*>(&hud), stream.GetCapturedListener());
+    release(zoom);
+
+    // In empty space the press starts a stroke in the gesture engine.
+    const Vector2f middle(400.0f, 300.0f);
+    pressAt(middle);
+    EXPECT_EQ(static_cast<vynui::IInputEventListener*>(&rig.view.GetGestureEngine()),
+              stream.GetCapturedListener());
+    release(middle);
+
+    // The HUD's auto-repeat runs from the view's timer: a held zoom keeps zooming.
+    const float distance = rig.view.GetCamera().GetTargetDistance();
+    pressAt(zoom);
+    rig.view.MouseMove(int(zoom.X()), ViewRig::H - 1 - int(zoom.Y()) - 40);
+    const float afterDrag = rig.view.GetCamera().GetTargetDistance();
+    std::int64_t counter = stream.Counter();
+    for (int tick = 0; tick < 10; ++tick) {
+        counter += 25000000;  // 25 ms in the counter's nanoseconds
+        rig.view.OnTimer(counter);
+    }
+    EXPECT_NE(distance, rig.view.GetCamera().GetTargetDistance());
+    EXPECT_NE(afterDrag, rig.view.GetCamera().GetTargetDistance());
+    release(zoom);
 }

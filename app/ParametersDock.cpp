@@ -23,6 +23,11 @@ CParametersDock::CParametersDock(QWidget* parent)
     m_table->setSelectionMode(QAbstractItemView::SingleSelection);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->verticalHeader()->hide();
+    // One line a row: vector values are cut, not wrapped.
+    m_table->setWordWrap(false);
+    m_table->setTextElideMode(Qt::ElideRight);
+    m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 6);
+    setMinimumWidth(240);
     // Value takes half the width, Name the rest.
     m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     setWidget(m_table);

@@ -8,8 +8,10 @@
 
 #include <cstdio>
 
+#include "app/BlobTreeEditorDock.h"
 #include "app/ChildFrame.h"
 #include "app/MainFrame.h"
+#include "app/ParametersDock.h"
 #include "app/Standard3DView.h"
 #include "view/ReplayScript.h"
 #include "view/ViewCore.h"
@@ -184,6 +186,15 @@ int CMolderyApp::Replay(const Options& options)
             return false;
         }
         return true;
+    };
+    window.parameter = [this](const std::string& name, std::string& value) {
+        QString shown;
+        if (!m_mainFrame->GetParametersDock()->ShownValue(QString::fromStdString(name), shown)) return false;
+        value = shown.toStdString();
+        return true;
+    };
+    window.treeItem = [this](const std::string& label) {
+        return m_mainFrame->GetBlobTreeEditorDock()->ShowsItem(QString::fromStdString(label));
     };
     const bool ok = script.Run(view->GetCore(), ui, window, error);
     processEvents();

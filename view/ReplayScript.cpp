@@ -93,6 +93,10 @@ bool ReplayUserInterface::ChooseColour(Wml::ColorRGBA& colour)
 
 namespace {
 
+const char* const kExpectForms =
+    "expect shapes|selected N, expect file PATH, expect message TEXT, expect parameter NAME [= TEXT], "
+    "expect item NAME";
+
 bool ToNumber(const std::string& word, float& value)
 {
     if (word.empty()) return false;
@@ -412,8 +416,7 @@ bool ReplayScript::Do(const ReplayAction& a, CViewCore& view, ReplayUserInterfac
         return window.screenshot(a.rest, reason);
     }
     if (verb == "expect") {
-        if (a.words.size() < 2)
-            return wrong("expect shapes|selected N, expect file PATH, expect message TEXT");
+        if (a.words.size() < 2) return wrong(kExpectForms);
         const std::string& what = a.words[0];
         const std::string value = a.rest.substr(a.rest.find(what) + what.size() + 1);
         if (what == "shapes" || what == "selected") {
@@ -443,7 +446,36 @@ bool ReplayScript::Do(const ReplayAction& a, CViewCore& view, ReplayUserInterfac
             }
             return true;
         }
-        return wrong("expect shapes|selected N, expect file PATH, expect message TEXT");
+        if (what == "parameter") {
+            if (!window.parameter) {
+                reason = "no parameter panel to read";
+                return false;
+            }
+            const std::size_t equals = value.find(" = ");
+            const std::string name = value.substr(0, equals);
+            std::string shown;
+            if (!window.parameter(name, shown)) {
+                reason = "the parameter panel has no row \"" + name + "\"";
+                return false;
+            }
+            if (equals != std::string::npos && shown != value.substr(equals + 3)) {
+                reason = "the parameter panel shows \"" + shown + "\" for \"" + name + "\"";
+                return false;
+            }
+            return true;
+        }
+        if (what == "item") {
+            if (!window.treeItem) {
+                reason = "no tree panel to read";
+                return false;
+            }
+            if (!window.treeItem(value)) {
+                reason = "the tree panel shows no item \"" + value + "\"";
+                return false;
+            }
+            return true;
+        }
+        return wrong(kExpectForms);
     }
     reason = "unknown action \"" + verb + "\"";
     return false;

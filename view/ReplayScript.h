@@ -25,6 +25,9 @@
 //   expect selected N             N objects selected
 //   expect file PATH              PATH exists and is not empty
 //   expect message TEXT           the last message box said TEXT
+//   expect parameter NAME [= TEXT]  the "Parameters" panel shows a row NAME
+//                                 (with the value TEXT)
+//   expect item NAME              the "BlobTree Editor" shows an item NAME
 //
 // A line that cannot be read or whose action fails stops the run with
 // "line N: reason".
@@ -94,6 +97,11 @@ public:
         std::function<bool(const std::string& path, std::string& error)> screenshot;
         /// Lets real time pass for the window (events, paints, timers).
         std::function<void(double seconds)> wait;
+        /// The value the "Parameters" panel shows in its row name; false
+        /// when it has no such row.
+        std::function<bool(const std::string& name, std::string& value)> parameter;
+        /// Whether the "BlobTree Editor" shows an item labelled label.
+        std::function<bool(const std::string& label)> treeItem;
     };
 
     /// Reads the script; false with "line N: reason" in error.

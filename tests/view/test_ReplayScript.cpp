@@ -78,6 +78,8 @@ TEST(ReplayScript, ABadLineStopsTheRunAndNamesIt)
         {"expect shapes 3", "expected 3 shapes, found 0"},
         {"screenshot x.png", "screenshots need a window"},
         {"colour 2 0 0", "expected \"colour R G B (each 0 to 1)\""},
+        {"expect parameter Radius", "no parameter panel to read"},
+        {"expect item RootNode1", "no tree panel to read"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.line);
@@ -89,5 +91,43 @@ TEST(ReplayScript, ABadLineStopsTheRunAndNamesIt)
         EXPECT_FALSE(run.ok);
         EXPECT_EQ(std::string("line 4: ") + row.reason, run.error);
         EXPECT_EQ(320, view.GetWidth());  // nothing after the bad line ran
+    }
+}
+
+TEST(ReplayScript, ReadsThePanelsThroughTheWindow)
+{
+    CViewCore view(CViewCore::Managers::Own);
+    ReplayUserInterface ui;
+    view.SetUserInterface(&ui);
+    ReplayScript::Window window;
+    window.parameter = [](const std::string& name, std::string& value) {
+        if (name != "Falloff Length") return false;
+        value = "0.5 = half";
+        return true;
+    };
+    window.treeItem = [](const std::string& label) { return label == "Ricci Blend 1"; };
+    struct Row {
+        const char* line;
+        const char* error;  ///< empty: the run succeeds
+    };
+    const Row rows[] = {
+        {"expect parameter Falloff Length", ""},
+        {"expect parameter Falloff Length = 0.5 = half", ""},
+        {"expect parameter Falloff Length = 0.5",
+         "line 1: the parameter panel shows \"0.5 = half\" for \"Falloff Length\""},
+        {"expect parameter Radius = 1", "line 1: the parameter panel has no row \"Radius\""},
+        {"expect item Ricci Blend 1", ""},
+        {"expect item Ricci", "line 1: the tree panel shows no item \"Ricci\""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.line);
+        ReplayScript script;
+        std::string error;
+        ASSERT_TRUE(script.Parse(row.line, error)) << error;
+        const bool ok = script.Run(view, ui, window, error);
+        EXPECT_EQ(row.error[0] == 0, ok);
+        if (!ok) {
+            EXPECT_EQ(row.error, error);
+        }
     }
 }

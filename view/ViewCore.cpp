@@ -598,7 +598,8 @@ bool CViewCore::IsDisabledCommand(const std::string& menuText)
     // painting, decals, surface edits) is not built.
     return IsOneOf(menuText, {"Undo", "Cut", "Copy", "Paste", "BlobTree Editor", "Suggest Surface Edits",
                               "Suggest Texture Decals", "Bake Patches", "Show Texture Patches",
-                              "Refresh Texture Images", "Export Texture"});
+                              "Refresh Texture Images", "Export Texture", "Move Selection To Top",
+                              "Move Selection Up", "Move Selection Down", "Move Selection To Bottom"});
 }
 
 const std::vector<std::string>& CViewCore::ViewCommandNames()

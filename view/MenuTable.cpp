@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <utility>
 
 namespace vynui {
 
@@ -267,6 +268,38 @@ std::string ToolbarIconOf(const std::string& command)
     // Only where a drawn icon says the same thing; the rest show their text.
     if (command == "Cycle Tool") return "screenManip.png";
     return std::string();
+}
+
+std::string ToolbarTextOf(const std::string& command)
+{
+    // The three bars share one row: long menu texts would push the last
+    // bars out of sight.
+    static const std::pair<const char*, const char*> kShort[] = {
+        {"Open...", "Open"},
+        {"Show Normals", "Normals"},
+        {"Wireframe", "Wire"},
+        {"Show Mesh", "Mesh"},
+        {"Show Selection Surface", "Selection"},
+        {"Toggle Silhouette Rendering", "Silhouette"},
+        {"Perspective Camera", "Persp"},
+        {"Finer Mesh", "Finer"},
+        {"Coarser Mesh", "Coarser"},
+        {"Quick Refine", "Refine"},
+        {"Subdivde the mesh", "Subdivide"},
+        {"Toggle Caching", "Cache"},
+        {"Set Current Frame", "Frame"},
+        {"Set Keyframe", "Key"},
+        {"Bake Patches", "Bake"},
+        {"Show Texture Patches", "Patches"},
+        {"Move Selection To Top", "Top"},
+        {"Move Selection Up", "Up"},
+        {"Move Selection Down", "Down"},
+        {"Move Selection To Bottom", "Bottom"},
+        {"Refresh Texture Images", "Refresh"},
+    };
+    for (const auto& entry : kShort)
+        if (command == entry.first) return entry.second;
+    return command;
 }
 
 // ---- developer menus

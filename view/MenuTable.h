@@ -60,6 +60,10 @@ const std::vector<ToolbarTable>& ToolbarTables();
 /// shows; empty when no icon fits and the button shows its text.
 std::string ToolbarIconOf(const std::string& command);
 
+/// The short text of a tool bar button (its tool tip is the command):
+/// "Show Normals" -> "Normals"; a command without one keeps its text.
+std::string ToolbarTextOf(const std::string& command);
+
 // ---- developer menus
 
 /// The code "devbuild.txt" must hold for the developer menus to stay.

@@ -23,14 +23,17 @@ std::string Shortened(const std::string& path)
 void RecentFileList::Add(const std::string& path)
 {
     if (path.empty()) return;
-    Remove(path);
-    m_paths.insert(m_paths.begin(), path);
+    // path may be one of the entries, which Remove erases.
+    const std::string entry = path;
+    Remove(entry);
+    m_paths.insert(m_paths.begin(), entry);
     if (m_paths.size() > kSize) m_paths.resize(kSize);
 }
 
 void RecentFileList::Remove(const std::string& path)
 {
-    m_paths.erase(std::remove(m_paths.begin(), m_paths.end(), path), m_paths.end());
+    const std::string entry = path;
+    m_paths.erase(std::remove(m_paths.begin(), m_paths.end(), entry), m_paths.end());
 }
 
 void RecentFileList::Assign(const std::vector<std::string>& paths)

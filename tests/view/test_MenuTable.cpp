@@ -142,6 +142,15 @@ TEST(MenuTable, ToolbarButtonsAreMenuCommands)
                 EXPECT_NE(vynui::FindMenuCommand(command), nullptr) << bar.name << ": " << command;
             }
     }
+    for (const vynui::ToolbarTable& bar : bars)
+        for (const std::string& command : bar.commands) {
+            const std::string text = vynui::ToolbarTextOf(command);
+            EXPECT_LE(text.size(), 10u) << command;
+            if (!command.empty()) {
+                EXPECT_FALSE(text.empty()) << command;
+            }
+        }
+    EXPECT_EQ(vynui::ToolbarTextOf("Play"), "Play");
     EXPECT_EQ(vynui::ToolbarIconOf("Cycle Tool"), "screenManip.png");
     EXPECT_EQ(vynui::ToolbarIconOf("Play"), "");
 }
@@ -203,6 +212,12 @@ TEST(RecentFileList, KeepsFourNewestWithoutRepeats)
     list.Remove("/d.xml");
     list.Remove("/never.xml");
     EXPECT_EQ(list.Entries(), (std::vector<std::string>{"/e.xml", "/a.xml", "/c.xml"}));
+
+    // An entry handed back in (the menu opens what it lists) moves up intact.
+    list.Add(list.Entries()[1]);
+    EXPECT_EQ(list.Entries(), (std::vector<std::string>{"/a.xml", "/e.xml", "/c.xml"}));
+    list.Remove(list.Entries()[1]);
+    EXPECT_EQ(list.Entries(), (std::vector<std::string>{"/a.xml", "/c.xml"}));
 
     list.Assign({"", "/1.xml", "/1.xml", "/2.xml", "/3.xml", "/4.xml", "/5.xml"});
     EXPECT_EQ(list.Entries(), (std::vector<std::string>{"/1.xml", "/2.xml", "/3.xml", "/4.xml"}));

@@ -7,7 +7,6 @@
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QStatusBar>
 #include <QToolBar>
 
@@ -17,6 +16,7 @@
 #include "app/MolderyApp.h"
 #include "app/Standard3DView.h"
 #include "interact/ResourceRoot.h"
+#include "scene/UserInterface.h"
 #include "view/MenuTable.h"
 #include "view/ViewCore.h"
 #include "wml/DebugOutput.h"
@@ -347,11 +347,9 @@ void CMainFrame::OnWindowRequest(const std::string& what)
 
 void CMainFrame::ShowAbout()
 {
-    QMessageBox box(this);
-    box.setObjectName("AboutBox");
-    box.setWindowTitle("About Kilnform");
-    box.setText(kTitle);
-    box.setIcon(QMessageBox::Information);
-    box.setStandardButtons(QMessageBox::Ok);
-    box.exec();
+    // Through the view's prompts, so that a replayed script is answered
+    // instead of waiting on a box nobody closes.
+    vynui::CViewCore* core = ActiveCore();
+    vynui::UserInterface* ui = core && core->GetUserInterface() ? core->GetUserInterface() : m_ui.get();
+    ui->ShowMessage(kTitle, "About Kilnform");
 }

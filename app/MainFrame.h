@@ -77,7 +77,8 @@ public:
     /// A window the view's core asks for by name ("About"); names this
     /// window has nothing for are reported on the debug output.
     void OnWindowRequest(const std::string& what);
-    /// The modal About box: "Kilnform B5" and OK.
+    /// The modal About box: "Kilnform B5" and OK, shown through the active
+    /// view's prompts.
     void ShowAbout();
 
 private:

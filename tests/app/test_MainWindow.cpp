@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "animation/AnimationManager.h"
 #include "app/ChildFrame.h"
 #include "app/GLView.h"
 #include "app/MainFrame.h"
@@ -192,7 +193,28 @@ TEST_F(MainWindow, AboutBoxSaysTheProgramAndVersion)
     answer.Arm();
     w.Action("About Kilnform...")->trigger();
     EXPECT_TRUE(answer.seen);
+    EXPECT_EQ(answer.title, "About Kilnform");
     EXPECT_EQ(answer.text, "Kilnform B5");
+}
+
+TEST_F(MainWindow, ValuePromptsUseTheValueDialog)
+{
+    Window w;
+    QString title;
+    auto* timer = new QTimer;
+    QObject::connect(timer, &QTimer::timeout, [&title, timer] {
+        auto* dialog = qobject_cast<CSetFloatValueDialog*>(QApplication::activeModalWidget());
+        if (!dialog) return;
+        title = dialog->windowTitle();
+        timer->stop();
+        timer->deleteLater();
+        dialog->GetEdit()->setText("240");
+        dialog->accept();
+    });
+    timer->start(20);
+    w.Action("Set Length")->trigger();
+    EXPECT_EQ(title, "Set Max Frame");
+    EXPECT_EQ(w.core->GetAnimationManager().GetLength(), 240u);
 }
 
 TEST_F(MainWindow, ValueDialogRefusesOutOfRangeAndStaysOpen)

@@ -1,32 +1,91 @@
 #include "app/MainFrame.h"
 
+#include <QAction>
+#include <QFileInfo>
+#include <QIcon>
+#include <QKeySequence>
 #include <QMdiArea>
 #include <QPointer>
+#include <QMenu>
+#include <QMenuBar>
 #include <QStatusBar>
+#include <QToolBar>
+
+#include <algorithm>
 
 #include "app/BlobTreeEditorDock.h"
 #include "app/ChildFrame.h"
 #include "app/ParametersDock.h"
+#include "app/MolderyApp.h"
 #include "app/Standard3DView.h"
+#include "interact/ResourceRoot.h"
+#include "scene/UserInterface.h"
+#include "view/MenuTable.h"
 #include "view/ViewCore.h"
+#include "wml/DebugOutput.h"
+
+namespace {
+
+const char* const kTitle = "Kilnform B5";
+// Tool bar buttons follow the view this often; menus update as they open.
+const int kToolbarUpdateMs = 250;
+
+QString Q(const std::string& text)
+{
+    return QString::fromStdString(text);
+}
+
+std::string CommandOf(const QAction* action)
+{
+    return action->data().toString().toStdString();
+}
+
+}  // namespace
 
 CMainFrame::CMainFrame(QWidget* parent)
     : QMainWindow(parent), m_mdiArea(new QMdiArea(this)), m_ui(std::make_unique<CQtUserInterface>(this))
 {
-    setWindowTitle("Kilnform B5");
+    setWindowTitle(kTitle);
     setCentralWidget(m_mdiArea);
+    m_recent.Assign(CMolderyApp::LoadRecentFiles());
+    CreateMenus();
+    CreateToolbars();
+    CreateDockPanels();
     statusBar()->showMessage("Ready");
     resize(1024, 768);
-    CreateDocks();
+
+    SetOpenPathHook([](vynui::CViewCore& core, const std::string& path) { return core.OpenPath(path); });
+    connect(&m_updateTimer, &QTimer::timeout, this, &CMainFrame::UpdateActions);
+    m_updateTimer.start(kToolbarUpdateMs);
+    // A view of its own window takes over the menus' state at once.
+    connect(m_mdiArea, &QMdiArea::subWindowActivated, this, &CMainFrame::UpdateActions);
+}
+
+CMainFrame::~CMainFrame()
+{
+    m_updateTimer.stop();
+    // The views are Qt children and go after this body: they must not keep
+    // the prompts that go with it.
+    for (QMdiSubWindow* sub : m_mdiArea->subWindowList())
+        if (auto* child = qobject_cast<CChildFrame*>(sub)) {
+            child->GetView()->SetUserInterface(nullptr);
+            child->GetView()->GetCore().SetWindowRequest(nullptr);
+        }
 }
 
 CChildFrame* CMainFrame::CreateNewChild()
 {
     auto* child = new CChildFrame;
-    child->GetView()->SetUserInterface(m_ui.get());
+    CStandard3DView* view = child->GetView();
+    view->SetUserInterface(m_ui.get());
+    view->GetCore().SetWindowRequest([this](const std::string& what) { OnWindowRequest(what); });
+    view->GetCore().SetFileUsedSink([this](const std::string& path) { AddRecentFile(path); });
     m_mdiArea->addSubWindow(child);
     AttachDocks(child);
     child->showMaximized();
+    // Once per view, as each view starts up.
+    if (!HasDeveloperMenus()) PruneDeveloperMenus();
+    UpdateActions();
     return child;
 }
 
@@ -80,10 +139,265 @@ CChildFrame* CMainFrame::ActiveChild() const
     return qobject_cast<CChildFrame*>(sub);
 }
 
-CMainFrame::~CMainFrame()
+vynui::CViewCore* CMainFrame::ActiveCore() const
 {
-    // The views are Qt children and go after this body: they must not keep
-    // the prompts that go with it.
-    for (QMdiSubWindow* sub : m_mdiArea->subWindowList())
-        if (auto* child = qobject_cast<CChildFrame*>(sub)) child->GetView()->SetUserInterface(nullptr);
+    CChildFrame* child = ActiveChild();
+    return child && child->GetView() ? &child->GetView()->GetCore() : nullptr;
+}
+
+// ---- menus and tool bars
+
+QMenu* CMainFrame::MenuAt(const std::string& path)
+{
+    auto found = m_menus.find(path);
+    if (found != m_menus.end()) return found->second;
+    const std::size_t slash = path.rfind('/');
+    QMenu* menu = nullptr;
+    if (slash == std::string::npos) {
+        menu = menuBar()->addMenu(Q(path));
+    } else {
+        menu = MenuAt(path.substr(0, slash))->addMenu(Q(path.substr(slash + 1)));
+    }
+    menu->setObjectName(Q(path));
+    connect(menu, &QMenu::aboutToShow, this, [this, menu] { UpdateMenu(menu); });
+    m_menus[path] = menu;
+    return menu;
+}
+
+QAction* CMainFrame::MakeCommandAction(const std::string& text, const std::string& command,
+                                       const std::string& shortcut, bool checkable)
+{
+    auto* action = new QAction(Q(text.substr(0, text.find('\t'))), this);
+    action->setData(Q(command));
+    action->setCheckable(checkable);
+    if (!shortcut.empty()) action->setShortcut(QKeySequence(Q(shortcut)));
+    action->setIconText(Q(vynui::ToolbarTextOf(command)));
+    action->setToolTip(Q(command));
+    const std::string icon = vynui::ToolbarIconOf(command);
+    if (!icon.empty()) {
+        const QString file = Q(vynui::GetIconPath(icon));
+        if (QFileInfo::exists(file)) action->setIcon(QIcon(file));
+    }
+    connect(action, &QAction::triggered, this, [this, command] { RunCommand(command); });
+    m_actions[command] = action;
+    return action;
+}
+
+void CMainFrame::CreateMenus()
+{
+    using Kind = vynui::MenuEntry::Kind;
+    for (const vynui::MenuEntry& entry : vynui::MenuTable()) {
+        QMenu* menu = MenuAt(entry.path);
+        switch (entry.kind) {
+            case Kind::Separator:
+                menu->addSeparator();
+                break;
+            case Kind::Command:
+                menu->addAction(
+                    MakeCommandAction(entry.text, entry.command, entry.shortcut, entry.checkable));
+                break;
+            case Kind::WindowCommand: {
+                // The window's own: only "Exit" so far.
+                auto* action = new QAction(Q(entry.text), this);
+                if (entry.command == "Exit") connect(action, &QAction::triggered, this, &QWidget::close);
+                menu->addAction(action);
+                break;
+            }
+            case Kind::RecentFiles:
+                for (std::size_t i = 0; i < vynui::RecentFileList::kSize; ++i) {
+                    auto* action = new QAction(this);
+                    connect(action, &QAction::triggered, this, [this, i] {
+                        // A copy: opening reorders the list.
+                        if (i < m_recent.Entries().size()) OpenPath(std::string(m_recent.Entries()[i]));
+                    });
+                    menu->addAction(action);
+                    m_recentActions.push_back(action);
+                }
+                break;
+        }
+    }
+    RefreshRecentActions();
+}
+
+void CMainFrame::CreateToolbars()
+{
+    for (const vynui::ToolbarTable& table : vynui::ToolbarTables()) {
+        // Text buttons are wide: the animation and texture bars share a
+        // second row rather than hide behind the first bar's overflow.
+        if (m_toolbars.size() == 1) addToolBarBreak();
+        QToolBar* bar = addToolBar(Q(table.name));
+        bar->setObjectName(Q(table.name + "Toolbar"));
+        bar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+        bar->setIconSize(QSize(24, 24));
+        for (const std::string& command : table.commands) {
+            if (command.empty()) {
+                bar->addSeparator();
+                continue;
+            }
+            // The menu's action when there is one, so both show one state.
+            QAction* action = CommandAction(command);
+            if (!action) action = MakeCommandAction(command, command, std::string(), false);
+            bar->addAction(action);
+        }
+        m_toolbars[table.name] = bar;
+    }
+}
+
+void CMainFrame::CreateDockPanels()
+{
+    // The right edge belongs to the panels from the top of the frame down,
+    // the "Parameters" panel first, the "BlobTree Editor" right below it.
+    setCorner(Qt::TopRightCorner, Qt::RightDockWidgetArea);
+    setCorner(Qt::BottomRightCorner, Qt::RightDockWidgetArea);
+    CreateDocks();
+}
+
+QAction* CMainFrame::CommandAction(const std::string& command) const
+{
+    auto found = m_actions.find(command);
+    return found == m_actions.end() ? nullptr : found->second;
+}
+
+QMenu* CMainFrame::TopMenu(const std::string& title) const
+{
+    auto found = m_menus.find(title);
+    return found == m_menus.end() ? nullptr : found->second;
+}
+
+QToolBar* CMainFrame::Toolbar(const std::string& name) const
+{
+    auto found = m_toolbars.find(name);
+    return found == m_toolbars.end() ? nullptr : found->second;
+}
+
+void CMainFrame::UpdateAction(QAction* action, vynui::CViewCore* core)
+{
+    vynui::CommandState state;
+    // Nobody answering means nobody would act: never a dead button.
+    const bool known = core && core->UpdateCommand(CommandOf(action), state);
+    action->setEnabled(known && state.enabled);
+    if (action->isCheckable()) action->setChecked(known && state.checked);
+}
+
+void CMainFrame::UpdateActions()
+{
+    vynui::CViewCore* core = ActiveCore();
+    for (auto& entry : m_actions) UpdateAction(entry.second, core);
+}
+
+void CMainFrame::UpdateMenu(QMenu* menu)
+{
+    vynui::CViewCore* core = ActiveCore();
+    for (QAction* action : menu->actions())
+        if (!action->menu() && !action->data().isNull()) UpdateAction(action, core);
+}
+
+bool CMainFrame::RunCommand(const std::string& command)
+{
+    vynui::CViewCore* core = ActiveCore();
+    const bool handled = core && core->RouteCommand(command);
+    if (!handled) statusBar()->showMessage(Q("\"" + command + "\" is not available here"), 3000);
+    // Qt flipped the check mark of a checkable action itself; the view says
+    // what it really is, for this and every other button it may have moved.
+    UpdateActions();
+    return handled;
+}
+
+// ---- developer menus
+
+bool CMainFrame::HasDeveloperMenus()
+{
+    static const bool developer = vynui::HasDeveloperMarker("devbuild.txt");
+    return developer;
+}
+
+void CMainFrame::PruneDeveloperMenus()
+{
+    QMenu* shapes = TopMenu(vynui::DeveloperMenuTitle());
+    if (!shapes) return;
+    const std::vector<std::string> commands = vynui::DeveloperCommands();
+    const std::vector<std::string> demos = vynui::DemonstrationSubmenus();
+    std::vector<QMenu*> pending = {shapes};
+    while (!pending.empty()) {
+        QMenu* menu = pending.back();
+        pending.pop_back();
+        for (QAction* action : menu->actions()) {
+            if (QMenu* sub = action->menu()) {
+                const std::string title = vynui::CommandTextOf(sub->title().toStdString());
+                if (std::find(demos.begin(), demos.end(), title) == demos.end()) {
+                    pending.push_back(sub);
+                    continue;
+                }
+                // The whole demonstration submenu goes, with its commands.
+                for (QAction* inner : sub->actions()) m_actions.erase(CommandOf(inner));
+                for (auto it = m_menus.begin(); it != m_menus.end();)
+                    it = it->second == sub ? m_menus.erase(it) : std::next(it);
+                menu->removeAction(action);
+                sub->deleteLater();
+                continue;
+            }
+            const std::string command = CommandOf(action);
+            if (std::find(commands.begin(), commands.end(), command) == commands.end()) continue;
+            m_actions.erase(command);
+            delete action;
+        }
+    }
+}
+
+// ---- recent files
+
+void CMainFrame::RefreshRecentActions()
+{
+    for (std::size_t i = 0; i < m_recentActions.size(); ++i) {
+        QAction* action = m_recentActions[i];
+        const bool used = i < m_recent.Entries().size();
+        action->setVisible(used);
+        action->setText(used ? Q(m_recent.MenuText(i)) : QString());
+        action->setStatusTip(used ? Q(m_recent.Entries()[i]) : QString());
+    }
+}
+
+void CMainFrame::AddRecentFile(const std::string& path)
+{
+    m_recent.Add(path);
+    CMolderyApp::SaveRecentFiles(m_recent.Entries());
+    RefreshRecentActions();
+}
+
+bool CMainFrame::OpenPath(const std::string& path)
+{
+    vynui::CViewCore* core = ActiveCore();
+    if (!core || !m_openPath) {
+        statusBar()->showMessage("Opening files is not available", 3000);
+        return false;
+    }
+    const bool opened = m_openPath(*core, path);
+    if (opened)
+        m_recent.Add(path);
+    else
+        m_recent.Remove(path);
+    CMolderyApp::SaveRecentFiles(m_recent.Entries());
+    RefreshRecentActions();
+    UpdateActions();
+    return opened;
+}
+
+// ---- windows the view asks for
+
+void CMainFrame::OnWindowRequest(const std::string& what)
+{
+    if (what == "About") {
+        ShowAbout();
+        return;
+    }
+    DebugOutput("CMainFrame: no window for the request \"%s\"\n", what.c_str());
+}
+
+void CMainFrame::ShowAbout()
+{
+    // Through the view's prompts, so that a replayed script is answered
+    // instead of waiting on a box nobody closes.
+    vynui::CViewCore* core = ActiveCore();
+    vynui::UserInterface* ui = core && core->GetUserInterface() ? core->GetUserInterface() : m_ui.get();
+    ui->ShowMessage(kTitle, "About Kilnform");
 }

@@ -4,6 +4,7 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QImageWriter>
+#include <QSettings>
 #include <QTimer>
 
 #include <cstdio>
@@ -13,6 +14,7 @@
 #include "app/MainFrame.h"
 #include "app/ParametersDock.h"
 #include "app/Standard3DView.h"
+#include "view/RecentFileList.h"
 #include "view/ReplayScript.h"
 #include "view/ViewCore.h"
 
@@ -26,6 +28,44 @@ CMolderyApp::CMolderyApp(int& argc, char** argv) : QApplication(argc, argv)
 CMolderyApp::~CMolderyApp()
 {
     delete m_mainFrame;
+}
+
+namespace {
+
+// Where the list lives in the settings: one key per entry, File1 the newest.
+const char* const kRecentGroup = "Recent File List";
+
+QString RecentKey(std::size_t index)
+{
+    return QString("File%1").arg(index + 1);
+}
+
+}  // namespace
+
+std::vector<std::string> CMolderyApp::LoadRecentFiles()
+{
+    QSettings settings("Kilnform", "Kilnform");
+    settings.beginGroup(kRecentGroup);
+    std::vector<std::string> paths;
+    for (std::size_t i = 0; i < vynui::RecentFileList::kSize; ++i)
+        paths.push_back(settings.value(RecentKey(i)).toString().toStdString());
+    settings.endGroup();
+    vynui::RecentFileList list;
+    list.Assign(paths);
+    return list.Entries();
+}
+
+void CMolderyApp::SaveRecentFiles(const std::vector<std::string>& paths)
+{
+    QSettings settings("Kilnform", "Kilnform");
+    settings.beginGroup(kRecentGroup);
+    for (std::size_t i = 0; i < vynui::RecentFileList::kSize; ++i) {
+        if (i < paths.size())
+            settings.setValue(RecentKey(i), QString::fromStdString(paths[i]));
+        else
+            settings.remove(RecentKey(i));
+    }
+    settings.endGroup();
 }
 
 bool CMolderyApp::ParseCommandLine(const QStringList& arguments, Options& options, QString& error)

@@ -4,6 +4,8 @@
 #include <QApplication>
 #include <QSize>
 #include <QString>
+#include <string>
+#include <vector>
 
 class CMainFrame;
 
@@ -30,6 +32,11 @@ public:
     /// mode the program renders one frame, writes it and quits. Returns the
     /// process exit code.
     int Run(const Options& options);
+
+    /// The recent-file list as stored in the settings
+    /// (QSettings("Kilnform", "Kilnform"), at most four entries, newest first).
+    static std::vector<std::string> LoadRecentFiles();
+    static void SaveRecentFiles(const std::vector<std::string>& paths);
 
 private:
     bool WriteScreenshot(const Options& options);

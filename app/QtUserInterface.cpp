@@ -2,10 +2,11 @@
 
 #include <QColorDialog>
 #include <QFileDialog>
-#include <QInputDialog>
 #include <QMainWindow>
 #include <QMessageBox>
 #include <QStatusBar>
+
+#include "app/SetFloatValueDialog.h"
 
 namespace {
 
@@ -71,25 +72,10 @@ bool CQtUserInterface::ChooseFileToSave(const vynui::FileDialogRequest& request,
 
 bool CQtUserInterface::AskValue(const vynui::ValueRequest& request, float& value)
 {
-    for (;;) {
-        bool ok = false;
-        float typed = 0.0f;
-        const QString label = Q(request.label + ":");
-        if (request.integer) {
-            typed = float(QInputDialog::getInt(m_window, Q(request.Title()), label, int(request.current),
-                                               int(request.minimum), int(request.maximum), 1, &ok));
-        } else {
-            typed = float(QInputDialog::getDouble(m_window, Q(request.Title()), label, request.current,
-                                                  request.minimum, request.maximum, 5, &ok));
-        }
-        if (!ok) return false;
-        std::string refusal;
-        if (request.Accepts(typed, refusal)) {
-            value = typed;
-            return true;
-        }
-        QMessageBox::warning(m_window, "Invalid Value", Q(refusal));
-    }
+    CSetFloatValueDialog dialog(request, m_window);
+    if (dialog.exec() != QDialog::Accepted) return false;
+    value = dialog.GetValue();
+    return true;
 }
 
 bool CQtUserInterface::ChooseColour(Wml::ColorRGBA& colour)

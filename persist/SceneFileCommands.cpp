@@ -51,6 +51,7 @@ bool Save(const SceneFileContext& context, const char* title, bool selectionOnly
         return false;
     }
     context.ui->SetStatusText("Writing File...Done!");
+    if (!selectionOnly && context.fileUsed) context.fileUsed(path);
     return true;
 }
 
@@ -86,6 +87,7 @@ bool OpenSceneFile(const SceneFileContext& context, const std::string& path)
         }
         context.ui->SetStatusText("Reading File...Done!");
         context.ui->SetWindowTitle(std::filesystem::path(path).filename().string());
+        if (context.fileUsed) context.fileUsed(path);
         return true;
     }
     WmlDeprecated::Serializer serializer;
@@ -97,6 +99,7 @@ bool OpenSceneFile(const SceneFileContext& context, const std::string& path)
         context.ui->ShowMessage("Error Loading Scene", kErrorTitle);
         return false;
     }
+    if (context.fileUsed) context.fileUsed(path);
     return true;
 }
 

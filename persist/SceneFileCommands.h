@@ -3,6 +3,7 @@
 // "Save As...", "Export Selection" and "Open...". They ask through the
 // user interface and report in its status line, title and message boxes.
 
+#include <functional>
 #include <string>
 
 namespace vynui_tex {
@@ -24,6 +25,8 @@ struct SceneFileContext {
     CSceneManager* scene = nullptr;
     ViewController* view = nullptr;
     vynui_tex::CTextureManager* textures = nullptr;
+    /// Told the path of every scene saved whole or read (recent files).
+    std::function<void(const std::string&)> fileUsed;
 };
 
 /// Filters of the dialogs, in the user interface's form.

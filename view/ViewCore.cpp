@@ -600,7 +600,8 @@ bool CViewCore::IsDisabledCommand(const std::string& menuText)
     // painting, decals, surface edits) is not built.
     return IsOneOf(menuText, {"Undo", "Cut", "Copy", "Paste", "BlobTree Editor", "Suggest Surface Edits",
                               "Suggest Texture Decals", "Bake Patches", "Show Texture Patches",
-                              "Refresh Texture Images", "Export Texture"});
+                              "Refresh Texture Images", "Export Texture", "Move Selection To Top",
+                              "Move Selection Up", "Move Selection Down", "Move Selection To Bottom"});
 }
 
 const std::vector<std::string>& CViewCore::ViewCommandNames()
@@ -650,6 +651,7 @@ SceneFileContext CViewCore::FileContext()
     context.scene = m_scene;
     context.view = &m_viewController;
     context.textures = m_textures.get();
+    context.fileUsed = m_fileUsed;
     return context;
 }
 

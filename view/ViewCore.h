@@ -81,6 +81,8 @@ public:
     void SetWindowRequest(std::function<void(const std::string&)> request) { m_window = std::move(request); }
     /// Called after every drawn frame (the parameter panel refreshes).
     void SetFrameDrawnHook(std::function<void()> hook) { m_frameDrawn = std::move(hook); }
+    /// Told the path of every scene file saved whole or read (recent files).
+    void SetFileUsedSink(std::function<void(const std::string&)> sink) { m_fileUsed = std::move(sink); }
     /// The window says whether its "Field Image" window is open (check mark).
     void SetFieldImageOpen(bool open) { m_fieldImageOpen = open; }
     /// The listeners the window adds to the scene's change listeners between
@@ -226,6 +228,7 @@ private:
     std::function<void(const std::string&)> m_frameTitle;
     std::function<void(const std::string&)> m_window;
     std::function<void()> m_frameDrawn;
+    std::function<void(const std::string&)> m_fileUsed;
 
     int m_width = 0;
     int m_height = 0;

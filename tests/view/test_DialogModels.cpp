@@ -285,6 +285,29 @@ TEST(FieldImageModel, SavesThePictureAndTheValuesAndReportsFailures)
     EXPECT_TRUE(std::filesystem::is_directory(folder.Path()));
 }
 
+TEST(FieldImageModel, AFailedSaveRemovesOnlyAPlainFileOfItsOwn)
+{
+    // A link to a device that is always full: writing fails at the end. The
+    // link (and what it points to) must survive the failure.
+    if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+    BallField ball;
+    FieldImageModel image;
+    ASSERT_TRUE(image.SetResolution(128));
+    image.Sample(ball.point);
+    kftest::TempFolder folder("fieldimage_full");
+    const std::string link = folder.File("full");
+    std::filesystem::create_symlink("/dev/full", link);
+    std::string error;
+    EXPECT_FALSE(image.SaveImage(link, &error));
+    EXPECT_EQ("Error Saving File", error);
+    EXPECT_TRUE(std::filesystem::is_symlink(link)) << "the picture's failure removed the link";
+    error.clear();
+    EXPECT_FALSE(image.SaveValueField(link, &error));
+    EXPECT_EQ("Error Saving File", error);
+    EXPECT_TRUE(std::filesystem::is_symlink(link)) << "the values' failure removed the link";
+    EXPECT_TRUE(std::filesystem::exists("/dev/full"));
+}
+
 TEST(FieldImageModel, EmptyFieldGivesABlackImage)
 {
     // A field with nothing in it (an empty scene).

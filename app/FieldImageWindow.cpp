@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QCloseEvent>
 #include <QImage>
 #include <QLabel>
 #include <QMenu>
@@ -35,9 +36,10 @@ CFieldImageWindow::CFieldImageWindow(vynui::CViewCore& core, QWidget* parent)
     resize(300, 320);
 }
 
-CFieldImageWindow::~CFieldImageWindow()
+void CFieldImageWindow::closeEvent(QCloseEvent* event)
 {
     if (m_closed) m_closed();
+    QWidget::closeEvent(event);
 }
 
 QAction* CFieldImageWindow::FindAction(const QString& text) const
@@ -101,7 +103,8 @@ void CFieldImageWindow::BuildMenus()
         sizes.push_back(QString::number(resolutions[i]));
         if (resolutions[i] == m.GetResolution()) current = i;
     }
-    choices("Resolution", sizes, current, [&m, resolutions](int i) { return m.SetResolution(resolutions[i]); });
+    choices("Resolution", sizes, current,
+            [&m, resolutions](int i) { return m.SetResolution(resolutions[i]); });
     choices("Cutting Plane", {"X/Y Plane", "X/Z Plane", "Y/Z Plane"}, m.GetPlane(),
             [&m](int i) { return m.SetPlane(i); });
 }

@@ -19,11 +19,11 @@ class CViewCore;
 class CFieldImageWindow : public QWidget {
 public:
     CFieldImageWindow(vynui::CViewCore& core, QWidget* parent = nullptr);
-    ~CFieldImageWindow() override;
 
     /// Samples the scene's field again and shows it.
     void Refresh();
-    /// Called once when the window goes away.
+    /// Called when the window is closed (not when it is merely deleted at
+    /// shut-down, when the view may already be gone).
     void SetClosedHook(std::function<void()> hook) { m_closed = std::move(hook); }
 
     vynui::FieldImageModel& Model() { return m_model; }
@@ -31,6 +31,9 @@ public:
     QLabel* ImageLabel() const { return m_image; }
     /// The menu action with this text ("Save Image", "512", "X/Z Plane", ...).
     QAction* FindAction(const QString& text) const;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void BuildMenus();

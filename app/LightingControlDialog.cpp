@@ -63,9 +63,10 @@ CLightingControlDialog::CLightingControlDialog(vynui::CViewCore& core, QWidget* 
 {
     setWindowTitle("Lighting Control");
     auto* grid = new QGridLayout;
-    grid->addWidget(RadioGroup("Lighting Mode", {"Diffuse Only", "Diffuse + Specular", "Diffuse Warm To Cool"},
-                               m_lighting, this),
-                    0, 0);
+    grid->addWidget(
+        RadioGroup("Lighting Mode", {"Diffuse Only", "Diffuse + Specular", "Diffuse Warm To Cool"},
+                   m_lighting, this),
+        0, 0);
     grid->addWidget(RadioGroup("Mesh Coloring Mode",
                                {"Constant Color", "Selection Color", "Vertex Error", "Approximation Error"},
                                m_colouring, this),
@@ -89,7 +90,8 @@ CLightingControlDialog::CLightingControlDialog(vynui::CViewCore& core, QWidget* 
     connect(ambient, &QPushButton::clicked, this, [this] { AskAmbient(); });
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Apply | QDialogButtonBox::Close, this);
-    connect(buttons->button(QDialogButtonBox::Apply), &QPushButton::clicked, this, [this] { ApplyToModel(); });
+    connect(buttons->button(QDialogButtonBox::Apply), &QPushButton::clicked, this,
+            [this] { ApplyToModel(); });
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);
@@ -144,7 +146,8 @@ void CLightingControlDialog::AskAmbient()
         if (!ui->AskValue(request, value)) return;
     } else {
         bool ok = false;
-        value = float(QInputDialog::getDouble(this, Q(request.Title()), "Ambient Light:", value, 0.0, 1.0, 5, &ok));
+        value = float(
+            QInputDialog::getDouble(this, Q(request.Title()), "Ambient Light:", value, 0.0, 1.0, 5, &ok));
         if (!ok) return;
     }
     model.ambientLight = value;

@@ -40,10 +40,10 @@ CPointSetConfigurationDialog::CPointSetConfigurationDialog(vynui::CViewCore& cor
     : QDialog(parent), m_core(core)
 {
     setWindowTitle("Point Set Configuration");
-    const char* boxes[BOX_COUNT] = {"All Points",  "Light-Culled  Points", "Silhouette Contours",
-                                    "Suggestive Contours", "Mesh Z Fill", "Disc Z Fill",
+    const char* boxes[BOX_COUNT] = {"All Points",          "Light-Culled  Points", "Silhouette Contours",
+                                    "Suggestive Contours", "Mesh Z Fill",          "Disc Z Fill",
                                     "Freeze Silhouette"};
-    const char* values[VALUE_COUNT] = {"Disc Density:",   "Disc Size:",  "Stipple Size:", "Stipple Density:",
+    const char* values[VALUE_COUNT] = {"Disc Density:",  "Disc Size:",  "Stipple Size:", "Stipple Density:",
                                        "Contour Width:", "Low Thresh:", "High Thresh:"};
     const char* ranges[VALUE_COUNT] = {"1e-6 to 1", "0.0001 to 100", "0.1 to 10", "1 to 100", "0.1 to 10", "",
                                        ""};
@@ -62,7 +62,8 @@ CPointSetConfigurationDialog::CPointSetConfigurationDialog(vynui::CViewCore& cor
     columns->addLayout(checks);
     columns->addLayout(form);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Apply | QDialogButtonBox::Close, this);
-    connect(buttons->button(QDialogButtonBox::Apply), &QPushButton::clicked, this, [this] { ApplyToModel(); });
+    connect(buttons->button(QDialogButtonBox::Apply), &QPushButton::clicked, this,
+            [this] { ApplyToModel(); });
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(columns);
@@ -73,8 +74,9 @@ CPointSetConfigurationDialog::CPointSetConfigurationDialog(vynui::CViewCore& cor
 void CPointSetConfigurationDialog::LoadFromModel()
 {
     const vynui::PointSetDialogModel& m = m_core.GetRenderingManager().GetPointSetDialog();
-    const bool boxes[BOX_COUNT] = {m.allPoints,  m.lightCulledPoints, m.silhouetteContours, m.suggestiveContours,
-                                   m.meshZFill, m.discZFill,         m.freezeSilhouette};
+    const bool boxes[BOX_COUNT] = {m.allPoints,          m.lightCulledPoints, m.silhouetteContours,
+                                   m.suggestiveContours, m.meshZFill,         m.discZFill,
+                                   m.freezeSilhouette};
     for (int i = 0; i < BOX_COUNT; ++i) m_boxes[i]->setChecked(boxes[i]);
     m_values[DISC_DENSITY]->setText(Text(m.discDensity));
     m_values[DISC_SIZE]->setText(Text(m.discSize));
@@ -90,8 +92,8 @@ bool CPointSetConfigurationDialog::ApplyToModel()
     vynui::CRenderingManager& rendering = m_core.GetRenderingManager();
     vynui::PointSetDialogModel& m = rendering.GetPointSetDialog();
     vynui::PointSetDialogModel& typed = m;
-    bool* boxes[BOX_COUNT] = {&typed.allPoints, &typed.lightCulledPoints, &typed.silhouetteContours,
-                              &typed.suggestiveContours, &typed.meshZFill, &typed.discZFill,
+    bool* boxes[BOX_COUNT] = {&typed.allPoints,          &typed.lightCulledPoints, &typed.silhouetteContours,
+                              &typed.suggestiveContours, &typed.meshZFill,         &typed.discZFill,
                               &typed.freezeSilhouette};
     for (int i = 0; i < BOX_COUNT; ++i) *boxes[i] = m_boxes[i]->isChecked();
     typed.discDensity = ToFloat(m_values[DISC_DENSITY]);

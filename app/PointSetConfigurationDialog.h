@@ -14,7 +14,16 @@ class CViewCore;
 class CPointSetConfigurationDialog : public QDialog {
 public:
     enum Box { ALL, LIGHT_CULLED, SILHOUETTE, SUGGESTIVE, MESH_Z_FILL, DISC_Z_FILL, FREEZE, BOX_COUNT };
-    enum Value { DISC_DENSITY, DISC_SIZE, STIPPLE_SIZE, STIPPLE_DENSITY, CONTOUR_WIDTH, LOW, HIGH, VALUE_COUNT };
+    enum Value {
+        DISC_DENSITY,
+        DISC_SIZE,
+        STIPPLE_SIZE,
+        STIPPLE_DENSITY,
+        CONTOUR_WIDTH,
+        LOW,
+        HIGH,
+        VALUE_COUNT
+    };
 
     CPointSetConfigurationDialog(vynui::CViewCore& core, QWidget* parent);
     /// Shows what the model holds (the rendering manager loaded it).

@@ -46,7 +46,8 @@ CPolygonizerControlDialog::CPolygonizerControlDialog(vynui::CViewCore& core, QWi
     }
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Apply | QDialogButtonBox::Close, this);
-    connect(buttons->button(QDialogButtonBox::Apply), &QPushButton::clicked, this, [this] { ApplyToModel(); });
+    connect(buttons->button(QDialogButtonBox::Apply), &QPushButton::clicked, this,
+            [this] { ApplyToModel(); });
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     // The cell count is typed only while the grid resolution is controlled.
     connect(m_gridControl, &QCheckBox::toggled, m_cells, &QWidget::setEnabled);

@@ -56,7 +56,8 @@ void CRayTraceWindow::Tick()
     const bool more = m_tracer.Step(std::chrono::milliseconds(30));
     if (!more) m_timer->stop();
     if (!more || ++m_ticks % 10 == 0) ShowImage();
-    if (more) setWindowTitle(QString("RayTrace - %1%").arg(int(100.0 * m_tracer.GetProgress())));
+    if (more)
+        setWindowTitle(QString("RayTrace - %1%").arg(int(100.0 * m_tracer.GetProgress())));
     else
         setWindowTitle("RayTrace");
 }

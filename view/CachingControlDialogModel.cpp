@@ -57,7 +57,8 @@ bool CachingControlDialogModel::Apply(vynbt::FieldCacheManager& manager, std::st
     manager.SetDefaultValueMode(ModeOf(valueSampling), true);
     manager.SetDefaultGradientMode(ModeOf(gradientSampling), true);
     // Resizing throws every stored sample away: only when asked for.
-    if (resolution != manager.GetDefaultCacheResolution()) manager.SetDefaultCacheResolution(resolution, true);
+    if (resolution != manager.GetDefaultCacheResolution())
+        manager.SetDefaultCacheResolution(resolution, true);
     if (message) message->clear();
     return true;
 }

@@ -245,7 +245,8 @@ bool FieldImageModel::SaveValueField(const std::string& path, std::string* error
                                 m_step[0], m_origin[1], m_step[1]) > 0;
     for (unsigned int j = 0; written && j < n; ++j)
         for (unsigned int i = 0; written && i < n; ++i)
-            written = std::fprintf(file, i + 1 < n ? "%.9g " : "%.9g\n", m_values[std::size_t(j) * n + i]) > 0;
+            written =
+                std::fprintf(file, i + 1 < n ? "%.9g " : "%.9g\n", m_values[std::size_t(j) * n + i]) > 0;
     if (std::fflush(file) != 0) written = false;
     if (std::fclose(file) != 0) written = false;
     if (!written) {

@@ -123,7 +123,8 @@ TEST(DialogForms, PolygonizerControlShowsAndAppliesTheSettings)
     EXPECT_TRUE(form->isVisible());
     EXPECT_FALSE(form->isModal());
     EXPECT_EQ("7", form->BisectionsEdit()->text());
-    EXPECT_EQ(QString::fromStdString(surfaces.GetPolygonizerDialog().isoValueText), form->IsoValueEdit()->text());
+    EXPECT_EQ(QString::fromStdString(surfaces.GetPolygonizerDialog().isoValueText),
+              form->IsoValueEdit()->text());
     EXPECT_EQ(surfaces.GetSettings().gridResolutionControl, form->CellsEdit()->isEnabled());
     Shoot(form, "polygonizer_control");
 
@@ -295,8 +296,9 @@ TEST(DialogForms, FieldImageToggles)
     EXPECT_GT(window->Model().GetMaximum(), 0.5f) << "the point's field";
     ASSERT_NE(nullptr, window->ImageLabel()->pixmap().isNull() ? nullptr : window);
     EXPECT_EQ(256, window->ImageLabel()->pixmap().width());
-    for (const char* text : {"Save Image", "Save Value Field", "Stretch To Fit", "Show IsoSurface",
-                             "Apply Sin Filter", "Normalize Values", "Normalization Error", "2048", "Y/Z Plane"})
+    for (const char* text :
+         {"Save Image", "Save Value Field", "Stretch To Fit", "Show IsoSurface", "Apply Sin Filter",
+          "Normalize Values", "Normalization Error", "2048", "Y/Z Plane"})
         EXPECT_NE(nullptr, window->FindAction(text)) << text;
     Shoot(window, "field_image");
 

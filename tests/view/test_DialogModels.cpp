@@ -127,7 +127,9 @@ TEST_F(CachingDialogTest, OutOfRangeResolutionIsRefusedAndNothingApplied)
 
 // A ball of radius 1 around c: bounds [c - 1, c + 1] on every axis.
 struct BallField {
-    explicit BallField(const Wml::Vector3<float>& c = Wml::Vector3<float>(0.0f, 0.0f, 0.0f)) : point(c, 1.0f) {}
+    explicit BallField(const Wml::Vector3<float>& c = Wml::Vector3<float>(0.0f, 0.0f, 0.0f)) : point(c, 1.0f)
+    {
+    }
     vynimplicit::Point point;
 };
 
@@ -355,7 +357,8 @@ TEST(RayTracer, SphereIsGreenLitInTheMiddleAndBlackInTheCorners)
     EXPECT_EQ(0.0f, centre.Z());
     EXPECT_GT(centre.Y(), 0.5f) << "lit from the front";
     for (int x : {0, TraceRig::W - 1})
-        for (int y : {0, TraceRig::H - 1}) EXPECT_EQ(0.0f, rig.tracer.GetColour(x, y).Length()) << x << " " << y;
+        for (int y : {0, TraceRig::H - 1})
+            EXPECT_EQ(0.0f, rig.tracer.GetColour(x, y).Length()) << x << " " << y;
 
     // The light comes from the viewer's upper left: brighter there, and the
     // shading is mirrored across the diagonal from upper left to lower right
@@ -366,7 +369,8 @@ TEST(RayTracer, SphereIsGreenLitInTheMiddleAndBlackInTheCorners)
         for (int x = 0; x < TraceRig::W; ++x) {
             const int mx = 27 - y, my = 27 - x;
             if (mx < 0 || mx >= TraceRig::W || my < 0 || my >= TraceRig::H) continue;
-            EXPECT_NEAR(rig.tracer.GetColour(x, y).Y(), rig.tracer.GetColour(mx, my).Y(), 0.02f) << x << " " << y;
+            EXPECT_NEAR(rig.tracer.GetColour(x, y).Y(), rig.tracer.GetColour(mx, my).Y(), 0.02f)
+                << x << " " << y;
             lit += rig.tracer.GetColour(x, y).Y() > 0.0f;
         }
     }

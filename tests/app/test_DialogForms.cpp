@@ -309,6 +309,10 @@ TEST(DialogForms, FieldImageToggles)
     window->FindAction("Apply Sin Filter")->trigger();
     EXPECT_FALSE(window->Model().GetSinFilter());
     EXPECT_EQ(builds + 1, window->Model().GetBuildCount());
+    // "r" samples the scene again.
+    rig.core.Character('r');
+    EXPECT_EQ(builds + 2, window->Model().GetBuildCount());
+    EXPECT_EQ(128, window->ImageLabel()->pixmap().width());
     // Saving where nothing can be written says so.
     rig.ui.AnswerFile("/nonexistent-folder/field.png");
     window->FindAction("Save Image")->trigger();

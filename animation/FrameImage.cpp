@@ -79,8 +79,10 @@ bool FrameImage::WritePng(const std::string& path, std::string* error) const
         reason = std::strerror(errno);
     }
     if (!written) {
+        // Only a plain file is ours to remove, never a device or a link.
         std::error_code ignored;
-        std::filesystem::remove(path, ignored);
+        if (std::filesystem::is_regular_file(std::filesystem::symlink_status(path, ignored)))
+            std::filesystem::remove(path, ignored);
         return Fail(error, reason.empty() ? "the file could not be written" : reason);
     }
     return true;

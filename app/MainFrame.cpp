@@ -15,6 +15,7 @@
 
 #include "app/BlobTreeEditorDock.h"
 #include "app/ChildFrame.h"
+#include "app/DialogForms.h"
 #include "app/ParametersDock.h"
 #include "app/MolderyApp.h"
 #include "app/Standard3DView.h"
@@ -390,6 +391,17 @@ void CMainFrame::OnWindowRequest(const std::string& what)
         ShowAbout();
         return;
     }
+    if (what == "Resize Frame") {
+        resize(652, 511);
+        return;
+    }
+    // A replayed script cannot answer a modal form: it would wait forever.
+    if (m_scripted && (what == "Refine Mesh" || what == "Caching Control" || what == "Set World Dimensions")) {
+        DebugOutput("CMainFrame: the form \"%s\" is not shown while a script runs\n", what.c_str());
+        return;
+    }
+    vynui::CViewCore* core = ActiveCore();
+    if (core && ShowWindowRequest(what, *core, this)) return;
     DebugOutput("CMainFrame: no window for the request \"%s\"\n", what.c_str());
 }
 

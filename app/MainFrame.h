@@ -69,6 +69,8 @@ public:
     /// It answers false when the file could not be read.
     using OpenPathHook = std::function<bool(vynui::CViewCore& view, const std::string& path)>;
     void SetOpenPathHook(OpenPathHook hook) { m_openPath = std::move(hook); }
+    /// While a script runs, modal forms are not shown (nobody could close them).
+    void SetScripted(bool scripted) { m_scripted = scripted; }
     /// Opens path in the active view through the hook: on success the file
     /// moves to the top of the list, on failure it leaves the list. False
     /// without a view or a hook (the list is kept then).
@@ -105,6 +107,7 @@ private:
     void RefreshRecentActions();
 
     QMdiArea* m_mdiArea;  // owned by Qt's parent chain
+    bool m_scripted = false;
     CParametersDock* m_parametersDock = nullptr;
     CBlobTreeEditorDock* m_blobTreeDock = nullptr;
     std::unique_ptr<CQtUserInterface> m_ui;

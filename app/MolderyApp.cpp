@@ -203,6 +203,7 @@ int CMolderyApp::Replay(const Options& options)
         SizeView(options.screenshotSize.width(), options.screenshotSize.height());
     processEvents();
 
+    m_mainFrame->SetScripted(true);
     vynui::ReplayUserInterface ui;
     ui.SetEcho([](const std::string& line) { std::fprintf(stderr, "Kilnform: %s\n", line.c_str()); });
     view->SetUserInterface(&ui);

@@ -608,6 +608,10 @@ const std::vector<std::string>& CViewCore::ViewCommandNames()
 {
     static const std::vector<std::string> names = {
         "New",
+        "Open...",
+        "Save",
+        "Save As...",
+        "Export Selection",
         "New Scene",
         "OBJ Format",
         "STL Format",

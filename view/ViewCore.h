@@ -155,6 +155,8 @@ public:
     GestureEngine& GetGestureEngine() { return *m_gestures; }
     ConstraintManager& GetConstraintManager() { return *m_constraints; }
     ParameterEditor& GetParameterEditor() { return *m_parameters; }
+    /// Mesh export and its "Set World Dimensions" dialog model.
+    MeshExport& GetMeshExport() { return *m_export; }
     vynui_tex::CTextureManager& GetTextureManager() { return *m_textures; }
     CInputEventStream& GetInputStream() { return *m_stream; }
     ViewInputAdapter& GetInputAdapter() { return m_input; }

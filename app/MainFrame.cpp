@@ -5,9 +5,9 @@
 #include <QIcon>
 #include <QKeySequence>
 #include <QMdiArea>
-#include <QPointer>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
 #include <QStatusBar>
 #include <QToolBar>
 
@@ -16,8 +16,8 @@
 #include "app/BlobTreeEditorDock.h"
 #include "app/ChildFrame.h"
 #include "app/DialogForms.h"
-#include "app/ParametersDock.h"
 #include "app/MolderyApp.h"
+#include "app/ParametersDock.h"
 #include "app/Standard3DView.h"
 #include "interact/ResourceRoot.h"
 #include "scene/UserInterface.h"
@@ -127,8 +127,10 @@ void CMainFrame::ShowSceneOf(CChildFrame* child)
 {
     if (!child) return;
     vynui::CSceneManager* scene = child->GetView()->GetCore().GetSceneManager();
-    if (m_parametersDock->GetModel().GetSceneManager() != scene) m_parametersDock->GetModel().SetSceneManager(scene);
-    if (m_blobTreeDock->GetModel().GetSceneManager() != scene) m_blobTreeDock->GetModel().SetSceneManager(scene);
+    if (m_parametersDock->GetModel().GetSceneManager() != scene)
+        m_parametersDock->GetModel().SetSceneManager(scene);
+    if (m_blobTreeDock->GetModel().GetSceneManager() != scene)
+        m_blobTreeDock->GetModel().SetSceneManager(scene);
 }
 
 CChildFrame* CMainFrame::ActiveChild() const
@@ -396,7 +398,8 @@ void CMainFrame::OnWindowRequest(const std::string& what)
         return;
     }
     // A replayed script cannot answer a modal form: it would wait forever.
-    if (m_scripted && (what == "Refine Mesh" || what == "Caching Control" || what == "Set World Dimensions")) {
+    if (m_scripted &&
+        (what == "Refine Mesh" || what == "Caching Control" || what == "Set World Dimensions")) {
         DebugOutput("CMainFrame: the form \"%s\" is not shown while a script runs\n", what.c_str());
         return;
     }

@@ -234,6 +234,17 @@ int CMolderyApp::Replay(const Options& options)
         value = shown.toStdString();
         return true;
     };
+    window.editParameter = [this](const std::string& name, const std::string& text, std::string& why) {
+        if (!m_mainFrame->GetParametersDock()->TypeValue(QString::fromStdString(name),
+                                                         QString::fromStdString(text))) {
+            why = "the parameter panel has no row \"" + name + "\"";
+            return false;
+        }
+        // The dock applies the edit from the event loop, after the editor lets go.
+        processEvents();
+        processEvents();
+        return true;
+    };
     window.treeItem = [this](const std::string& label) {
         return m_mainFrame->GetBlobTreeEditorDock()->ShowsItem(QString::fromStdString(label));
     };

@@ -106,3 +106,16 @@ bool CParametersDock::ShownValue(const QString& name, QString& value) const
     }
     return false;
 }
+
+bool CParametersDock::TypeValue(const QString& name, const QString& text)
+{
+    for (int i = 0; i < m_table->rowCount(); ++i) {
+        const QTableWidgetItem* nameItem = m_table->item(i, kNameColumn);
+        QTableWidgetItem* valueItem = m_table->item(i, kValueColumn);
+        if (nameItem && valueItem && nameItem->text() == name) {
+            valueItem->setText(text);
+            return true;
+        }
+    }
+    return false;
+}

@@ -23,6 +23,10 @@ public:
     void RefreshValues() { m_model.Refresh(); }
     /// The value cell of the row named name, as shown; false without such a row.
     bool ShownValue(const QString& name, QString& value) const;
+    /// Puts text into the value cell of the row named name, as the in-place
+    /// editor commits it; the edit is applied once events run. False without
+    /// such a row.
+    bool TypeValue(const QString& name, const QString& text);
     QTableWidget* GetTable() const { return m_table; }
 
 private:

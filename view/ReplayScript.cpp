@@ -95,7 +95,7 @@ namespace {
 
 const char* const kExpectForms =
     "expect shapes|selected N, expect file PATH, expect message TEXT, expect parameter NAME [= TEXT], "
-    "expect item NAME";
+    "expect item NAME, expect changed|unchanged NAME";
 
 bool ToNumber(const std::string& word, float& value)
 {
@@ -167,6 +167,20 @@ HUDButton* FindShownButton(CHUDManager& hud, const std::string& name)
     return nullptr;
 }
 
+bool ReadParameter(const ReplayScript::Window& window, const std::string& name, std::string& value,
+                   std::string& reason)
+{
+    if (!window.parameter) {
+        reason = "no parameter panel to read";
+        return false;
+    }
+    if (!window.parameter(name, value)) {
+        reason = "the parameter panel has no row \"" + name + "\"";
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 bool ReplayScript::Load(const std::string& path, std::string& error)
@@ -184,6 +198,7 @@ bool ReplayScript::Load(const std::string& path, std::string& error)
 bool ReplayScript::Parse(const std::string& text, std::string& error)
 {
     m_actions.clear();
+    m_remembered.clear();
     std::istringstream in(text);
     std::string line;
     int number = 0;
@@ -464,6 +479,21 @@ bool ReplayScript::Do(const ReplayAction& a, CViewCore& view, ReplayUserInterfac
             }
             return true;
         }
+        if (what == "changed" || what == "unchanged") {
+            const auto noted = m_remembered.find(value);
+            if (noted == m_remembered.end()) {
+                reason = "\"" + value + "\" was not remembered";
+                return false;
+            }
+            std::string shown;
+            if (!ReadParameter(window, value, shown, reason)) return false;
+            if ((shown != noted->second) != (what == "changed")) {
+                reason = "\"" + value + "\" shows \"" + shown + "\"" +
+                         (what == "changed" ? ", as remembered" : ", remembered \"" + noted->second + "\"");
+                return false;
+            }
+            return true;
+        }
         if (what == "item") {
             if (!window.treeItem) {
                 reason = "no tree panel to read";
@@ -476,6 +506,30 @@ bool ReplayScript::Do(const ReplayAction& a, CViewCore& view, ReplayUserInterfac
             return true;
         }
         return wrong(kExpectForms);
+    }
+    if (verb == "edit") {
+        std::string name, text;
+        const std::size_t equals = a.rest.find(" = ");
+        if (equals != std::string::npos) {
+            name = a.rest.substr(0, equals);
+            text = a.rest.substr(equals + 3);
+        } else if (a.words.size() >= 2) {
+            name = a.words[0];
+            text = a.rest.substr(a.rest.find_first_not_of(" \t", name.size()));
+        }
+        if (name.empty()) return wrong("edit NAME = TEXT");
+        if (!window.editParameter) {
+            reason = "no parameter panel to edit";
+            return false;
+        }
+        return window.editParameter(name, text, reason);
+    }
+    if (verb == "remember") {
+        if (a.rest.empty()) return wrong("remember NAME");
+        std::string shown;
+        if (!ReadParameter(window, a.rest, shown, reason)) return false;
+        m_remembered[a.rest] = shown;
+        return true;
     }
     reason = "unknown action \"" + verb + "\"";
     return false;

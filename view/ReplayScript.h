@@ -28,12 +28,19 @@
 //   expect parameter NAME [= TEXT]  the "Parameters" panel shows a row NAME
 //                                 (with the value TEXT)
 //   expect item NAME              the "BlobTree Editor" shows an item NAME
+//   edit NAME = TEXT              types TEXT into the value cell of row NAME of
+//   edit NAME TEXT                the "Parameters" panel (the second form for a
+//                                 one-word NAME)
+//   remember NAME                 notes the value row NAME shows now
+//   expect changed NAME           row NAME shows another value than remembered
+//   expect unchanged NAME         row NAME shows the value remembered
 //
 // A line that cannot be read or whose action fails stops the run with
 // "line N: reason".
 
 #include <deque>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -102,6 +109,11 @@ public:
         std::function<bool(const std::string& name, std::string& value)> parameter;
         /// Whether the "BlobTree Editor" shows an item labelled label.
         std::function<bool(const std::string& label)> treeItem;
+        /// Types text into the value cell of the "Parameters" row name, as
+        /// the in-place editor does; false (with why) when there is no such
+        /// row. A refused value is no failure: the cell shows the old one.
+        std::function<bool(const std::string& name, const std::string& text, std::string& why)>
+            editParameter;
     };
 
     /// Reads the script; false with "line N: reason" in error.
@@ -120,6 +132,7 @@ private:
     void Advance(double seconds) { m_now += seconds; }
 
     std::vector<ReplayAction> m_actions;
+    std::map<std::string, std::string> m_remembered;  ///< row name -> value text
     double m_now = 1000.0;
 };
 

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <map>
 #include <string>
 
 #include "scene/SceneManager.h"
@@ -80,6 +82,10 @@ TEST(ReplayScript, ABadLineStopsTheRunAndNamesIt)
         {"colour 2 0 0", "expected \"colour R G B (each 0 to 1)\""},
         {"expect parameter Radius", "no parameter panel to read"},
         {"expect item RootNode1", "no tree panel to read"},
+        {"edit Radius", "expected \"edit NAME = TEXT\""},
+        {"edit Radius 2", "no parameter panel to edit"},
+        {"remember Radius", "no parameter panel to read"},
+        {"expect changed Radius", "\"Radius\" was not remembered"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.line);
@@ -128,6 +134,61 @@ TEST(ReplayScript, ReadsThePanelsThroughTheWindow)
         EXPECT_EQ(row.error[0] == 0, ok);
         if (!ok) {
             EXPECT_EQ(row.error, error);
+        }
+    }
+}
+
+TEST(ReplayScript, EditsRowsAndComparesWithRememberedValues)
+{
+    CViewCore view(CViewCore::Managers::Own);
+    ReplayUserInterface ui;
+    view.SetUserInterface(&ui);
+    // A panel that takes positive numbers only, as the parameters do.
+    std::map<std::string, std::string> rows = {{"Falloff Length", "0.5"}, {"Position", "0 0 0"}};
+    ReplayScript::Window window;
+    window.parameter = [&](const std::string& name, std::string& value) {
+        const auto row = rows.find(name);
+        if (row == rows.end()) return false;
+        value = row->second;
+        return true;
+    };
+    window.editParameter = [&](const std::string& name, const std::string& text, std::string& why) {
+        const auto row = rows.find(name);
+        if (row == rows.end()) {
+            why = "the parameter panel has no row \"" + name + "\"";
+            return false;
+        }
+        if (std::atof(text.c_str()) > 0.0) row->second = text;
+        return true;
+    };
+    struct Row {
+        const char* script;
+        const char* error;  ///< empty: the run succeeds
+    };
+    const Row cases[] = {
+        {"remember Falloff Length\nedit Falloff Length = 0.75\nexpect changed Falloff Length\n"
+         "expect parameter Falloff Length = 0.75",
+         ""},
+        {"remember Falloff Length\nedit Falloff Length = -5\nexpect unchanged Falloff Length", ""},
+        {"remember Falloff Length\nedit Falloff Length = banana\nexpect changed Falloff Length",
+         "line 3: \"Falloff Length\" shows \"0.5\", as remembered"},
+        {"remember Position\nedit Position 1 2 3\nexpect parameter Position = 1 2 3\n"
+         "expect unchanged Position",
+         "line 4: \"Position\" shows \"1 2 3\", remembered \"0 0 0\""},
+        {"edit Radius = 2", "line 1: the parameter panel has no row \"Radius\""},
+        {"remember Radius", "line 1: the parameter panel has no row \"Radius\""},
+    };
+    for (const Row& c : cases) {
+        SCOPED_TRACE(c.script);
+        rows["Falloff Length"] = "0.5";
+        rows["Position"] = "0 0 0";
+        ReplayScript script;
+        std::string error;
+        ASSERT_TRUE(script.Parse(c.script, error)) << error;
+        const bool ok = script.Run(view, ui, window, error);
+        EXPECT_EQ(c.error[0] == 0, ok) << error;
+        if (!ok) {
+            EXPECT_EQ(c.error, error);
         }
     }
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "animation/AnimationManager.h"
+#include "animation/AnimationPlayer.h"
 #include "blobtree_ui/RootNodeSceneObject.h"
 #include "interact/DrawingScale.h"
 #include "interact/GestureEngine.h"
@@ -147,6 +148,39 @@ TEST(ViewCore, CommandsGoToTheFirstManagerThatTakesThem)
     rig.view.RouteCommand("Caching Control");
     rig.view.RouteCommand("About Kilnform...");
     EXPECT_EQ((std::vector<std::string>{"Caching Control", "About"}), rig.windowRequests);
+}
+
+TEST(ViewCore, PlayAtTheLastFrameStartsAgainFromFrameZero)
+{
+    ViewRig rig;
+    vynui::CAnimationManager& animation = rig.view.GetAnimationManager();
+    vynui::CAnimationPlayer& player = rig.view.GetAnimationPlayer();
+    animation.SetLength(6);
+    vynui::CommandState state;
+
+    // Played through to the end, one step per drawn frame.
+    ASSERT_TRUE(rig.view.RouteCommand("Play"));
+    ASSERT_TRUE(rig.view.UpdateCommand("Stop", state));
+    EXPECT_TRUE(state.enabled);
+    for (int step = 0; step < 50 && player.IsPlaying(); ++step) player.StepFrame();
+    ASSERT_FALSE(player.IsPlaying());
+    const unsigned last = animation.GetCurrentFrame();
+    EXPECT_GE(last, 5u);
+    ASSERT_TRUE(rig.view.UpdateCommand("Stop", state));
+    EXPECT_FALSE(state.enabled);
+
+    // Play again restarts instead of stopping at once.
+    ASSERT_TRUE(rig.view.RouteCommand("Play"));
+    EXPECT_TRUE(player.IsPlaying());
+    EXPECT_EQ(0u, animation.GetCurrentFrame());
+    player.StepFrame();
+    EXPECT_EQ(1u, animation.GetCurrentFrame());
+
+    // From a frame inside the animation, Play goes on from there.
+    ASSERT_TRUE(rig.view.RouteCommand("Stop"));
+    animation.SetCurrentFrame(3);
+    ASSERT_TRUE(rig.view.RouteCommand("Play"));
+    EXPECT_EQ(3u, animation.GetCurrentFrame());
 }
 
 TEST(ViewCore, NewSceneAsksFirstAndKeepsTheSceneOnNo)

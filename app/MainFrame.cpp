@@ -65,6 +65,9 @@ CMainFrame::CMainFrame(QWidget* parent)
 CMainFrame::~CMainFrame()
 {
     m_updateTimer.stop();
+    // The area outlives this part of the window and still reports its
+    // windows closing: nothing here may hear it.
+    disconnect(m_mdiArea, nullptr, this, nullptr);
     // The views are Qt children and go after this body: they must not keep
     // the prompts that go with it.
     for (QMdiSubWindow* sub : m_mdiArea->subWindowList())

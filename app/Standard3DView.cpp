@@ -48,8 +48,10 @@ CStandard3DView::~CStandard3DView()
 {
     m_timer.stop();
     m_cameraTimer.stop();
-    // GL objects go while their context still exists.
+    // GL objects go while their context still exists; the context's own
+    // farewell comes after the core is gone and must not reach it.
     if (context()) {
+        disconnect(context(), nullptr, this, nullptr);
         makeCurrent();
         m_core->ReleaseGL();
         doneCurrent();

@@ -112,8 +112,7 @@ public:
         /// Types text into the value cell of the "Parameters" row name, as
         /// the in-place editor does; false (with why) when there is no such
         /// row. A refused value is no failure: the cell shows the old one.
-        std::function<bool(const std::string& name, const std::string& text, std::string& why)>
-            editParameter;
+        std::function<bool(const std::string& name, const std::string& text, std::string& why)> editParameter;
     };
 
     /// Reads the script; false with "line N: reason" in error.

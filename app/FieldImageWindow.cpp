@@ -133,28 +133,29 @@ void CFieldImageWindow::ShowImage()
 
 void CFieldImageWindow::SaveImage()
 {
-    vynui::UserInterface* ui = m_core.GetUserInterface();
-    vynui::FileDialogRequest request;
-    request.title = "Save Image";
-    request.defaultExtension = "png";
-    request.fileName = "fieldimage.png";
-    request.filter = "PNG Files (*.png);;All Files (*)";
-    std::string path;
-    if (!ui || !ui->ChooseFileToSave(request, path)) return;
-    std::string error;
-    if (!m_model.SaveImage(path, &error)) kilnform_forms::ShowRefusal(m_core, this, error, "Error");
+    SaveWith("Save Image", "png", "fieldimage.png", "PNG Files (*.png);;All Files (*)",
+             [this](const std::string& path, std::string* error) { return m_model.SaveImage(path, error); });
 }
 
 void CFieldImageWindow::SaveValueField()
 {
+    SaveWith(
+        "Save Value Field", "txt", "fieldvalues.txt", "Text Files (*.txt);;All Files (*)",
+        [this](const std::string& path, std::string* error) { return m_model.SaveValueField(path, error); });
+}
+
+void CFieldImageWindow::SaveWith(const char* title, const char* extension, const char* fileName,
+                                 const char* filter,
+                                 const std::function<bool(const std::string&, std::string*)>& save)
+{
     vynui::UserInterface* ui = m_core.GetUserInterface();
     vynui::FileDialogRequest request;
-    request.title = "Save Value Field";
-    request.defaultExtension = "txt";
-    request.fileName = "fieldvalues.txt";
-    request.filter = "Text Files (*.txt);;All Files (*)";
+    request.title = title;
+    request.defaultExtension = extension;
+    request.fileName = fileName;
+    request.filter = filter;
     std::string path;
     if (!ui || !ui->ChooseFileToSave(request, path)) return;
     std::string error;
-    if (!m_model.SaveValueField(path, &error)) kilnform_forms::ShowRefusal(m_core, this, error, "Error");
+    if (!save(path, &error)) kilnform_forms::ShowRefusal(m_core, this, error, "Error");
 }

@@ -40,6 +40,9 @@ private:
     void ShowImage();
     void SaveImage();
     void SaveValueField();
+    /// The save dialog, then save(path); a failure shows its reason.
+    void SaveWith(const char* title, const char* extension, const char* fileName, const char* filter,
+                  const std::function<bool(const std::string&, std::string*)>& save);
 
     vynui::CViewCore& m_core;
     vynui::FieldImageModel m_model;

@@ -156,3 +156,21 @@ bool ShowWindowRequest(const std::string& name, vynui::CViewCore& core, QWidget*
         return false;
     return true;
 }
+
+void CloseWindowsOf(const vynui::CViewCore& core)
+{
+    auto& windows = OpenWindows();
+    for (auto it = windows.begin(); it != windows.end();) {
+        if (it->first.first != &core) {
+            ++it;
+            continue;
+        }
+        if (QWidget* window = it->second.data()) {
+            if (auto* sub = qobject_cast<QMdiSubWindow*>(window->parentWidget()))
+                delete sub;
+            else
+                delete window;
+        }
+        it = windows.erase(it);
+    }
+}

@@ -31,3 +31,6 @@ CFieldImageWindow* FindFieldImageWindow(const vynui::CViewCore& core);
 CRayTraceWindow* FindRayTraceWindow(const vynui::CViewCore& core);
 /// The open modeless form of that name for core (null when never shown).
 QWidget* FindModelessForm(const vynui::CViewCore& core, const std::string& name);
+/// Deletes every dialog and window working on core; the view calls it before
+/// its core goes.
+void CloseWindowsOf(const vynui::CViewCore& core);

@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPixmap>
+#include <QProgressDialog>
 #include <QScrollArea>
 #include <QVBoxLayout>
 
@@ -113,8 +114,16 @@ void CFieldImageWindow::Refresh()
 {
     vynui_bt::ThreadSafeScalarField* field = m_core.GetSceneManager()->GetField();
     if (!field) return;
-    m_model.Sample(*field);
-    ShowImage();
+    // Large pictures take seconds: show how far it got and let the person stop.
+    QProgressDialog progress("Sampling the field...", "Cancel", 0, 1000, this);
+    progress.setWindowTitle("Field Image");
+    progress.setWindowModality(Qt::ApplicationModal);
+    progress.setMinimumDuration(400);
+    const bool done = m_model.Sample(*field, [&progress](float share) {
+        progress.setValue(int(share * 1000.0f));
+        return !progress.wasCanceled();
+    });
+    if (done) ShowImage();
 }
 
 void CFieldImageWindow::ShowImage()

@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <QOpenGLContext>
 
+#include "app/DialogForms.h"
 #include "view/ViewCore.h"
 
 namespace {
@@ -48,6 +49,8 @@ CStandard3DView::~CStandard3DView()
 {
     m_timer.stop();
     m_cameraTimer.stop();
+    // Dialogs and windows that work on this view's core go before it does.
+    CloseWindowsOf(*m_core);
     // GL objects go while their context still exists; the context's own
     // farewell comes after the core is gone and must not reach it.
     if (context()) {

@@ -99,8 +99,32 @@ void FieldImageModel::Axes(int& horizontal, int& vertical) const
     }
 }
 
-void FieldImageModel::Sample(vynimplicit::ScalarField& field)
+bool FieldImageModel::Sample(vynimplicit::ScalarField& field, const std::function<bool(float done)>& progress)
 {
+    // Kept to be put back when the caller cancels.
+    const unsigned int oldSampled = m_sampled;
+    const Plane oldPlane = m_sampledPlane;
+    const ImageType oldType = m_sampledType;
+    const Wml::AxisAlignedBox3<float> oldBounds = m_bounds;
+    const float oldOrigin[2] = {m_origin[0], m_origin[1]};
+    const float oldStep[2] = {m_step[0], m_step[1]};
+    std::vector<float> oldValues, oldClamped;
+    oldValues.swap(m_values);
+    oldClamped.swap(m_clamped);
+    auto cancel = [&] {
+        m_sampled = oldSampled;
+        m_sampledPlane = oldPlane;
+        m_sampledType = oldType;
+        m_bounds = oldBounds;
+        for (int a = 0; a < 2; ++a) {
+            m_origin[a] = oldOrigin[a];
+            m_step[a] = oldStep[a];
+        }
+        m_values.swap(oldValues);
+        m_clamped.swap(oldClamped);
+        return false;
+    };
+
     m_sampled = m_resolution;
     m_sampledPlane = m_plane;
     m_sampledType = m_type;
@@ -135,12 +159,14 @@ void FieldImageModel::Sample(vynimplicit::ScalarField& field)
                 m_values[k] = std::isfinite(quantity) ? quantity : 0.0f;
                 m_clamped[k] = std::isfinite(value) ? std::max(0.0f, value) : 0.0f;
             }
+            if (progress && !progress(float(j + 1) / float(n))) return cancel();
         }
     }
     const auto range = std::minmax_element(m_values.begin(), m_values.end());
     m_min = *range.first;
     m_max = *range.second;
     BuildImage();
+    return true;
 }
 
 Wml::Vector3<float> FieldImageModel::GetSamplePoint(unsigned int i, unsigned int j) const

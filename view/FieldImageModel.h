@@ -12,6 +12,7 @@
 // Samples are re-taken by Sample (resolution, plane, image type or the field
 // changed); the display toggles only rebuild the RGB picture.
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -52,8 +53,10 @@ public:
 
     /// Samples field (not kept) over its FieldBounds and rebuilds the
     /// picture. A field with empty or non-finite bounds gives an image of
-    /// zeros (every sample at the origin of the plane).
-    void Sample(vynimplicit::ScalarField& field);
+    /// zeros (every sample at the origin of the plane). progress, when
+    /// given, hears the share done after each row; answering false cancels,
+    /// and a cancelled Sample keeps the previous samples and answers false.
+    bool Sample(vynimplicit::ScalarField& field, const std::function<bool(float done)>& progress = {});
     /// True once Sample ran.
     bool HasSamples() const { return !m_values.empty(); }
     /// The resolution of the stored samples (0 before the first Sample).

@@ -92,6 +92,8 @@ std::vector<MenuEntry> BuildMenuTable()
         Check("Sketch", "Suggest Implicits"),
         Item("Sketch", "Suggest Texture Decals"),
         Item("Sketch", "Suggest Surface Edits"),
+        Separator("Sketch"),
+        Item("Sketch", "Sketch Options..."),
 
         Item("Shapes", "Point"),
         Item("Shapes", "Bezier Curve"),

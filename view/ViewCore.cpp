@@ -134,6 +134,8 @@ void CViewCore::Wire()
     m_parameters->SetConstraintManager(m_constraints);
     m_parameters->AttachToScene(m_scene);
     m_scene->AddChangeListener(m_constraints);
+    m_suggestionRefresher.sketch = m_sketch;
+    m_scene->AddChangeListener(&m_suggestionRefresher);
 
     // The renderer and the HUD.
     m_rendering->AddRenderingListener(this);
@@ -199,6 +201,7 @@ void CViewCore::Unwire()
     m_surfaces->SetShowDialogRequest(nullptr);
 
     m_parameters->DetachFromScene();
+    m_scene->RemoveChangeListener(&m_suggestionRefresher);
     m_scene->RemoveChangeListener(m_constraints);
     m_scene->RemoveChangeListener(m_surfaces);
     m_scene->RemoveChangeListener(m_sketch);
@@ -231,6 +234,16 @@ CViewCore::~CViewCore()
     m_ownScene.reset();
     m_ownConstraints.reset();
     m_ownSurfaces.reset();
+}
+
+void CViewCore::SuggestionRefresher::OnSelectionChanged(const OrderedObjectSet&)
+{
+    if (sketch) sketch->UpdateSuggestions();
+}
+
+void CViewCore::SuggestionRefresher::OnSelectionPicked(const OrderedObjectSet&)
+{
+    if (sketch) sketch->UpdateSuggestions();
 }
 
 void CViewCore::AddPanelListener(IChangeListener* panel)
@@ -624,6 +637,7 @@ const std::vector<std::string>& CViewCore::ViewCommandNames()
         "Cycle Tool",
         "Toggle Caching",
         "Caching Control",
+        "Sketch Options...",
         "Perspective Camera",
         "Left",
         "Right",
@@ -722,6 +736,10 @@ bool CViewCore::OnViewCommand(const std::string& menuText)
     }
     if (menuText == "Fast Primitive Mode") {
         ToggleFastPrimitiveMode();
+        return true;
+    }
+    if (menuText == "Sketch Options...") {
+        AskWindow("Sketch Options");
         return true;
     }
     if (menuText == "Field Image" || menuText == "RayTrace") {

@@ -225,6 +225,14 @@ private:
     std::unique_ptr<MeshExport> m_export;
     std::vector<IChangeListener*> m_panels;
 
+    // Last change listener: once the handles' manager has taken a new
+    // selection, the suggestion bar offers what fits it (the default handles).
+    struct SuggestionRefresher : IChangeListener {
+        CSketchManager* sketch = nullptr;
+        void OnSelectionChanged(const OrderedObjectSet& selection) override;
+        void OnSelectionPicked(const OrderedObjectSet& selection) override;
+    } m_suggestionRefresher;
+
     UserInterface* m_ui = nullptr;
     std::function<void()> m_repaint;
     std::function<void(const std::string&)> m_frameTitle;

@@ -350,6 +350,17 @@ TEST(DialogForms, RayTraceRendersTheViewsPicture)
     window->resize(200, 160);
     Shoot(window, "ray_trace");
     EXPECT_TRUE(rig.unknown.empty());
+
+    // When the view goes, a trace under way and the open forms go first.
+    rig.ui.AnswerQuestion(vynui::Answer::Yes);
+    rig.core.Character('z');
+    ASSERT_TRUE(rig.core.RouteCommand("Lighting Control"));
+    ASSERT_NE(nullptr, FindModelessForm(rig.core, "Lighting Control"));
+    CloseWindowsOf(rig.core);
+    EXPECT_EQ(nullptr, FindRayTraceWindow(rig.core));
+    EXPECT_EQ(nullptr, FindModelessForm(rig.core, "Lighting Control"));
+    EXPECT_TRUE(rig.mdi->subWindowList().isEmpty());
+    QApplication::processEvents();
 }
 
 }  // namespace

@@ -190,6 +190,23 @@ TEST(FieldImageModel, ValueGradientAndNormalizationErrorImages)
     EXPECT_FLOAT_EQ(image.GetMaximum(), image.GetSample(128, 128));
     EXPECT_EQ(0.0f, image.GetSample(0, 0)) << "the corner lies outside the ball";
 
+    // A resample cancelled half way keeps the picture that was there.
+    const float before = image.GetSample(128, 128);
+    ASSERT_TRUE(image.SetResolution(512));
+    ASSERT_TRUE(image.SetPlane(FieldImageModel::PLANE_XZ));
+    float reached = 0.0f;
+    EXPECT_FALSE(image.Sample(ball.point, [&](float done) {
+        reached = done;
+        return done < 0.5f;
+    }));
+    EXPECT_GE(reached, 0.5f);
+    EXPECT_LT(reached, 0.51f);
+    EXPECT_EQ(256u, image.GetSampledResolution());
+    EXPECT_EQ(before, image.GetSample(128, 128));
+    EXPECT_EQ(centre, image.GetSamplePoint(128, 128));
+    ASSERT_TRUE(image.SetResolution(256));
+    ASSERT_TRUE(image.SetPlane(FieldImageModel::PLANE_XY));
+
     for (int type : {FieldImageModel::GRADIENT, FieldImageModel::NORMALIZATION_ERROR}) {
         ASSERT_TRUE(image.SetImageType(type));
         image.Sample(ball.point);

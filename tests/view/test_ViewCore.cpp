@@ -110,6 +110,16 @@ TEST(ViewCore, AnOutlineDrawnWithTheMouseBecomesAShapeOnScreen)
     // The new shape is selected, so its parameters are on the HUD.
     EXPECT_FALSE(rig.view.GetParameterEditor().GetSelectionToolbar().GetItems().empty());
     EXPECT_GT(rig.repaints, 0);
+
+    // A selection is offered its handles at once, and they go with it.
+    auto offersHandles = [&] {
+        for (const auto* item : sketch->GetToolbar()->GetItems())
+            if (item->GetName() == "ScreenManipButton") return true;
+        return false;
+    };
+    EXPECT_TRUE(offersHandles());
+    rig.view.GetSceneManager()->ClearSelection();
+    EXPECT_FALSE(offersHandles());
 }
 
 TEST(ViewCore, CommandsGoToTheFirstManagerThatTakesThem)
@@ -146,8 +156,9 @@ TEST(ViewCore, CommandsGoToTheFirstManagerThatTakesThem)
     EXPECT_FALSE(rig.view.UpdateCommand("No Such Thing", state));
 
     rig.view.RouteCommand("Caching Control");
+    rig.view.RouteCommand("Sketch Options...");
     rig.view.RouteCommand("About Kilnform...");
-    EXPECT_EQ((std::vector<std::string>{"Caching Control", "About"}), rig.windowRequests);
+    EXPECT_EQ((std::vector<std::string>{"Caching Control", "Sketch Options", "About"}), rig.windowRequests);
 }
 
 TEST(ViewCore, PlayAtTheLastFrameStartsAgainFromFrameZero)

@@ -1,8 +1,6 @@
 #include "app/DialogForms.h"
 
 #include <QMainWindow>
-#include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QPointer>
 #include <map>
 #include <utility>
@@ -35,34 +33,14 @@ QWidget* Find(const vynui::CViewCore& core, const std::string& name)
     return it == OpenWindows().end() ? nullptr : it->second.data();
 }
 
-QMdiArea* MdiAreaOf(QWidget* parent)
-{
-    auto* main = parent ? qobject_cast<QMainWindow*>(parent->window()) : nullptr;
-    return main ? qobject_cast<QMdiArea*>(main->centralWidget()) : nullptr;
-}
-
-/// Shows a secondary window as an MDI child or a window of its own; it is
-/// deleted when closed.
+/// Shows a secondary window as a window of its own beside the main window:
+/// as an MDI child it would displace the 3D view and, being the active child,
+/// leave the view's commands disabled. It is deleted when closed.
 void ShowSecondary(QWidget* window, QWidget* parent)
 {
-    if (QMdiArea* mdi = MdiAreaOf(parent)) {
-        QMdiSubWindow* sub = mdi->addSubWindow(window);
-        sub->setAttribute(Qt::WA_DeleteOnClose);
-        sub->show();
-        return;
-    }
     window->setParent(parent, Qt::Window);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->show();
-}
-
-/// Closes a secondary window (its MDI frame too).
-void CloseSecondary(QWidget* window)
-{
-    if (auto* sub = qobject_cast<QMdiSubWindow*>(window->parentWidget()))
-        sub->close();
-    else
-        window->close();
 }
 
 template <class Form>
@@ -143,7 +121,7 @@ bool ShowWindowRequest(const std::string& name, vynui::CViewCore& core, QWidget*
         RunModal<CWorldDimensionsDialog>(core, parent);
     else if (name == "Field Image") {
         if (CFieldImageWindow* open = FindFieldImageWindow(core))
-            CloseSecondary(open);
+            open->close();
         else
             OpenFieldImage(core, parent);
     } else if (name == "Refresh Field Image") {
@@ -165,12 +143,7 @@ void CloseWindowsOf(const vynui::CViewCore& core)
             ++it;
             continue;
         }
-        if (QWidget* window = it->second.data()) {
-            if (auto* sub = qobject_cast<QMdiSubWindow*>(window->parentWidget()))
-                delete sub;
-            else
-                delete window;
-        }
+        delete it->second.data();
         it = windows.erase(it);
     }
 }

@@ -9,9 +9,8 @@
 // World Dimensions"): run until OK or Cancel. "Field Image" opens or closes
 // the field image window, "Refresh Field Image" samples it again when open;
 // "RayTrace" opens the ray-trace window, "Render RayTrace" opens it when
-// needed and traces with the view's camera. The secondary windows become
-// MDI children when parent's main window holds an MDI area, else windows
-// of their own.
+// needed and traces with the view's camera. The secondary windows are
+// windows of their own beside the main window.
 
 #include <string>
 

@@ -1,6 +1,7 @@
 #include "app/MainFrame.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QIcon>
 #include <QKeySequence>
@@ -82,7 +83,8 @@ CChildFrame* CMainFrame::CreateNewChild()
     auto* child = new CChildFrame;
     CStandard3DView* view = child->GetView();
     view->SetUserInterface(m_ui.get());
-    view->GetCore().SetWindowRequest([this](const std::string& what) { OnWindowRequest(what); });
+    vynui::CViewCore* requester = &view->GetCore();
+    requester->SetWindowRequest([this, requester](const std::string& what) { OnWindowRequest(what, *requester); });
     view->GetCore().SetFileUsedSink([this](const std::string& path) { AddRecentFile(path); });
     m_mdiArea->addSubWindow(child);
     AttachDocks(child);
@@ -390,14 +392,17 @@ bool CMainFrame::OpenPath(const std::string& path)
 
 // ---- windows the view asks for
 
-void CMainFrame::OnWindowRequest(const std::string& what)
+void CMainFrame::OnWindowRequest(const std::string& what, vynui::CViewCore& core)
 {
+    // The view that asked answers, even while another window (the field
+    // image) is the active one.
     if (what == "About") {
-        ShowAbout();
+        ShowAbout(&core);
         return;
     }
     if (what == "Resize Frame") {
-        resize(652, 511);
+        // A 640 x 480 view for captures, whatever the docks and bars take.
+        SizeViewTo(640, 480);
         return;
     }
     // A replayed script cannot answer a modal form: it would wait forever.
@@ -406,16 +411,29 @@ void CMainFrame::OnWindowRequest(const std::string& what)
         DebugOutput("CMainFrame: the form \"%s\" is not shown while a script runs\n", what.c_str());
         return;
     }
-    vynui::CViewCore* core = ActiveCore();
-    if (core && ShowWindowRequest(what, *core, this)) return;
+    if (ShowWindowRequest(what, core, this)) return;
     DebugOutput("CMainFrame: no window for the request \"%s\"\n", what.c_str());
 }
 
-void CMainFrame::ShowAbout()
+void CMainFrame::SizeViewTo(int width, int height)
+{
+    CChildFrame* child = ActiveChild();
+    CStandard3DView* view = child ? child->GetView() : nullptr;
+    if (!view) return;
+    // The frame around the view keeps its size; the window grows by the difference.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const QSize difference = QSize(width, height) - view->size();
+        if (difference.isNull()) break;
+        resize(size() + difference);
+        QCoreApplication::processEvents();
+    }
+}
+
+void CMainFrame::ShowAbout(vynui::CViewCore* core)
 {
     // Through the view's prompts, so that a replayed script is answered
     // instead of waiting on a box nobody closes.
-    vynui::CViewCore* core = ActiveCore();
+    if (!core) core = ActiveCore();
     vynui::UserInterface* ui = core && core->GetUserInterface() ? core->GetUserInterface() : m_ui.get();
     ui->ShowMessage(kTitle, "About Kilnform");
 }

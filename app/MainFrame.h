@@ -38,6 +38,8 @@ public:
     CChildFrame* ActiveChild() const;
     /// The core of the active view; null without one.
     vynui::CViewCore* ActiveCore() const;
+    /// Resizes the window so that the active 3D view gets this size.
+    void SizeViewTo(int width, int height);
 
     // ---- menus and tool bars
 
@@ -80,10 +82,10 @@ public:
 
     /// A window the view's core asks for by name ("About"); names this
     /// window has nothing for are reported on the debug output.
-    void OnWindowRequest(const std::string& what);
+    void OnWindowRequest(const std::string& what, vynui::CViewCore& core);
     /// The modal About box: "Kilnform B5" and OK, shown through the active
     /// view's prompts.
-    void ShowAbout();
+    void ShowAbout(vynui::CViewCore* core = nullptr);
 
     CParametersDock* GetParametersDock() const { return m_parametersDock; }
     CBlobTreeEditorDock* GetBlobTreeEditorDock() const { return m_blobTreeDock; }

@@ -171,20 +171,6 @@ bool CMolderyApp::WriteScreenshot(const Options& options)
     return true;
 }
 
-void CMolderyApp::SizeView(int width, int height)
-{
-    CChildFrame* child = m_mainFrame->ActiveChild();
-    CStandard3DView* view = child ? child->GetView() : nullptr;
-    if (!view) return;
-    // The frame around the view keeps its size; the window grows by the difference.
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        const QSize difference = QSize(width, height) - view->size();
-        if (difference.isNull()) break;
-        m_mainFrame->resize(m_mainFrame->size() + difference);
-        processEvents();
-    }
-}
-
 int CMolderyApp::Replay(const Options& options)
 {
     CChildFrame* child = m_mainFrame->ActiveChild();
@@ -200,7 +186,7 @@ int CMolderyApp::Replay(const Options& options)
         return 2;
     }
     if (options.screenshotSize.isValid())
-        SizeView(options.screenshotSize.width(), options.screenshotSize.height());
+        m_mainFrame->SizeViewTo(options.screenshotSize.width(), options.screenshotSize.height());
     processEvents();
 
     m_mainFrame->SetScripted(true);
@@ -208,7 +194,7 @@ int CMolderyApp::Replay(const Options& options)
     ui.SetEcho([](const std::string& line) { std::fprintf(stderr, "Kilnform: %s\n", line.c_str()); });
     view->SetUserInterface(&ui);
     vynui::ReplayScript::Window window;
-    window.resize = [this](int w, int h) { SizeView(w, h); };
+    window.resize = [this](int w, int h) { m_mainFrame->SizeViewTo(w, h); };
     window.wait = [this](double seconds) {
         QElapsedTimer timer;
         timer.start();

@@ -43,7 +43,6 @@ private:
     /// Runs the replay script in the shown window; the exit code.
     int Replay(const Options& options);
     /// Makes the 3D view width x height pixels by resizing the main window.
-    void SizeView(int width, int height);
 
     CMainFrame* m_mainFrame = nullptr;
 };

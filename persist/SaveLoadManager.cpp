@@ -127,11 +127,39 @@ bool CSaveLoadManager::SaveSelection(const std::string& path)
     return WriteObjects(m_scene->GetObjectManager()->GetSelection().Items(), path, false);
 }
 
+bool CSaveLoadManager::SaveSceneToText(std::string& text)
+{
+    if (!m_scene) {
+        m_lastError = "no scene to save";
+        return false;
+    }
+    Wml::Serializer serializer;
+    FillRecords(serializer, m_scene->GetObjectManager()->GetObjects().Items(), true);
+    if (!serializer.WriteToText(text)) {
+        m_lastError = serializer.GetLastError();
+        return false;
+    }
+    m_lastError.clear();
+    return true;
+}
+
 bool CSaveLoadManager::WriteObjects(const std::vector<SceneObject*>& objects, const std::string& path,
                                     bool viewRecords)
 {
     Wml::Serializer serializer;
     serializer.SetFilename(path.c_str());
+    FillRecords(serializer, objects, viewRecords);
+    if (!serializer.Write(path.c_str())) {
+        m_lastError = serializer.GetLastError();
+        return false;
+    }
+    m_lastError.clear();
+    return true;
+}
+
+void CSaveLoadManager::FillRecords(Wml::Serializer& serializer, const std::vector<SceneObject*>& objects,
+                                   bool viewRecords)
+{
     Wml::SerializerRecord* format = serializer.CreateRecord(kFormatRecord);
     format->SetValue("FileType", std::string(kFileType));
     format->SetValue("VersionNumber", FileVersion::Current().ToString());
@@ -147,12 +175,6 @@ bool CSaveLoadManager::WriteObjects(const std::vector<SceneObject*>& objects, co
         if (m_view) m_view->Store(*serializer.CreateRecord(kViewRecord));
         if (m_textures) m_textures->Store(&serializer, serializer.CreateRecord(kTextureRecord));
     }
-    if (!serializer.Write(path.c_str())) {
-        m_lastError = serializer.GetLastError();
-        return false;
-    }
-    m_lastError.clear();
-    return true;
 }
 
 // ---------------------------------------------------------------- loading
@@ -183,6 +205,27 @@ bool CSaveLoadManager::LoadScene(const std::string& path)
         m_lastError = serializer.GetLastError();
         return false;
     }
+    RestoreScene(serializer);
+    return true;
+}
+
+bool CSaveLoadManager::LoadSceneFromText(const std::string& text)
+{
+    if (!m_scene) {
+        m_lastError = "no scene to load into";
+        return false;
+    }
+    Wml::Serializer serializer;
+    if (!serializer.ReadFromText(text)) {
+        m_lastError = serializer.GetLastError();
+        return false;
+    }
+    RestoreScene(serializer);
+    return true;
+}
+
+void CSaveLoadManager::RestoreScene(Wml::Serializer& serializer)
+{
     m_lastError.clear();
     AutoCleanupSuspension suspension(m_scene);
     BeginLoad();
@@ -195,7 +238,6 @@ bool CSaveLoadManager::LoadScene(const std::string& path)
     m_pass = -1;
     m_madeDuringLoad.clear();
     m_heights.clear();
-    return true;
 }
 
 bool CSaveLoadManager::ReadRecord(Wml::Serializer* serializer, Wml::SerializerRecord* record)

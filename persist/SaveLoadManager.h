@@ -74,6 +74,8 @@ public:
     bool SaveScene(const std::string& path);
     /// "FormatVersion" and the selected objects in selection order.
     bool SaveSelection(const std::string& path);
+    /// What SaveScene writes, as text in memory.
+    bool SaveSceneToText(std::string& text);
 
     // ---- loading
 
@@ -82,6 +84,8 @@ public:
     /// otherwise true, even when some records were skipped. The scene
     /// manager's auto-cleanup is off for the length of the load.
     bool LoadScene(const std::string& path);
+    /// LoadScene from text in the file format (as SaveSceneToText makes it).
+    bool LoadSceneFromText(const std::string& text);
     /// Adds the scene of an older-format file already read into serializer.
     /// False when its tree list is missing, a top-level node cannot be made
     /// or a texture or view record it names is missing; what was made
@@ -110,6 +114,9 @@ public:
 
 private:
     bool WriteObjects(const std::vector<SceneObject*>& objects, const std::string& path, bool viewRecords);
+    void FillRecords(Wml::Serializer& serializer, const std::vector<SceneObject*>& objects, bool viewRecords);
+    /// The six passes over a parsed file.
+    void RestoreScene(Wml::Serializer& serializer);
     void BeginLoad();
 
     bool ReadFormatVersion(Wml::SerializerRecord* record);

@@ -56,6 +56,7 @@
 #include <cmath>
 #include <cstring>
 #include <set>
+#include <sstream>
 
 #include "wml/RecordFileIO.h"
 
@@ -767,15 +768,55 @@ bool Serializer::Write(const char* path)
 
 bool Serializer::Read(const char* path)
 {
+    std::vector<char> data;
+    std::string error;
+    if (!RecordFileIO::ReadWholeFile(path, data, 0, error)) {
+        Reset();
+        m_lastError = error;
+        return false;
+    }
+    if (!Parse(data)) return false;
+    // Readers resolve paths stored relative to the file (billboard images).
+    m_filename = path;
+    return true;
+}
+
+bool Serializer::WriteToText(std::string& text)
+{
+    m_lastError.clear();
+    pugi::xml_document doc;
+    XmlWriter writer(m_lastError);
+    if (!writer.Build(m_records, doc)) return false;
+    std::ostringstream out;
+    doc.save(out, "  ", pugi::format_default, pugi::encoding_utf8);
+    text = out.str();
+    return true;
+}
+
+bool Serializer::ReadFromText(const std::string& text)
+{
+    if (text.size() > RecordFileIO::MAX_FILE_BYTES) {
+        Reset();
+        m_lastError = "the text is larger than a record file may be";
+        return false;
+    }
+    std::vector<char> data(text.begin(), text.end());
+    return Parse(data);
+}
+
+void Serializer::Reset()
+{
     m_lastError.clear();
     m_records.clear();
     m_byID.clear();
     m_items.clear();
     m_attachments.Clear();
     m_nextID = 1;
+}
 
-    std::vector<char> data;
-    if (!RecordFileIO::ReadWholeFile(path, data, 0, m_lastError)) return false;
+bool Serializer::Parse(std::vector<char>& data)
+{
+    Reset();
     if (data.empty()) {
         m_lastError = "the file is empty";
         return false;
@@ -813,8 +854,6 @@ bool Serializer::Read(const char* path)
         maxID = std::max(maxID, record->GetID());
     }
     m_nextID = maxID + 1;  // 0 after the top ID: CreateRecord then searches
-    // Readers resolve paths stored relative to the file (billboard images).
-    m_filename = path;
     return true;
 }
 

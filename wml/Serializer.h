@@ -196,6 +196,11 @@ public:
     /// relative to it.
     bool Read(const char* path);
     const std::string& GetLastError() const { return m_lastError; }
+    /// The file Write would make, as text (kept in memory: undo steps,
+    /// snapshots written elsewhere later).
+    bool WriteToText(std::string& text);
+    /// Read from text in the file format; the file name is left as it was.
+    bool ReadFromText(const std::string& text);
 
     /// Readers are not owned; each is called for every record on RestoreRecords.
     void AddReader(SerializerRecordReader* reader);
@@ -211,6 +216,10 @@ public:
     SerializerAttachments& Attachments() { return m_attachments; }
 
 private:
+    void Reset();
+    /// Replaces the records by those of data (parsed in place).
+    bool Parse(std::vector<char>& data);
+
     std::string m_filename;
     std::string m_lastError;
     std::vector<std::unique_ptr<SerializerRecord>> m_records;

@@ -257,6 +257,24 @@ TEST(SceneFileRoundTrip, EveryTypeComesBackWithItsTreeParametersAndSurface)
     EXPECT_EQ(loaded.textures.GetMode(), 2);
 
     ExpectSameSurface(original, loaded);
+
+    // In memory: the scene as text reads back alike (image paths stay
+    // absolute, there being no file to be relative to).
+    std::string text;
+    ASSERT_TRUE(original.files.SaveSceneToText(text));
+    EXPECT_NE(std::string::npos, text.find(original.folder.File("picture.pgm")));
+    FileRig fromText;
+    ASSERT_TRUE(fromText.files.LoadSceneFromText(text));
+    EXPECT_EQ(scenemgr_test::Shape(fromText.Root()), scenemgr_test::Shape(original.Root()));
+    ExpectSameSurface(original, fromText);
+    // Text that is not a scene changes nothing.
+    std::string before, after;
+    ASSERT_TRUE(fromText.files.SaveSceneToText(before));
+    for (const std::string& bad : {std::string(), text.substr(0, text.size() / 2), std::string("<a>")}) {
+        EXPECT_FALSE(fromText.files.LoadSceneFromText(bad));
+        ASSERT_TRUE(fromText.files.SaveSceneToText(after));
+        EXPECT_EQ(before, after);
+    }
 }
 
 // The cutting plane lives in the root node; its record carries it.

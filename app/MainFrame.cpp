@@ -1,6 +1,7 @@
 #include "app/MainFrame.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QIcon>
@@ -76,6 +77,17 @@ CMainFrame::~CMainFrame()
             child->GetView()->SetUserInterface(nullptr);
             child->GetView()->GetCore().SetWindowRequest(nullptr);
         }
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event)
+{
+    for (QMdiSubWindow* sub : m_mdiArea->subWindowList())
+        if (auto* child = qobject_cast<CChildFrame*>(sub))
+            if (!child->GetView()->GetCore().OfferToSaveChanges()) {
+                event->ignore();
+                return;
+            }
+    QMainWindow::closeEvent(event);
 }
 
 CChildFrame* CMainFrame::CreateNewChild()
@@ -379,6 +391,8 @@ bool CMainFrame::OpenPath(const std::string& path)
         statusBar()->showMessage("Opening files is not available", 3000);
         return false;
     }
+    // Cancelling the unsaved-changes question opens nothing and keeps the list.
+    if (!core->OfferToSaveChanges()) return false;
     const bool opened = m_openPath(*core, path);
     if (opened)
         m_recent.Add(path);

@@ -90,6 +90,11 @@ public:
     CParametersDock* GetParametersDock() const { return m_parametersDock; }
     CBlobTreeEditorDock* GetBlobTreeEditorDock() const { return m_blobTreeDock; }
 
+protected:
+    /// Every view's unsaved changes are offered for saving first; Cancel (or
+    /// a failed save) keeps the window open.
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     /// The "Parameters" and "BlobTree Editor" panels, docked at the right.
     void CreateDocks();

@@ -5,15 +5,21 @@
 #include <QEventLoop>
 #include <QImageWriter>
 #include <QSettings>
+#include <QStatusBar>
+#include <QStandardPaths>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 
 #include "app/BlobTreeEditorDock.h"
 #include "app/ChildFrame.h"
 #include "app/MainFrame.h"
 #include "app/ParametersDock.h"
 #include "app/Standard3DView.h"
+#include "scene/UserInterface.h"
+#include "view/Autosave.h"
 #include "view/RecentFileList.h"
 #include "view/ReplayScript.h"
 #include "view/ViewCore.h"
@@ -27,6 +33,7 @@ CMolderyApp::CMolderyApp(int& argc, char** argv) : QApplication(argc, argv)
 
 CMolderyApp::~CMolderyApp()
 {
+    StopAutosave();
     delete m_mainFrame;
 }
 
@@ -121,21 +128,76 @@ bool CMolderyApp::ParseCommandLine(const QStringList& arguments, Options& option
     return true;
 }
 
+QString CMolderyApp::RecoveryFolder()
+{
+    const QString chosen = qEnvironmentVariable("KILNFORM_RECOVERY_DIR");
+    if (!chosen.isEmpty()) return chosen;
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + "/recovery";
+}
+
+void CMolderyApp::StartAutosave(vynui::CViewCore& view)
+{
+    double seconds = vynui::kDefaultAutosaveSeconds;
+    std::string error;
+    if (!vynui::ParseAutosaveSeconds(std::getenv("KILNFORM_AUTOSAVE_SECONDS"), seconds, error))
+        std::fprintf(stderr, "Kilnform: %s\n", error.c_str());
+    m_clock.start();
+    const vynui::RecoveryFolder folder(RecoveryFolder().toStdString());
+    m_autosave = std::make_unique<vynui::CAutosave>(view, folder, seconds, 0.0);
+    // Often enough that a snapshot is never much later than due.
+    m_autosaveTimer.setInterval(std::clamp(int(seconds * 250.0), 50, 1000));
+    connect(&m_autosaveTimer, &QTimer::timeout, this, &CMolderyApp::AutosaveTick);
+    m_autosaveTimer.start();
+}
+
+void CMolderyApp::AutosaveTick()
+{
+    if (!m_autosave) return;
+    m_autosave->Tick(double(m_clock.elapsed()) / 1000.0);
+    const std::string error = m_autosave->TakeError();
+    if (error.empty()) return;
+    std::fprintf(stderr, "Kilnform: autosave failed: %s\n", error.c_str());
+    if (m_mainFrame) m_mainFrame->statusBar()->showMessage(QString::fromStdString("Autosave failed: " + error));
+}
+
+void CMolderyApp::StopAutosave()
+{
+    m_autosaveTimer.stop();
+    m_autosave.reset();
+}
+
+void CMolderyApp::OfferRecovery(vynui::CViewCore& view, vynui::UserInterface& ui)
+{
+    const vynui::RecoveryFolder folder(RecoveryFolder().toStdString());
+    vynui::OfferRecovery(view, ui, folder, m_autosave.get(), double(m_clock.elapsed()) / 1000.0);
+}
+
 int CMolderyApp::Run(const Options& options)
 {
     m_mainFrame = new CMainFrame;
-    m_mainFrame->CreateNewChild();
+    CChildFrame* child = m_mainFrame->CreateNewChild();
     m_mainFrame->show();
     if (!options.replayPath.isEmpty()) {
+        StartAutosave(child->GetView()->GetCore());
         int code = 1;
         QTimer::singleShot(0, this, [&]() {
             code = Replay(options);
             quit();
         });
         exec();
+        StopAutosave();
         return code;
     }
-    if (options.screenshotPath.isEmpty()) return exec();
+    if (options.screenshotPath.isEmpty()) {
+        vynui::CViewCore& core = child->GetView()->GetCore();
+        StartAutosave(core);
+        QTimer::singleShot(0, this, [this, &core]() {
+            if (core.GetUserInterface()) OfferRecovery(core, *core.GetUserInterface());
+        });
+        const int code = exec();
+        StopAutosave();
+        return code;
+    }
 
     int code = 1;
     // Wait until the window is up and its GL context exists.
@@ -233,6 +295,11 @@ int CMolderyApp::Replay(const Options& options)
     };
     window.treeItem = [this](const std::string& label) {
         return m_mainFrame->GetBlobTreeEditorDock()->ShowsItem(QString::fromStdString(label));
+    };
+    // An autosaved scene is offered only to a script that answers first:
+    // any other script leaves the files for the next start.
+    window.start = [this, view, &ui]() {
+        if (ui.HasQueuedAnswers()) OfferRecovery(view->GetCore(), ui);
     };
     const bool ok = script.Run(view->GetCore(), ui, window, error);
     processEvents();

@@ -2,12 +2,21 @@
 // Application object: start-up from the command line and shut-down.
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QSize>
 #include <QString>
+#include <QTimer>
+#include <memory>
 #include <string>
 #include <vector>
 
 class CMainFrame;
+
+namespace vynui {
+class CAutosave;
+class CViewCore;
+class UserInterface;
+}  // namespace vynui
 
 class CMolderyApp : public QApplication {
     Q_OBJECT
@@ -38,11 +47,26 @@ public:
     static std::vector<std::string> LoadRecentFiles();
     static void SaveRecentFiles(const std::vector<std::string>& paths);
 
+    /// Where recovery files go: $KILNFORM_RECOVERY_DIR, else "recovery" in
+    /// the application's data folder.
+    static QString RecoveryFolder();
+
 private:
     bool WriteScreenshot(const Options& options);
     /// Runs the replay script in the shown window; the exit code.
     int Replay(const Options& options);
-    /// Makes the 3D view width x height pixels by resizing the main window.
+    /// Autosaves the scene of view while it has unsaved changes, every
+    /// $KILNFORM_AUTOSAVE_SECONDS (default 60).
+    void StartAutosave(vynui::CViewCore& view);
+    void AutosaveTick();
+    /// Removes this program's recovery file once queued writes are done.
+    void StopAutosave();
+    /// Offers the newest recovery file of a program that ended without
+    /// cleaning up.
+    void OfferRecovery(vynui::CViewCore& view, vynui::UserInterface& ui);
 
     CMainFrame* m_mainFrame = nullptr;
+    std::unique_ptr<vynui::CAutosave> m_autosave;
+    QTimer m_autosaveTimer;
+    QElapsedTimer m_clock;
 };

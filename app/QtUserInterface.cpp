@@ -50,6 +50,21 @@ vynui::Answer CQtUserInterface::AskQuestion(const std::string& text, const std::
     }
 }
 
+vynui::SaveChoice CQtUserInterface::AskToSaveChanges(const std::string& text, const std::string& title)
+{
+    const QMessageBox::StandardButton button =
+        QMessageBox::warning(m_window, Q(title), Q(text), QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel,
+                             QMessageBox::Save);
+    switch (button) {
+        case QMessageBox::Save:
+            return vynui::SaveChoice::Save;
+        case QMessageBox::Discard:
+            return vynui::SaveChoice::Discard;
+        default:
+            return vynui::SaveChoice::Cancel;
+    }
+}
+
 bool CQtUserInterface::ChooseFileToOpen(const vynui::FileDialogRequest& request, std::string& path)
 {
     const QString chosen =
@@ -95,4 +110,9 @@ void CQtUserInterface::SetStatusText(const std::string& text)
 void CQtUserInterface::SetWindowTitle(const std::string& title)
 {
     if (m_window) m_window->setWindowTitle(Q(title));
+}
+
+void CQtUserInterface::SetWindowModified(bool modified)
+{
+    if (m_window) m_window->setWindowModified(modified);
 }

@@ -20,6 +20,8 @@ public:
     bool ChooseColour(Wml::ColorRGBA& colour) override;
     void SetStatusText(const std::string& text) override;
     void SetWindowTitle(const std::string& title) override;
+    void SetWindowModified(bool modified) override;
+    vynui::SaveChoice AskToSaveChanges(const std::string& text, const std::string& title) override;
 
 private:
     QMainWindow* m_window;

@@ -38,11 +38,9 @@ FileDialogRequest SceneDialog(const char* title, const char* filter)
     return request;
 }
 
-bool Save(const SceneFileContext& context, const char* title, bool selectionOnly)
+bool Write(const SceneFileContext& context, const std::string& path, bool selectionOnly)
 {
     if (!Usable(context)) return false;
-    std::string path;
-    if (!context.ui->ChooseFileToSave(SceneDialog(title, kSceneSaveFilter), path)) return false;
     Prepare(context);
     context.ui->SetStatusText("Writing File...");
     const bool written = selectionOnly ? context.files->SaveSelection(path) : context.files->SaveScene(path);
@@ -55,23 +53,42 @@ bool Save(const SceneFileContext& context, const char* title, bool selectionOnly
     return true;
 }
 
+bool Save(const SceneFileContext& context, const char* title, bool selectionOnly, std::string* savedPath)
+{
+    if (!Usable(context)) return false;
+    std::string path;
+    if (!context.ui->ChooseFileToSave(SceneDialog(title, kSceneSaveFilter), path)) return false;
+    if (!Write(context, path, selectionOnly)) return false;
+    if (savedPath) *savedPath = path;
+    return true;
+}
+
 }  // namespace
 
-bool SaveSceneCommand(const SceneFileContext& context)
+bool SaveSceneCommand(const SceneFileContext& context, std::string* savedPath)
 {
-    return Save(context, "Save As", false);
+    return Save(context, "Save As", false, savedPath);
+}
+
+bool SaveSceneFile(const SceneFileContext& context, const std::string& path)
+{
+    return Write(context, path, false);
 }
 
 bool ExportSelectionCommand(const SceneFileContext& context)
 {
-    return Save(context, "Export Selection", true);
+    return Save(context, "Export Selection", true, nullptr);
+}
+
+bool ChooseSceneFileToOpen(const SceneFileContext& context, std::string& path)
+{
+    return Usable(context) && context.ui->ChooseFileToOpen(SceneDialog("Open", kSceneOpenFilter), path);
 }
 
 bool OpenSceneCommand(const SceneFileContext& context)
 {
-    if (!Usable(context)) return false;
     std::string path;
-    if (!context.ui->ChooseFileToOpen(SceneDialog("Open", kSceneOpenFilter), path)) return false;
+    if (!ChooseSceneFileToOpen(context, path)) return false;
     return OpenSceneFile(context, path);
 }
 

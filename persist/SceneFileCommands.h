@@ -34,14 +34,18 @@ extern const char* const kSceneSaveFilter;
 extern const char* const kSceneOpenFilter;
 
 /// "Save" and "Save As...": the save dialog, then the whole scene. True
-/// when a file was written; false when cancelled or on failure (message
-/// "Error Saving File").
-bool SaveSceneCommand(const SceneFileContext& context);
+/// when a file was written (its path in savedPath when given); false when
+/// cancelled or on failure (message "Error Saving File").
+bool SaveSceneCommand(const SceneFileContext& context, std::string* savedPath = nullptr);
+/// The writing half of "Save" for a path already known.
+bool SaveSceneFile(const SceneFileContext& context, const std::string& path);
 /// "Export Selection": the same dialog, then only the selection.
 bool ExportSelectionCommand(const SceneFileContext& context);
 /// "Open...": the open dialog, then the file read into the scene, in the
 /// current format or, for a ".kfn" path, the older one. True when read.
 bool OpenSceneCommand(const SceneFileContext& context);
+/// The dialog half of "Open...": false when cancelled.
+bool ChooseSceneFileToOpen(const SceneFileContext& context, std::string& path);
 /// The reading half of "Open..." for a path already chosen.
 bool OpenSceneFile(const SceneFileContext& context, const std::string& path);
 

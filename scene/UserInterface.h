@@ -42,6 +42,9 @@ struct ValueRequest {
 /// Answers of a question; Cancel only when the question offers it.
 enum class Answer { Yes, No, Cancel };
 
+/// Answers of the question about unsaved changes.
+enum class SaveChoice { Save, Discard, Cancel };
+
 class UserInterface {
 public:
     virtual ~UserInterface() = default;
@@ -61,8 +64,24 @@ public:
     virtual bool ChooseColour(Wml::ColorRGBA& colour) = 0;
     /// The main window's status line.
     virtual void SetStatusText(const std::string& text) = 0;
-    /// The main window's title.
+    /// The main window's title. A "[*]" in it stands for the unsaved-changes
+    /// mark that SetWindowModified shows or hides.
     virtual void SetWindowTitle(const std::string& title) = 0;
+    /// Shows or hides the unsaved-changes mark of the title.
+    virtual void SetWindowModified(bool /*modified*/) {}
+    /// Asks whether to save unsaved changes first: Save, Discard or Cancel.
+    /// The plain form asks a Yes/No/Cancel question (Yes saves).
+    virtual SaveChoice AskToSaveChanges(const std::string& text, const std::string& title)
+    {
+        switch (AskQuestion(text, title, true)) {
+            case Answer::Yes:
+                return SaveChoice::Save;
+            case Answer::No:
+                return SaveChoice::Discard;
+            default:
+                return SaveChoice::Cancel;
+        }
+    }
 };
 
 inline bool ValueRequest::Accepts(float& value, std::string& refusal) const

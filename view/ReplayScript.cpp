@@ -45,6 +45,18 @@ Answer ReplayUserInterface::AskQuestion(const std::string& text, const std::stri
     return answer;
 }
 
+SaveChoice ReplayUserInterface::AskToSaveChanges(const std::string& text, const std::string& title)
+{
+    switch (AskQuestion(text, title, true)) {
+        case Answer::Yes:
+            return SaveChoice::Save;
+        case Answer::No:
+            return SaveChoice::Discard;
+        default:
+            return SaveChoice::Cancel;
+    }
+}
+
 bool ReplayUserInterface::ChooseFileToOpen(const FileDialogRequest&, std::string& path)
 {
     if (m_paths.empty()) return false;
@@ -95,7 +107,7 @@ namespace {
 
 const char* const kExpectForms =
     "expect shapes|selected N, expect file PATH, expect message TEXT, expect parameter NAME [= TEXT], "
-    "expect item NAME, expect changed|unchanged NAME";
+    "expect item NAME, expect changed|unchanged NAME, expect modified yes|no";
 
 bool ToNumber(const std::string& word, float& value)
 {
@@ -254,7 +266,12 @@ bool ReplayScript::Run(CViewCore& view, ReplayUserInterface& ui, const Window& w
     gestures.SetTimeSource([this] { return m_now; });
     stream.SetCounterSource([this] { return static_cast<std::int64_t>(m_now * 1e9); });
     bool ok = true;
+    bool started = false;
     for (const ReplayAction& action : m_actions) {
+        if (!started && action.verb != "answer") {
+            started = true;
+            if (window.start) window.start();
+        }
         std::string reason;
         if (!Do(action, view, ui, window, reason)) {
             error = "line " + std::to_string(action.line) + ": " + reason;
@@ -262,6 +279,7 @@ bool ReplayScript::Run(CViewCore& view, ReplayUserInterface& ui, const Window& w
             break;
         }
     }
+    if (!started && ok && window.start) window.start();
     gestures.SetTimeSource(nullptr);
     stream.SetCounterSource(nullptr);
     return ok;
@@ -381,15 +399,15 @@ bool ReplayScript::Do(const ReplayAction& a, CViewCore& view, ReplayUserInterfac
         return true;
     }
     if (verb == "answer") {
-        if (a.words.size() != 1) return wrong("answer yes|no|cancel");
-        if (a.words[0] == "yes")
+        if (a.words.size() != 1) return wrong("answer yes|no|cancel|save|discard");
+        if (a.words[0] == "yes" || a.words[0] == "save")
             ui.QueueAnswer(Answer::Yes);
-        else if (a.words[0] == "no")
+        else if (a.words[0] == "no" || a.words[0] == "discard")
             ui.QueueAnswer(Answer::No);
         else if (a.words[0] == "cancel")
             ui.QueueAnswer(Answer::Cancel);
         else
-            return wrong("answer yes|no|cancel");
+            return wrong("answer yes|no|cancel|save|discard");
         return true;
     }
     if (verb == "file") {
@@ -490,6 +508,16 @@ bool ReplayScript::Do(const ReplayAction& a, CViewCore& view, ReplayUserInterfac
             if ((shown != noted->second) != (what == "changed")) {
                 reason = "\"" + value + "\" shows \"" + shown + "\"" +
                          (what == "changed" ? ", as remembered" : ", remembered \"" + noted->second + "\"");
+                return false;
+            }
+            return true;
+        }
+        if (what == "modified") {
+            if (a.words.size() != 2 || (a.words[1] != "yes" && a.words[1] != "no"))
+                return wrong("expect modified yes|no");
+            if (ui.IsWindowModified() != (a.words[1] == "yes")) {
+                reason = std::string("expected the scene ") + (a.words[1] == "yes" ? "" : "not ") +
+                         "to have unsaved changes";
                 return false;
             }
             return true;

@@ -16,6 +16,8 @@
 //   command MENU TEXT             a menu command by its text
 //   hud NAME                      crosses the shown HUD button of that name
 //   answer yes|no|cancel          the answer to the next question
+//   answer save|discard           the same as yes|no (the unsaved-changes
+//                                 question: Save, Discard, Cancel)
 //   file PATH                     the path the next file dialog chooses
 //   value NUMBER                  the number the next value dialog takes
 //   colour R G B                  the colour the next picker takes (0..1)
@@ -28,6 +30,7 @@
 //   expect parameter NAME [= TEXT]  the "Parameters" panel shows a row NAME
 //                                 (with the value TEXT)
 //   expect item NAME              the "BlobTree Editor" shows an item NAME
+//   expect modified yes|no        the title shows the unsaved-changes mark
 //   edit NAME = TEXT              types TEXT into the value cell of row NAME of
 //   edit NAME TEXT                the "Parameters" panel (the second form for a
 //                                 one-word NAME)
@@ -36,7 +39,9 @@
 //   expect unchanged NAME         row NAME shows the value remembered
 //
 // A line that cannot be read or whose action fails stops the run with
-// "line N: reason".
+// "line N: reason". The answer lines before the first other action are
+// queued before the window's start hook runs: questions at start (the offer
+// to restore an autosaved scene) take them.
 
 #include <deque>
 #include <functional>
@@ -62,8 +67,11 @@ public:
     bool ChooseColour(Wml::ColorRGBA& colour) override;
     void SetStatusText(const std::string& text) override { m_status = text; }
     void SetWindowTitle(const std::string& title) override { m_title = title; }
+    void SetWindowModified(bool modified) override { m_modified = modified; }
+    SaveChoice AskToSaveChanges(const std::string& text, const std::string& title) override;
 
     void QueueAnswer(Answer answer) { m_answers.push_back(answer); }
+    bool HasQueuedAnswers() const { return !m_answers.empty(); }
     void QueuePath(const std::string& path) { m_paths.push_back(path); }
     void QueueValue(float value) { m_values.push_back(value); }
     void QueueColour(const Wml::ColorRGBA& colour) { m_colours.push_back(colour); }
@@ -73,6 +81,7 @@ public:
     const std::string& GetLastMessage() const { return m_lastMessage; }
     const std::string& GetStatus() const { return m_status; }
     const std::string& GetTitle() const { return m_title; }
+    bool IsWindowModified() const { return m_modified; }
 
 private:
     void Echo(const std::string& title, const std::string& text);
@@ -85,6 +94,7 @@ private:
     std::string m_lastMessage;
     std::string m_status;
     std::string m_title;
+    bool m_modified = false;
 };
 
 /// One parsed line.
@@ -113,6 +123,9 @@ public:
         /// the in-place editor does; false (with why) when there is no such
         /// row. A refused value is no failure: the cell shows the old one.
         std::function<bool(const std::string& name, const std::string& text, std::string& why)> editParameter;
+        /// Runs once, after the script's leading answer lines are queued and
+        /// before its first other action.
+        std::function<void()> start;
     };
 
     /// Reads the script; false with "line N: reason" in error.

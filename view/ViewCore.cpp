@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 
 #include "animation/AnimationManager.h"
 #include "animation/AnimationPlayer.h"
@@ -39,6 +40,7 @@ namespace {
 
 const char* const kNewSceneQuestion =
     "Creating a new scene will discard all existing objects. Is this what you want to do?";
+const char* const kSaveChangesTitle = "Unsaved Changes";
 const char* const kRayTraceQuestion =
     "Do you really want to raytrace? It will take a long time, and the results are not very nice...";
 
@@ -136,6 +138,8 @@ void CViewCore::Wire()
     m_scene->AddChangeListener(m_constraints);
     m_suggestionRefresher.sketch = m_sketch;
     m_scene->AddChangeListener(&m_suggestionRefresher);
+    m_scene->AddChangeListener(&m_document);
+    m_document.SetStateSink([this] { ShowDocumentState(); });
 
     // The renderer and the HUD.
     m_rendering->AddRenderingListener(this);
@@ -201,6 +205,8 @@ void CViewCore::Unwire()
     m_surfaces->SetShowDialogRequest(nullptr);
 
     m_parameters->DetachFromScene();
+    m_document.SetStateSink(nullptr);
+    m_scene->RemoveChangeListener(&m_document);
     m_scene->RemoveChangeListener(&m_suggestionRefresher);
     m_scene->RemoveChangeListener(m_constraints);
     m_scene->RemoveChangeListener(m_surfaces);
@@ -279,6 +285,14 @@ void CViewCore::SetUserInterface(UserInterface* ui)
         m_rendering->SetColourPicker(nullptr);
         m_rendering->SetValuePrompt(nullptr);
     }
+    ShowDocumentState();
+}
+
+void CViewCore::ShowDocumentState()
+{
+    if (!m_ui) return;
+    m_ui->SetWindowTitle(m_document.WindowTitle());
+    m_ui->SetWindowModified(m_document.IsModified());
 }
 
 void CViewCore::RequestRepaint()
@@ -675,16 +689,82 @@ SceneFileContext CViewCore::FileContext()
 
 bool CViewCore::OpenPath(const std::string& path)
 {
-    const bool read = OpenSceneFile(FileContext(), path);
+    const bool read = OpenAndTrack(path);
     RequestRepaint();
     return read;
+}
+
+bool CViewCore::OpenAndTrack(const std::string& path)
+{
+    // Reading adds to the scene: only into an empty one is the result what
+    // the file holds. The older format is never written back to its file.
+    const bool wasEmpty = m_scene->GetObjectManager()->GetObjects().Size() <= 2;
+    const bool wasModified = m_document.IsModified();
+    const std::string before = m_document.GetPath();
+    if (!OpenSceneFile(FileContext(), path)) {
+        // Whatever a failed read left in the scene is unsaved.
+        if (m_document.IsModified() && !wasModified) m_document.MarkModified(before);
+        ShowDocumentState();
+        return false;
+    }
+    const bool current = path.find(".kfn") == std::string::npos;
+    if (wasEmpty)
+        m_document.MarkClean(current ? path : std::string());
+    else
+        m_document.MarkModified(current ? path : before);
+    ShowDocumentState();
+    return true;
+}
+
+bool CViewCore::OfferToSaveChanges()
+{
+    if (!m_document.IsModified()) return true;
+    if (!m_ui) return false;
+    const std::string& path = m_document.GetPath();
+    const std::string name = path.empty() ? "the scene" : std::filesystem::path(path).filename().string();
+    const std::string question = "Do you want to save the changes to " + name + "?";
+    switch (m_ui->AskToSaveChanges(question, kSaveChangesTitle)) {
+        case SaveChoice::Discard:
+            return true;
+        case SaveChoice::Cancel:
+            return false;
+        case SaveChoice::Save:
+            break;
+    }
+    std::string saved = path;
+    const bool written = path.empty() ? SaveSceneCommand(FileContext(), &saved) : SaveSceneFile(FileContext(), path);
+    if (written) m_document.MarkClean(saved);
+    return written;
+}
+
+bool CViewCore::SnapshotScene(std::string& text)
+{
+    CSaveLoadManager* files = GetSaveLoadManager();
+    files->SetSceneManager(m_scene);
+    files->SetViewController(&m_viewController);
+    files->SetTextureManager(m_textures.get());
+    return files->SaveSceneToText(text);
+}
+
+bool CViewCore::RestoreScene(const std::string& text)
+{
+    CSaveLoadManager* files = GetSaveLoadManager();
+    files->SetSceneManager(m_scene);
+    files->SetViewController(&m_viewController);
+    files->SetTextureManager(m_textures.get());
+    if (!files->LoadSceneFromText(text)) return false;
+    m_document.MarkModified(std::string());
+    ShowDocumentState();
+    RequestRepaint();
+    return true;
 }
 
 bool CViewCore::OnViewCommand(const std::string& menuText)
 {
     if (menuText == "New") return true;
     if (menuText == "Save" || menuText == "Save As...") {
-        SaveSceneCommand(FileContext());
+        std::string saved;
+        if (SaveSceneCommand(FileContext(), &saved)) m_document.MarkClean(saved);
         return true;
     }
     if (menuText == "Export Selection") {
@@ -692,12 +772,20 @@ bool CViewCore::OnViewCommand(const std::string& menuText)
         return true;
     }
     if (menuText == "Open...") {
-        OpenSceneCommand(FileContext());
+        if (!OfferToSaveChanges()) return true;
+        std::string path;
+        if (ChooseSceneFileToOpen(FileContext(), path)) OpenAndTrack(path);
         return true;
     }
     if (menuText == "New Scene") {
-        if (m_ui && m_ui->AskQuestion(kNewSceneQuestion, "Warning!", false) == Answer::Yes)
+        // Unsaved changes get the one question; a saved scene the warning.
+        const bool goOn = m_document.IsModified()
+                              ? OfferToSaveChanges()
+                              : m_ui && m_ui->AskQuestion(kNewSceneQuestion, "Warning!", false) == Answer::Yes;
+        if (goOn) {
             m_scene->NewScene();
+            m_document.MarkClean(std::string());
+        }
         return true;
     }
     if (m_export->OnCommand(menuText)) return true;

@@ -23,6 +23,7 @@
 #include "scene/IChangeListener.h"
 #include "surface/RenderingManager.h"
 #include "view/CameraInterpolator.h"
+#include "view/DocumentState.h"
 #include "wml/ExtendedWmlCamera.h"
 
 namespace vynui_tex {
@@ -136,6 +137,17 @@ public:
     /// Reads a scene file (current or older format) into the scene, as
     /// "Open..." does once the path is chosen (recent files, dropped files).
     bool OpenPath(const std::string& path);
+    /// When the scene holds unsaved changes, asks to save them first (Save,
+    /// Discard, Cancel); Save writes to the scene's file, or asks for one
+    /// when it has none. True when the caller may go on: nothing unsaved,
+    /// saved, or discarded; false on Cancel or a failed save.
+    bool OfferToSaveChanges();
+    /// The whole scene as scene-file text, as Save writes it.
+    bool SnapshotScene(std::string& text);
+    /// Adds a scene from scene-file text (a recovered autosave): it counts as
+    /// unsaved and has no file. False, with the scene untouched, when the
+    /// text is no scene.
+    bool RestoreScene(const std::string& text);
     /// The commands the view handles itself.
     static const std::vector<std::string>& ViewCommandNames();
     /// Shown disabled: no handler (edit menu), or the surface-detail layer
@@ -163,6 +175,8 @@ public:
     ViewController& GetViewController() { return m_viewController; }
     Wml::ExtendedWmlCamera& GetCamera() { return m_camera; }
     ShadingOverlay& GetShadingOverlay() { return *m_overlay; }
+    /// Unsaved changes and the scene's file.
+    DocumentState& GetDocument() { return m_document; }
     int GetWidth() const { return m_width; }
     int GetHeight() const { return m_height; }
     bool IsHUDVisible() const { return m_hudVisible; }
@@ -191,6 +205,10 @@ private:
     void ShowStatus(const std::string& text);
     void AskWindow(const std::string& what);
     SceneFileContext FileContext();
+    /// The title and its unsaved-changes mark, to the window.
+    void ShowDocumentState();
+    /// Reads path as "Open..." does; the document follows.
+    bool OpenAndTrack(const std::string& path);
 
     // Owned when the view made them (Managers::Own), else process-wide.
     std::unique_ptr<CSceneManager> m_ownScene;
@@ -224,6 +242,7 @@ private:
     std::unique_ptr<GestureEngine> m_gestures;
     std::unique_ptr<MeshExport> m_export;
     std::vector<IChangeListener*> m_panels;
+    DocumentState m_document;
 
     // Last change listener: once the handles' manager has taken a new
     // selection, the suggestion bar offers what fits it (the default handles).

@@ -20,6 +20,15 @@ vynui::Answer ScriptedUserInterface::AskQuestion(const std::string& text, const 
     return answer;
 }
 
+vynui::SaveChoice ScriptedUserInterface::AskToSaveChanges(const std::string& text, const std::string& title)
+{
+    m_events.push_back({"save changes", text, title});
+    if (m_saveChoices.empty()) return vynui::SaveChoice::Cancel;
+    const vynui::SaveChoice choice = m_saveChoices.front();
+    m_saveChoices.pop_front();
+    return choice;
+}
+
 bool ScriptedUserInterface::TakePath(const char* kind, const vynui::FileDialogRequest& request,
                                      std::string& path)
 {

@@ -13,8 +13,9 @@ namespace kftest {
 
 class ScriptedUserInterface : public vynui::UserInterface {
 public:
-    /// One recorded prompt: its kind ("message", "question", "open",
-    /// "save", "value", "colour", "refused", "status", "title") and texts.
+    /// One recorded prompt: its kind ("message", "question", "save changes",
+    /// "open", "save", "value", "colour", "refused", "status", "title") and
+    /// texts.
     struct Event {
         std::string kind;
         std::string text;
@@ -23,6 +24,9 @@ public:
 
     // Scripted answers, taken in order. An empty path cancels a file dialog.
     void AnswerQuestion(vynui::Answer answer) { m_answers.push_back(answer); }
+    /// The unsaved-changes question takes these; when none is queued, the
+    /// question answers Cancel.
+    void AnswerSaveChanges(vynui::SaveChoice choice) { m_saveChoices.push_back(choice); }
     void AnswerFile(const std::string& path) { m_paths.push_back(path); }
     void CancelFile() { m_paths.push_back(std::string()); }
     /// Typed into the value dialog; a value the request refuses is recorded
@@ -39,6 +43,8 @@ public:
     bool ChooseColour(Wml::ColorRGBA& colour) override;
     void SetStatusText(const std::string& text) override;
     void SetWindowTitle(const std::string& title) override;
+    void SetWindowModified(bool modified) override { m_modified = modified; }
+    vynui::SaveChoice AskToSaveChanges(const std::string& text, const std::string& title) override;
 
     const std::vector<Event>& Events() const { return m_events; }
     /// The recorded prompts of one kind, in order.
@@ -47,10 +53,12 @@ public:
     std::vector<std::string> Messages() const;
     const std::string& StatusText() const { return m_status; }
     const std::string& WindowTitle() const { return m_title; }
+    bool WindowModified() const { return m_modified; }
     /// True when every scripted answer was used.
     bool AllAnswersUsed() const
     {
-        return m_answers.empty() && m_paths.empty() && m_values.empty() && m_colours.empty();
+        return m_answers.empty() && m_saveChoices.empty() && m_paths.empty() && m_values.empty() &&
+               m_colours.empty();
     }
     void ClearEvents() { m_events.clear(); }
 
@@ -59,11 +67,13 @@ private:
 
     std::vector<Event> m_events;
     std::deque<vynui::Answer> m_answers;
+    std::deque<vynui::SaveChoice> m_saveChoices;
     std::deque<std::string> m_paths;
     std::deque<float> m_values;
     std::deque<Wml::ColorRGBA> m_colours;
     std::string m_status;
     std::string m_title;
+    bool m_modified = false;
 };
 
 }  // namespace kftest

@@ -199,6 +199,8 @@ TEST(ViewCore, NewSceneAsksFirstAndKeepsTheSceneOnNo)
     ViewRig rig;
     vynui::CSceneManager* scene = rig.view.GetSceneManager();
     scene->AddNode(1, scene->GetRootSceneObject(), false);
+    // A saved scene gets the warning; unsaved changes get the save question.
+    rig.view.GetDocument().MarkClean("saved.xml");
     rig.ui.AnswerQuestion(vynui::Answer::No);
     rig.view.RouteCommand("New Scene");
     EXPECT_EQ(1u, rig.TopLevelCount());

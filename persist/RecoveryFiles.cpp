@@ -59,7 +59,8 @@ bool HasProc()
 bool IsPartialName(const std::string& name, std::string& finalName)
 {
     const std::string partial = kPartial;
-    if (name.size() <= partial.size() || name.compare(name.size() - partial.size(), partial.size(), partial) != 0)
+    if (name.size() <= partial.size() ||
+        name.compare(name.size() - partial.size(), partial.size(), partial) != 0)
         return false;
     finalName = name.substr(0, name.size() - partial.size());
     return true;
@@ -105,7 +106,8 @@ bool RecoveryFolder::ParseFileName(const std::string& name, ProcessStamp& proces
     const std::size_t dash = middle.find('-');
     if (dash == std::string::npos) return false;
     unsigned long long pid = 0, start = 0;
-    if (!ParseUnsigned(middle.substr(0, dash), pid) || !ParseUnsigned(middle.substr(dash + 1), start)) return false;
+    if (!ParseUnsigned(middle.substr(0, dash), pid) || !ParseUnsigned(middle.substr(dash + 1), start))
+        return false;
     if (pid == 0 || pid > 0x7fffffffull) return false;
     process.pid = static_cast<long>(pid);
     process.start = start;
@@ -202,7 +204,8 @@ bool ParseAutosaveSeconds(const char* text, double& seconds, std::string& error)
     char* end = nullptr;
     errno = 0;
     const double value = std::strtod(text, &end);
-    if (end == text || *end != '\0' || errno != 0 || !std::isfinite(value) || value < 0.1 || value > 86400.0) {
+    if (end == text || *end != '\0' || errno != 0 || !std::isfinite(value) || value < 0.1 ||
+        value > 86400.0) {
         error = std::string("autosave interval \"") + text +
                 "\" is no number of seconds from 0.1 to 86400; autosaving every 60 seconds";
         return false;

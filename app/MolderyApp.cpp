@@ -182,7 +182,9 @@ int CMolderyApp::Run(const Options& options)
         int code = 1;
         QTimer::singleShot(0, this, [&]() {
             code = Replay(options);
-            quit();
+            // Leaves the loop without closing the window: the script is done,
+            // nobody is there to answer the unsaved-changes question.
+            exit(code);
         });
         exec();
         StopAutosave();
@@ -203,7 +205,7 @@ int CMolderyApp::Run(const Options& options)
     // Wait until the window is up and its GL context exists.
     QTimer::singleShot(0, this, [&]() {
         code = WriteScreenshot(options) ? 0 : 1;
-        quit();
+        exit(code);
     });
     exec();
     return code;

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
@@ -29,6 +30,8 @@
 #include "app/MolderyApp.h"
 #include "app/SetFloatValueDialog.h"
 #include "app/Standard3DView.h"
+#include "blobtree_ui/RootNodeSceneObject.h"
+#include "scene/SceneManager.h"
 #include "tests/support/TempFolder.h"
 #include "view/MenuTable.h"
 #include "view/ViewCore.h"
@@ -282,4 +285,49 @@ TEST_F(MainWindow, RecentFilesAreListedStoredAndOpened)
     EXPECT_EQ(asked, (std::vector<std::string>{a, b}));
     EXPECT_EQ(CMolderyApp::LoadRecentFiles(), (std::vector<std::string>{a}));
     CMolderyApp::SaveRecentFiles({});
+}
+
+TEST_F(MainWindow, ClosingWithUnsavedChangesAsksToSaveThemFirst)
+{
+    Window w;
+    ASSERT_NE(w.core, nullptr);
+    vynui::CSceneManager* scene = w.core->GetSceneManager();
+    // The maximized document window adds its own title after this one.
+    EXPECT_TRUE(w.frame.windowTitle().startsWith("Kilnform B5[*]")) << w.frame.windowTitle().toStdString();
+    EXPECT_FALSE(w.frame.isWindowModified());
+
+    scene->AddNode(1, scene->GetRootSceneObject(), false);
+    EXPECT_TRUE(w.frame.isWindowModified());
+
+    // Clicks one button of the next message box and keeps its buttons.
+    struct Clicker {
+        QMessageBox::StandardButtons offered;
+        QString title;
+        void Arm(QMessageBox::StandardButton button)
+        {
+            auto* timer = new QTimer;
+            QObject::connect(timer, &QTimer::timeout, [this, timer, button] {
+                auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                if (!box) return;
+                offered = box->standardButtons();
+                title = box->windowTitle();
+                timer->stop();
+                timer->deleteLater();
+                box->button(button)->click();
+            });
+            timer->start(20);
+        }
+    } clicker;
+
+    clicker.Arm(QMessageBox::Cancel);
+    EXPECT_FALSE(w.frame.close());
+    EXPECT_TRUE(w.frame.isVisible());
+    EXPECT_EQ(clicker.offered, QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
+    EXPECT_EQ(clicker.title.toStdString(), "Unsaved Changes");
+    EXPECT_TRUE(w.core->GetDocument().IsModified());
+
+    clicker.Arm(QMessageBox::Discard);
+    EXPECT_TRUE(w.frame.close());
+    // The process-wide scene goes on to the next test empty.
+    scene->NewScene();
 }

@@ -5,8 +5,8 @@
 #include <QEventLoop>
 #include <QImageWriter>
 #include <QSettings>
-#include <QStatusBar>
 #include <QStandardPaths>
+#include <QStatusBar>
 #include <QTimer>
 
 #include <algorithm>
@@ -157,7 +157,8 @@ void CMolderyApp::AutosaveTick()
     const std::string error = m_autosave->TakeError();
     if (error.empty()) return;
     std::fprintf(stderr, "Kilnform: autosave failed: %s\n", error.c_str());
-    if (m_mainFrame) m_mainFrame->statusBar()->showMessage(QString::fromStdString("Autosave failed: " + error));
+    if (m_mainFrame)
+        m_mainFrame->statusBar()->showMessage(QString::fromStdString("Autosave failed: " + error));
 }
 
 void CMolderyApp::StopAutosave()

@@ -52,9 +52,9 @@ vynui::Answer CQtUserInterface::AskQuestion(const std::string& text, const std::
 
 vynui::SaveChoice CQtUserInterface::AskToSaveChanges(const std::string& text, const std::string& title)
 {
-    const QMessageBox::StandardButton button =
-        QMessageBox::warning(m_window, Q(title), Q(text), QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel,
-                             QMessageBox::Save);
+    const QMessageBox::StandardButton button = QMessageBox::warning(
+        m_window, Q(title), Q(text), QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel,
+        QMessageBox::Save);
     switch (button) {
         case QMessageBox::Save:
             return vynui::SaveChoice::Save;

@@ -732,7 +732,8 @@ bool CViewCore::OfferToSaveChanges()
             break;
     }
     std::string saved = path;
-    const bool written = path.empty() ? SaveSceneCommand(FileContext(), &saved) : SaveSceneFile(FileContext(), path);
+    const bool written =
+        path.empty() ? SaveSceneCommand(FileContext(), &saved) : SaveSceneFile(FileContext(), path);
     if (written) m_document.MarkClean(saved);
     return written;
 }
@@ -779,9 +780,9 @@ bool CViewCore::OnViewCommand(const std::string& menuText)
     }
     if (menuText == "New Scene") {
         // Unsaved changes get the one question; a saved scene the warning.
-        const bool goOn = m_document.IsModified()
-                              ? OfferToSaveChanges()
-                              : m_ui && m_ui->AskQuestion(kNewSceneQuestion, "Warning!", false) == Answer::Yes;
+        const bool goOn = m_document.IsModified() ? OfferToSaveChanges()
+                                                  : m_ui && m_ui->AskQuestion(kNewSceneQuestion, "Warning!",
+                                                                              false) == Answer::Yes;
         if (goOn) {
             m_scene->NewScene();
             m_document.MarkClean(std::string());

@@ -119,7 +119,10 @@ RecoveryOutcome OfferRecovery(CViewCore& view, UserInterface& ui, const Recovery
         return RecoveryOutcome::Declined;
     }
     std::string text;
-    if (!ReadWhole(newest.path, text) || !view.RestoreScene(text)) {
+    const bool read = ReadWhole(newest.path, text);
+    // Another program starting at the same time took it first.
+    if (!read && !fs::exists(newest.path, ec)) return RecoveryOutcome::NoneFound;
+    if (!read || !view.RestoreScene(text)) {
         const fs::path kept = newest.path.string() + ".unreadable";
         fs::rename(newest.path, kept, ec);
         ui.ShowMessage("The autosaved scene could not be read. It was kept as " +

@@ -699,11 +699,9 @@ bool CViewCore::OpenAndTrack(const std::string& path)
     // Reading adds to the scene: only into an empty one is the result what
     // the file holds. The older format is never written back to its file.
     const bool wasEmpty = m_scene->GetObjectManager()->GetObjects().Size() <= 2;
-    const bool wasModified = m_document.IsModified();
     const std::string before = m_document.GetPath();
     if (!OpenSceneFile(FileContext(), path)) {
-        // Whatever a failed read left in the scene is unsaved.
-        if (m_document.IsModified() && !wasModified) m_document.MarkModified(before);
+        // Whatever a failed read left in the scene was marked as it was made.
         ShowDocumentState();
         return false;
     }

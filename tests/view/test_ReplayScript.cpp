@@ -88,6 +88,9 @@ TEST(ReplayScript, ABadLineStopsTheRunAndNamesIt)
         {"edit Radius 2", "no parameter panel to edit"},
         {"remember Radius", "no parameter panel to read"},
         {"expect changed Radius", "\"Radius\" was not remembered"},
+        {"answer perhaps", "expected \"answer yes|no|cancel|save|discard\""},
+        {"expect modified maybe", "expected \"expect modified yes|no\""},
+        {"expect modified yes", "expected the scene to have unsaved changes"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.line);
@@ -99,6 +102,44 @@ TEST(ReplayScript, ABadLineStopsTheRunAndNamesIt)
         EXPECT_FALSE(run.ok);
         EXPECT_EQ(std::string("line 4: ") + row.reason, run.error);
         EXPECT_EQ(320, view.GetWidth());  // nothing after the bad line ran
+    }
+}
+
+TEST(ReplayScript, LeadingAnswersAreQueuedBeforeTheStartHookRuns)
+{
+    struct Row {
+        const char* script;
+        int queuedAtStart;  // -1: the hook never ran
+    };
+    const Row rows[] = {
+        {"answer yes\nanswer no\nsize 320 240\nanswer yes\n", 2},
+        {"size 320 240\nanswer yes\n", 0},
+        {"answer save\n", 1},
+        {"", 0},
+        {"answer maybe\nsize 320 240\n", -1},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.script);
+        CViewCore view(CViewCore::Managers::Own);
+        ReplayUserInterface ui;
+        view.SetUserInterface(&ui);
+        ReplayScript script;
+        std::string error;
+        ASSERT_TRUE(script.Parse(row.script, error));
+        int queued = -1, runs = 0;
+        ReplayScript::Window window;
+        window.start = [&] {
+            ++runs;
+            queued = 0;
+            // Counts the queued answers by taking them.
+            while (ui.HasQueuedAnswers()) {
+                ui.AskQuestion("q", "t", true);
+                ++queued;
+            }
+        };
+        script.Run(view, ui, window, error);
+        EXPECT_EQ(row.queuedAtStart, queued);
+        EXPECT_EQ(row.queuedAtStart < 0 ? 0 : 1, runs);
     }
 }
 

@@ -84,7 +84,8 @@ CChildFrame* CMainFrame::CreateNewChild()
     CStandard3DView* view = child->GetView();
     view->SetUserInterface(m_ui.get());
     vynui::CViewCore* requester = &view->GetCore();
-    requester->SetWindowRequest([this, requester](const std::string& what) { OnWindowRequest(what, *requester); });
+    requester->SetWindowRequest(
+        [this, requester](const std::string& what) { OnWindowRequest(what, *requester); });
     view->GetCore().SetFileUsedSink([this](const std::string& path) { AddRecentFile(path); });
     m_mdiArea->addSubWindow(child);
     AttachDocks(child);

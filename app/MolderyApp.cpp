@@ -4,6 +4,7 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QImageWriter>
+#include <QPixmap>
 #include <QSettings>
 #include <QTimer>
 
@@ -210,6 +211,22 @@ int CMolderyApp::Replay(const Options& options)
         QImageWriter writer(QString::fromStdString(path), "png");
         if (!writer.write(image)) {
             why = "cannot write " + path + ": " + writer.errorString().toStdString();
+            return false;
+        }
+        return true;
+    };
+    window.capture = [this](const std::string& title, const std::string& path, std::string& why) {
+        QWidget* shown = title.empty() ? static_cast<QWidget*>(m_mainFrame) : nullptr;
+        for (QWidget* top : topLevelWidgets())
+            if (!shown && top->isVisible() && top->windowTitle() == QString::fromStdString(title)) shown = top;
+        if (!shown) {
+            why = "no window \"" + title + "\" is open";
+            return false;
+        }
+        processEvents();
+        const QPixmap picture = shown->grab();
+        if (picture.isNull() || !picture.save(QString::fromStdString(path), "png")) {
+            why = "cannot write " + path;
             return false;
         }
         return true;

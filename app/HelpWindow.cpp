@@ -234,5 +234,5 @@ CHelpWindow::CHelpWindow(vynui::CViewCore& /*core*/, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(scroll);
     layout->addWidget(buttons);
-    resize(820, 640);
+    resize(800, 600);
 }

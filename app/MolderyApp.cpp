@@ -4,6 +4,7 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QImageWriter>
+#include <QPainter>
 #include <QPixmap>
 #include <QSettings>
 #include <QTimer>
@@ -215,7 +216,7 @@ int CMolderyApp::Replay(const Options& options)
         }
         return true;
     };
-    window.capture = [this](const std::string& title, const std::string& path, std::string& why) {
+    window.capture = [this, view](const std::string& title, const std::string& path, std::string& why) {
         QWidget* shown = title.empty() ? static_cast<QWidget*>(m_mainFrame) : nullptr;
         for (QWidget* top : topLevelWidgets())
             if (!shown && top->isVisible() && top->windowTitle() == QString::fromStdString(title)) shown = top;
@@ -224,7 +225,14 @@ int CMolderyApp::Replay(const Options& options)
             return false;
         }
         processEvents();
-        const QPixmap picture = shown->grab();
+        QPixmap picture = shown->grab();
+        if (shown == m_mainFrame && !picture.isNull()) {
+            // The grab composes the GL view with its stray alpha: the view's
+            // own picture goes over it.
+            const QImage scene = view->RenderToImage(view->width(), view->height());
+            QPainter painter(&picture);
+            if (!scene.isNull()) painter.drawImage(QRect(view->mapTo(m_mainFrame, QPoint(0, 0)), view->size()), scene);
+        }
         if (picture.isNull() || !picture.save(QString::fromStdString(path), "png")) {
             why = "cannot write " + path;
             return false;

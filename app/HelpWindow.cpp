@@ -205,20 +205,19 @@ CHelpWindow::CHelpWindow(vynui::CViewCore& /*core*/, QWidget* parent)
     m_keys->verticalHeader()->hide();
     m_keys->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_keys->setSelectionMode(QAbstractItemView::NoSelection);
-    m_keys->setWordWrap(true);
+    // One line a key: the page is wide enough for the longest.
+    m_keys->setWordWrap(false);
     for (int row = 0; row < int(keys.size()); ++row) {
         m_keys->setItem(row, 0, new QTableWidgetItem(Q(keys[row].label)));
         m_keys->setItem(row, 1, new QTableWidgetItem(Q(keys[row].effect)));
     }
     m_keys->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
-    m_keys->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
-    m_keys->resizeRowsToContents();
+    m_keys->horizontalHeader()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+    m_keys->horizontalHeader()->setStretchLastSection(true);
     // The page scrolls as a whole: the table shows every row.
     m_keys->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_keys->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    int height = m_keys->horizontalHeader()->height() + 2 * m_keys->frameWidth();
-    for (int row = 0; row < m_keys->rowCount(); ++row) height += m_keys->rowHeight(row);
-    m_keys->setMinimumHeight(height);
+    FitKeyRows();
     pageLayout->addWidget(m_keys);
     pageLayout->addStretch(1);
 
@@ -235,4 +234,13 @@ CHelpWindow::CHelpWindow(vynui::CViewCore& /*core*/, QWidget* parent)
     layout->addWidget(scroll);
     layout->addWidget(buttons);
     resize(800, 600);
+}
+
+void CHelpWindow::FitKeyRows()
+{
+    m_keys->resizeRowsToContents();
+    m_keys->setMinimumWidth(m_keys->horizontalHeader()->length() + 2 * m_keys->frameWidth());
+    int height = m_keys->horizontalHeader()->height() + 2 * m_keys->frameWidth();
+    for (int row = 0; row < m_keys->rowCount(); ++row) height += m_keys->rowHeight(row);
+    m_keys->setFixedHeight(height);
 }

@@ -31,6 +31,9 @@ public:
     static QImage DrawGesture(const vynui::HelpGesture& gesture, int side);
 
 private:
+    /// The table as wide and as high as its rows.
+    void FitKeyRows();
+
     QStringList m_gestures;
     QTableWidget* m_keys;
 };

@@ -102,7 +102,7 @@ std::vector<HelpGesture> Build()
              "A straight stroke. Drawn across a HUD button it presses the button: this is how a "
              "suggestion is chosen. With a shape selected and no sketch, a line along one of the shape's "
              "axes puts an arrow, a ring and a scale disc on that axis; elsewhere it is a sketch stroke."),
-        Make("Hairpin", GestureKind::Hairpin, Polyline({V(0.12f, 0.46f), V(0.85f, 0.5f), V(0.15f, 0.54f)}),
+        Make("Hairpin", GestureKind::Hairpin, Polyline({V(0.12f, 0.46f), V(0.85f, 0.5f), V(0.25f, 0.54f)}),
              0.5f, B::Handle, V(0.6f, 0.5f), 0.5f,
              "Out and back along the same track. Across a handle it pins the handle (drawn red; pinned "
              "handles stay when the others are replaced); across a pinned handle it unpins it."),

@@ -47,7 +47,7 @@ std::vector<ViewKey> BuildTable()
         Char('c', "Field caching on or off.", true),
         Char('d', "Draws the last sketch stroke again."),
         Char('e', "A short, smooth camera flight to a new viewpoint."),
-        Char('i', "Draws the surface again."),
+        Char('i', "Redraws the scene."),
         Reserved('p', "Surface-detail action; does nothing until decals are built."),
         Char('r', "Samples the \"Field Image\" window again when it is open."),
         Char('s', "Sizes the window so that the 3D view is 640 x 480 pixels."),

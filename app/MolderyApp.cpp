@@ -219,7 +219,8 @@ int CMolderyApp::Replay(const Options& options)
     window.capture = [this, view](const std::string& title, const std::string& path, std::string& why) {
         QWidget* shown = title.empty() ? static_cast<QWidget*>(m_mainFrame) : nullptr;
         for (QWidget* top : topLevelWidgets())
-            if (!shown && top->isVisible() && top->windowTitle() == QString::fromStdString(title)) shown = top;
+            if (!shown && top->isVisible() && top->windowTitle() == QString::fromStdString(title))
+                shown = top;
         if (!shown) {
             why = "no window \"" + title + "\" is open";
             return false;
@@ -231,7 +232,8 @@ int CMolderyApp::Replay(const Options& options)
             // own picture goes over it.
             const QImage scene = view->RenderToImage(view->width(), view->height());
             QPainter painter(&picture);
-            if (!scene.isNull()) painter.drawImage(QRect(view->mapTo(m_mainFrame, QPoint(0, 0)), view->size()), scene);
+            if (!scene.isNull())
+                painter.drawImage(QRect(view->mapTo(m_mainFrame, QPoint(0, 0)), view->size()), scene);
         }
         if (picture.isNull() || !picture.save(QString::fromStdString(path), "png")) {
             why = "cannot write " + path;

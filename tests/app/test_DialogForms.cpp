@@ -45,8 +45,8 @@
 #include "surface/PolygonizerControlDialogModel.h"
 #include "surface/RenderingManager.h"
 #include "surface/SurfaceManager.h"
-#include "view/HelpContent.h"
 #include "tests/support/ScriptedUserInterface.h"
+#include "view/HelpContent.h"
 #include "view/ViewCore.h"
 
 using vynui::CViewCore;

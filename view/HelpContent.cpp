@@ -99,9 +99,9 @@ std::vector<HelpGesture> Build()
              "selects the shape and shows its handles; on empty space it clears the selection."),
         Make("Line", GestureKind::Line, Polyline({V(0.22f, 0.82f), V(0.78f, 0.18f)}), 0.35f, B::Button,
              V(0.5f, 0.5f), 0.26f,
-             "A straight stroke. Drawn across a HUD button it presses the button: this is how a "
-             "suggestion is chosen. With a shape selected and no sketch, a line along one of the shape's "
-             "axes puts an arrow, a ring and a scale disc on that axis; elsewhere it is a sketch stroke."),
+             "A straight stroke. Across a HUD button it presses the button (this is how a suggestion is "
+             "chosen); with a shape selected and no sketch open, a line along one of the shape's axes "
+             "puts an arrow, a ring and a scale disc on that axis."),
         Make("Hairpin", GestureKind::Hairpin, Polyline({V(0.12f, 0.46f), V(0.85f, 0.5f), V(0.25f, 0.54f)}),
              0.5f, B::Handle, V(0.6f, 0.5f), 0.5f,
              "Out and back along the same track. Across a handle it pins the handle (drawn red; pinned "

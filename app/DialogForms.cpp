@@ -7,6 +7,7 @@
 
 #include "app/CachingControlDialog.h"
 #include "app/FieldImageWindow.h"
+#include "app/HelpWindow.h"
 #include "app/LightingControlDialog.h"
 #include "app/PointSetConfigurationDialog.h"
 #include "app/PolygonizerControlDialog.h"
@@ -113,6 +114,8 @@ bool ShowWindowRequest(const std::string& name, vynui::CViewCore& core, QWidget*
         ShowModeless<CPointSetConfigurationDialog>(name, core, parent);
     else if (name == "Sketch Options")
         ShowModeless<CSketchOptionsDialog>(name, core, parent);
+    else if (name == "Gestures and Keys")
+        ShowModeless<CHelpWindow>(name, core, parent);
     else if (name == "Refine Mesh")
         RunModal<CRefineMeshDialog>(core, parent);
     else if (name == "Caching Control")

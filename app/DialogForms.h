@@ -4,7 +4,7 @@
 // ShowWindowRequest.
 //
 // Modeless ("Polygonizer Control", "Lighting Control", "Point Set Control",
-// "Sketch Options"): one form per view, shown again (reloaded from its
+// "Sketch Options", "Gestures and Keys"): one form per view, shown again (reloaded from its
 // model) on every request. Modal ("Refine Mesh", "Caching Control", "Set
 // World Dimensions"): run until OK or Cancel. "Field Image" opens or closes
 // the field image window, "Refresh Field Image" samples it again when open;

@@ -52,6 +52,37 @@ void CGLView::paintGL()
     RenderScene();
 }
 
+namespace {
+
+/// The colours as drawn, alpha dropped. Blending leaves the framebuffer's
+/// alpha below one around the HUD icons; the window shows the colours alone,
+/// and a picture read as premultiplied would come out see-through and wrong.
+QImage Opaque(QImage image)
+{
+    switch (image.format()) {
+        case QImage::Format_ARGB32:
+        case QImage::Format_ARGB32_Premultiplied:
+            image.reinterpretAsFormat(QImage::Format_RGB32);
+            for (int y = 0; y < image.height(); ++y) {
+                auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+                for (int x = 0; x < image.width(); ++x) row[x] |= 0xff000000u;
+            }
+            return image;
+        case QImage::Format_RGBA8888:
+        case QImage::Format_RGBA8888_Premultiplied:
+            image.reinterpretAsFormat(QImage::Format_RGBX8888);
+            for (int y = 0; y < image.height(); ++y) {
+                uchar* row = image.scanLine(y);
+                for (int x = 0; x < image.width(); ++x) row[4 * x + 3] = 0xff;
+            }
+            return image;
+        default:
+            return image.convertToFormat(QImage::Format_RGB32);
+    }
+}
+
+}  // namespace
+
 QImage CGLView::RenderToImage(int width, int height)
 {
     if (width <= 0 || height <= 0 || !context()) return QImage();
@@ -63,7 +94,7 @@ QImage CGLView::RenderToImage(int width, int height)
             Resize(width, height);
             RenderScene();
             glFinish();
-            image = fbo.toImage();
+            image = Opaque(fbo.toImage());
             fbo.release();
         }
     }

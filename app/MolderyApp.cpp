@@ -4,6 +4,8 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QImageWriter>
+#include <QPainter>
+#include <QPixmap>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QStatusBar>
@@ -275,6 +277,31 @@ int CMolderyApp::Replay(const Options& options)
         QImageWriter writer(QString::fromStdString(path), "png");
         if (!writer.write(image)) {
             why = "cannot write " + path + ": " + writer.errorString().toStdString();
+            return false;
+        }
+        return true;
+    };
+    window.capture = [this, view](const std::string& title, const std::string& path, std::string& why) {
+        QWidget* shown = title.empty() ? static_cast<QWidget*>(m_mainFrame) : nullptr;
+        for (QWidget* top : topLevelWidgets())
+            if (!shown && top->isVisible() && top->windowTitle() == QString::fromStdString(title))
+                shown = top;
+        if (!shown) {
+            why = "no window \"" + title + "\" is open";
+            return false;
+        }
+        processEvents();
+        QPixmap picture = shown->grab();
+        if (shown == m_mainFrame && !picture.isNull()) {
+            // The grab composes the GL view with its stray alpha: the view's
+            // own picture goes over it.
+            const QImage scene = view->RenderToImage(view->width(), view->height());
+            QPainter painter(&picture);
+            if (!scene.isNull())
+                painter.drawImage(QRect(view->mapTo(m_mainFrame, QPoint(0, 0)), view->size()), scene);
+        }
+        if (picture.isNull() || !picture.save(QString::fromStdString(path), "png")) {
+            why = "cannot write " + path;
             return false;
         }
         return true;

@@ -195,6 +195,8 @@ std::vector<MenuEntry> BuildMenuTable()
         Item("Texture", "Move Selection Down"),
         Item("Texture", "Move Selection To Bottom"),
 
+        Item("Help", "Gestures and Keys\tF1"),
+        Separator("Help"),
         Item("Help", "&About Kilnform..."),
     };
 }

@@ -448,6 +448,18 @@ bool ReplayScript::Do(const ReplayAction& a, CViewCore& view, ReplayUserInterfac
         }
         return window.screenshot(a.rest, reason);
     }
+    if (verb == "capture") {
+        if (a.words.empty()) return wrong("capture PATH [TITLE]");
+        if (!window.capture) {
+            reason = "captures need a window";
+            return false;
+        }
+        const std::string& path = a.words[0];
+        // The title is the rest of the line, blanks inside kept.
+        std::string title = a.rest.substr(path.size());
+        title.erase(0, title.find_first_not_of(" \t"));
+        return window.capture(title, path, reason);
+    }
     if (verb == "expect") {
         if (a.words.size() < 2) return wrong(kExpectForms);
         const std::string& what = a.words[0];

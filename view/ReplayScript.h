@@ -23,6 +23,9 @@
 //   colour R G B                  the colour the next picker takes (0..1)
 //   wait SECONDS                  lets time pass (timers run)
 //   screenshot PATH               writes the view as PNG
+//   capture PATH [TITLE]          writes a whole window as PNG: the main
+//                                 window (menus, bars, panels), or the open
+//                                 window titled TITLE ("Gestures and Keys")
 //   expect shapes N               N shapes in the tree (all levels)
 //   expect selected N             N objects selected
 //   expect file PATH              PATH exists and is not empty
@@ -112,6 +115,9 @@ public:
     struct Window {
         std::function<void(int width, int height)> resize;
         std::function<bool(const std::string& path, std::string& error)> screenshot;
+        /// Writes the window titled title (the main window when empty) as
+        /// it looks now, frame decorations aside.
+        std::function<bool(const std::string& title, const std::string& path, std::string& error)> capture;
         /// Lets real time pass for the window (events, paints, timers).
         std::function<void(double seconds)> wait;
         /// The value the "Parameters" panel shows in its row name; false

@@ -670,6 +670,7 @@ const std::vector<std::string>& CViewCore::ViewCommandNames()
         "Rewind",
         "Play One Frame",
         "Save Frames",
+        "Gestures and Keys",
         "About Kilnform...",
     };
     return names;
@@ -830,6 +831,10 @@ bool CViewCore::OnViewCommand(const std::string& menuText)
         return true;
     }
     if (menuText == "Field Image" || menuText == "RayTrace") {
+        AskWindow(menuText);
+        return true;
+    }
+    if (menuText == "Gestures and Keys") {
         AskWindow(menuText);
         return true;
     }

@@ -76,7 +76,8 @@ public:
     void SetFrameTitleSink(std::function<void(const std::string&)> sink) { m_frameTitle = std::move(sink); }
     /// Asks the window for one of its own things by name: a dialog's form
     /// ("Polygonizer Control", "Lighting Control", "Point Set Control",
-    /// "Refine Mesh", "Caching Control", "Set World Dimensions", "About"),
+    /// "Refine Mesh", "Caching Control", "Set World Dimensions", "About",
+    /// "Gestures and Keys"),
     /// or a window action ("Field Image", "Refresh Field Image", "RayTrace",
     /// "Render RayTrace", "Resize Frame").
     void SetWindowRequest(std::function<void(const std::string&)> request) { m_window = std::move(request); }
@@ -108,7 +109,7 @@ public:
     bool MousePress(ViewInputAdapter::Button button, int x, int yDown, bool alt);
     bool MouseRelease(ViewInputAdapter::Button button, int x, int yDown);
     void MouseMove(int x, int yDown);
-    /// A character key (the keys table, else an input event).
+    /// A character key (the keys of view/ViewKeys.h, else an input event).
     void Character(int key);
     /// Space and Escape and the Alt key; autoRepeat as the window reports it.
     void SpecialKeyDown(int key, bool autoRepeat);

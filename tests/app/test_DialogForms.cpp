@@ -19,6 +19,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
+#include <QTableWidget>
 #include <QTimer>
 #include <cstdlib>
 #include <functional>
@@ -27,6 +28,7 @@
 #include "app/CachingControlDialog.h"
 #include "app/DialogForms.h"
 #include "app/FieldImageWindow.h"
+#include "app/HelpWindow.h"
 #include "app/LightingControlDialog.h"
 #include "app/PointSetConfigurationDialog.h"
 #include "app/PolygonizerControlDialog.h"
@@ -44,6 +46,7 @@
 #include "surface/RenderingManager.h"
 #include "surface/SurfaceManager.h"
 #include "tests/support/ScriptedUserInterface.h"
+#include "view/HelpContent.h"
 #include "view/ViewCore.h"
 
 using vynui::CViewCore;
@@ -279,6 +282,65 @@ TEST(DialogForms, SketchOptionsListsTheOperations)
     EXPECT_EQ("No Option", form->ParameterLabel()->text());
     EXPECT_FALSE(form->ParameterSlider()->isEnabled());
     Shoot(form, "sketch_options");
+}
+
+TEST(DialogForms, TheHelpCommandOpensGesturesAndKeysOncePerView)
+{
+    FormRig rig;
+    ASSERT_TRUE(rig.core.RouteCommand("Gestures and Keys"));
+    auto* window = dynamic_cast<CHelpWindow*>(FindModelessForm(rig.core, "Gestures and Keys"));
+    ASSERT_NE(nullptr, window);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_FALSE(window->isModal());
+    EXPECT_EQ("Gestures and Keys", window->windowTitle());
+
+    EXPECT_EQ(QStringList({"Tap", "Line", "Hairpin", "Corner", "Scribble", "Circle", "Crossing", "Flick"}),
+              window->GestureNames());
+    for (const QString& name : window->GestureNames()) {
+        auto* picture = window->findChild<QLabel*>("picture " + name);
+        ASSERT_NE(nullptr, picture) << name.toStdString();
+        EXPECT_FALSE(picture->pixmap().isNull());
+    }
+    // Every key of the view, in the view's own order and words.
+    const auto& keys = vynui::ViewKeyTable();
+    QTableWidget* table = window->Keys();
+    ASSERT_EQ(int(keys.size()), table->rowCount());
+    for (int row = 0; row < table->rowCount(); ++row) {
+        EXPECT_EQ(QString::fromStdString(keys[row].label), table->item(row, 0)->text());
+        EXPECT_EQ(QString::fromStdString(keys[row].effect), table->item(row, 1)->text());
+    }
+    QStringList labels;
+    for (int row = 0; row < table->rowCount(); ++row) labels << table->item(row, 0)->text();
+    for (const char* key : {"+", "t", "z", "Space (held)", "Escape", "Alt (held)"})
+        EXPECT_TRUE(labels.contains(key)) << key;
+
+    // Asking again shows the same window.
+    ASSERT_TRUE(rig.core.RouteCommand("Gestures and Keys"));
+    EXPECT_EQ(window, FindModelessForm(rig.core, "Gestures and Keys"));
+    EXPECT_EQ(1, int(rig.main.findChildren<CHelpWindow*>().size()));
+    Shoot(window, "gestures_and_keys");
+}
+
+TEST(DialogForms, GesturePicturesDrawTheStrokeOverItsBackdrop)
+{
+    // The stroke is drawn in dark blue ink with a green start dot: a picture
+    // with neither would show an empty box.
+    for (const vynui::HelpGesture& gesture : vynui::HelpGestures()) {
+        const QImage image = CHelpWindow::DrawGesture(gesture, 120);
+        int ink = 0, start = 0, backdrop = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) {
+                const QColor c = image.pixelColor(x, y);
+                if (c.blue() > 140 && c.red() < 60 && c.green() < 80) ++ink;
+                if (c.green() > 120 && c.red() < 60 && c.blue() < 90) ++start;
+                if (c != Qt::white && !(c.blue() > 140 && c.red() < 60)) ++backdrop;
+            }
+        EXPECT_GT(ink, 20) << gesture.name;
+        if (gesture.stroke.size() > 1) {
+            EXPECT_GT(start, 5) << gesture.name;
+        }
+        EXPECT_GT(backdrop, 200) << gesture.name;
+    }
 }
 
 TEST(DialogForms, FieldImageToggles)

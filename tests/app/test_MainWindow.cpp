@@ -25,6 +25,7 @@
 
 #include "animation/AnimationManager.h"
 #include "app/ChildFrame.h"
+#include "app/DialogForms.h"
 #include "app/GLView.h"
 #include "app/MainFrame.h"
 #include "app/MolderyApp.h"
@@ -198,6 +199,26 @@ TEST_F(MainWindow, AboutBoxSaysTheProgramAndVersion)
     EXPECT_TRUE(answer.seen);
     EXPECT_EQ(answer.title, "About Kilnform");
     EXPECT_EQ(answer.text, "Kilnform B5");
+}
+
+TEST_F(MainWindow, HelpOpensGesturesAndKeysBesideTheView)
+{
+    Window w;
+    QAction* help = w.Action("Gestures and Keys");
+    ASSERT_NE(nullptr, help);
+    EXPECT_EQ(QKeySequence(Qt::Key_F1), help->shortcut());
+    ASSERT_NE(nullptr, w.frame.TopMenu("Help"));
+    EXPECT_TRUE(w.frame.TopMenu("Help")->actions().contains(help));
+    w.frame.UpdateActions();
+    EXPECT_TRUE(help->isEnabled());
+    help->trigger();
+    QWidget* window = FindModelessForm(*w.core, "Gestures and Keys");
+    ASSERT_NE(nullptr, window);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(window->isWindow());
+    EXPECT_FALSE(window->isModal());
+    // The view keeps the commands: the help is no document window.
+    EXPECT_EQ(w.core, w.frame.ActiveCore());
 }
 
 TEST_F(MainWindow, ValuePromptsUseTheValueDialog)

@@ -66,6 +66,9 @@ TEST(Screenshot, ShowsAnEmptyWhiteViewWithItsToolbars)
         ASSERT_FALSE(image.isNull());
         EXPECT_EQ(image.width(), size.first);
         EXPECT_EQ(image.height(), size.second);
+        // What the view shows: blending leaves the framebuffer's alpha
+        // below one around the HUD icons, which a picture must not keep.
+        EXPECT_FALSE(image.hasAlphaChannel());
         const int total = image.width() * image.height();
         EXPECT_GT(Count(image).white, total * 8 / 10);
         // The view and parameter toolbars' icons along the top edge.

@@ -81,6 +81,8 @@ TEST(ReplayScript, ABadLineStopsTheRunAndNamesIt)
         {"hud NoSuchButton", "no HUD button \"NoSuchButton\" is shown"},
         {"expect shapes 3", "expected 3 shapes, found 0"},
         {"screenshot x.png", "screenshots need a window"},
+        {"capture", "expected \"capture PATH [TITLE]\""},
+        {"capture x.png Gestures and Keys", "captures need a window"},
         {"colour 2 0 0", "expected \"colour R G B (each 0 to 1)\""},
         {"expect parameter Radius", "no parameter panel to read"},
         {"expect item RootNode1", "no tree panel to read"},
@@ -155,6 +157,12 @@ TEST(ReplayScript, ReadsThePanelsThroughTheWindow)
         return true;
     };
     window.treeItem = [](const std::string& label) { return label == "Ricci Blend 1"; };
+    std::string captured;
+    window.capture = [&](const std::string& title, const std::string& path, std::string& why) {
+        captured = "[" + title + "] " + path;
+        if (title == "Nowhere") why = "no window \"Nowhere\" is open";
+        return title != "Nowhere";
+    };
     struct Row {
         const char* line;
         const char* error;  ///< empty: the run succeeds
@@ -167,6 +175,9 @@ TEST(ReplayScript, ReadsThePanelsThroughTheWindow)
         {"expect parameter Radius = 1", "line 1: the parameter panel has no row \"Radius\""},
         {"expect item Ricci Blend 1", ""},
         {"expect item Ricci", "line 1: the tree panel shows no item \"Ricci\""},
+        {"capture main.png", ""},
+        {"capture help.png   Gestures and  Keys", ""},
+        {"capture x.png Nowhere", "line 1: no window \"Nowhere\" is open"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.line);
@@ -177,6 +188,13 @@ TEST(ReplayScript, ReadsThePanelsThroughTheWindow)
         EXPECT_EQ(row.error[0] == 0, ok);
         if (!ok) {
             EXPECT_EQ(row.error, error);
+        }
+        // The main window when no title is given; the title as written.
+        if (row.line == std::string("capture main.png")) {
+            EXPECT_EQ("[] main.png", captured);
+        }
+        if (row.line == std::string("capture help.png   Gestures and  Keys")) {
+            EXPECT_EQ("[Gestures and  Keys] help.png", captured);
         }
     }
 }

@@ -23,6 +23,9 @@ const MeshExportFormat kFormats[] = {
      &vynmesh::VFTriangleMesh::WriteSTL},
     {"COLLADA Format", "dae", "mesh.dae", "COLLADA Files (*.dae);;All Files (*.*)",
      &vynmesh::VFTriangleMesh::WriteCOLLADA},
+    {"glTF Binary Format", "glb", "mesh.glb", "glTF Binary Files (*.glb);;All Files (*.*)",
+     &vynmesh::VFTriangleMesh::WriteGLB},
+    {"PLY Format", "ply", "mesh.ply", "PLY Files (*.ply);;All Files (*.*)", &vynmesh::VFTriangleMesh::WritePLY},
 };
 
 }  // namespace

@@ -50,7 +50,9 @@ const char* const kPolyError = "Error loading poly file";
 const char* const kProfileFilter =
     "Any Field (*.mdvalue2d *.poly2d);;Discrete Fields (*.mdvalue2d);;Polygons (*.poly2d);;All Files (*.*)";
 const char* const kPGMFilter = "PGM Image (*.pgm)";
-const char* const kOBJFilter = "OBJ Files (*.obj);;All Files (*.*)";
+const char* const kMeshFilter =
+    "Mesh Files (*.obj *.stl *.dae *.ply *.glb *.gltf);;OBJ Files (*.obj);;STL Files (*.stl);;"
+    "COLLADA Files (*.dae);;PLY Files (*.ply);;glTF Files (*.glb *.gltf);;All Files (*.*)";
 const char* const kAnyFilter = "All Files (*.*)";
 
 /// Slices of a contour stack are sampled at this resolution; the fit's
@@ -373,7 +375,7 @@ bool CSceneManager::ImportMesh()
     FileDialogRequest request;
     request.title = "Open";
     request.defaultExtension = "obj";
-    request.filter = kOBJFilter;
+    request.filter = kMeshFilter;
     std::string path;
     if (!m_ui->ChooseFileToOpen(request, path)) return false;
     std::string reason;

@@ -62,6 +62,9 @@ public:
 
     /// The row of an export command; null for other texts.
     static const MeshExportFormat* FindFormat(const std::string& menuText);
+    /// The row whose default extension is extension ("obj", any case); null
+    /// for others.
+    static const MeshExportFormat* FindFormatByExtension(const std::string& extension);
 
     /// The export of one row (steps: copy and scale, dialog, write). True
     /// when a file was written.

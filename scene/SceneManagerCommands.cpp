@@ -365,19 +365,37 @@ bool CSceneManager::AddBillboard()
     return true;
 }
 
+namespace {
+
+const char* const kImportWarning =
+    "Imported meshes are shown as they are: they take no part in the implicit model "
+    "and cannot be blended or edited as shapes.";
+const char* const kImportWarningTitle = "WARNING: EXPERIMENTAL FEATURE";
+
+}  // namespace
+
 bool CSceneManager::ImportMesh()
 {
     if (!m_ui) return false;
-    m_ui->ShowMessage(
-        "Imported meshes are shown as they are: they take no part in the implicit model "
-        "and cannot be blended or edited as shapes.",
-        "WARNING: EXPERIMENTAL FEATURE");
+    m_ui->ShowMessage(kImportWarning, kImportWarningTitle);
     FileDialogRequest request;
     request.title = "Open";
     request.defaultExtension = "obj";
     request.filter = kMeshFilter;
     std::string path;
     if (!m_ui->ChooseFileToOpen(request, path)) return false;
+    return AddImportedMesh(path);
+}
+
+bool CSceneManager::ImportMeshFile(const std::string& path)
+{
+    if (!m_ui) return false;
+    m_ui->ShowMessage(kImportWarning, kImportWarningTitle);
+    return AddImportedMesh(path);
+}
+
+bool CSceneManager::AddImportedMesh(const std::string& path)
+{
     std::string reason;
     SceneObject* mesh = m_meshImporter ? m_meshImporter(path, reason) : nullptr;
     if (!mesh) {

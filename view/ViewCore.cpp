@@ -20,6 +20,7 @@
 #include "interact/InputEventStream.h"
 #include "interact/Tool3DManager.h"
 #include "persist/MeshExport.h"
+#include "view/DroppedFiles.h"
 #include "persist/SaveLoadManager.h"
 #include "persist/SceneFileCommands.h"
 #include "scene/ParameterEditor.h"
@@ -678,6 +679,23 @@ bool CViewCore::OpenPath(const std::string& path)
     const bool read = OpenSceneFile(FileContext(), path);
     RequestRepaint();
     return read;
+}
+
+bool CViewCore::OpenDroppedFile(const std::string& path)
+{
+    switch (DecideDrop(path)) {
+        case DropAction::OpenScene:
+            return OpenPath(path);
+        case DropAction::ImportMesh: {
+            const bool added = m_scene->ImportMeshFile(path);
+            RequestRepaint();
+            return added;
+        }
+        case DropAction::Refuse:
+            break;
+    }
+    if (m_ui) m_ui->ShowMessage(RefusedDropText(path), kRefusedDropTitle);
+    return false;
 }
 
 bool CViewCore::OnViewCommand(const std::string& menuText)

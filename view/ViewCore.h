@@ -136,6 +136,10 @@ public:
     /// Reads a scene file (current or older format) into the scene, as
     /// "Open..." does once the path is chosen (recent files, dropped files).
     bool OpenPath(const std::string& path);
+    /// A file dropped on the window: a scene opens as with OpenPath, a mesh
+    /// is imported as "Import Mesh" imports it, any other file is refused
+    /// with a message (DroppedFiles.h). True when the scene grew.
+    bool OpenDroppedFile(const std::string& path);
     /// The commands the view handles itself.
     static const std::vector<std::string>& ViewCommandNames();
     /// Shown disabled: no handler (edit menu), or the surface-detail layer

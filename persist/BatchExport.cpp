@@ -34,7 +34,8 @@ const char* const kExtensions[] = {"obj", "stl", "dae", "glb", "ply"};
 
 std::string Lower(std::string text)
 {
-    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return char(std::tolower(c)); });
     return text;
 }
 
@@ -153,12 +154,15 @@ std::string BatchExport::Usage()
          << "  --cell-size S       edge length of the polygonizer's cells, a positive number\n"
          << "                      (default " << PolygonizerSettings().cellSize << "; at least "
          << PolygonizerSettings::MIN_CELL_SIZE << " is used)\n"
-         << "  --algorithm NAME    the polygonizer, one of";
-    for (PolygonizerAlgorithm algorithm : kAlgorithms)
-        text << (algorithm == kAlgorithms[0] ? " " : ", ") << '"' << GetAlgorithmName(algorithm) << '"';
-    text << "\n                      (default \"" << GetAlgorithmName(MarchingCubes)
-         << "\"; any case, '-' for spaces)\n"
-         << "  -h, --help          show this text\n"
+         << "  --algorithm NAME    the polygonizer (any case, '-' for spaces), one of:\n";
+    for (PolygonizerAlgorithm algorithm : kAlgorithms) {
+        text << "                        \"" << GetAlgorithmName(algorithm) << '"';
+        if (algorithm == MarchingCubes) text << " (the default)";
+        // It has no polygonizer of its own: a surface keeps the one it had.
+        if (algorithm == MarchingTriangles) text << " (keeps the default polygonizer)";
+        text << "\n";
+    }
+    text << "  -h, --help          show this text\n"
          << "\n"
          << "Exit codes: 0 written; 1 the scene cannot be read or holds no surface, or OUT cannot be\n"
          << "written; 2 bad arguments.\n";
@@ -213,8 +217,8 @@ bool BatchExport::Parse(const std::vector<std::string>& args, BatchExportOptions
         return false;
     }
     if (positional.size() != 1) {
-        error = positional.empty() ? "the scene file is missing" : "give one scene file, not " +
-                                                                       std::to_string(positional.size());
+        error = positional.empty() ? "the scene file is missing"
+                                   : "give one scene file, not " + std::to_string(positional.size());
         return false;
     }
     options.scenePath = positional[0];
@@ -269,7 +273,8 @@ int BatchExport::Run(const BatchExportOptions& options, std::ostream& err)
     progress.End();
     surfaces.RemoveSceneSurface(scene.GetModel());
     if (!made) {
-        err << kProgram << ": the scene \"" << options.scenePath << "\" holds no surface; nothing was written\n";
+        err << kProgram << ": the scene \"" << options.scenePath
+            << "\" holds no surface; nothing was written\n";
         return FILE_ERROR;
     }
     std::string error;
@@ -277,7 +282,8 @@ int BatchExport::Run(const BatchExportOptions& options, std::ostream& err)
         err << kProgram << ": " << error << "\n";
         return FILE_ERROR;
     }
-    err << kProgram << ": wrote " << mesh.GetNumTriangles() << " triangles to \"" << options.outPath << "\"\n";
+    err << kProgram << ": wrote " << mesh.GetNumTriangles() << " triangles to \"" << options.outPath
+        << "\"\n";
     return DONE;
 }
 

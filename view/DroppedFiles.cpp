@@ -13,7 +13,8 @@ const char* const kRefusedDropTitle = "Open";
 DropAction DecideDrop(const std::string& path)
 {
     std::string ext = std::filesystem::path(path).extension().string();
-    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+    std::transform(ext.begin(), ext.end(), ext.begin(),
+                   [](unsigned char c) { return char(std::tolower(c)); });
     if (ext == ".xml" || ext == ".kfn") return DropAction::OpenScene;
     if (!vynmesh::MeshFileType(path).empty()) return DropAction::ImportMesh;
     return DropAction::Refuse;

@@ -63,8 +63,8 @@ TEST(BatchExport, ParsesOptionsInEitherFormAndRefusesBadOnes)
     EXPECT_EQ(options.scenePath, "scene.xml");
     EXPECT_FLOAT_EQ(options.cellSize, 0.05f);
     EXPECT_EQ(options.algorithm, vynui::ExtendedMarchingCubes);
-    ASSERT_TRUE(BatchExport::Parse({"a.kfn", "--export-mesh=m.ply", "--algorithm=Bounded Marching Cubes"}, options,
-                                   error));
+    ASSERT_TRUE(BatchExport::Parse({"a.kfn", "--export-mesh=m.ply", "--algorithm=Bounded Marching Cubes"},
+                                   options, error));
     EXPECT_EQ(options.algorithm, vynui::BoundedMarchingCubes);
     EXPECT_LE(options.cellSize, 0.0f) << "unset: the surface manager's default";
 
@@ -106,13 +106,15 @@ TEST(BatchExport, ParsesOptionsInEitherFormAndRefusesBadOnes)
 
 TEST(BatchExport, HelpListsTheAlgorithmsFormatsAndExitCodes)
 {
-    for (const std::vector<std::string>& args : {std::vector<std::string>{"--export-mesh", "--help"},
-                                                 std::vector<std::string>{"--export-mesh=a.obj", "-h", "x.xml"}}) {
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"--export-mesh", "--help"},
+          std::vector<std::string>{"--export-mesh=a.obj", "-h", "x.xml"}}) {
         const Outcome run = Main(args);
         EXPECT_EQ(run.code, BatchExport::DONE);
         EXPECT_TRUE(run.err.empty());
-        for (const char* part : {"\"Marching Cubes\"", "\"Extended Marching Cubes\"", "\"Marching Triangles\"",
-                                 "\"Bounded Marching Cubes\"", ".glb", ".ply", ".dae", "Exit codes"})
+        for (const char* part :
+             {"\"Marching Cubes\"", "\"Extended Marching Cubes\"", "\"Marching Triangles\"",
+              "\"Bounded Marching Cubes\"", ".glb", ".ply", ".dae", "Exit codes"})
             EXPECT_NE(run.out.find(part), std::string::npos) << part;
     }
     const char* argv[] = {"Kilnform", "--size", "9x9", "--export-mesh=x.obj"};
@@ -137,8 +139,8 @@ TEST(BatchExport, WritesTheWholeSceneInWorldUnitsInEveryFormat)
     ASSERT_GT(base.GetNumTriangles(), 100u);
     // One progress line rewritten in place, then the count and the file.
     EXPECT_NE(first.err.find("\rKilnform: polygonizing 100%\n"), std::string::npos) << first.err;
-    EXPECT_NE(first.err.find("Kilnform: wrote " + std::to_string(base.GetNumTriangles()) + " triangles to \"" +
-                             rig.folder.File("unit.obj") + "\""),
+    EXPECT_NE(first.err.find("Kilnform: wrote " + std::to_string(base.GetNumTriangles()) +
+                             " triangles to \"" + rig.folder.File("unit.obj") + "\""),
               std::string::npos)
         << first.err;
     const Wml::AxisAlignedBox3<float> box = vynmesh::IMeshUtil::BoundingBox(&base);
@@ -164,7 +166,8 @@ TEST(BatchExport, WritesTheWholeSceneInWorldUnitsInEveryFormat)
     vynmesh::TriangleMesh finer;
     ASSERT_TRUE(vynmesh::ReadMeshFile(rig.folder.File("fine.ply").c_str(), finer, error)) << error;
     EXPECT_GT(finer.GetNumTriangles(), 3 * base.GetNumTriangles());
-    for (const char* algorithm : {"Extended Marching Cubes", "Marching Triangles", "Bounded Marching Cubes"}) {
+    for (const char* algorithm :
+         {"Extended Marching Cubes", "Marching Triangles", "Bounded Marching Cubes"}) {
         SCOPED_TRACE(algorithm);
         const Outcome run = Main({"--export-mesh", rig.folder.File("a.stl"), "--algorithm", algorithm, unit});
         ASSERT_EQ(run.code, BatchExport::DONE) << run.err;
@@ -195,7 +198,9 @@ TEST(BatchExport, UnreadableScenesEmptyScenesAndUnwritableFilesExitWithOneAndWri
         {"not a scene", {"--export-mesh", out, garbage}, garbage},
         {"a folder as scene", {"--export-mesh", out, rig.folder.Path().string()}, rig.folder.Path().string()},
         {"empty scene", {"--export-mesh", out, nothing}, "holds no surface"},
-        {"missing folder", {"--export-mesh", rig.folder.File("no/out.obj"), scene}, rig.folder.File("no/out.obj")},
+        {"missing folder",
+         {"--export-mesh", rig.folder.File("no/out.obj"), scene},
+         rig.folder.File("no/out.obj")},
         {"a folder as mesh", {"--export-mesh", rig.folder.File("dir.obj"), scene}, "is a folder"},
     };
     fs::create_directory(rig.folder.File("dir.obj"));

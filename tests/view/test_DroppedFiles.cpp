@@ -24,13 +24,13 @@ TEST(DroppedFiles, TheExtensionDecidesInAnyCase)
         const char* path;
         DropAction action;
     } rows[] = {
-        {"/a/scene.xml", DropAction::OpenScene},   {"old.KFN", DropAction::OpenScene},
-        {"m.obj", DropAction::ImportMesh},         {"m.STL", DropAction::ImportMesh},
-        {"m.ply", DropAction::ImportMesh},         {"m.glb", DropAction::ImportMesh},
-        {"m.gltf", DropAction::ImportMesh},        {"dir.x/m.Dae", DropAction::ImportMesh},
-        {"picture.png", DropAction::Refuse},       {"notes.txt", DropAction::Refuse},
-        {"scene.xml.bak", DropAction::Refuse},     {"Makefile", DropAction::Refuse},
-        {"/a/folder.obj/", DropAction::Refuse},    {"", DropAction::Refuse},
+        {"/a/scene.xml", DropAction::OpenScene}, {"old.KFN", DropAction::OpenScene},
+        {"m.obj", DropAction::ImportMesh},       {"m.STL", DropAction::ImportMesh},
+        {"m.ply", DropAction::ImportMesh},       {"m.glb", DropAction::ImportMesh},
+        {"m.gltf", DropAction::ImportMesh},      {"dir.x/m.Dae", DropAction::ImportMesh},
+        {"picture.png", DropAction::Refuse},     {"notes.txt", DropAction::Refuse},
+        {"scene.xml.bak", DropAction::Refuse},   {"Makefile", DropAction::Refuse},
+        {"/a/folder.obj/", DropAction::Refuse},  {"", DropAction::Refuse},
     };
     for (const auto& row : rows) EXPECT_EQ(vynui::DecideDrop(row.path), row.action) << row.path;
     const std::string text = vynui::RefusedDropText("/home/me/notes.txt");

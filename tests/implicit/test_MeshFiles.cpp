@@ -6,6 +6,7 @@
 
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
+#include <assimp/Exporter.hpp>
 #include <assimp/Importer.hpp>
 
 #include <algorithm>
@@ -440,6 +441,22 @@ TEST_F(MeshFilesTest, ReadMeshFileReadsEveryWrittenFormatBackAsOneJoinedMesh)
         bool anyNormal = false;
         for (const Vector3f& n : back.GetNormals()) anyNormal = anyNormal || n.SquaredLength() > 0.0f;
         EXPECT_EQ(anyNormal, f.normals);
+    }
+    // A glTF text file whose buffer is a file beside it.
+    {
+        Assimp::Importer importer;
+        const aiScene* scene = importer.ReadFile(Path("m.glb"), 0);
+        ASSERT_NE(scene, nullptr);
+        Assimp::Exporter exporter;
+        ASSERT_EQ(exporter.Export(scene, "gltf2", Path("text.gltf")), aiReturn_SUCCESS);
+        ASSERT_TRUE(fs::exists(Path("text.bin")));
+        TriangleMesh back;
+        std::string error;
+        ASSERT_TRUE(ReadMeshFile(Path("text.gltf").c_str(), back, error)) << error;
+        ExpectSameSoup(SoupOf(back, 1.0f), SoupOf(sphere, 1.5f));
+        fs::remove(Path("text.bin"));
+        EXPECT_FALSE(ReadMeshFile(Path("text.gltf").c_str(), back, error));
+        EXPECT_NE(error.find("text.gltf"), std::string::npos) << error;
     }
     EXPECT_EQ(MeshFileType("a/b.GLTF"), "gltf");
     EXPECT_EQ(MeshFileType("a.obj.txt"), "");

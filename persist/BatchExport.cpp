@@ -240,7 +240,9 @@ int BatchExport::Run(const BatchExportOptions& options, std::ostream& err)
     }
     std::error_code ec;
     if (!fs::is_regular_file(options.scenePath, ec)) {
-        err << kProgram << ": cannot read the scene \"" << options.scenePath << "\": no such file\n";
+        err << kProgram << ": cannot read the scene \"" << options.scenePath
+            << "\": " << (fs::is_directory(options.scenePath, ec) ? "it is a folder" : "no such file")
+            << "\n";
         return FILE_ERROR;
     }
     const std::string refused = CannotWrite(options.outPath);

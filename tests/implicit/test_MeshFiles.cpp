@@ -470,6 +470,8 @@ TEST_F(MeshFilesTest, ReadMeshFileRefusesOtherTypesAndHostileFilesAndKeepsTheMes
     std::string error;
     ASSERT_TRUE(WriteGLB(Path("s.glb").c_str(), sphere, error)) << error;
     ASSERT_TRUE(WritePLY(Path("s.ply").c_str(), sphere, error)) << error;
+    ASSERT_TRUE(WriteSTL(Path("s.stl").c_str(), sphere, error)) << error;
+    ASSERT_TRUE(WriteCOLLADA(Path("s.dae").c_str(), sphere, error)) << error;
     WriteText("notes.txt", "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n");
     WriteText("text.ply", "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n");
     WriteText("empty.glb", "");
@@ -488,9 +490,9 @@ TEST_F(MeshFilesTest, ReadMeshFileRefusesOtherTypesAndHostileFilesAndKeepsTheMes
         EXPECT_NE(error.find(name), std::string::npos) << error;
         EXPECT_EQ(kept.GetNumTriangles(), 4u);
     }
-    // Every cut of a binary file fails or gives a sound mesh, and a failure
-    // leaves the mesh alone.
-    for (const char* name : {"s.glb", "s.ply"}) {
+    // Every cut of a file fails or gives a sound mesh, and a failure leaves
+    // the mesh alone.
+    for (const char* name : {"s.glb", "s.ply", "s.stl", "s.dae"}) {
         const std::string bytes = kftest::ReadFile(Path(name));
         const std::string cut = std::string("cut.") + (name + 2);
         for (size_t len = 0; len < bytes.size(); len += 1 + len / 16) {

@@ -3,6 +3,10 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDragEnterEvent>
+#include <QDragMoveEvent>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QFileInfo>
 #include <QIcon>
 #include <QKeySequence>
@@ -38,6 +42,15 @@ QString Q(const std::string& text)
     return QString::fromStdString(text);
 }
 
+// A drag is welcome when it carries at least one local file.
+bool HasLocalFile(const QMimeData* data)
+{
+    if (!data || !data->hasUrls()) return false;
+    for (const QUrl& url : data->urls())
+        if (url.isLocalFile()) return true;
+    return false;
+}
+
 std::string CommandOf(const QAction* action)
 {
     return action->data().toString().toStdString();
@@ -56,6 +69,7 @@ CMainFrame::CMainFrame(QWidget* parent)
     CreateDockPanels();
     statusBar()->showMessage("Ready");
     resize(1024, 768);
+    setAcceptDrops(true);
 
     SetOpenPathHook([](vynui::CViewCore& core, const std::string& path) { return core.OpenPath(path); });
     connect(&m_updateTimer, &QTimer::timeout, this, &CMainFrame::UpdateActions);
@@ -451,4 +465,34 @@ void CMainFrame::ShowAbout(vynui::CViewCore* core)
     if (!core) core = ActiveCore();
     vynui::UserInterface* ui = core && core->GetUserInterface() ? core->GetUserInterface() : m_ui.get();
     ui->ShowMessage(kTitle, "About Kilnform");
+}
+
+bool CMainFrame::OpenDroppedFiles(const QList<QUrl>& urls)
+{
+    vynui::CViewCore* core = ActiveCore();
+    if (!core) return false;
+    bool any = false;
+    for (const QUrl& url : urls)
+        if (url.isLocalFile()) any = core->OpenDroppedFile(url.toLocalFile().toStdString()) || any;
+    return any;
+}
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (HasLocalFile(event->mimeData()) && ActiveCore()) event->acceptProposedAction();
+}
+
+void CMainFrame::dragMoveEvent(QDragMoveEvent* event)
+{
+    if (HasLocalFile(event->mimeData()) && ActiveCore()) event->acceptProposedAction();
+}
+
+void CMainFrame::dropEvent(QDropEvent* event)
+{
+    if (!HasLocalFile(event->mimeData())) return;
+    event->acceptProposedAction();
+    // The files are opened after the drop has finished: what they ask
+    // (message boxes) must not run inside the drag's own event loop.
+    const QList<QUrl> urls = event->mimeData()->urls();
+    QTimer::singleShot(0, this, [this, urls] { OpenDroppedFiles(urls); });
 }

@@ -4,8 +4,10 @@
 // Every menu or tool bar action hands its command text to the active view's
 // router; its enabled and checked state comes from the same view.
 
+#include <QList>
 #include <QMainWindow>
 #include <QTimer>
+#include <QUrl>
 #include <functional>
 #include <map>
 #include <memory>
@@ -16,6 +18,9 @@
 #include "view/RecentFileList.h"
 
 class QAction;
+class QDragEnterEvent;
+class QDragMoveEvent;
+class QDropEvent;
 class QMdiArea;
 class CBlobTreeEditorDock;
 class QMenu;
@@ -87,6 +92,10 @@ public:
     /// view's prompts.
     void ShowAbout(vynui::CViewCore* core = nullptr);
 
+    /// Local files dropped on the window go, in order, to the active view,
+    /// which decides what each one is (scene, mesh or refused).
+    bool OpenDroppedFiles(const QList<QUrl>& urls);
+
     CParametersDock* GetParametersDock() const { return m_parametersDock; }
     CBlobTreeEditorDock* GetBlobTreeEditorDock() const { return m_blobTreeDock; }
 
@@ -94,6 +103,9 @@ protected:
     /// Every view's unsaved changes are offered for saving first; Cancel (or
     /// a failed save) keeps the window open.
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     /// The "Parameters" and "BlobTree Editor" panels, docked at the right.

@@ -80,7 +80,10 @@ void CMolderyApp::SaveRecentFiles(const std::vector<std::string>& paths)
 bool CMolderyApp::ParseCommandLine(const QStringList& arguments, Options& options, QString& error)
 {
     QCommandLineParser parser;
-    parser.setApplicationDescription("Kilnform B5: sketch-based 3D modelling");
+    parser.setApplicationDescription(
+        "Kilnform B5: sketch-based 3D modelling\n\n"
+        "Without a window: Kilnform --export-mesh OUT [--cell-size S] [--algorithm NAME] SCENE\n"
+        "(Kilnform --export-mesh --help tells more).");
     QCommandLineOption help({"h", "help"}, "Show this help.");
     parser.addOption(help);
     QCommandLineOption screenshot("screenshot", "Render one frame, write it as PNG to FILE and exit.",

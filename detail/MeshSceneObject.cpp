@@ -66,7 +66,7 @@ MeshSceneObject* MeshSceneObject::Import(const std::string& path, std::string& e
 bool MeshSceneObject::LoadFromFile(const std::string& path, std::string& error)
 {
     vynmesh::TriangleMesh read;
-    if (!vynmesh::ReadOBJ(path.c_str(), read, error)) return false;
+    if (!vynmesh::ReadMeshFile(path.c_str(), read, error)) return false;
     if (read.GetNumTriangles() == 0) {
         error = "Cannot read \"" + path + "\": the file holds no triangles.";
         return false;

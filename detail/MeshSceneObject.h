@@ -1,5 +1,6 @@
 #pragma once
-// A triangle mesh imported from an OBJ file, placed in the scene by a frame.
+// A triangle mesh imported from a mesh file (OBJ, STL, COLLADA, PLY, glTF),
+// placed in the scene by a frame.
 //
 // The mesh stays in its file's coordinates; the frame maps them to the world
 // (p = origin + R^T (scale * q)). Scenes keep only the file's path, relative
@@ -19,12 +20,12 @@ public:
     MeshSceneObject();
     ~MeshSceneObject() override;
 
-    /// A new object with its parameters, holding the mesh of the OBJ file at
+    /// A new object with its parameters, holding the mesh of the file at
     /// path; null, with the reason in error, when the file is missing,
     /// unreadable, hostile or holds no triangles.
     static MeshSceneObject* Import(const std::string& path, std::string& error);
 
-    /// Reads the OBJ file at path. Vertex normals are computed when the file
+    /// Reads the mesh file at path (vynmesh::ReadMeshFile). Vertex normals are computed when the file
     /// has none. On success the listeners are told (null event); on failure
     /// the object is unchanged and error says why.
     bool LoadFromFile(const std::string& path, std::string& error);

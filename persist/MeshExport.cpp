@@ -1,5 +1,7 @@
 #include "persist/MeshExport.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cmath>
 
 #include <boost/thread/locks.hpp>
@@ -23,6 +25,9 @@ const MeshExportFormat kFormats[] = {
      &vynmesh::VFTriangleMesh::WriteSTL},
     {"COLLADA Format", "dae", "mesh.dae", "COLLADA Files (*.dae);;All Files (*.*)",
      &vynmesh::VFTriangleMesh::WriteCOLLADA},
+    {"glTF Binary Format", "glb", "mesh.glb", "glTF Binary Files (*.glb);;All Files (*.*)",
+     &vynmesh::VFTriangleMesh::WriteGLB},
+    {"PLY Format", "ply", "mesh.ply", "PLY Files (*.ply);;All Files (*.*)", &vynmesh::VFTriangleMesh::WritePLY},
 };
 
 }  // namespace
@@ -38,6 +43,15 @@ const MeshExportFormat* MeshExport::FindFormat(const std::string& menuText)
 {
     for (const MeshExportFormat& format : kFormats)
         if (menuText == format.menuText) return &format;
+    return nullptr;
+}
+
+const MeshExportFormat* MeshExport::FindFormatByExtension(const std::string& extension)
+{
+    std::string lower = extension;
+    std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+    for (const MeshExportFormat& format : kFormats)
+        if (lower == format.defaultExtension) return &format;
     return nullptr;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // The "Export Mesh" commands: the displayed surface (surface 0) written as
-// OBJ, STL or COLLADA, scaled from model units to world units by the view's
+// OBJ, STL, COLLADA, binary glTF or PLY, scaled from model units to world units by the view's
 // world scale factor, and "Set World Dimensions", which edits that factor.
 //
 // The mesh is copied under the surface lock and the copy is scaled, so the
@@ -54,14 +54,17 @@ public:
     void SetViewController(ViewController* view) { m_view = view; }
     void SetUserInterface(UserInterface* ui) { m_ui = ui; }
 
-    /// "OBJ Format", "STL Format", "COLLADA Format", "Trivane Format" and
-    /// "Set World Dimensions".
+    /// "OBJ Format", "STL Format", "COLLADA Format", "glTF Binary Format",
+    /// "PLY Format", "Trivane Format" and "Set World Dimensions".
     bool OnCommand(const std::string& menuText) override;
     /// The same commands, always enabled.
     bool OnUpdateCommand(const std::string& menuText, CommandState& state) override;
 
     /// The row of an export command; null for other texts.
     static const MeshExportFormat* FindFormat(const std::string& menuText);
+    /// The row whose default extension is extension ("obj", any case); null
+    /// for others.
+    static const MeshExportFormat* FindFormatByExtension(const std::string& extension);
 
     /// The export of one row (steps: copy and scale, dialog, write). True
     /// when a file was written.

@@ -84,6 +84,10 @@ public:
     void SetConstraintManager(ConstraintManager* constraints) { m_constraints = constraints; }
     void SetMeshDropper(MeshDropper dropper) { m_meshDropper = std::move(dropper); }
     void SetMeshImporter(MeshImporter importer) { m_meshImporter = std::move(importer); }
+    /// The import of "Import Mesh" for a path already chosen (a dropped
+    /// file): the same warning, then the mesh read and added, selected, or
+    /// "Error loading file!" with the reason. True when added.
+    bool ImportMeshFile(const std::string& path);
     /// The program's own: removed objects leave the process-wide mesh cache,
     /// "Import Mesh" makes imported mesh objects. Set by the constructor.
     void UseStandardMeshHandling();
@@ -243,6 +247,7 @@ private:
     bool AddLinearSweepWarp();
     bool AddBillboard();
     bool ImportMesh();
+    bool AddImportedMesh(const std::string& path);
     bool PickContourStack();
 
     Tool3DManager* m_tools = nullptr;

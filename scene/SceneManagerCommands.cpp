@@ -50,7 +50,9 @@ const char* const kPolyError = "Error loading poly file";
 const char* const kProfileFilter =
     "Any Field (*.mdvalue2d *.poly2d);;Discrete Fields (*.mdvalue2d);;Polygons (*.poly2d);;All Files (*.*)";
 const char* const kPGMFilter = "PGM Image (*.pgm)";
-const char* const kOBJFilter = "OBJ Files (*.obj);;All Files (*.*)";
+const char* const kMeshFilter =
+    "Mesh Files (*.obj *.stl *.dae *.ply *.glb *.gltf);;OBJ Files (*.obj);;STL Files (*.stl);;"
+    "COLLADA Files (*.dae);;PLY Files (*.ply);;glTF Files (*.glb *.gltf);;All Files (*.*)";
 const char* const kAnyFilter = "All Files (*.*)";
 
 /// Slices of a contour stack are sampled at this resolution; the fit's
@@ -363,19 +365,37 @@ bool CSceneManager::AddBillboard()
     return true;
 }
 
+namespace {
+
+const char* const kImportWarning =
+    "Imported meshes are shown as they are: they take no part in the implicit model "
+    "and cannot be blended or edited as shapes.";
+const char* const kImportWarningTitle = "WARNING: EXPERIMENTAL FEATURE";
+
+}  // namespace
+
 bool CSceneManager::ImportMesh()
 {
     if (!m_ui) return false;
-    m_ui->ShowMessage(
-        "Imported meshes are shown as they are: they take no part in the implicit model "
-        "and cannot be blended or edited as shapes.",
-        "WARNING: EXPERIMENTAL FEATURE");
+    m_ui->ShowMessage(kImportWarning, kImportWarningTitle);
     FileDialogRequest request;
     request.title = "Open";
     request.defaultExtension = "obj";
-    request.filter = kOBJFilter;
+    request.filter = kMeshFilter;
     std::string path;
     if (!m_ui->ChooseFileToOpen(request, path)) return false;
+    return AddImportedMesh(path);
+}
+
+bool CSceneManager::ImportMeshFile(const std::string& path)
+{
+    if (!m_ui) return false;
+    m_ui->ShowMessage(kImportWarning, kImportWarningTitle);
+    return AddImportedMesh(path);
+}
+
+bool CSceneManager::AddImportedMesh(const std::string& path)
+{
     std::string reason;
     SceneObject* mesh = m_meshImporter ? m_meshImporter(path, reason) : nullptr;
     if (!mesh) {

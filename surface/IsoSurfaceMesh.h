@@ -3,6 +3,7 @@
 // polygonized with the CSG polygonizer (the whole surface each time) or, in
 // bounded mode, with the incremental one (only the region that changed).
 
+#include <functional>
 #include <mutex>
 
 #include "implicit/polygonizer/DynamicGG4Polygonizer3D.h"
@@ -58,6 +59,9 @@ public:
     Wml::AxisAlignedBox3<float> GetDirtyBox() const;
     /// The mesh the polygonizers write (not validated).
     vynmesh::VFTriangleMesh& GetResultMesh() { return m_result; }
+    /// Told the share done (0 to 1) during whole-surface runs; bounded runs
+    /// do not report. Empty for none.
+    void SetProgress(std::function<void(float)> progress) { m_csg.SetProgress(std::move(progress)); }
     PolygonizerSettings& GetSettings() { return *m_settings; }
 
     /// What the last Update did, for callers that report or test it.

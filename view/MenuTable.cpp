@@ -71,6 +71,8 @@ std::vector<MenuEntry> BuildMenuTable()
         Item("File/Export Mesh", "OBJ Format"),
         Item("File/Export Mesh", "STL Format"),
         Item("File/Export Mesh", "COLLADA Format"),
+        Item("File/Export Mesh", "glTF Binary Format"),
+        Item("File/Export Mesh", "PLY Format"),
         Item("File/Export Mesh", "Trivane Format"),
         Separator("File/Export Mesh"),
         Item("File/Export Mesh", "Set World Dimensions"),

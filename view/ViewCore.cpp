@@ -21,6 +21,7 @@
 #include "interact/InputEventStream.h"
 #include "interact/Tool3DManager.h"
 #include "persist/MeshExport.h"
+#include "view/DroppedFiles.h"
 #include "persist/SaveLoadManager.h"
 #include "persist/SceneFileCommands.h"
 #include "scene/ParameterEditor.h"
@@ -757,6 +758,24 @@ bool CViewCore::RestoreScene(const std::string& text)
     ShowDocumentState();
     RequestRepaint();
     return true;
+}
+
+bool CViewCore::OpenDroppedFile(const std::string& path)
+{
+    switch (DecideDrop(path)) {
+        case DropAction::OpenScene:
+            // As File > Open: unsaved changes are offered for saving first.
+            return OfferToSaveChanges() && OpenPath(path);
+        case DropAction::ImportMesh: {
+            const bool added = m_scene->ImportMeshFile(path);
+            RequestRepaint();
+            return added;
+        }
+        case DropAction::Refuse:
+            break;
+    }
+    if (m_ui) m_ui->ShowMessage(RefusedDropText(path), kRefusedDropTitle);
+    return false;
 }
 
 bool CViewCore::OnViewCommand(const std::string& menuText)

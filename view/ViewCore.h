@@ -149,6 +149,10 @@ public:
     /// unsaved and has no file. False, with the scene untouched, when the
     /// text is no scene.
     bool RestoreScene(const std::string& text);
+    /// A file dropped on the window: a scene opens as with OpenPath, a mesh
+    /// is imported as "Import Mesh" imports it, any other file is refused
+    /// with a message (DroppedFiles.h). True when the scene grew.
+    bool OpenDroppedFile(const std::string& path);
     /// The commands the view handles itself.
     static const std::vector<std::string>& ViewCommandNames();
     /// Shown disabled: no handler (edit menu), or the surface-detail layer

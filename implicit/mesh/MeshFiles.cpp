@@ -8,11 +8,13 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <system_error>
@@ -167,29 +169,13 @@ bool CheckFaceCorners(const aiScene& scene, const std::string& name, std::string
     return true;
 }
 
-// The importer's general path, for every file the simple reader leaves alone.
-bool ImportOBJ(const std::vector<char>& bytes, size_t size, const std::string& name,
-               std::vector<aiVector3D>& positions, std::vector<aiVector3D>& normals,
-               std::vector<unsigned>& indices, std::string& error)
+// Appends the triangles of every mesh of an imported scene; points and lines
+// are not surface.
+bool CollectImported(const aiScene& scene, const std::string& name, std::vector<aiVector3D>& positions,
+                     std::vector<aiVector3D>& normals, std::vector<unsigned>& indices, std::string& error)
 {
-    // Parsing from memory with the OBJ hint keeps other formats' parsers
-    // away from the bytes whatever the file is named. The faces are checked
-    // before they are triangulated.
-    Assimp::Importer importer;
-    const aiScene* scene =
-        importer.ReadFileFromMemory(bytes.data(), size, aiProcess_ValidateDataStructure, "obj");
-    if (!scene || (scene->mFlags & AI_SCENE_FLAGS_INCOMPLETE)) {
-        error = "Cannot read \"" + name + "\" as OBJ: " + importer.GetErrorString();
-        return false;
-    }
-    if (!CheckFaceCorners(*scene, name, error)) return false;
-    scene = importer.ApplyPostProcessing(aiProcess_Triangulate | aiProcess_JoinIdenticalVertices);
-    if (!scene) {
-        error = "Cannot read \"" + name + "\" as OBJ: " + importer.GetErrorString();
-        return false;
-    }
-    for (unsigned mi = 0; mi < scene->mNumMeshes; ++mi) {
-        const aiMesh* m = scene->mMeshes[mi];
+    for (unsigned mi = 0; mi < scene.mNumMeshes; ++mi) {
+        const aiMesh* m = scene.mMeshes[mi];
         if (!m || !m->mVertices) continue;
         const unsigned base = unsigned(positions.size());
         for (unsigned v = 0; v < m->mNumVertices; ++v) {
@@ -200,9 +186,10 @@ bool ImportOBJ(const std::vector<char>& bytes, size_t size, const std::string& n
             positions.push_back(m->mVertices[v]);
             normals.push_back(m->mNormals && Finite(m->mNormals[v]) ? m->mNormals[v] : aiVector3D(0, 0, 0));
         }
+        if (!m->mFaces) continue;
         for (unsigned f = 0; f < m->mNumFaces; ++f) {
             const aiFace& face = m->mFaces[f];
-            if (face.mNumIndices != 3) continue;  // points and lines are not surface
+            if (face.mNumIndices != 3) continue;
             for (int k = 0; k < 3; ++k) {
                 if (face.mIndices[k] >= m->mNumVertices) {
                     error = "Cannot read \"" + name + "\": a face refers to a missing vertex.";
@@ -215,6 +202,195 @@ bool ImportOBJ(const std::vector<char>& bytes, size_t size, const std::string& n
     }
     return true;
 }
+
+// The importer's general path: for OBJ files the simple reader leaves alone
+// and for the other formats. With bytes, they are parsed from memory with
+// the format's hint, which keeps other formats' parsers away from them
+// whatever the file is named; without (a glTF text file, whose buffers are
+// files beside it) the path is read. The faces are checked before they are
+// triangulated. Node placements are applied to the vertices.
+bool Import(const std::vector<char>* bytes, size_t size, const char* hint, const std::string& name,
+            const char* formatName, std::vector<aiVector3D>& positions, std::vector<aiVector3D>& normals,
+            std::vector<unsigned>& indices, std::string& error)
+{
+    Assimp::Importer importer;
+    const std::string failed = "Cannot read \"" + name + "\" as " + formatName + ": ";
+    try {
+        const aiScene* scene = bytes ? importer.ReadFileFromMemory(bytes->data(), size,
+                                                                   aiProcess_ValidateDataStructure, hint)
+                                     : importer.ReadFile(name, aiProcess_ValidateDataStructure);
+        if (!scene || (scene->mFlags & AI_SCENE_FLAGS_INCOMPLETE)) {
+            error = failed + importer.GetErrorString();
+            return false;
+        }
+        if (!CheckFaceCorners(*scene, name, error)) return false;
+        unsigned steps = aiProcess_Triangulate | aiProcess_JoinIdenticalVertices;
+        if (std::strcmp(hint, "obj") != 0) steps |= aiProcess_PreTransformVertices;
+        // STL's facet normals would keep every corner apart: corners are
+        // joined by position and smooth normals made afterwards instead.
+        if (std::strcmp(hint, "stl") == 0) steps |= aiProcess_DropNormals;
+        scene = importer.ApplyPostProcessing(steps);
+        if (!scene) {
+            error = failed + importer.GetErrorString();
+            return false;
+        }
+        return CollectImported(*scene, name, positions, normals, indices, error);
+    } catch (const std::exception& e) {
+        // Parsers may give up by throwing, or run out of memory on hostile counts.
+        error = failed + e.what();
+        return false;
+    }
+}
+
+// The importer's PLY reader loops forever on a cut header and reads past
+// the end of a cut binary body, so a PLY file is walked here first: a
+// complete header of known types, and a body that holds every element it
+// announces.
+class PLYCheck {
+public:
+    bool Run(const char* data, size_t size, std::string& problem)
+    {
+        m_at = data;
+        m_end = data + size;
+        std::string line;
+        if (!Line(line) || (line != "ply" && line != "PLY")) return Fail("it does not start with \"ply\"", problem);
+        std::string format;
+        for (;;) {
+            if (!Line(line)) return Fail("its header is incomplete", problem);
+            std::istringstream words(line);
+            std::string key;
+            words >> key;
+            if (key == "end_header") break;
+            if (key.empty() || key == "comment" || key == "obj_info") continue;
+            if (key == "format") {
+                words >> format;
+            } else if (key == "element") {
+                Element e;
+                std::string name;
+                if (!(words >> name >> e.count)) return Fail("an element has no count", problem);
+                // Every item takes at least one byte of the body.
+                if (e.count > size) return Fail("an element count is larger than the file", problem);
+                m_elements.push_back(e);
+            } else if (key == "property") {
+                if (m_elements.empty()) return Fail("a property belongs to no element", problem);
+                Property p;
+                std::string type;
+                words >> type;
+                if (type == "list") {
+                    std::string countType;
+                    words >> countType >> type;
+                    p.countSize = TypeSize(countType);
+                    if (!p.countSize || countType == "float" || countType == "double" || countType == "float32" ||
+                        countType == "float64")
+                        return Fail("a list has no whole-number count type", problem);
+                }
+                p.size = TypeSize(type);
+                if (!p.size) return Fail("a property has an unknown type", problem);
+                m_elements.back().properties.push_back(p);
+            } else {
+                return Fail("its header holds an unknown line", problem);
+            }
+        }
+        for (const Element& e : m_elements)
+            if (e.count > 0 && e.properties.empty()) return Fail("an element has no properties", problem);
+        if (format == "ascii") return Ascii(problem);
+        if (format == "binary_little_endian" || format == "binary_big_endian")
+            return Binary(format == "binary_big_endian", problem);
+        return Fail("its format is unknown", problem);
+    }
+
+private:
+    struct Property {
+        unsigned size = 0;       // bytes of a value
+        unsigned countSize = 0;  // bytes of a list's count; 0 for a single value
+    };
+    struct Element {
+        unsigned long long count = 0;
+        std::vector<Property> properties;
+    };
+
+    static unsigned TypeSize(const std::string& t)
+    {
+        if (t == "char" || t == "uchar" || t == "int8" || t == "uint8") return 1;
+        if (t == "short" || t == "ushort" || t == "int16" || t == "uint16") return 2;
+        if (t == "int" || t == "uint" || t == "float" || t == "int32" || t == "uint32" || t == "float32") return 4;
+        if (t == "double" || t == "float64") return 8;
+        return 0;
+    }
+
+    static bool Fail(const char* why, std::string& problem)
+    {
+        problem = why;
+        return false;
+    }
+
+    bool Line(std::string& line)
+    {
+        const char* eol = static_cast<const char*>(std::memchr(m_at, '\n', size_t(m_end - m_at)));
+        if (!eol) return false;
+        line.assign(m_at, eol);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        m_at = eol + 1;
+        return true;
+    }
+
+    bool Binary(bool bigEndian, std::string& problem)
+    {
+        for (const Element& e : m_elements) {
+            for (unsigned long long i = 0; i < e.count; ++i) {
+                for (const Property& p : e.properties) {
+                    unsigned long long items = 1;
+                    if (p.countSize) {
+                        if (size_t(m_end - m_at) < p.countSize) return Fail("it is cut short", problem);
+                        unsigned char b[4] = {0, 0, 0, 0};
+                        std::memcpy(b, m_at, p.countSize);
+                        items = 0;
+                        for (unsigned k = 0; k < p.countSize; ++k)
+                            items |= (unsigned long long)(b[bigEndian ? p.countSize - 1 - k : k]) << (8 * k);
+                        m_at += p.countSize;
+                    }
+                    if (items * p.size > size_t(m_end - m_at)) return Fail("it is cut short", problem);
+                    m_at += items * p.size;
+                }
+            }
+        }
+        return true;
+    }
+
+    bool Word(std::string& word)
+    {
+        while (m_at < m_end && std::isspace((unsigned char)*m_at)) ++m_at;
+        const char* start = m_at;
+        while (m_at < m_end && !std::isspace((unsigned char)*m_at)) ++m_at;
+        word.assign(start, m_at);
+        return !word.empty();
+    }
+
+    bool Ascii(std::string& problem)
+    {
+        std::string word;
+        for (const Element& e : m_elements) {
+            for (unsigned long long i = 0; i < e.count; ++i) {
+                for (const Property& p : e.properties) {
+                    unsigned long long items = 1;
+                    if (p.countSize) {
+                        if (!Word(word)) return Fail("it is cut short", problem);
+                        char* stop = nullptr;
+                        items = std::strtoull(word.c_str(), &stop, 10);
+                        if (*stop || word[0] == '-') return Fail("a list count is not a number", problem);
+                    }
+                    for (unsigned long long k = 0; k < items; ++k)
+                        if (!Word(word)) return Fail("it is cut short", problem);
+                }
+            }
+        }
+        return true;
+    }
+
+    const char* m_at = nullptr;
+    const char* m_end = nullptr;
+    std::vector<Element> m_elements;
+};
 
 // The common OBJ file - vertices, normals, texture coordinates, triangles and
 // quads, objects, groups and materials - is read here in one pass: the importer's general
@@ -556,6 +732,50 @@ bool WriteCOLLADA(const char* path, const IMesh& mesh, std::string& error, float
     return Export(path, mesh, error, scale, "collada", "collada", true);
 }
 
+namespace {
+
+// The read triangles into out. Joined vertices can collapse a triangle;
+// those are dropped up front so a file of nothing else is refused before
+// `out` is touched.
+bool Fill(const std::string& name, const std::vector<aiVector3D>& positions,
+          const std::vector<aiVector3D>& normals, std::vector<unsigned>& indices, TriangleMesh& out,
+          std::string& error)
+{
+    std::vector<unsigned> kept;
+    kept.reserve(indices.size());
+    for (size_t i = 0; i < indices.size(); i += 3) {
+        const unsigned a = indices[i], b = indices[i + 1], c = indices[i + 2];
+        if (a != b && b != c && a != c) kept.insert(kept.end(), {a, b, c});
+    }
+    indices.swap(kept);
+    if (indices.empty()) {
+        error = "Cannot read \"" + name + "\": the file holds no triangles.";
+        return false;
+    }
+    out.Clear();
+    out.Reserve(unsigned(positions.size()), unsigned(indices.size() / 3));
+    for (size_t v = 0; v < positions.size(); ++v) {
+        Wml::Vector3<float> p(positions[v].x, positions[v].y, positions[v].z);
+        Wml::Vector3<float> n(normals[v].x, normals[v].y, normals[v].z);
+        out.AppendVertex(p, &n);
+    }
+    for (size_t i = 0; i < indices.size(); i += 3)
+        out.AppendTriangle(indices[i], indices[i + 1], indices[i + 2]);
+    return true;
+}
+
+}  // namespace
+
+bool WriteGLB(const char* path, const IMesh& mesh, std::string& error, float scale)
+{
+    return Export(path, mesh, error, scale, "glb2", "glb", true);
+}
+
+bool WritePLY(const char* path, const IMesh& mesh, std::string& error, float scale)
+{
+    return Export(path, mesh, error, scale, "plyb", "ply", true);
+}
+
 bool ReadOBJ(const char* path, TriangleMesh& out, std::string& error)
 {
     error.clear();
@@ -614,31 +834,72 @@ bool ReadOBJ(const char* path, TriangleMesh& out, std::string& error)
                     "quads, objects, groups and materials.";
             return false;
         }
-        if (!ImportOBJ(bytes, size, name, positions, normals, indices, error)) return false;
+        if (!Import(&bytes, size, "obj", name, "OBJ", positions, normals, indices, error)) return false;
     }
-    // Joined vertices can collapse a triangle; those are dropped up front so
-    // a file of nothing else is refused before `out` is touched.
-    std::vector<unsigned> kept;
-    kept.reserve(indices.size());
-    for (size_t i = 0; i < indices.size(); i += 3) {
-        const unsigned a = indices[i], b = indices[i + 1], c = indices[i + 2];
-        if (a != b && b != c && a != c) kept.insert(kept.end(), {a, b, c});
-    }
-    indices.swap(kept);
-    if (indices.empty()) {
-        error = "Cannot read \"" + name + "\": the file holds no triangles.";
+    return Fill(name, positions, normals, indices, out, error);
+}
+
+std::string MeshFileType(const std::string& path)
+{
+    std::string ext = fs::path(path).extension().string();
+    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+    static const char* const kTypes[] = {"obj", "stl", "dae", "ply", "glb", "gltf"};
+    for (const char* type : kTypes)
+        if (ext.size() > 1 && ext.substr(1) == type) return type;
+    return std::string();
+}
+
+bool ReadMeshFile(const char* path, TriangleMesh& out, std::string& error)
+{
+    error.clear();
+    if (!path || !*path) {
+        error = "No file name was given.";
         return false;
     }
-    out.Clear();
-    out.Reserve(unsigned(positions.size()), unsigned(indices.size() / 3));
-    for (size_t v = 0; v < positions.size(); ++v) {
-        Wml::Vector3<float> p(positions[v].x, positions[v].y, positions[v].z);
-        Wml::Vector3<float> n(normals[v].x, normals[v].y, normals[v].z);
-        out.AppendVertex(p, &n);
+    const std::string name(path);
+    const std::string type = MeshFileType(name);
+    if (type.empty()) {
+        error = "Cannot read \"" + name + "\": meshes are read from OBJ, STL, COLLADA, PLY and glTF files.";
+        return false;
     }
-    for (size_t i = 0; i < indices.size(); i += 3)
-        out.AppendTriangle(indices[i], indices[i + 1], indices[i + 2]);
-    return true;
+    if (type == "obj") return ReadOBJ(path, out, error);
+    std::error_code ec;
+    if (!fs::is_regular_file(name, ec)) {
+        error = "Cannot open \"" + name + "\": no such file.";
+        return false;
+    }
+    const auto size = fs::file_size(name, ec);
+    if (ec || size == 0) {
+        error = "Cannot read \"" + name + "\": the file is empty.";
+        return false;
+    }
+    if (size > kMaxImportedMeshBytes) {
+        error = "Cannot read \"" + name + "\": files of more than " + std::to_string(kMaxImportedMeshBytes >> 20) +
+                " MB are not read in this format.";
+        return false;
+    }
+    const char* formatName = type == "stl" ? "STL" : type == "dae" ? "COLLADA" : type == "ply" ? "PLY" : "glTF";
+    std::vector<aiVector3D> positions, normals;
+    std::vector<unsigned> indices;
+    if (type == "gltf") {
+        // Its buffers may be files beside it: the importer reads the path.
+        if (!Import(nullptr, 0, "gltf", name, formatName, positions, normals, indices, error)) return false;
+    } else {
+        std::vector<char> bytes(size + 1, '\0');
+        std::ifstream in(name, std::ios::binary);
+        if (!in.read(bytes.data(), std::streamsize(size))) {
+            error = "Cannot read \"" + name + "\".";
+            return false;
+        }
+        std::string problem;
+        if (type == "ply" && !PLYCheck().Run(bytes.data(), size, problem)) {
+            error = "Cannot read \"" + name + "\" as PLY: " + problem + ".";
+            return false;
+        }
+        if (!Import(&bytes, size, type.c_str(), name, formatName, positions, normals, indices, error))
+            return false;
+    }
+    return Fill(name, positions, normals, indices, out, error);
 }
 
 }  // namespace vynmesh

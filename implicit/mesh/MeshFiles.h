@@ -1,5 +1,6 @@
 #pragma once
-// Mesh files: OBJ, STL and COLLADA writers and the OBJ reader.
+// Mesh files: OBJ, STL, COLLADA, binary glTF and PLY writers; the OBJ reader
+// and a reader of every format the importer takes that meshes come in.
 //
 // Every call answers false with a readable text in `error` when it fails.
 // Writers check the target folder first and refuse an empty mesh or a scale
@@ -19,6 +20,10 @@ bool WriteOBJ(const char* path, const IMesh& mesh, std::string& error, float sca
 bool WriteSTL(const char* path, const IMesh& mesh, std::string& error, float scale = 1.0f);
 /// COLLADA document with one mesh node.
 bool WriteCOLLADA(const char* path, const IMesh& mesh, std::string& error, float scale = 1.0f);
+/// Binary glTF 2.0 (.glb): one mesh with per-vertex normals.
+bool WriteGLB(const char* path, const IMesh& mesh, std::string& error, float scale = 1.0f);
+/// Binary PLY: vertices with normals, triangles as faces.
+bool WritePLY(const char* path, const IMesh& mesh, std::string& error, float scale = 1.0f);
 
 /// Reads an OBJ file: polygons are triangulated and identical vertices
 /// joined; all objects in the file become one mesh. Files larger than
@@ -31,8 +36,19 @@ bool WriteCOLLADA(const char* path, const IMesh& mesh, std::string& error, float
 /// (polygons of more corners, lines, points) are refused above that size.
 bool ReadOBJ(const char* path, TriangleMesh& out, std::string& error);
 
+/// "obj", "stl", "dae", "ply", "glb" or "gltf" from the path's extension
+/// (any case); empty for any other.
+std::string MeshFileType(const std::string& path);
+/// Reads a mesh file by its extension: OBJ through ReadOBJ; STL, COLLADA,
+/// PLY and glTF (binary or text with its buffers beside it) through the
+/// importer, with the placements of the file's nodes applied, all meshes
+/// joined into one. Refused like ReadOBJ, and also files of other types and
+/// files of more than kMaxImportedMeshBytes; `out` is then left as it was.
+bool ReadMeshFile(const char* path, TriangleMesh& out, std::string& error);
+
 const unsigned long long kMaxMeshFileBytes = 1ull << 30;
 const unsigned long long kMaxImportedOBJBytes = 32ull << 20;
+const unsigned long long kMaxImportedMeshBytes = 128ull << 20;
 const unsigned kMaxFaceCorners = 8192;
 const unsigned kSmallFaceCorners = 64;
 

@@ -134,4 +134,14 @@ bool VFTriangleMesh::WriteCOLLADA(const std::string& path, std::string& error) c
     return vynmesh::WriteCOLLADA(path.c_str(), *this, error);
 }
 
+bool VFTriangleMesh::WriteGLB(const std::string& path, std::string& error) const
+{
+    return vynmesh::WriteGLB(path.c_str(), *this, error);
+}
+
+bool VFTriangleMesh::WritePLY(const std::string& path, std::string& error) const
+{
+    return vynmesh::WritePLY(path.c_str(), *this, error);
+}
+
 }  // namespace vynmesh

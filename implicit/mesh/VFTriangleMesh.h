@@ -34,6 +34,8 @@ public:
     bool WriteOBJ(const std::string& path, std::string& error) const;
     bool WriteSTL(const std::string& path, std::string& error) const;
     bool WriteCOLLADA(const std::string& path, std::string& error) const;
+    bool WriteGLB(const std::string& path, std::string& error) const;
+    bool WritePLY(const std::string& path, std::string& error) const;
 
 private:
     void Link(TriangleID t);

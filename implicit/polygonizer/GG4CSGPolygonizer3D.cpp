@@ -1,5 +1,7 @@
 #include "implicit/polygonizer/GG4CSGPolygonizer3D.h"
 
+#include <algorithm>
+
 namespace vynimplicit {
 
 void GG4CSGPolygonizer3D::SetCellSize(const Wml::AxisAlignedBox3<float>& box, float size)
@@ -30,6 +32,10 @@ bool GG4CSGPolygonizer3D::Polygonize()
     m_mesh->Clear();
     ScalarField* field = m_lattice.GetField();
     if (!field || !SetUpLattice()) return false;
+    auto report = [this](float done) {
+        if (m_progress) m_progress(done);
+    };
+    report(0.0f);
     m_lattice.ResetEvaluationCount();
     std::vector<Wml::Vector3<float>> seeds;
     field->GetSeedPoints(seeds);
@@ -40,7 +46,16 @@ bool GG4CSGPolygonizer3D::Polygonize()
     std::vector<LatticeTriangle>& triangles = m_triangles;
     triangles.clear();
     triangles.reserve(cells.size() * 2);
-    m_lattice.PolygonizeCells(cells.data(), configs.data(), cells.size(), triangles, nullptr);
+    // Finding the cells is the smaller part of a run; placing the vertices
+    // on the cells' edges is most of it. Runs of whole blocks of 64 cells
+    // give the same triangles as one call.
+    report(0.1f);
+    const size_t step = m_progress ? std::max<size_t>(64, (cells.size() / 40 + 63) / 64 * 64) : cells.size();
+    for (size_t begin = 0; begin < cells.size(); begin += step) {
+        const size_t count = std::min(step, cells.size() - begin);
+        m_lattice.PolygonizeCells(cells.data() + begin, configs.data() + begin, count, triangles, nullptr);
+        report(0.1f + 0.85f * float(begin + count) / float(cells.size()));
+    }
     if (m_lattice.GetExtended()) m_lattice.FlipTowardsFeatures(triangles);
     m_ids.clear();
     // A closed surface has about half as many vertices as triangles.
@@ -48,6 +63,7 @@ bool GG4CSGPolygonizer3D::Polygonize()
     AppendLatticeTriangles(m_lattice, triangles.data(), triangles.size(), m_ids, *m_mesh);
     // The caches are only needed within one run.
     m_lattice.ClearCaches();
+    report(1.0f);
     return true;
 }
 

@@ -5,6 +5,8 @@
 // least-squares meeting point of the tangent planes, keeping CSG edges and
 // corners sharp.
 
+#include <functional>
+
 #include "implicit/ScalarField.h"
 #include "implicit/mesh/TriangleMesh.h"
 #include "implicit/polygonizer/PolygonizerLattice.h"
@@ -26,6 +28,10 @@ public:
     /// The mesh is not owned; it may be a VFTriangleMesh.
     void SetOutputMesh(vynmesh::TriangleMesh* mesh) { m_mesh = mesh; }
 
+    /// Told the share of a run done, from 0 to 1, a few dozen times per run;
+    /// empty (the default) for none. It must not touch the field or mesh.
+    void SetProgress(std::function<void(float)> progress) { m_progress = std::move(progress); }
+
     /// Clears the output mesh and fills it. False (mesh left empty) without a
     /// field, a mesh, or usable bounds.
     bool Polygonize();
@@ -43,6 +49,7 @@ private:
     bool m_haveBox = false;
     Wml::AxisAlignedBox3<float> m_box;
     float m_size = 0.1f;
+    std::function<void(float)> m_progress;
     // Working storage kept between runs so repeated runs do not fault in
     // fresh memory each time.
     std::vector<uint64_t> m_foundCells;

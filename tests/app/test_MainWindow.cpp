@@ -13,6 +13,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMimeData>
+#include <QDropEvent>
 #include <QSettings>
 #include <QSurfaceFormat>
 #include <QTimer>
@@ -32,6 +34,7 @@
 #include "app/SetFloatValueDialog.h"
 #include "app/Standard3DView.h"
 #include "blobtree_ui/RootNodeSceneObject.h"
+#include "persist/SaveLoadManager.h"
 #include "scene/SceneManager.h"
 #include "tests/support/TempFolder.h"
 #include "view/MenuTable.h"
@@ -351,4 +354,49 @@ TEST_F(MainWindow, ClosingWithUnsavedChangesAsksToSaveThemFirst)
     EXPECT_TRUE(w.frame.close());
     // The process-wide scene goes on to the next test empty.
     scene->NewScene();
+}
+
+TEST_F(MainWindow, ADroppedSceneFileIsOpenedAndOtherFilesAreRefused)
+{
+    const std::string path = Folder().File("dropped.xml");
+    {
+        vynui::CSceneManager maker;
+        maker.AddNode(1, maker.GetRootSceneObject(), false);
+        maker.AddNode(1, maker.GetRootSceneObject(), false);
+        vynui::CSaveLoadManager files;
+        files.SetSceneManager(&maker);
+        ASSERT_TRUE(files.SaveScene(path));
+    }
+    Window w;
+    ASSERT_NE(w.core, nullptr);
+    EXPECT_TRUE(w.frame.acceptDrops());
+    vynui::CSceneManager* scene = w.core->GetSceneManager();
+    const std::size_t before = scene->GetRootSceneObject()->GetChildren().size();
+
+    auto drop = [&](const std::string& file) {
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(QString::fromStdString(file))});
+        const QPointF at(w.frame.width() / 2.0, w.frame.height() / 2.0);
+        QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&w.frame, &enter);
+        EXPECT_TRUE(enter.isAccepted());
+        QDropEvent event(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&w.frame, &event);
+        EXPECT_TRUE(event.isAccepted());
+        Spin(200);
+    };
+    drop(path);
+    EXPECT_EQ(scene->GetRootSceneObject()->GetChildren().size(), before + 2);
+    ASSERT_FALSE(w.frame.GetRecentFiles().Entries().empty());
+    EXPECT_EQ(w.frame.GetRecentFiles().Entries().front(), path);
+
+    // Another kind of file: a message box says so and the scene stays.
+    BoxAnswerer box;
+    box.Arm();
+    drop(Folder().File("notes.txt"));
+    for (int i = 0; i < 50 && !box.seen; ++i) Spin(20);
+    EXPECT_TRUE(box.seen);
+    EXPECT_NE(box.text.toStdString().find("not a type Kilnform opens"), std::string::npos) << box.text.toStdString();
+    EXPECT_EQ(scene->GetRootSceneObject()->GetChildren().size(), before + 2);
+    CMolderyApp::SaveRecentFiles({});
 }

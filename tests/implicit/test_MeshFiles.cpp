@@ -6,6 +6,7 @@
 
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
+#include <assimp/Exporter.hpp>
 #include <assimp/Importer.hpp>
 
 #include <algorithm>
@@ -410,4 +411,100 @@ TEST_F(MeshFilesTest, ReadOBJOfLargeFilesTakesTrianglesAndQuadsAndRefusesTheRest
     EXPECT_FALSE(ReadOBJ(Path("vertices.obj").c_str(), kept, error));
     EXPECT_NE(error.find("no triangles"), std::string::npos) << error;
     EXPECT_EQ(kept.GetNumTriangles(), 4u);
+}
+
+// ---------------------------------------------------------------- other formats
+
+TEST_F(MeshFilesTest, ReadMeshFileReadsEveryWrittenFormatBackAsOneJoinedMesh)
+{
+    VFTriangleMesh sphere;
+    meshtest::MakeSphere(sphere, 2, 0.75f);
+    struct Format {
+        const char* name;
+        bool (*write)(const char*, const IMesh&, std::string&, float);
+        bool normals;  // STL's facet normals are not kept
+    };
+    for (const Format& f : {Format{"m.obj", &WriteOBJ, true}, Format{"m.STL", &WriteSTL, false},
+                            Format{"m.dae", &WriteCOLLADA, true}, Format{"m.glb", &WriteGLB, true},
+                            Format{"m.ply", &WritePLY, true}}) {
+        SCOPED_TRACE(f.name);
+        std::string error;
+        ASSERT_TRUE(f.write(Path(f.name).c_str(), sphere, error, 1.5f)) << error;
+        TriangleMesh back;
+        ASSERT_TRUE(ReadMeshFile(Path(f.name).c_str(), back, error)) << error;
+        // Corners joined again: the same vertices and a closed surface.
+        EXPECT_EQ(back.GetNumVertices(), sphere.GetNumVertices());
+        ExpectSameSoup(SoupOf(back, 1.0f), SoupOf(sphere, 1.5f));
+        VFTriangleMesh joined(back);
+        for (IMesh::VertexID v = 0; v < joined.GetNumVertices(); ++v)
+            ASSERT_FALSE(joined.IsBoundaryVertex(v)) << "vertex " << v;
+        bool anyNormal = false;
+        for (const Vector3f& n : back.GetNormals()) anyNormal = anyNormal || n.SquaredLength() > 0.0f;
+        EXPECT_EQ(anyNormal, f.normals);
+    }
+    // A glTF text file whose buffer is a file beside it.
+    {
+        Assimp::Importer importer;
+        const aiScene* scene = importer.ReadFile(Path("m.glb"), 0);
+        ASSERT_NE(scene, nullptr);
+        Assimp::Exporter exporter;
+        ASSERT_EQ(exporter.Export(scene, "gltf2", Path("text.gltf")), aiReturn_SUCCESS);
+        ASSERT_TRUE(fs::exists(Path("text.bin")));
+        TriangleMesh back;
+        std::string error;
+        ASSERT_TRUE(ReadMeshFile(Path("text.gltf").c_str(), back, error)) << error;
+        ExpectSameSoup(SoupOf(back, 1.0f), SoupOf(sphere, 1.5f));
+        fs::remove(Path("text.bin"));
+        EXPECT_FALSE(ReadMeshFile(Path("text.gltf").c_str(), back, error));
+        EXPECT_NE(error.find("text.gltf"), std::string::npos) << error;
+    }
+    EXPECT_EQ(MeshFileType("a/b.GLTF"), "gltf");
+    EXPECT_EQ(MeshFileType("a.obj.txt"), "");
+    EXPECT_EQ(MeshFileType("ply"), "");
+}
+
+TEST_F(MeshFilesTest, ReadMeshFileRefusesOtherTypesAndHostileFilesAndKeepsTheMesh)
+{
+    TriangleMesh sphere;
+    meshtest::MakeSphere(sphere, 1, 1.0f);
+    std::string error;
+    ASSERT_TRUE(WriteGLB(Path("s.glb").c_str(), sphere, error)) << error;
+    ASSERT_TRUE(WritePLY(Path("s.ply").c_str(), sphere, error)) << error;
+    ASSERT_TRUE(WriteSTL(Path("s.stl").c_str(), sphere, error)) << error;
+    ASSERT_TRUE(WriteCOLLADA(Path("s.dae").c_str(), sphere, error)) << error;
+    WriteText("notes.txt", "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n");
+    WriteText("text.ply", "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n");
+    WriteText("empty.glb", "");
+    WriteText("counts.ply",
+              "ply\nformat ascii 1.0\nelement vertex 4000000000\nproperty float x\nproperty float y\n"
+              "property float z\nelement face 4000000000\nproperty list uchar int vertex_indices\nend_header\n"
+              "0 0 0\n1 0 0\n0 1 0\n3 0 1 2\n");
+    WriteText("bad.gltf", "{\"asset\": {\"version\": \"2.0\"}, \"buffers\": [{\"uri\": \"missing.bin\", "
+                          "\"byteLength\": 1000000}]}");
+    for (const char* name :
+         {"notes.txt", "text.ply", "empty.glb", "counts.ply", "bad.gltf", "missing.stl", "no_extension"}) {
+        SCOPED_TRACE(name);
+        TriangleMesh kept;
+        meshtest::MakeTetrahedron(kept);
+        EXPECT_FALSE(ReadMeshFile(Path(name).c_str(), kept, error));
+        EXPECT_NE(error.find(name), std::string::npos) << error;
+        EXPECT_EQ(kept.GetNumTriangles(), 4u);
+    }
+    // Every cut of a file fails or gives a sound mesh, and a failure leaves
+    // the mesh alone.
+    for (const char* name : {"s.glb", "s.ply", "s.stl", "s.dae"}) {
+        const std::string bytes = kftest::ReadFile(Path(name));
+        const std::string cut = std::string("cut.") + (name + 2);
+        for (size_t len = 0; len < bytes.size(); len += 1 + len / 16) {
+            WriteText(cut, bytes.substr(0, len));
+            TriangleMesh m;
+            meshtest::MakeTetrahedron(m);
+            if (ReadMeshFile(Path(cut).c_str(), m, error)) {
+                ASSERT_GT(m.GetNumTriangles(), 0u);
+                for (unsigned idx : m.GetIndices()) ASSERT_LT(idx, m.GetNumVertices());
+            } else {
+                ASSERT_EQ(m.GetNumTriangles(), 4u) << name << " cut at " << len;
+            }
+        }
+    }
 }

@@ -314,6 +314,30 @@ TEST(GG4CSGPolygonizer, TorusHasEulerCharacteristicZero)
     EXPECT_GT(SignedVolume(mesh), 0.0);
 }
 
+TEST(GG4CSGPolygonizer, ProgressRisesToOneAndLeavesTheMeshAsItWas)
+{
+    TorusField torus;
+    Box bounds;
+    torus.FieldBounds(bounds);
+    vynmesh::TriangleMesh quiet, told;
+    GG4CSGPolygonizer3D poly;
+    poly.SetScalarField(&torus);
+    poly.SetCellSize(bounds, 0.03f);
+    poly.SetOutputMesh(&quiet);
+    ASSERT_TRUE(poly.Polygonize());
+    std::vector<float> shares;
+    poly.SetProgress([&shares](float done) { shares.push_back(done); });
+    poly.SetOutputMesh(&told);
+    ASSERT_TRUE(poly.Polygonize());
+    ASSERT_GT(shares.size(), 10u);
+    EXPECT_EQ(shares.front(), 0.0f);
+    EXPECT_EQ(shares.back(), 1.0f);
+    EXPECT_TRUE(std::is_sorted(shares.begin(), shares.end()));
+    // Reporting splits the work into runs of cells; the mesh is the same.
+    EXPECT_EQ(told.GetIndices(), quiet.GetIndices());
+    EXPECT_EQ(told.GetPositions(), quiet.GetPositions());
+}
+
 TEST(GG4CSGPolygonizer, FindsDisjointPiecesWithAndWithoutSeeds)
 {
     Point a(Vec3(-1, 0, 0), 1.0f), b(Vec3(1.2f, 0.3f, 0), 1.0f);

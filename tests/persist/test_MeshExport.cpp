@@ -7,9 +7,14 @@
 #include <cmath>
 #include <cstring>
 #include <filesystem>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include <assimp/postprocess.h>
+#include <assimp/scene.h>
+#include <assimp/Importer.hpp>
 
 #include "blobtree_ui/BlobTreeNodeSceneObject.h"
 #include "implicit/mesh/IMeshUtil.h"
@@ -164,6 +169,8 @@ TEST(MeshExport, EveryFormatWritesTheSurfaceInWorldUnitsAndLeavesTheScreenAlone)
         {"OBJ Format", "obj", "mesh.obj", "OBJ Files (*.obj);;All Files (*.*)"},
         {"STL Format", "stl", "mesh.stl", "STL Files (*.stl);;All Files (*.*)"},
         {"COLLADA Format", "dae", "mesh.dae", "COLLADA Files (*.dae);;All Files (*.*)"},
+        {"glTF Binary Format", "glb", "mesh.glb", "glTF Binary Files (*.glb);;All Files (*.*)"},
+        {"PLY Format", "ply", "mesh.ply", "PLY Files (*.ply);;All Files (*.*)"},
     };
     ExportScene live;
     ASSERT_TRUE(live.view.SetWorldScaleFactor(2.0f));
@@ -202,11 +209,87 @@ TEST(MeshExport, EveryFormatWritesTheSurfaceInWorldUnitsAndLeavesTheScreenAlone)
             ASSERT_TRUE(ReadBinarySTL(path, triangles, corners));
             EXPECT_EQ(triangles, before.GetNumTriangles());
             EXPECT_TRUE(AllNear(corners, Scaled(model, 2.0f), 1e-4f));
-        } else {
+        } else if (std::strcmp(row.extension, "dae") == 0) {
             const std::string text = kftest::ReadFile(path);
             EXPECT_EQ(CountOf(text, "<polylist"), long(before.GetNumTriangles()));
             EXPECT_EQ(CountOf(text, "<float_array"), 3 * long(before.GetNumVertices()));
             EXPECT_TRUE(AllNear(FirstFloatArray(text), Scaled(model, 2.0f), 1e-4f));
+        }
+    }
+}
+
+// Read back by the importer itself, not through our reader: the counts, the
+// normals and a closed surface survive each format.
+TEST(MeshExport, EachFormatOfAPolygonizedSceneReadsBackThroughTheImporter)
+{
+    struct Row {
+        const char* command;
+        const char* extension;
+        bool sharesVertices;  // STL repeats corners per facet
+        bool vertexNormals;   // STL carries facet normals only
+    };
+    const Row rows[] = {
+        {"OBJ Format", "obj", true, true},          {"STL Format", "stl", false, false},
+        {"COLLADA Format", "dae", true, true},      {"glTF Binary Format", "glb", true, true},
+        {"PLY Format", "ply", true, true},
+    };
+    ExportScene live;
+    // Two blended balls: a surface with a saddle, not just a sphere.
+    vynui_bt::BlobTreeNodeSceneObject* second = live.scene.AddNode(1, nullptr, false);
+    second->Translate(Vec(0.9f, -0.3f, 0.4f), false);
+    const vynmesh::VFTriangleMesh shown = live.Displayed();
+    ASSERT_GT(shown.GetNumTriangles(), 100u);
+    const std::vector<Vec> model = Positions(shown);
+
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.command);
+        const std::string path = live.folder.File(std::string("back.") + row.extension);
+        live.ui.AnswerFile(path);
+        ASSERT_TRUE(live.exporter.OnCommand(row.command));
+        Assimp::Importer importer;
+        const aiScene* scene = importer.ReadFile(path, aiProcess_JoinIdenticalVertices);
+        ASSERT_NE(scene, nullptr) << importer.GetErrorString();
+        unsigned vertices = 0, faces = 0;
+        std::vector<Vec> points;
+        // Corners by position: the edges of a closed surface are each used twice.
+        std::map<std::pair<std::vector<float>, std::vector<float>>, int> edges;
+        for (unsigned mi = 0; mi < scene->mNumMeshes; ++mi) {
+            const aiMesh* m = scene->mMeshes[mi];
+            vertices += m->mNumVertices;
+            faces += m->mNumFaces;
+            ASSERT_NE(m->mNormals, nullptr) << "normals are written";
+            for (unsigned v = 0; v < m->mNumVertices; ++v) {
+                points.push_back(Vec(m->mVertices[v].x, m->mVertices[v].y, m->mVertices[v].z));
+                EXPECT_NEAR(m->mNormals[v].Length(), 1.0f, 1e-3f);
+            }
+            for (unsigned f = 0; f < m->mNumFaces; ++f) {
+                ASSERT_EQ(m->mFaces[f].mNumIndices, 3u);
+                for (int k = 0; k < 3; ++k) {
+                    const aiVector3D& a = m->mVertices[m->mFaces[f].mIndices[k]];
+                    const aiVector3D& b = m->mVertices[m->mFaces[f].mIndices[(k + 1) % 3]];
+                    std::vector<float> pa{a.x, a.y, a.z}, pb{b.x, b.y, b.z};
+                    ++edges[pa < pb ? std::make_pair(pa, pb) : std::make_pair(pb, pa)];
+                }
+            }
+        }
+        EXPECT_EQ(faces, shown.GetNumTriangles());
+        if (row.sharesVertices)
+            EXPECT_EQ(vertices, shown.GetNumVertices());
+        else
+            EXPECT_GE(vertices, shown.GetNumVertices());
+        for (const auto& edge : edges) ASSERT_EQ(edge.second, 2) << "an edge not shared by two triangles";
+        EXPECT_TRUE(AllNear(points, model, 1e-4f));
+        if (row.vertexNormals) {
+            // The polygonizer's normals, vertex by vertex (matched by position).
+            const aiMesh* m = scene->mMeshes[0];
+            for (unsigned v = 0; v < m->mNumVertices; v += 17) {
+                const Vec p(m->mVertices[v].x, m->mVertices[v].y, m->mVertices[v].z);
+                for (unsigned w = 0; w < shown.GetNumVertices(); ++w) {
+                    if ((shown.GetPosition(w) - p).Length() > 1e-5f) continue;
+                    const Vec n(m->mNormals[v].x, m->mNormals[v].y, m->mNormals[v].z);
+                    EXPECT_GT(n.Dot(shown.GetNormal(w)), 0.999f) << "vertex " << v;
+                }
+            }
         }
     }
 }

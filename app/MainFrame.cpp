@@ -206,6 +206,8 @@ QAction* CMainFrame::MakeCommandAction(const std::string& text, const std::strin
     action->setData(Q(command));
     action->setCheckable(checkable);
     if (!shortcut.empty()) action->setShortcut(QKeySequence(Q(shortcut)));
+    // Redo answers the other common chord as well.
+    if (command == "Redo") action->setShortcuts({action->shortcut(), QKeySequence("Ctrl+Shift+Z")});
     action->setIconText(Q(vynui::ToolbarTextOf(command)));
     action->setToolTip(Q(command));
     const std::string icon = vynui::ToolbarIconOf(command);

@@ -333,6 +333,15 @@ void CSaveLoadManager::MapObject(Wml::Serializer* serializer, Wml::SerializerRec
     if (record->GetValue("ObjectID", fileID, 0u)) m_objectIDs[fileID] = object->GetObjectID();
 }
 
+// A scene read back (a reopened file, an undo step) gets its names back
+// once the objects that held them are gone; a name still in use stays with
+// its holder and the new object keeps the next free one.
+void CSaveLoadManager::TakeStoredName(const Wml::SerializerRecord& record, SceneObject* object)
+{
+    std::string name;
+    if (record.GetValue("Name", name, std::string()) && !name.empty()) object->TakeStoredName(name);
+}
+
 bool CSaveLoadManager::ReadSceneObject(Wml::Serializer* serializer, Wml::SerializerRecord* record)
 {
     const std::string& type = record->GetTypeName();
@@ -345,6 +354,7 @@ bool CSaveLoadManager::ReadSceneObject(Wml::Serializer* serializer, Wml::Seriali
         if (!object) return false;
         if (!object->Restore(serializer, record))
             DebugOutput("SaveLoadManager: %s %u restored incompletely\n", type.c_str(), record->GetID());
+        TakeStoredName(*record, object);
         MapObject(serializer, record, object);
         return true;
     }
@@ -358,6 +368,7 @@ bool CSaveLoadManager::ReadSceneObject(Wml::Serializer* serializer, Wml::Seriali
         // A missing image or mesh file keeps its path, so saving again loses nothing.
         if (!other->Restore(serializer, record))
             DebugOutput("SaveLoadManager: %s %u restored incompletely\n", type.c_str(), record->GetID());
+        TakeStoredName(*record, other);
         m_scene->AddToScene(other);
         MapObject(serializer, record, other);
         return true;

@@ -126,6 +126,7 @@ private:
     bool ReadLinks(Wml::SerializerRecord* record);
     bool ReadViewRecords(Wml::Serializer* serializer, Wml::SerializerRecord* record);
 
+    static void TakeStoredName(const Wml::SerializerRecord& record, SceneObject* object);
     /// Registers a made object with the serializer and the ID table.
     void MapObject(Wml::Serializer* serializer, Wml::SerializerRecord* record, SceneObject* object);
     /// The moves pass 4 asked for, made once its records are all read.

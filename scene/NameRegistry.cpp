@@ -16,6 +16,8 @@ struct Registry {
     // Names are never released, so the smallest free number of a base only
     // grows; searching from the last answer keeps naming linear overall.
     std::unordered_map<std::string, unsigned long long> firstFree;
+    // Names held by live objects, with how many hold each.
+    std::unordered_map<std::string, unsigned int> held;
 };
 
 Registry& TheRegistry()
@@ -49,6 +51,29 @@ bool IsNameClaimed(const std::string& name)
     Registry& r = TheRegistry();
     std::lock_guard<std::mutex> lock(r.mutex);
     return r.names.count(name) != 0;
+}
+
+void HoldName(const std::string& name)
+{
+    Registry& r = TheRegistry();
+    std::lock_guard<std::mutex> lock(r.mutex);
+    ++r.held[name];
+}
+
+void ReleaseName(const std::string& name)
+{
+    Registry& r = TheRegistry();
+    std::lock_guard<std::mutex> lock(r.mutex);
+    auto it = r.held.find(name);
+    if (it == r.held.end()) return;
+    if (--it->second == 0) r.held.erase(it);
+}
+
+bool IsNameHeld(const std::string& name)
+{
+    Registry& r = TheRegistry();
+    std::lock_guard<std::mutex> lock(r.mutex);
+    return r.held.count(name) != 0;
 }
 
 }  // namespace vynui

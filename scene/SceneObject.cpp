@@ -42,10 +42,12 @@ void EraseFirst(std::vector<SceneObject*>& list, SceneObject* object)
 SceneObject::SceneObject() : m_objectID(NextObjectID()), m_name(MakeUniqueName("SceneObject"))
 {
     ClaimName(m_name);
+    HoldName(m_name);
 }
 
 SceneObject::~SceneObject()
 {
+    ReleaseName(m_name);
     // Every parameter in the list is owned, however it got there.
     for (IParameter* p : m_parameters.GetParameters()) delete p;
     m_parameters.Clear();
@@ -227,6 +229,20 @@ void SceneObject::AddParameter(IParameter* parameter)
 bool SceneObject::SetName(const std::string& name)
 {
     if (name.empty() || !ClaimName(name)) return false;
+    ReleaseName(m_name);
+    HoldName(name);
+    m_name = name;
+    Notify(nullptr);
+    return true;
+}
+
+bool SceneObject::TakeStoredName(const std::string& name)
+{
+    if (name == m_name) return true;
+    if (name.empty() || IsNameHeld(name)) return false;
+    ClaimName(name);
+    ReleaseName(m_name);
+    HoldName(name);
     m_name = name;
     Notify(nullptr);
     return true;

@@ -154,6 +154,10 @@ public:
     /// answers false (also for the object's own current name). An empty
     /// name is refused.
     bool SetName(const std::string& name);
+    /// The name an object was stored with, taken back on reading when no
+    /// live object holds it (its earlier holder is gone); otherwise false
+    /// and nothing changes. Tells the listeners like SetName.
+    bool TakeStoredName(const std::string& name);
     const std::string& GetName() const { return m_name; }
     unsigned int GetObjectID() const { return m_objectID; }
 

@@ -164,6 +164,24 @@ void StrokeFactory::RemoveLastStroke()
     if (m_strokes.empty()) ClearStrokes();
 }
 
+StrokeFactory::TimedStroke StrokeFactory::DetachLastStroke()
+{
+    TimedStroke timed;
+    if (m_strokes.empty()) return timed;
+    timed = m_strokes.back();
+    m_strokes.pop_back();
+    InvalidateCache();
+    if (m_strokes.empty()) ClearStrokes();
+    return timed;
+}
+
+void StrokeFactory::ReattachStroke(const TimedStroke& timed)
+{
+    if (!timed.stroke) return;
+    m_strokes.push_back(timed);
+    InvalidateCache();
+}
+
 void StrokeFactory::SmoothStrokes(const Wml::Box2<float>& box)
 {
     for (TimedStroke& timed : m_strokes)

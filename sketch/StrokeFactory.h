@@ -110,6 +110,12 @@ public:
     void ClearStrokes();
     /// Deletes the newest stroke (clears everything when it was the last).
     void RemoveLastStroke();
+    /// As RemoveLastStroke, but the stroke is handed to the caller, who owns
+    /// it (null stroke when there is none).
+    TimedStroke DetachLastStroke();
+    /// Appends an ended stroke that DetachLastStroke gave out, points and
+    /// smoothing as they were; the factory owns it again.
+    void ReattachStroke(const TimedStroke& timed);
 
     /// Raises the smoothing of every vertex in the box by 0.1, up to 0.5.
     void SmoothStrokes(const Wml::Box2<float>& box);

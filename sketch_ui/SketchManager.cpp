@@ -183,6 +183,7 @@ CSketchManager::CSketchManager(CSceneManager* scene, CSurfaceManager* surfaces,
 
 CSketchManager::~CSketchManager()
 {
+    DropUndoneStrokes();
     if (m_scene) {
         m_scene->RemoveChangeListener(this);
         m_scene->SetSketchQuery(nullptr);
@@ -247,6 +248,7 @@ bool CSketchManager::OnStroke(const GestureStroke& stroke)
 
 void CSketchManager::Intake(const std::vector<Wml::Vector2<float>>& points)
 {
+    DropUndoneStrokes();
     m_factory->BeginNewStroke();
     m_factory->AddStrokeVertex(points.front());
     m_inSketchStroke = true;
@@ -293,6 +295,7 @@ bool CSketchManager::OnLine(const GestureSegment& segment)
 bool CSketchManager::OnScribble(const Wml::Box2<float>& box)
 {
     if (m_factory->GetNumStrokes() == 0) return false;
+    DropUndoneStrokes();
     m_factory->EraseStrokes(box);
     Project();
     PlaneOrSuggestions();
@@ -303,6 +306,7 @@ bool CSketchManager::OnScribble(const Wml::Box2<float>& box)
 bool CSketchManager::OnCircle(const Wml::Box2<float>& box)
 {
     if (m_factory->GetNumStrokes() == 0) return false;
+    DropUndoneStrokes();
     m_factory->SmoothStrokes(box);
     Project();
     PlaneOrSuggestions();
@@ -312,14 +316,44 @@ bool CSketchManager::OnCircle(const Wml::Box2<float>& box)
 
 void CSketchManager::PopStroke()
 {
+    DropUndoneStrokes();
     m_factory->RemoveLastStroke();
     Project();
     PlaneOrSuggestions();
     NotifyObservers();
 }
 
+bool CSketchManager::UndoStroke()
+{
+    vynsketch::StrokeFactory::TimedStroke timed = m_factory->DetachLastStroke();
+    if (!timed.stroke) return false;
+    m_undoneStrokes.push_back(timed);
+    Project();
+    PlaneOrSuggestions();
+    NotifyObservers();
+    return true;
+}
+
+bool CSketchManager::RedoStroke()
+{
+    if (m_undoneStrokes.empty()) return false;
+    m_factory->ReattachStroke(m_undoneStrokes.back());
+    m_undoneStrokes.pop_back();
+    Project();
+    PlaneOrSuggestions();
+    NotifyObservers();
+    return true;
+}
+
+void CSketchManager::DropUndoneStrokes()
+{
+    for (const vynsketch::StrokeFactory::TimedStroke& timed : m_undoneStrokes) delete timed.stroke;
+    m_undoneStrokes.clear();
+}
+
 void CSketchManager::ClearSketch()
 {
+    DropUndoneStrokes();
     m_factory->ClearStrokes();
     m_context.Clear();
     UpdateSuggestions();

@@ -191,6 +191,15 @@ public:
 
     void ReplayLastStroke();
     void PopStroke();
+    /// Undo of the sketch: takes the newest stroke out and keeps it for
+    /// RedoStroke. False when there is no stroke.
+    bool UndoStroke();
+    /// Puts back the stroke UndoStroke took last, while the sketch is as
+    /// UndoStroke left it. False when there is none to put back.
+    bool RedoStroke();
+    bool CanRedoStroke() const { return !m_undoneStrokes.empty(); }
+    /// Forgets the strokes kept for RedoStroke.
+    void DropUndoneStrokes();
     void ClearSketch();
 
     void AddObserver(SketchObserver* observer) { m_observers.insert(observer); }
@@ -241,6 +250,9 @@ private:
     CSurfaceManager* m_surfaces;
     Wml::ExtendedWmlCamera* m_camera;
     std::unique_ptr<vynsketch::StrokeFactory> m_factory;
+    // Strokes UndoStroke took out, newest last; owned. Any other change of
+    // the sketch drops them.
+    std::vector<vynsketch::StrokeFactory::TimedStroke> m_undoneStrokes;
     bool m_inSketchStroke = false;
     bool m_cuttingPlaneActive = false;
     std::vector<Wml::Vector2<float>> m_lastStroke;

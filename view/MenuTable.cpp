@@ -83,6 +83,7 @@ std::vector<MenuEntry> BuildMenuTable()
         Window("File", "E&xit"),
 
         Item("Edit", "&Undo\tCtrl+Z"),
+        Item("Edit", "Redo\tCtrl+Y"),
         Separator("Edit"),
         Item("Edit", "Cu&t\tCtrl+X"),
         Item("Edit", "&Copy\tCtrl+C"),

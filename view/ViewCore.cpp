@@ -33,6 +33,7 @@
 #include "surface/ShadingOverlay.h"
 #include "surface/SurfaceIntersector.h"
 #include "surface/SurfaceManager.h"
+#include "view/SceneSnapshot.h"
 #include "wml/DebugOutput.h"
 
 namespace vynui {
@@ -72,6 +73,9 @@ CViewCore::CViewCore(Managers managers)
                             Wml::Vector3<float>(0.0f, 1.0f, 0.0f), Wml::Vector3<float>(0.0f, 0.0f, 0.0f));
     BuildManagers(managers);
     Wire();
+    std::string scene;
+    vynui::SnapshotScene(m_scene, scene);
+    m_history.Reset(scene);
 }
 
 void CViewCore::BuildManagers(Managers managers)
@@ -141,6 +145,7 @@ void CViewCore::Wire()
     m_scene->AddChangeListener(&m_suggestionRefresher);
     m_scene->AddChangeListener(&m_document);
     m_document.SetStateSink([this] { ShowDocumentState(); });
+    m_scene->AddChangeListener(&m_undoWatcher);
 
     // The renderer and the HUD.
     m_rendering->AddRenderingListener(this);
@@ -208,6 +213,7 @@ void CViewCore::Unwire()
     m_parameters->DetachFromScene();
     m_document.SetStateSink(nullptr);
     m_scene->RemoveChangeListener(&m_document);
+    m_scene->RemoveChangeListener(&m_undoWatcher);
     m_scene->RemoveChangeListener(&m_suggestionRefresher);
     m_scene->RemoveChangeListener(m_constraints);
     m_scene->RemoveChangeListener(m_surfaces);
@@ -421,6 +427,7 @@ void CViewCore::StepAnimation()
 bool CViewCore::MousePress(ViewInputAdapter::Button button, int x, int yDown, bool alt)
 {
     m_input.SetCameraMode(alt);
+    ++m_buttonsHeld;
     const bool grab = m_input.MousePress(button, x, yDown);
     RequestRepaint();
     return grab;
@@ -429,6 +436,9 @@ bool CViewCore::MousePress(ViewInputAdapter::Button button, int x, int yDown, bo
 bool CViewCore::MouseRelease(ViewInputAdapter::Button button, int x, int yDown)
 {
     const bool release = m_input.MouseRelease(button, x, yDown);
+    m_buttonsHeld = std::max(0, m_buttonsHeld - 1);
+    // A drag is one step, recorded when it ends.
+    CheckpointUndo();
     RequestRepaint();
     return release;
 }
@@ -529,6 +539,7 @@ void CViewCore::Character(int key)
             m_input.Key(key);
             break;
     }
+    CheckpointUndo();
     RequestRepaint();
 }
 
@@ -542,6 +553,8 @@ void CViewCore::FocusIn(bool altHeld)
 void CViewCore::FocusOut()
 {
     m_input.FocusLost();
+    // Buttons released elsewhere are never reported.
+    m_buttonsHeld = 0;
     RequestRepaint();
 }
 
@@ -575,6 +588,8 @@ void CViewCore::OnTimer(std::int64_t counter)
 {
     // Time listeners in order; the first that changed something repaints.
     if (m_hud->OnTimeEvent(counter) || m_stream->OnTimeEvent(counter)) RequestRepaint();
+    // Edits made in the dock and the dialogs reach the scene without input.
+    CheckpointUndo();
 }
 
 void CViewCore::OnTimer()
@@ -600,14 +615,80 @@ std::vector<CommandTarget*> CViewCore::CommandChain() const
 bool CViewCore::RouteCommand(const std::string& menuText)
 {
     if (IsDisabledCommand(menuText)) return false;
+    if (menuText == "Undo" || menuText == "Redo") {
+        const bool done = menuText == "Undo" ? Undo() : Redo();
+        if (done) RequestRepaint();
+        return done;
+    }
     for (CommandTarget* target : CommandChain())
         if (target->OnCommand(menuText)) {
+            CheckpointUndo();
             RequestRepaint();
             return true;
         }
     const bool handled = OnViewCommand(menuText);
+    CheckpointUndo();
     if (handled) RequestRepaint();
     return handled;
+}
+
+// ---- undo
+
+void CViewCore::CheckpointUndo()
+{
+    if (!m_undoWatcher.touched || m_buttonsHeld > 0) return;
+    m_undoWatcher.touched = false;
+    std::string scene;
+    if (vynui::SnapshotScene(m_scene, scene)) m_history.Record(scene);
+}
+
+bool CViewCore::CanUndo() const
+{
+    return m_sketch->GetStrokeFactory().GetNumStrokes() > 0 || m_undoWatcher.touched || m_history.CanUndo();
+}
+
+bool CViewCore::CanRedo() const
+{
+    return m_sketch->CanRedoStroke() || (!m_undoWatcher.touched && m_history.CanRedo());
+}
+
+bool CViewCore::Undo()
+{
+    if (m_buttonsHeld > 0) return false;
+    // While sketching, a stroke at a time.
+    if (m_sketch->UndoStroke()) return true;
+    CheckpointUndo();
+    if (!m_history.CanUndo()) return false;
+    // Strokes put aside belong to a later point than the step undone.
+    m_sketch->DropUndoneStrokes();
+    RestoreUndoStep(m_history.Undo());
+    return true;
+}
+
+bool CViewCore::Redo()
+{
+    if (m_buttonsHeld > 0) return false;
+    if (m_sketch->RedoStroke()) return true;
+    CheckpointUndo();
+    if (!m_history.CanRedo()) return false;
+    RestoreUndoStep(m_history.Redo());
+    return true;
+}
+
+void CViewCore::RestoreUndoStep(const std::string& text)
+{
+    m_undoWatcher.muted = true;
+    const SceneRestore how = RestoreSceneText(m_scene, text);
+    m_undoWatcher.muted = false;
+    m_undoWatcher.touched = false;
+    if (how == SceneRestore::Failed) {
+        DebugOutput("Undo: the scene step could not be read back\n");
+        return;
+    }
+    // The scene read back says the same with its own object IDs; later
+    // comparisons are against it.
+    std::string scene;
+    if (vynui::SnapshotScene(m_scene, scene)) m_history.ReplaceCurrent(scene);
 }
 
 bool CViewCore::UpdateCommand(const std::string& menuText, CommandState& state)
@@ -617,6 +698,10 @@ bool CViewCore::UpdateCommand(const std::string& menuText, CommandState& state)
         state.enabled = false;
         return true;
     }
+    if (menuText == "Undo" || menuText == "Redo") {
+        state.enabled = menuText == "Undo" ? CanUndo() : CanRedo();
+        return true;
+    }
     for (CommandTarget* target : CommandChain())
         if (target->OnUpdateCommand(menuText, state)) return true;
     return OnUpdateViewCommand(menuText, state);
@@ -624,9 +709,9 @@ bool CViewCore::UpdateCommand(const std::string& menuText, CommandState& state)
 
 bool CViewCore::IsDisabledCommand(const std::string& menuText)
 {
-    // The edit menu has no handler; the surface-detail layer (texture
+    // Cut, copy and paste have no handler; the surface-detail layer (texture
     // painting, decals, surface edits) is not built.
-    return IsOneOf(menuText, {"Undo", "Cut", "Copy", "Paste", "BlobTree Editor", "Suggest Surface Edits",
+    return IsOneOf(menuText, {"Cut", "Copy", "Paste", "BlobTree Editor", "Suggest Surface Edits",
                               "Suggest Texture Decals", "Bake Patches", "Show Texture Patches",
                               "Refresh Texture Images", "Export Texture", "Move Selection To Top",
                               "Move Selection Up", "Move Selection Down", "Move Selection To Bottom"});
@@ -692,6 +777,7 @@ SceneFileContext CViewCore::FileContext()
 bool CViewCore::OpenPath(const std::string& path)
 {
     const bool read = OpenAndTrack(path);
+    CheckpointUndo();
     RequestRepaint();
     return read;
 }
@@ -768,6 +854,7 @@ bool CViewCore::OpenDroppedFile(const std::string& path)
             return OfferToSaveChanges() && OpenPath(path);
         case DropAction::ImportMesh: {
             const bool added = m_scene->ImportMeshFile(path);
+            CheckpointUndo();
             RequestRepaint();
             return added;
         }

@@ -24,6 +24,7 @@
 #include "surface/RenderingManager.h"
 #include "view/CameraInterpolator.h"
 #include "view/DocumentState.h"
+#include "view/UndoHistory.h"
 #include "wml/ExtendedWmlCamera.h"
 
 namespace vynui_tex {
@@ -153,6 +154,16 @@ public:
     /// is imported as "Import Mesh" imports it, any other file is refused
     /// with a message (DroppedFiles.h). True when the scene grew.
     bool OpenDroppedFile(const std::string& path);
+    /// Undo / redo: while the sketch has strokes (or strokes to put back)
+    /// they go first, then the scene's steps. False when there was nothing.
+    bool Undo();
+    bool Redo();
+    bool CanUndo() const;
+    bool CanRedo() const;
+    /// Records the scene as an undo step when it changed since the last one
+    /// and no mouse button is held; every user action ends with it.
+    void CheckpointUndo();
+    UndoHistory& GetUndoHistory() { return m_history; }
     /// The commands the view handles itself.
     static const std::vector<std::string>& ViewCommandNames();
     /// Shown disabled: no handler (edit menu), or the surface-detail layer
@@ -256,6 +267,21 @@ private:
         void OnSelectionChanged(const OrderedObjectSet& selection) override;
         void OnSelectionPicked(const OrderedObjectSet& selection) override;
     } m_suggestionRefresher;
+
+    // Hears every scene change; the next checkpoint records a step.
+    struct UndoWatcher : IChangeListener {
+        bool touched = false;
+        bool muted = false;
+        void Touch() { touched = touched || !muted; }
+        void OnSceneChanged() override { Touch(); }
+        void OnObjectsModified(const OrderedObjectSet&) override { Touch(); }
+        void OnTreeChanged() override { Touch(); }
+        void OnCuttingPlaneSet(const Wml::Frame3<float>&) override { Touch(); }
+        void OnCuttingPlaneCleared() override { Touch(); }
+    } m_undoWatcher;
+    UndoHistory m_history;
+    int m_buttonsHeld = 0;
+    void RestoreUndoStep(const std::string& text);
 
     UserInterface* m_ui = nullptr;
     std::function<void()> m_repaint;

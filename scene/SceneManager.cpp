@@ -501,6 +501,26 @@ void CSceneManager::RemoveBillboard(BillboardSO* billboard)
     NotifySelectionChanged();
 }
 
+void CSceneManager::DeleteDetachedNodes()
+{
+    ModelLock lock(m_model->GetLock());
+    std::vector<SceneObject*> detached;
+    for (SceneObject* object : m_objects->GetObjects())
+        if (object != m_model && object != GetRootSceneObject() && !object->GetParent() && AsNode(object))
+            detached.push_back(object);
+    if (detached.empty()) return;
+    for (SceneObject* object : detached) m_objects->Deselect(object);
+    ClearToolTargets();
+    UpdateToolTargets();
+    for (SceneObject* object : detached) {
+        ForgetTree(object, true);
+        m_objects->RemoveObjectTree(object);
+        delete object;
+    }
+    NotifySceneChanged();
+    NotifySelectionChanged();
+}
+
 void CSceneManager::MoveNode(BlobTreeNodeSceneObject* object, BlobTreeNodeSceneObject* newParent)
 {
     ModelLock lock(m_model->GetLock());

@@ -148,6 +148,10 @@ public:
     /// cannot be detached.
     bool RemoveNode(vynui_bt::BlobTreeNodeSceneObject* object, bool notify);
     void RemoveBillboard(BillboardSO* billboard);
+    /// Deletes the operators a cleanup took out of the tree (registered,
+    /// without a parent), as the destructor does: a scene emptied to be read
+    /// again keeps nothing a file could hold.
+    void DeleteDetachedNodes();
     void MoveNode(vynui_bt::BlobTreeNodeSceneObject* object, vynui_bt::BlobTreeNodeSceneObject* newParent);
     void AttachNode(vynui_bt::BlobTreeNodeSceneObject* parent, vynui_bt::BlobTreeNodeSceneObject* child,
                     int index);

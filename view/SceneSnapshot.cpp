@@ -61,8 +61,8 @@ private:
 bool SameValue(const Wml::SerializerValue& a, const Wml::SerializerValue& b)
 {
     auto sameFloat = [](float x, float y) { return x == y || (std::isnan(x) && std::isnan(y)); };
-    if (a.kind != b.kind || a.u != b.u || a.i != b.i || !sameFloat(a.f, b.f) || a.s != b.s || a.uints != b.uints ||
-        a.floats.size() != b.floats.size())
+    if (a.kind != b.kind || a.u != b.u || a.i != b.i || !sameFloat(a.f, b.f) || a.s != b.s ||
+        a.uints != b.uints || a.floats.size() != b.floats.size())
         return false;
     for (std::size_t k = 0; k < a.floats.size(); ++k)
         if (!sameFloat(a.floats[k], b.floats[k])) return false;
@@ -116,7 +116,8 @@ bool PlanInPlace(CSceneManager* scene, Wml::Serializer& live, Wml::Serializer& t
         if (hl) ids[tid] = lid;
     }
     std::map<unsigned int, SceneObject*> objects;
-    for (SceneObject* object : scene->GetObjectManager()->GetObjects()) objects[object->GetObjectID()] = object;
+    for (SceneObject* object : scene->GetObjectManager()->GetObjects())
+        objects[object->GetObjectID()] = object;
 
     for (unsigned int i = 0; i < n; ++i) {
         Wml::SerializerRecord* l = live.GetRecord(i);
@@ -145,6 +146,11 @@ bool PlanInPlace(CSceneManager* scene, Wml::Serializer& live, Wml::Serializer& t
                 }
                 continue;
             }
+            // An operator's position is the centre of its children's
+            // origins, cached when a child reports a change: it follows the
+            // children and is no value of its own to set.
+            if (t->HasKey("Children") && (key == "Position" || key == "X" || key == "Y" || key == "Z"))
+                continue;
             if (isRoot && key == "CuttingPlane") {
                 plan.planeChanged = true;
                 continue;
@@ -182,7 +188,8 @@ void ApplyInPlace(CSceneManager* scene, const Plan& plan)
                 }
                 parameter->Restore(change.record);
             }
-            for (IParameter* parameter : change.object->GetParameterList()->GetParameters()) parameter->Refresh();
+            for (IParameter* parameter : change.object->GetParameterList()->GetParameters())
+                parameter->Refresh();
         }
         SetFileVersion(version);
     }
@@ -199,6 +206,7 @@ void ApplyInPlace(CSceneManager* scene, const Plan& plan)
 void EmptyScene(CSceneManager* scene)
 {
     scene->NewScene();
+    scene->DeleteDetachedNodes();
     // What the scene file holds beside the shapes goes too, or the load
     // would add a second copy.
     const std::vector<SceneObject*> objects = scene->GetObjectManager()->GetObjects().Items();
@@ -212,6 +220,33 @@ void EmptyScene(CSceneManager* scene)
     }
     Wml::Frame3<float> plane;
     if (scene->GetRootSceneObject()->GetRootNode()->GetCuttingPlane(plane)) scene->ClearCuttingPlane();
+}
+
+// Reading makes every shape under the root and then moves it where a
+// "Children" list puts it; an operator no list names was out of the tree
+// (a cleanup took it out) and goes out again.
+void DetachUnlisted(CSceneManager* scene, const Wml::Serializer& text, const CSaveLoadManager& files)
+{
+    std::set<unsigned int> listed;
+    std::vector<unsigned int> objects;
+    for (unsigned int i = 0; i < text.GetNumRecords(); ++i) {
+        const Wml::SerializerRecord* record = text.GetRecord(i);
+        if (const Wml::SerializerValue* children = FieldOf(*record, "Children"))
+            listed.insert(children->uints.begin(), children->uints.end());
+        unsigned int id = 0;
+        if (record->GetValue("ObjectID", id, 0u)) objects.push_back(id);
+    }
+    bool detached = false;
+    for (unsigned int id : objects) {
+        if (listed.count(id)) continue;
+        auto* node = dynamic_cast<vynui_bt::BlobTreeNodeSceneObject*>(files.LookupObject(id));
+        if (node && node->GetParent() == scene->GetRootSceneObject())
+            detached = scene->DetachNode(node) || detached;
+    }
+    if (detached) {
+        scene->NotifySceneChanged();
+        scene->NotifyTreeChanged();
+    }
 }
 
 }  // namespace
@@ -231,13 +266,21 @@ SceneRestore RestoreSceneText(CSceneManager* scene, const std::string& text)
     std::string liveText;
     Wml::Serializer live;
     Plan plan;
-    if (SnapshotScene(scene, liveText) && live.ReadFromText(liveText) && PlanInPlace(scene, live, target, plan)) {
+    if (SnapshotScene(scene, liveText) && live.ReadFromText(liveText) &&
+        PlanInPlace(scene, live, target, plan)) {
         ApplyInPlace(scene, plan);
         return SceneRestore::InPlace;
     }
     EmptyScene(scene);
     FilesForScene files(scene);
-    return files->LoadSceneFromText(text) ? SceneRestore::Rebuilt : SceneRestore::Failed;
+    if (!files->LoadSceneFromText(text)) return SceneRestore::Failed;
+    DetachUnlisted(scene, target, *files.operator->());
+    // Reading leaves the root's own values (its frame) as they were.
+    Plan rest;
+    if (SnapshotScene(scene, liveText) && live.ReadFromText(liveText) &&
+        PlanInPlace(scene, live, target, rest))
+        ApplyInPlace(scene, rest);
+    return SceneRestore::Rebuilt;
 }
 
 }  // namespace vynui

@@ -23,7 +23,8 @@ public:
     static constexpr std::size_t kDefaultMaxSteps = 100;
     static constexpr std::size_t kDefaultByteBudget = std::size_t(256) << 20;
 
-    explicit UndoHistory(std::size_t maxSteps = kDefaultMaxSteps, std::size_t byteBudget = kDefaultByteBudget);
+    explicit UndoHistory(std::size_t maxSteps = kDefaultMaxSteps,
+                         std::size_t byteBudget = kDefaultByteBudget);
     UndoHistory(const UndoHistory&) = delete;
     UndoHistory& operator=(const UndoHistory&) = delete;
 

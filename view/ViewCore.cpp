@@ -636,7 +636,9 @@ bool CViewCore::RouteCommand(const std::string& menuText)
 
 void CViewCore::CheckpointUndo()
 {
-    if (!m_undoWatcher.touched || m_buttonsHeld > 0) return;
+    // Playback sets keyed values every frame: what it leaves is one step
+    // once it stops.
+    if (!m_undoWatcher.touched || m_buttonsHeld > 0 || m_player->IsPlaying()) return;
     m_undoWatcher.touched = false;
     std::string scene;
     if (vynui::SnapshotScene(m_scene, scene)) m_history.Record(scene);

@@ -153,6 +153,8 @@ TEST_F(MainWindow, MenusComeFromTheTableAndReachTheView)
         EXPECT_EQ(action->isChecked(), e.checked) << e.command;
     }
     EXPECT_EQ(w.Action("Open...")->shortcut(), QKeySequence("Ctrl+O"));
+    EXPECT_EQ(w.Action("Redo")->shortcuts(),
+              (QList<QKeySequence>{QKeySequence("Ctrl+Y"), QKeySequence("Ctrl+Shift+Z")}));
     EXPECT_EQ(w.Action("Open...")->text(), "&Open...");
 
     // The menu's action reaches the view's router, and its check mark follows.

@@ -333,7 +333,7 @@ TEST(Undo, AScriptedSessionUndoesToTheEmptySceneAndRedoesToTheSameFile)
         files->SetSceneManager(scene);
         ASSERT_TRUE(files->SaveScene(saved));
     }
-    rig.ui.AnswerQuestion(vynui::Answer::Yes);
+    rig.ui.AnswerSaveChanges(vynui::SaveChoice::Discard);  // the scene holds unsaved changes
     ASSERT_TRUE(rig.view.RouteCommand("New Scene"));
     keep("new scene");
     EXPECT_EQ(0u, rig.TopLevelCount());
@@ -355,7 +355,7 @@ TEST(Undo, AScriptedSessionUndoesToTheEmptySceneAndRedoesToTheSameFile)
     keep("E removed");
     ASSERT_TRUE(rig.view.OpenPath(saved));
     keep("saved scene opened again");
-    rig.ui.AnswerQuestion(vynui::Answer::Yes);
+    rig.ui.AnswerSaveChanges(vynui::SaveChoice::Discard);  // the scene holds unsaved changes
     ASSERT_TRUE(rig.view.RouteCommand("New Scene"));
     keep("new scene again");
     BlobTreeNodeSceneObject* f = rig.Shape(400.0f, 300.0f);

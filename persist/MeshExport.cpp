@@ -27,7 +27,8 @@ const MeshExportFormat kFormats[] = {
      &vynmesh::VFTriangleMesh::WriteCOLLADA},
     {"glTF Binary Format", "glb", "mesh.glb", "glTF Binary Files (*.glb);;All Files (*.*)",
      &vynmesh::VFTriangleMesh::WriteGLB},
-    {"PLY Format", "ply", "mesh.ply", "PLY Files (*.ply);;All Files (*.*)", &vynmesh::VFTriangleMesh::WritePLY},
+    {"PLY Format", "ply", "mesh.ply", "PLY Files (*.ply);;All Files (*.*)",
+     &vynmesh::VFTriangleMesh::WritePLY},
 };
 
 }  // namespace
@@ -49,7 +50,8 @@ const MeshExportFormat* MeshExport::FindFormat(const std::string& menuText)
 const MeshExportFormat* MeshExport::FindFormatByExtension(const std::string& extension)
 {
     std::string lower = extension;
-    std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](unsigned char c) { return char(std::tolower(c)); });
     for (const MeshExportFormat& format : kFormats)
         if (lower == format.defaultExtension) return &format;
     return nullptr;

@@ -109,13 +109,27 @@ CSaveLoadManager* GetSaveLoadManager()
 
 // ---------------------------------------------------------------- saving
 
+std::vector<SceneObject*> CSaveLoadManager::SceneObjectsToSave() const
+{
+    // Operators an automatic cleanup took out of the tree stay registered;
+    // written out they would come back under the root when the file is read.
+    const SceneObject* root = m_scene->GetRootSceneObject();
+    std::vector<SceneObject*> objects;
+    for (SceneObject* object : m_scene->GetObjectManager()->GetObjects().Items()) {
+        const bool detached = object != root && !object->GetParent() &&
+                              dynamic_cast<BlobTreeNodeSceneObject*>(object) != nullptr;
+        if (!detached) objects.push_back(object);
+    }
+    return objects;
+}
+
 bool CSaveLoadManager::SaveScene(const std::string& path)
 {
     if (!m_scene) {
         m_lastError = "no scene to save";
         return false;
     }
-    return WriteObjects(m_scene->GetObjectManager()->GetObjects().Items(), path, true);
+    return WriteObjects(SceneObjectsToSave(), path, true);
 }
 
 bool CSaveLoadManager::SaveSelection(const std::string& path)
@@ -134,7 +148,7 @@ bool CSaveLoadManager::SaveSceneToText(std::string& text)
         return false;
     }
     Wml::Serializer serializer;
-    FillRecords(serializer, m_scene->GetObjectManager()->GetObjects().Items(), true);
+    FillRecords(serializer, SceneObjectsToSave(), true);
     if (!serializer.WriteToText(text)) {
         m_lastError = serializer.GetLastError();
         return false;

@@ -113,6 +113,8 @@ public:
     const std::vector<unsigned int>& GetSurfaceDecalRecords() const { return m_surfaceDecalRecords; }
 
 private:
+    /// Every registered object but the operators a cleanup took out of the tree.
+    std::vector<SceneObject*> SceneObjectsToSave() const;
     bool WriteObjects(const std::vector<SceneObject*>& objects, const std::string& path, bool viewRecords);
     void FillRecords(Wml::Serializer& serializer, const std::vector<SceneObject*>& objects, bool viewRecords);
     /// The six passes over a parsed file.

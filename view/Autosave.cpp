@@ -61,7 +61,7 @@ void CAutosave::Tick(double now)
     }
     if (!m_schedule.IsDue(now, true, document.GetGeneration())) return;
     std::string text;
-    const bool taken = m_view.SnapshotScene(text);
+    const bool taken = m_view.SnapshotWholeScene(text);
     // Tried once per change: a scene that cannot be written now is tried
     // again after its next change.
     m_schedule.Taken(now, document.GetGeneration());

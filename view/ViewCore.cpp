@@ -21,7 +21,6 @@
 #include "interact/InputEventStream.h"
 #include "interact/Tool3DManager.h"
 #include "persist/MeshExport.h"
-#include "view/DroppedFiles.h"
 #include "persist/SaveLoadManager.h"
 #include "persist/SceneFileCommands.h"
 #include "scene/ParameterEditor.h"
@@ -33,6 +32,7 @@
 #include "surface/ShadingOverlay.h"
 #include "surface/SurfaceIntersector.h"
 #include "surface/SurfaceManager.h"
+#include "view/DroppedFiles.h"
 #include "view/SceneSnapshot.h"
 #include "wml/DebugOutput.h"
 
@@ -826,7 +826,7 @@ bool CViewCore::OfferToSaveChanges()
     return written;
 }
 
-bool CViewCore::SnapshotScene(std::string& text)
+bool CViewCore::SnapshotWholeScene(std::string& text)
 {
     CSaveLoadManager* files = GetSaveLoadManager();
     files->SetSceneManager(m_scene);

@@ -144,8 +144,9 @@ public:
     /// when it has none. True when the caller may go on: nothing unsaved,
     /// saved, or discarded; false on Cancel or a failed save.
     bool OfferToSaveChanges();
-    /// The whole scene as scene-file text, as Save writes it.
-    bool SnapshotScene(std::string& text);
+    /// The whole scene as scene-file text, as Save writes it (camera and
+    /// texture records too, unlike the undo steps of SceneSnapshot.h).
+    bool SnapshotWholeScene(std::string& text);
     /// Adds a scene from scene-file text (a recovered autosave): it counts as
     /// unsaved and has no file. False, with the scene untouched, when the
     /// text is no scene.

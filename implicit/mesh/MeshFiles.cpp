@@ -216,9 +216,9 @@ bool Import(const std::vector<char>* bytes, size_t size, const char* hint, const
     Assimp::Importer importer;
     const std::string failed = "Cannot read \"" + name + "\" as " + formatName + ": ";
     try {
-        const aiScene* scene = bytes ? importer.ReadFileFromMemory(bytes->data(), size,
-                                                                   aiProcess_ValidateDataStructure, hint)
-                                     : importer.ReadFile(name, aiProcess_ValidateDataStructure);
+        const aiScene* scene =
+            bytes ? importer.ReadFileFromMemory(bytes->data(), size, aiProcess_ValidateDataStructure, hint)
+                  : importer.ReadFile(name, aiProcess_ValidateDataStructure);
         if (!scene || (scene->mFlags & AI_SCENE_FLAGS_INCOMPLETE)) {
             error = failed + importer.GetErrorString();
             return false;
@@ -253,7 +253,8 @@ public:
         m_at = data;
         m_end = data + size;
         std::string line;
-        if (!Line(line) || (line != "ply" && line != "PLY")) return Fail("it does not start with \"ply\"", problem);
+        if (!Line(line) || (line != "ply" && line != "PLY"))
+            return Fail("it does not start with \"ply\"", problem);
         std::string format;
         for (;;) {
             if (!Line(line)) return Fail("its header is incomplete", problem);
@@ -280,8 +281,8 @@ public:
                     std::string countType;
                     words >> countType >> type;
                     p.countSize = TypeSize(countType);
-                    if (!p.countSize || countType == "float" || countType == "double" || countType == "float32" ||
-                        countType == "float64")
+                    if (!p.countSize || countType == "float" || countType == "double" ||
+                        countType == "float32" || countType == "float64")
                         return Fail("a list has no whole-number count type", problem);
                 }
                 p.size = TypeSize(type);
@@ -313,7 +314,8 @@ private:
     {
         if (t == "char" || t == "uchar" || t == "int8" || t == "uint8") return 1;
         if (t == "short" || t == "ushort" || t == "int16" || t == "uint16") return 2;
-        if (t == "int" || t == "uint" || t == "float" || t == "int32" || t == "uint32" || t == "float32") return 4;
+        if (t == "int" || t == "uint" || t == "float" || t == "int32" || t == "uint32" || t == "float32")
+            return 4;
         if (t == "double" || t == "float64") return 8;
         return 0;
     }
@@ -842,7 +844,8 @@ bool ReadOBJ(const char* path, TriangleMesh& out, std::string& error)
 std::string MeshFileType(const std::string& path)
 {
     std::string ext = fs::path(path).extension().string();
-    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+    std::transform(ext.begin(), ext.end(), ext.begin(),
+                   [](unsigned char c) { return char(std::tolower(c)); });
     static const char* const kTypes[] = {"obj", "stl", "dae", "ply", "glb", "gltf"};
     for (const char* type : kTypes)
         if (ext.size() > 1 && ext.substr(1) == type) return type;
@@ -874,11 +877,14 @@ bool ReadMeshFile(const char* path, TriangleMesh& out, std::string& error)
         return false;
     }
     if (size > kMaxImportedMeshBytes) {
-        error = "Cannot read \"" + name + "\": files of more than " + std::to_string(kMaxImportedMeshBytes >> 20) +
-                " MB are not read in this format.";
+        error = "Cannot read \"" + name + "\": files of more than " +
+                std::to_string(kMaxImportedMeshBytes >> 20) + " MB are not read in this format.";
         return false;
     }
-    const char* formatName = type == "stl" ? "STL" : type == "dae" ? "COLLADA" : type == "ply" ? "PLY" : "glTF";
+    const char* formatName = type == "stl"   ? "STL"
+                             : type == "dae" ? "COLLADA"
+                             : type == "ply" ? "PLY"
+                                             : "glTF";
     std::vector<aiVector3D> positions, normals;
     std::vector<unsigned> indices;
     if (type == "gltf") {

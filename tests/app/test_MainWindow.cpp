@@ -7,6 +7,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QDropEvent>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
@@ -14,7 +15,6 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
-#include <QDropEvent>
 #include <QSettings>
 #include <QSurfaceFormat>
 #include <QTimer>
@@ -398,7 +398,8 @@ TEST_F(MainWindow, ADroppedSceneFileIsOpenedAndOtherFilesAreRefused)
     drop(Folder().File("notes.txt"));
     for (int i = 0; i < 50 && !box.seen; ++i) Spin(20);
     EXPECT_TRUE(box.seen);
-    EXPECT_NE(box.text.toStdString().find("not a type Kilnform opens"), std::string::npos) << box.text.toStdString();
+    EXPECT_NE(box.text.toStdString().find("not a type Kilnform opens"), std::string::npos)
+        << box.text.toStdString();
     EXPECT_EQ(scene->GetRootSceneObject()->GetChildren().size(), before + 2);
     CMolderyApp::SaveRecentFiles({});
 }

@@ -475,12 +475,14 @@ TEST_F(MeshFilesTest, ReadMeshFileRefusesOtherTypesAndHostileFilesAndKeepsTheMes
     WriteText("notes.txt", "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n");
     WriteText("text.ply", "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n");
     WriteText("empty.glb", "");
-    WriteText("counts.ply",
-              "ply\nformat ascii 1.0\nelement vertex 4000000000\nproperty float x\nproperty float y\n"
-              "property float z\nelement face 4000000000\nproperty list uchar int vertex_indices\nend_header\n"
-              "0 0 0\n1 0 0\n0 1 0\n3 0 1 2\n");
-    WriteText("bad.gltf", "{\"asset\": {\"version\": \"2.0\"}, \"buffers\": [{\"uri\": \"missing.bin\", "
-                          "\"byteLength\": 1000000}]}");
+    WriteText(
+        "counts.ply",
+        "ply\nformat ascii 1.0\nelement vertex 4000000000\nproperty float x\nproperty float y\n"
+        "property float z\nelement face 4000000000\nproperty list uchar int vertex_indices\nend_header\n"
+        "0 0 0\n1 0 0\n0 1 0\n3 0 1 2\n");
+    WriteText("bad.gltf",
+              "{\"asset\": {\"version\": \"2.0\"}, \"buffers\": [{\"uri\": \"missing.bin\", "
+              "\"byteLength\": 1000000}]}");
     for (const char* name :
          {"notes.txt", "text.ply", "empty.glb", "counts.ply", "bad.gltf", "missing.stl", "no_extension"}) {
         SCOPED_TRACE(name);

@@ -229,8 +229,8 @@ TEST(MeshExport, EachFormatOfAPolygonizedSceneReadsBackThroughTheImporter)
         bool vertexNormals;   // STL carries facet normals only
     };
     const Row rows[] = {
-        {"OBJ Format", "obj", true, true},          {"STL Format", "stl", false, false},
-        {"COLLADA Format", "dae", true, true},      {"glTF Binary Format", "glb", true, true},
+        {"OBJ Format", "obj", true, true},     {"STL Format", "stl", false, false},
+        {"COLLADA Format", "dae", true, true}, {"glTF Binary Format", "glb", true, true},
         {"PLY Format", "ply", true, true},
     };
     ExportScene live;

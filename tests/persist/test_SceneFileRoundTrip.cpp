@@ -306,3 +306,27 @@ TEST(SceneFileRoundTrip, QuadraticCurveSweepStaysQuadratic)
     ASSERT_EQ(loaded.Nodes().size(), 1u);
     EXPECT_EQ(loaded.Nodes()[0]->GetTypeCode(), 42);
 }
+
+// An operator emptied by a cleanup leaves the tree but stays registered; the
+// file must not bring it back under the root.
+TEST(SceneFileRoundTrip, OperatorsACleanupTookOutStayOut)
+{
+    FileRig original;
+    vynui_bt::BlobTreeNodeSceneObject* root = original.Root();
+    vynui_bt::BlobTreeNodeSceneObject* a = original.scene->AddNode(1, root, false);
+    vynui_bt::BlobTreeNodeSceneObject* b = original.scene->AddNode(1, root, false);
+    vynui_bt::BlobTreeNodeSceneObject* keep = original.scene->AddNode(1, root, false);
+    ASSERT_NE(nullptr, original.scene->Blend(a, b, true));
+    for (vynui_bt::BlobTreeNodeSceneObject* gone : {a, b}) {
+        original.scene->SelectObject(gone, true);
+        original.scene->RemoveSelected();
+    }
+    ASSERT_EQ(1u, root->GetChildren().size()) << "the emptied blend left the tree";
+    ASSERT_EQ(keep, root->GetChildren().front());
+
+    const std::string path = original.folder.File("cleaned.xml");
+    ASSERT_TRUE(original.Save(path));
+    FileRig loaded;
+    ASSERT_TRUE(loaded.Load(path));
+    EXPECT_EQ(scenemgr_test::Shape(loaded.Root()), scenemgr_test::Shape(root));
+}

@@ -54,7 +54,7 @@ std::string SceneText(int n)
     SceneRig rig;
     for (int i = 0; i < n; ++i) rig.AddShape();
     std::string text;
-    EXPECT_TRUE(rig.view.SnapshotScene(text));
+    EXPECT_TRUE(rig.view.SnapshotWholeScene(text));
     return text;
 }
 

@@ -203,11 +203,12 @@ struct ViewState {
 };
 
 struct KeyRig {
-    CViewCore view{CViewCore::Managers::Own};
+    // Before the view: it still tells its listeners while it goes.
+    Counter notices;
     kftest::ScriptedUserInterface ui;
     kftest::FakeClock clock{50.0};
     std::vector<std::string> windowRequests;
-    Counter notices;
+    CViewCore view{CViewCore::Managers::Own};
 
     KeyRig()
     {

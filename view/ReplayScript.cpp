@@ -45,18 +45,6 @@ Answer ReplayUserInterface::AskQuestion(const std::string& text, const std::stri
     return answer;
 }
 
-SaveChoice ReplayUserInterface::AskToSaveChanges(const std::string& text, const std::string& title)
-{
-    switch (AskQuestion(text, title, true)) {
-        case Answer::Yes:
-            return SaveChoice::Save;
-        case Answer::No:
-            return SaveChoice::Discard;
-        default:
-            return SaveChoice::Cancel;
-    }
-}
-
 bool ReplayUserInterface::ChooseFileToOpen(const FileDialogRequest&, std::string& path)
 {
     if (m_paths.empty()) return false;

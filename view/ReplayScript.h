@@ -71,7 +71,6 @@ public:
     void SetStatusText(const std::string& text) override { m_status = text; }
     void SetWindowTitle(const std::string& title) override { m_title = title; }
     void SetWindowModified(bool modified) override { m_modified = modified; }
-    SaveChoice AskToSaveChanges(const std::string& text, const std::string& title) override;
 
     void QueueAnswer(Answer answer) { m_answers.push_back(answer); }
     bool HasQueuedAnswers() const { return !m_answers.empty(); }

@@ -734,6 +734,16 @@ bool WriteCOLLADA(const char* path, const IMesh& mesh, std::string& error, float
     return Export(path, mesh, error, scale, "collada", "collada", true);
 }
 
+bool WriteGLB(const char* path, const IMesh& mesh, std::string& error, float scale)
+{
+    return Export(path, mesh, error, scale, "glb2", "glb", true);
+}
+
+bool WritePLY(const char* path, const IMesh& mesh, std::string& error, float scale)
+{
+    return Export(path, mesh, error, scale, "plyb", "ply", true);
+}
+
 namespace {
 
 // The read triangles into out. Joined vertices can collapse a triangle;
@@ -767,16 +777,6 @@ bool Fill(const std::string& name, const std::vector<aiVector3D>& positions,
 }
 
 }  // namespace
-
-bool WriteGLB(const char* path, const IMesh& mesh, std::string& error, float scale)
-{
-    return Export(path, mesh, error, scale, "glb2", "glb", true);
-}
-
-bool WritePLY(const char* path, const IMesh& mesh, std::string& error, float scale)
-{
-    return Export(path, mesh, error, scale, "plyb", "ply", true);
-}
 
 bool ReadOBJ(const char* path, TriangleMesh& out, std::string& error)
 {

@@ -393,14 +393,29 @@ uint32_t PolygonizerLattice::NewVertex(const LatticeVertex& v, uint64_t key)
 
 void PolygonizerLattice::PlaceEdgeVertices(const PendingEdge* edges, int count)
 {
-    // Parameter t runs from each edge's outside end (0) to its inside end (1).
-    // The edges are bisected in lockstep, so the processor can overlap their
-    // independent evaluations; the steps go either way at random, so they
-    // are written without branches.
+    // Parameter t runs from each edge's outside end (0) to its inside end
+    // (1). Each vertex is found by regula falsi with the Illinois rule (the
+    // end kept twice in a row has its value halved), starting from the
+    // corner values already known: on a smooth field two or three
+    // evaluations reach what eight bisections did. The edges advance in
+    // lockstep so the processor can overlap their independent evaluations.
+    // An edge is done when its bracket is narrower than the tolerance; the
+    // vertex is the estimate inside it. One slow to converge is bisected.
     Vec3 from[16], along[16];
-    // Bracket per edge: [0] the outside end, [1] the inside end; a step
-    // overwrites the end on the midpoint's side, picked by index.
-    float t[16][2], v[16][2];
+    // fa, fb: the bracket's values as regula falsi weighs them (Illinois
+    // halves one); va, vb: the values themselves, for the final estimate.
+    float a[16], b[16], fa[16], fb[16], va[16], vb[16], x[16];
+    int last[16], rounds[16], active[16];
+    int numActive = 0;
+    const float tol = std::ldexp(1.0f, -int(m_bisections));
+    const float stepTol = tol * (1.0f / 16.0f);
+    // Rounds of regula falsi before an edge falls back to bisection.
+    constexpr int MAX_FALSI_ROUNDS = 6;
+    auto estimate = [&](int e, const float* fa, const float* fb) {
+        const float u = fa[e] / (fa[e] - fb[e]);
+        const float t = a[e] + (b[e] - a[e]) * (std::isfinite(u) ? std::max(0.0f, std::min(1.0f, u)) : 0.5f);
+        return t;
+    };
     for (int e = 0; e < count; ++e) {
         const PendingEdge& p = edges[e];
         const int d[3] = {p.axis == 0, p.axis == 1, p.axis == 2};
@@ -409,25 +424,58 @@ void PolygonizerLattice::PlaceEdgeVertices(const PendingEdge* edges, int count)
             firstInside ? NodePosition(p.i + d[0], p.j + d[1], p.k + d[2]) : NodePosition(p.i, p.j, p.k);
         along[e] = Vec3(0, 0, 0);
         along[e][p.axis] = firstInside ? -m_size : m_size;
-        t[e][0] = 0.0f;
-        t[e][1] = 1.0f;
-        v[e][0] = firstInside ? p.v1 : p.v0;
-        v[e][1] = firstInside ? p.v0 : p.v1;
+        a[e] = 0.0f;
+        b[e] = 1.0f;
+        fa[e] = (firstInside ? p.v1 : p.v0) - m_iso;  // <= 0
+        fb[e] = (firstInside ? p.v0 : p.v1) - m_iso;  // > 0
+        va[e] = fa[e];
+        vb[e] = fb[e];
+        last[e] = -1;
+        rounds[e] = 0;
+        x[e] = estimate(e, va, vb);
+        if (m_bisections > 0) active[numActive++] = e;
     }
-    for (unsigned s = 0; s < m_bisections; ++s)
-        for (int e = 0; e < count; ++e) {
-            const float tm = 0.5f * (t[e][0] + t[e][1]);
-            const float vm = Evaluate(from[e] + along[e] * tm);
-            const int side = int(vm > m_iso);
-            t[e][side] = tm;
-            v[e][side] = vm;
+    while (numActive > 0) {
+        float value[16];
+        for (int q = 0; q < numActive; ++q) {
+            const int e = active[q];
+            value[q] = Evaluate(from[e] + along[e] * x[e]) - m_iso;
         }
+        int still = 0;
+        for (int q = 0; q < numActive; ++q) {
+            const int e = active[q];
+            const float t = x[e], f = value[q];
+            if (f > 0.0f) {
+                b[e] = t;
+                fb[e] = vb[e] = f;
+                if (last[e] == 1) fa[e] *= 0.5f;
+                last[e] = 1;
+            } else {
+                a[e] = t;
+                fa[e] = va[e] = f;
+                if (last[e] == 0) fb[e] *= 0.5f;
+                last[e] = 0;
+            }
+            const bool slow = ++rounds[e] >= MAX_FALSI_ROUNDS;
+            float next = slow ? 0.5f * (a[e] + b[e]) : estimate(e, fa, fb);
+            // When the estimate barely moves, check it: step a quarter of the
+            // tolerance past it, which closes the bracket around it unless
+            // regula falsi has stalled against a value close to the level.
+            if (!slow && std::fabs(next - t) <= stepTol) {
+                const float beyond = next + (next >= t ? 0.25f : -0.25f) * tol;
+                next = beyond > a[e] && beyond < b[e] ? beyond : 0.5f * (next + (next >= t ? b[e] : a[e]));
+            }
+            // Bisection alone would be done after m_bisections rounds; floats
+            // cannot halve a bracket forever.
+            const bool done = b[e] - a[e] <= tol || rounds[e] >= MAX_FALSI_ROUNDS + int(m_bisections);
+            x[e] = done ? estimate(e, va, vb) : next;
+            if (!done) active[still++] = e;
+        }
+        numActive = still;
+    }
     for (int e = 0; e < count; ++e) {
-        const float tlo = t[e][0], thi = t[e][1], vlo = v[e][0], vhi = v[e][1];
-        float u = vhi != vlo ? (m_iso - vlo) / (vhi - vlo) : 0.5f;
-        u = std::isfinite(u) ? std::max(0.0f, std::min(1.0f, u)) : 0.5f;
         LatticeVertex vertex;
-        vertex.position = from[e] + along[e] * (tlo + (thi - tlo) * u);
+        vertex.position = from[e] + along[e] * x[e];
         vertex.normal = OutwardNormal(vertex.position);
         if (vertex.normal.SquaredLength() == 0.0f) {
             vertex.normal = -along[e];

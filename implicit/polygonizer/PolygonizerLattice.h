@@ -57,6 +57,9 @@ public:
     ScalarField* GetField() const { return m_field; }
     void SetIsoValue(float iso) { m_iso = iso; }
     float GetIsoValue() const { return m_iso; }
+    /// Edge vertices are placed at least as accurately as n bisections would
+    /// (within cell / 2^n along the edge), usually in far fewer evaluations;
+    /// 0 interpolates the corner values.
     void SetEdgeBisections(unsigned n) { m_bisections = n > 32 ? 32 : n; }
     unsigned GetEdgeBisections() const { return m_bisections; }
     void SetExtended(bool on) { m_extended = on; }
@@ -168,7 +171,7 @@ private:
         int i, j, k, axis;
         float v0, v1;  // values at the edge's ends
     };
-    // Up to 16 edges, bisected in lockstep.
+    // Up to 16 edges, refined in lockstep.
     void PlaceEdgeVertices(const PendingEdge* edges, int count);
     // Appends the cell's loop vertices to m_rings, queueing new ones in m_pending.
     void CollectCellVertices(uint64_t cell, int config);

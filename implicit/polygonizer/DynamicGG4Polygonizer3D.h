@@ -20,6 +20,8 @@ public:
     /// Cell-count mode: n cells along the longest side of the field bounds.
     void SetGridCells(unsigned n);
     void SetEdgeBisections(unsigned n);
+    /// Threads a run may use (0: every core); the mesh is the same for any count.
+    void SetThreadCount(unsigned n) { m_lattice.SetThreadCount(n); }
     /// The field is not owned.
     void SetScalarField(ScalarField* field) { m_lattice.SetField(field); }
     /// The mesh is not owned; it is rebuilt from the kept cells after every run.

@@ -47,10 +47,11 @@ bool GG4CSGPolygonizer3D::Polygonize()
     triangles.clear();
     triangles.reserve(cells.size() * 2);
     // Finding the cells is the smaller part of a run; placing the vertices
-    // on the cells' edges is most of it. Runs of whole blocks of 64 cells
-    // give the same triangles as one call.
+    // on the cells' edges is most of it. Runs of whole blocks of cells give
+    // the same triangles as one call.
     report(0.1f);
-    const size_t step = m_progress ? std::max<size_t>(64, (cells.size() / 40 + 63) / 64 * 64) : cells.size();
+    constexpr size_t block = PolygonizerLattice::CELL_BLOCK;
+    const size_t step = m_progress ? std::max(block, (cells.size() / 40 + block - 1) / block * block) : cells.size();
     for (size_t begin = 0; begin < cells.size(); begin += step) {
         const size_t count = std::min(step, cells.size() - begin);
         m_lattice.PolygonizeCells(cells.data() + begin, configs.data() + begin, count, triangles, nullptr);

@@ -23,6 +23,8 @@ public:
     void SetGridCells(unsigned n);
     void SetEdgeBisections(unsigned n) { m_lattice.SetEdgeBisections(n); }
     void SetExtended(bool on) { m_lattice.SetExtended(on); }
+    /// Threads a run may use (0: every core); the mesh is the same for any count.
+    void SetThreadCount(unsigned n) { m_lattice.SetThreadCount(n); }
     /// The field is not owned.
     void SetScalarField(ScalarField* field) { m_lattice.SetField(field); }
     /// The mesh is not owned; it may be a VFTriangleMesh.

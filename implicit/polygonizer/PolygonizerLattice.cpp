@@ -1,5 +1,7 @@
 #include "implicit/polygonizer/PolygonizerLattice.h"
 
+#include "implicit/polygonizer/WorkerPool.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -155,6 +157,10 @@ const CaseTable& Table()
 }
 
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
+// A node slot whose value a wave has asked for and not yet received.
+constexpr float QUEUED = -1.0f;
+// Batches smaller than this many field evaluations stay on one thread.
+constexpr size_t PARALLEL_MIN_EVALUATIONS = 48;
 
 }  // namespace
 
@@ -253,16 +259,17 @@ Wml::Vector3<float> PolygonizerLattice::NodePosition(int i, int j, int k) const
                 m_origin[2] + float(k) * m_size);
 }
 
-float PolygonizerLattice::Evaluate(const Wml::Vector3<float>& p)
+float PolygonizerLattice::Evaluate(const Wml::Vector3<float>& p, unsigned long long& counter) const
 {
-    ++m_evaluations;
+    ++counter;
     float v = m_field->Value(p);
     return std::isfinite(v) ? v : 0.0f;
 }
 
-Wml::Vector3<float> PolygonizerLattice::OutwardNormal(const Wml::Vector3<float>& p)
+Wml::Vector3<float> PolygonizerLattice::OutwardNormal(const Wml::Vector3<float>& p,
+                                                      unsigned long long& counter) const
 {
-    ++m_evaluations;
+    ++counter;
     Vec3 g = m_field->Gradient(p);
     Vec3 n = -g;
     if (!std::isfinite(n.SquaredLength()) || n.Normalize() <= 0.0f) return Vec3(0, 0, 0);
@@ -391,7 +398,29 @@ uint32_t PolygonizerLattice::NewVertex(const LatticeVertex& v, uint64_t key)
     return uint32_t(m_vertices.size() - 1);
 }
 
-void PolygonizerLattice::PlaceEdgeVertices(const PendingEdge* edges, int count)
+unsigned PolygonizerLattice::ThreadsFor(size_t n) const
+{
+    if (n < PARALLEL_MIN_EVALUATIONS) return 1;
+    const unsigned most = WorkerPool::Shared().GetMaxThreads();
+    return m_threads == 0 ? most : std::min(m_threads, most);
+}
+
+void PolygonizerLattice::RunTasks(size_t count, size_t work,
+                                  const std::function<void(size_t, unsigned long long&)>& task)
+{
+    const unsigned threads = ThreadsFor(work);
+    if (threads <= 1) {
+        for (size_t t = 0; t < count; ++t) task(t, m_evaluations);
+        return;
+    }
+    WorkerPool::Shared().Run(count, threads, [&](size_t t) {
+        unsigned long long evaluations = 0;
+        task(t, evaluations);
+        m_sharedEvaluations.fetch_add(evaluations, std::memory_order_relaxed);
+    });
+}
+
+void PolygonizerLattice::PlaceEdgeVertices(const PendingEdge* edges, int count, unsigned long long& counter)
 {
     // Parameter t runs from each edge's outside end (0) to its inside end
     // (1). Each vertex is found by regula falsi with the Illinois rule (the
@@ -439,7 +468,7 @@ void PolygonizerLattice::PlaceEdgeVertices(const PendingEdge* edges, int count)
         float value[16];
         for (int q = 0; q < numActive; ++q) {
             const int e = active[q];
-            value[q] = Evaluate(from[e] + along[e] * x[e]) - m_iso;
+            value[q] = Evaluate(from[e] + along[e] * x[e], counter) - m_iso;
         }
         int still = 0;
         for (int q = 0; q < numActive; ++q) {
@@ -476,7 +505,7 @@ void PolygonizerLattice::PlaceEdgeVertices(const PendingEdge* edges, int count)
     for (int e = 0; e < count; ++e) {
         LatticeVertex vertex;
         vertex.position = from[e] + along[e] * x[e];
-        vertex.normal = OutwardNormal(vertex.position);
+        vertex.normal = OutwardNormal(vertex.position, counter);
         if (vertex.normal.SquaredLength() == 0.0f) {
             vertex.normal = -along[e];
             vertex.normal.Normalize();
@@ -558,16 +587,17 @@ void PolygonizerLattice::PolygonizeCells(const uint64_t* cells, const uint8_t* c
 {
     if (!m_field) return;
     // In blocks of cells: first every cell's vertex list, noting the edge
-    // vertices still to be placed; then all of those are placed together;
-    // then the triangles.
-    constexpr size_t BLOCK = 64;
-    for (size_t begin = 0; begin < count; begin += BLOCK) {
-        const size_t end = std::min(count, begin + BLOCK);
+    // vertices still to be placed; then all of those are placed together,
+    // 16 at a time, over the threads; then the triangles.
+    for (size_t begin = 0; begin < count; begin += CELL_BLOCK) {
+        const size_t end = std::min(count, begin + CELL_BLOCK);
         m_rings.clear();
         m_pending.clear();
         for (size_t c = begin; c < end; ++c) CollectCellVertices(cells[c], configs[c]);
-        for (size_t p = 0; p < m_pending.size(); p += 16)
-            PlaceEdgeVertices(m_pending.data() + p, int(std::min<size_t>(16, m_pending.size() - p)));
+        const size_t pending = m_pending.size();
+        RunTasks((pending + 15) / 16, pending * 4, [&](size_t t, unsigned long long& counter) {
+            PlaceEdgeVertices(m_pending.data() + t * 16, int(std::min<size_t>(16, pending - t * 16)), counter);
+        });
         const uint32_t* ring = m_rings.data();
         for (size_t c = begin; c < end; ++c) {
             int i, j, k;
@@ -762,42 +792,90 @@ bool PolygonizerLattice::Visit(int i, int j, int k)
     return true;
 }
 
+void PolygonizerLattice::QueueCorners(int i, int j, int k, int knownMask)
+{
+    for (int c = 0; c < 8; ++c) {
+        if ((knownMask >> c) & 1) continue;
+        const int ni = i + (c & 1), nj = j + ((c >> 1) & 1), nk = k + ((c >> 2) & 1);
+        if (!NodeStored(ni, nj, nk)) continue;  // beyond the ring: never inside
+        const size_t slot = size_t(Brick(ni, nj, nk)) * BRICK_NODES + size_t(NodeInBrick(ni, nj, nk));
+        float& value = m_nodes[slot];
+        if (!std::isnan(value)) continue;
+        float* scan = ScanSlot(ni, nj, nk);
+        if (scan && !std::isnan(*scan)) {
+            value = *scan;
+            continue;
+        }
+        value = QUEUED;
+        m_queued.push_back(QueuedNode{slot, scan ? size_t(scan - m_scanNodes.data()) : NO_SLOT, ni, nj, nk});
+    }
+}
+
+void PolygonizerLattice::EvaluateQueued()
+{
+    const size_t count = m_queued.size();
+    constexpr size_t CHUNK = 32;
+    RunTasks((count + CHUNK - 1) / CHUNK, count, [&](size_t t, unsigned long long& counter) {
+        for (size_t q = t * CHUNK; q < std::min(count, t * CHUNK + CHUNK); ++q) {
+            const QueuedNode& n = m_queued[q];
+            const float v = Evaluate(NodePosition(n.i, n.j, n.k), counter);
+            m_nodes[n.slot] = v;
+            if (n.scan != NO_SLOT) m_scanNodes[n.scan] = v;
+        }
+    });
+    m_queued.clear();
+}
+
 void PolygonizerLattice::ContinueFrom(uint64_t cell, std::vector<uint64_t>& stack,
                                       std::vector<uint64_t>& cells)
 {
     int ci, cj, ck;
     CellFromKey(cell, ci, cj, ck);
     if (!Visit(ci, cj, ck)) return;
-    stack.push_back(cell);
     const CaseTable& table = Table();
     // Corners with bit a clear (side 0 of axis a).
     static constexpr int lowSide[3] = {0x55, 0x33, 0x0F};
     constexpr uint64_t KEY_BITS = (uint64_t(1) << 48) - 1;
-    while (!stack.empty()) {
-        // A stack entry carries the corner signs its neighbour already knew:
+    // Breadth first, in waves: the corner values a whole wave needs are
+    // evaluated together (over the threads), then its cells are examined and
+    // their crossed faces give the next wave. The order does not depend on
+    // the number of threads.
+    std::vector<uint64_t>& wave = stack;
+    wave.assign(1, cell);
+    std::vector<uint64_t>& next = m_nextWave;
+    while (!wave.empty()) {
+        // An entry carries the corner signs its neighbour already knew:
         // mask in bits 48-55, signs in bits 56-63.
-        const uint64_t entry = stack.back();
-        stack.pop_back();
-        const uint64_t key = entry & KEY_BITS;
-        int i, j, k;
-        CellFromKey(key, i, j, k);
-        const int config = CellConfig(i, j, k, int((entry >> 48) & 255), int(entry >> 56));
-        if (!ConfigCrossed(config)) continue;
-        cells.push_back(key);
-        m_foundConfigs.push_back(uint8_t(config));
-        const int faces = table.cases[config].faces;
-        for (int f = 0; f < 6; ++f) {
-            if (!((faces >> f) & 1)) continue;
-            const int a = f / 2, side = f % 2;
-            int n[3] = {i, j, k};
-            n[a] += side ? 1 : -1;
-            if (!InRange(n[0], n[1], n[2]) || !Visit(n[0], n[1], n[2])) continue;
-            // The shared face's corners: side 1 of this cell is side 0 of the next.
-            const int shift = 1 << a;
-            const int mask = side ? lowSide[a] : (~lowSide[a] & 255);
-            const int bits = (side ? (config >> shift) : (config << shift)) & mask;
-            stack.push_back(CellKey(n[0], n[1], n[2]) | (uint64_t(mask) << 48) | (uint64_t(bits) << 56));
+        for (uint64_t entry : wave) {
+            int i, j, k;
+            CellFromKey(entry & KEY_BITS, i, j, k);
+            QueueCorners(i, j, k, int((entry >> 48) & 255));
         }
+        EvaluateQueued();
+        next.clear();
+        for (uint64_t entry : wave) {
+            const uint64_t key = entry & KEY_BITS;
+            int i, j, k;
+            CellFromKey(key, i, j, k);
+            const int config = CellConfig(i, j, k, int((entry >> 48) & 255), int(entry >> 56));
+            if (!ConfigCrossed(config)) continue;
+            cells.push_back(key);
+            m_foundConfigs.push_back(uint8_t(config));
+            const int faces = table.cases[config].faces;
+            for (int f = 0; f < 6; ++f) {
+                if (!((faces >> f) & 1)) continue;
+                const int a = f / 2, side = f % 2;
+                int n[3] = {i, j, k};
+                n[a] += side ? 1 : -1;
+                if (!InRange(n[0], n[1], n[2]) || !Visit(n[0], n[1], n[2])) continue;
+                // The shared face's corners: side 1 of this cell is side 0 of the next.
+                const int shift = 1 << a;
+                const int mask = side ? lowSide[a] : (~lowSide[a] & 255);
+                const int bits = (side ? (config >> shift) : (config << shift)) & mask;
+                next.push_back(CellKey(n[0], n[1], n[2]) | (uint64_t(mask) << 48) | (uint64_t(bits) << 56));
+            }
+        }
+        wave.swap(next);
     }
 }
 
@@ -895,6 +973,7 @@ void PolygonizerLattice::Scan(const int from[3], const int to[3], std::vector<ui
     // continuation. A piece that crosses no sub-lattice segment an odd number
     // of times is left to the seeds.
     const int stride = m_stride;
+    FillScanNodes(from, to);
     const size_t step[3] = {1, size_t(m_scanDims[0]), size_t(m_scanDims[0]) * size_t(m_scanDims[1])};
     // Scan nodes by their index in the dense scan array (nodes from/to are
     // multiples of the stride, except a last node clamped to the lattice).
@@ -944,6 +1023,31 @@ void PolygonizerLattice::Scan(const int from[3], const int to[3], std::vector<ui
                 }
             }
         }
+}
+
+void PolygonizerLattice::FillScanNodes(const int from[3], const int to[3])
+{
+    // Every scan node of the range is read by the scan; the unknown ones are
+    // evaluated up front, a plane of them per task.
+    const int stride = m_stride;
+    std::vector<int> planes;
+    for (int k = from[2]; k <= to[2]; k += stride) planes.push_back(k);
+    size_t perPlane = 0;
+    for (int j = from[1]; j <= to[1]; j += stride)
+        for (int i = from[0]; i <= to[0]; i += stride) ++perPlane;
+    RunTasks(planes.size(), planes.size() * perPlane, [&](size_t t, unsigned long long& counter) {
+        const int k = planes[t];
+        for (int j = from[1]; j <= to[1]; j += stride)
+            for (int i = from[0]; i <= to[0]; i += stride) {
+                float* v = ScanSlot(i, j, k);
+                if (!v || !std::isnan(*v)) continue;
+                // Near the surface the node may already be known from a brick.
+                const uint32_t b = FindBrick(i, j, k);
+                const float known =
+                    b != NONE ? m_nodes[size_t(b) * BRICK_NODES + size_t(NodeInBrick(i, j, k))] : kNaN;
+                *v = std::isnan(known) ? Evaluate(NodePosition(i, j, k), counter) : known;
+            }
+    });
 }
 
 void PolygonizerLattice::ForgetCells(const int lo[3], const int hi[3])

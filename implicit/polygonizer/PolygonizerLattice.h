@@ -11,6 +11,8 @@
 // triangulated as a fan; since neighbouring cells see identical face
 // segments, a closed surface inside the lattice gives a closed 2-manifold.
 
+#include <atomic>
+#include <functional>
 #include <cstdint>
 #include <vector>
 
@@ -64,11 +66,26 @@ public:
     unsigned GetEdgeBisections() const { return m_bisections; }
     void SetExtended(bool on) { m_extended = on; }
     bool GetExtended() const { return m_extended; }
+    /// Threads a run may use (0: every core). Field evaluations are spread
+    /// over them, so the field must answer from several threads at once;
+    /// the mesh does not depend on the count.
+    void SetThreadCount(unsigned n) { m_threads = n; }
+    unsigned GetThreadCount() const { return m_threads; }
+    /// PolygonizeCells works through this many cells at a time; calls with
+    /// whole blocks give the triangles and vertices one call would.
+    static constexpr size_t CELL_BLOCK = 1024;
 
     /// Forgets node values and vertices (the lattice itself stays).
     void ClearCaches();
-    unsigned long long GetNumFieldEvaluations() const { return m_evaluations; }
-    void ResetEvaluationCount() { m_evaluations = 0; }
+    unsigned long long GetNumFieldEvaluations() const
+    {
+        return m_evaluations + m_sharedEvaluations.load(std::memory_order_relaxed);
+    }
+    void ResetEvaluationCount()
+    {
+        m_evaluations = 0;
+        m_sharedEvaluations.store(0, std::memory_order_relaxed);
+    }
 
     bool CellInLattice(int i, int j, int k) const;
     uint64_t CellKey(int i, int j, int k) const;
@@ -137,8 +154,29 @@ private:
     // (i + 1, j + 1, k + 1) so the ring at -1 has room.
     static constexpr int BRICK_SHIFT = 3, BRICK_MASK = 7, BRICK_NODES = 512;
 
-    float Evaluate(const Wml::Vector3<float>& p);
-    Wml::Vector3<float> OutwardNormal(const Wml::Vector3<float>& p);
+    // counter: the caller's count of evaluations (m_evaluations on this
+    // thread, a task's own in parallel parts).
+    float Evaluate(const Wml::Vector3<float>& p, unsigned long long& counter) const;
+    float Evaluate(const Wml::Vector3<float>& p) { return Evaluate(p, m_evaluations); }
+    Wml::Vector3<float> OutwardNormal(const Wml::Vector3<float>& p, unsigned long long& counter) const;
+    // Threads for a batch of about n field evaluations (1 when not worth it).
+    unsigned ThreadsFor(size_t n) const;
+    // Runs task(t) for t < count over ThreadsFor(work) threads; each task
+    // counts its evaluations in the counter it is given.
+    void RunTasks(size_t count, size_t work, const std::function<void(size_t, unsigned long long&)>& task);
+    // Nodes whose values a wave of the flood fill needs: the node's slot in
+    // m_nodes (marked QUEUED meanwhile) and its slot in m_scanNodes or NO_SLOT.
+    struct QueuedNode {
+        size_t slot, scan;
+        int i, j, k;
+    };
+    static constexpr size_t NO_SLOT = ~size_t(0);
+    std::vector<QueuedNode> m_queued;
+    // Queues the cell's corners not in knownMask whose values are unknown.
+    void QueueCorners(int i, int j, int k, int knownMask);
+    void EvaluateQueued();
+    // Evaluates the scan nodes in [from, to] not known yet.
+    void FillScanNodes(const int from[3], const int to[3]);
     uint64_t NodeKey(int i, int j, int k) const;
     bool NodeStored(int i, int j, int k) const;
     size_t BrickHome(int i, int j, int k) const
@@ -172,7 +210,7 @@ private:
         float v0, v1;  // values at the edge's ends
     };
     // Up to 16 edges, refined in lockstep.
-    void PlaceEdgeVertices(const PendingEdge* edges, int count);
+    void PlaceEdgeVertices(const PendingEdge* edges, int count, unsigned long long& counter);
     // Appends the cell's loop vertices to m_rings, queueing new ones in m_pending.
     void CollectCellVertices(uint64_t cell, int config);
     void TriangulateLoop(int i, int j, int k, int config, int loop, const uint32_t* ring,
@@ -202,7 +240,10 @@ private:
     float m_iso = 0.5f;
     unsigned m_bisections = 8;
     bool m_extended = false;
+    unsigned m_threads = 0;
     unsigned long long m_evaluations = 0;
+    std::atomic<unsigned long long> m_sharedEvaluations{0};
+    std::vector<uint64_t> m_nextWave;
 
     std::vector<uint32_t> m_directory;  // brick index per brick position, NONE = not allocated
     int m_dirDims[3] = {0, 0, 0};

@@ -5,9 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <memory>
 #include <random>
+#include <stdexcept>
+#include <thread>
 #include <vector>
 
 #include "implicit/mesh/TriangleMesh.h"
@@ -15,6 +18,7 @@
 #include "implicit/operators/RicciBlend.h"
 #include "implicit/polygonizer/DynamicGG4Polygonizer3D.h"
 #include "implicit/polygonizer/GG4CSGPolygonizer3D.h"
+#include "implicit/polygonizer/WorkerPool.h"
 #include "implicit/primitives/Point.h"
 
 using namespace vynimplicit;
@@ -154,6 +158,105 @@ TEST(PolygonizerEdgeVertices, AsAccurateAsEightBisectionsInFewerEvaluations)
         EXPECT_LE(e.worst, std::max(e.worstByBisection, 1e-6));
         EXPECT_LE(e.mean, 1.25 * e.meanByBisection + 1e-7);
     }
+}
+
+}  // namespace
+
+namespace {
+
+void ExpectSameMesh(const vynmesh::TriangleMesh& a, const vynmesh::TriangleMesh& b)
+{
+    ASSERT_EQ(a.GetNumVertices(), b.GetNumVertices());
+    ASSERT_EQ(a.GetNumTriangles(), b.GetNumTriangles());
+    size_t differ = 0;
+    for (unsigned v = 0; v < a.GetNumVertices(); ++v)
+        differ += a.GetPosition(v) != b.GetPosition(v) || a.GetNormal(v) != b.GetNormal(v);
+    for (unsigned t = 0; t < a.GetNumTriangles(); ++t) {
+        unsigned x[3], y[3];
+        a.GetTriangle(t, x);
+        b.GetTriangle(t, y);
+        differ += x[0] != y[0] || x[1] != y[1] || x[2] != y[2];
+    }
+    EXPECT_EQ(differ, 0u);
+}
+
+TEST(PolygonizerThreads, EveryThreadCountGivesTheSameMesh)
+{
+    for (bool cut : {false, true}) {
+        SCOPED_TRACE(cut ? "blend with a cut" : "blend");
+        Scene scene(40, 11, cut);
+        // A full run of each polygonizer, the sharp-feature mode, and a
+        // bounded update after one ball moved.
+        auto run = [&](unsigned threads, vynmesh::TriangleMesh& full, vynmesh::TriangleMesh& sharp,
+                       vynmesh::TriangleMesh& updated) {
+            Point& moving = *scene.balls[3];
+            const Vec3 home = moving.GetCenter();
+            GG4CSGPolygonizer3D poly;
+            poly.SetScalarField(scene.field);
+            poly.SetOutputMesh(&full);
+            poly.SetGridCells(96);
+            poly.SetThreadCount(threads);
+            EXPECT_TRUE(poly.Polygonize());
+            poly.SetExtended(true);
+            poly.SetOutputMesh(&sharp);
+            EXPECT_TRUE(poly.Polygonize());
+            DynamicGG4Polygonizer3D dynamic;
+            dynamic.SetScalarField(scene.field);
+            dynamic.SetOutputMesh(&updated);
+            dynamic.SetCellSize(0.05f);
+            dynamic.SetThreadCount(threads);
+            EXPECT_TRUE(dynamic.Polygonize(true));
+            Box dirty, fieldBox;
+            moving.FieldBounds(dirty);
+            moving.SetCenter(home + Vec3(0.1f, -0.05f, 0.07f));
+            Box after;
+            moving.FieldBounds(after);
+            dirty.Merge(after);
+            scene.field->FieldBounds(fieldBox);
+            EXPECT_TRUE(dynamic.UpdatePolygonize(dirty, fieldBox));
+            moving.SetCenter(home);
+        };
+        vynmesh::TriangleMesh full1, sharp1, updated1;
+        run(1, full1, sharp1, updated1);
+        ASSERT_GT(full1.GetNumTriangles(), 10000u);
+        for (unsigned threads : {2u, 4u, 0u}) {
+            SCOPED_TRACE(testing::Message() << threads << " threads");
+            vynmesh::TriangleMesh full, sharp, updated;
+            run(threads, full, sharp, updated);
+            ExpectSameMesh(full1, full);
+            ExpectSameMesh(sharp1, sharp);
+            ExpectSameMesh(updated1, updated);
+        }
+    }
+}
+
+TEST(WorkerPool, RunsEveryTaskOnceAndSurvivesNestingAndFaults)
+{
+    WorkerPool pool(3);
+    for (size_t count : {0u, 1u, 7u, 1000u}) {
+        std::vector<std::atomic<int>> hits(count);
+        pool.Run(count, 4, [&](size_t t) { hits[t].fetch_add(1); });
+        for (size_t t = 0; t < count; ++t) EXPECT_EQ(hits[t].load(), 1) << t << " of " << count;
+    }
+    // A task that asks the pool again runs its inner tasks itself.
+    std::atomic<int> inner{0};
+    pool.Run(8, 4, [&](size_t) { pool.Run(10, 4, [&](size_t) { inner.fetch_add(1); }); });
+    EXPECT_EQ(inner.load(), 80);
+    // Two callers at once: one gets the pool, the other works alone.
+    std::atomic<int> both{0};
+    std::thread other([&] { pool.Run(500, 4, [&](size_t) { both.fetch_add(1); }); });
+    pool.Run(500, 4, [&](size_t) { both.fetch_add(1); });
+    other.join();
+    EXPECT_EQ(both.load(), 1000);
+    // A failing task: the others still finish and the fault reaches the caller.
+    EXPECT_THROW(pool.Run(100, 4,
+                          [&](size_t t) {
+                              if (t == 17) throw std::runtime_error("task failed");
+                          }),
+                 std::runtime_error);
+    std::atomic<int> after{0};
+    pool.Run(50, 4, [&](size_t) { after.fetch_add(1); });
+    EXPECT_EQ(after.load(), 50);
 }
 
 }  // namespace

@@ -82,7 +82,8 @@ vynui::InputEvent Mouse(int x, int y, bool down, bool up)
 // the surface manager, in front of the start-up camera.
 class InteractiveScene {
 public:
-    explicit InteractiveScene(vynui::PolygonizerAlgorithm algorithm) : camera(float(WIDTH), float(HEIGHT))
+    InteractiveScene(vynui::PolygonizerAlgorithm algorithm, unsigned threads)
+        : camera(float(WIDTH), float(HEIGHT))
     {
         camera.SetViewport(WIDTH, HEIGHT);
         camera.SetFrustum(30.0f, float(WIDTH) / float(HEIGHT), 0.1f, 100.0f);
@@ -93,6 +94,7 @@ public:
         tools.AddToolActionListener(&scene);
         scene.AddChangeListener(&surfaces);
         surfaces.SetAlgorithm(algorithm);
+        surfaces.GetSettings().threads = threads;
         surfaces.AddSceneSurface(scene.GetModel());
 
         auto profile = RoundProfile();
@@ -172,7 +174,7 @@ public:
 void Drag(benchmark::State& state, vynui::PolygonizerAlgorithm algorithm, bool caching)
 {
     vynbt::FieldCacheManager::Get()->EnableCaching(caching);
-    InteractiveScene rig(algorithm);
+    InteractiveScene rig(algorithm, unsigned(state.range(0)));
     rig.Grab();
     if (!rig.pressed) {
         state.SkipWithError("the press did not pick the handle");
@@ -211,7 +213,28 @@ void BM_Drag_Bounded_CachingOff(benchmark::State& state)
 
 }  // namespace
 
-BENCHMARK(BM_Drag_Full_CachingOn)->Unit(benchmark::kMillisecond)->Iterations(1);
-BENCHMARK(BM_Drag_Full_CachingOff)->Unit(benchmark::kMillisecond)->Iterations(1);
-BENCHMARK(BM_Drag_Bounded_CachingOn)->Unit(benchmark::kMillisecond)->Iterations(2);
-BENCHMARK(BM_Drag_Bounded_CachingOff)->Unit(benchmark::kMillisecond)->Iterations(2);
+// Argument: the polygonizer's threads (wall time: the drag waits for them).
+BENCHMARK(BM_Drag_Full_CachingOn)
+    ->Arg(1)
+    ->Arg(2)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
+BENCHMARK(BM_Drag_Full_CachingOff)
+    ->Arg(1)
+    ->Arg(2)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
+BENCHMARK(BM_Drag_Bounded_CachingOn)
+    ->Arg(1)
+    ->Arg(2)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(2);
+BENCHMARK(BM_Drag_Bounded_CachingOff)
+    ->Arg(1)
+    ->Arg(2)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(2);

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <ctime>
 #include <memory>
+#include <random>
 #include <vector>
 
 #include "implicit/Falloff.h"
@@ -16,6 +17,7 @@
 #include "implicit/operators/RicciBlend.h"
 #include "implicit/polygonizer/DynamicGG4Polygonizer3D.h"
 #include "implicit/polygonizer/GG4CSGPolygonizer3D.h"
+#include "implicit/polygonizer/WorkerPool.h"
 #include "implicit/primitives/Point.h"
 #include "implicit/sweeps/DiscreteLinearSweep.h"
 
@@ -93,6 +95,46 @@ private:
     }
 };
 
+/// 50 balls of random sizes in a 4 x 4 x 4 box, Ricci-blended (power 2),
+/// evaluated directly: the field of the side-by-side measurements.
+struct BallsScene {
+    std::vector<std::unique_ptr<Point>> points;
+    RicciBlend blend{2.0f};
+
+    BallsScene()
+    {
+        std::mt19937 rng(5);
+        std::uniform_real_distribution<float> position(-2.0f, 2.0f), radius(0.6f, 1.0f);
+        for (int i = 0; i < 50; ++i) {
+            points.push_back(std::make_unique<Point>(Vec3(position(rng), position(rng), position(rng)),
+                                                     1.0f / radius(rng)));
+            blend.AddChild(points.back().get());
+        }
+    }
+};
+
+/// Passes a field through, counting calls (one thread only).
+class CountingField : public ScalarField {
+public:
+    explicit CountingField(ScalarField& field) : m_field(field) {}
+    unsigned long long values = 0, gradients = 0;
+    float Value(float x, float y, float z) override
+    {
+        ++values;
+        return m_field.Value(x, y, z);
+    }
+    void Gradient(float x, float y, float z, float& gx, float& gy, float& gz, float* value) override
+    {
+        ++gradients;
+        m_field.Gradient(x, y, z, gx, gy, gz, value);
+    }
+    void FieldBounds(Box& box) override { m_field.FieldBounds(box); }
+    void GetSeedPoints(std::vector<Vec3>& points) override { m_field.GetSeedPoints(points); }
+
+private:
+    ScalarField& m_field;
+};
+
 /// Processor time of this thread: the figures should not count time the
 /// thread spent waiting for a core.
 double ThreadSeconds()
@@ -140,6 +182,7 @@ void BM_PolygonizeBlendFull(benchmark::State& state)
     Box bounds;
     scene.blend.FieldBounds(bounds);
     poly.SetCellSize(bounds, float(state.range(0)) / 1000.0f);
+    poly.SetThreadCount(1);
     for (auto _ : state) {
         poly.Polygonize();
         benchmark::DoNotOptimize(mesh.GetNumTriangles());
@@ -162,6 +205,7 @@ void BM_PolygonizeBlendBoundedUpdate(benchmark::State& state)
     poly.SetScalarField(&scene.blend);
     poly.SetOutputMesh(&mesh);
     poly.SetCellSize(float(state.range(0)) / 1000.0f);
+    poly.SetThreadCount(1);
     double fullSeconds = 1e9;
     for (int run = 0; run < 3; ++run) {
         const double t0 = ThreadSeconds();
@@ -216,6 +260,7 @@ void BM_ExtractorCheapSphere(benchmark::State& state)
     Box bounds;
     sphere.FieldBounds(bounds);
     poly.SetCellSize(bounds, float(state.range(0)) / 1000.0f);
+    poly.SetThreadCount(1);
     double valueSeconds = 0, gradientSeconds = 0;
     FieldCallCost(sphere, valueSeconds, gradientSeconds);
     double triangles = 0, seconds = 0;
@@ -233,5 +278,106 @@ void BM_ExtractorCheapSphere(benchmark::State& state)
     state.counters["net_triangles_per_second"] = triangles / std::max(1e-12, seconds - fieldSeconds);
 }
 BENCHMARK(BM_ExtractorCheapSphere)->Arg(20)->Arg(10)->Unit(benchmark::kMillisecond);
+
+// A full run on the 50-ball blend, cells along the longest side, on one
+// thread or two (wall time: the threads' sum would hide the gain).
+// Arguments: cells, threads.
+void BM_PolygonizeBallsThreads(benchmark::State& state)
+{
+    BallsScene scene;
+    vynmesh::TriangleMesh mesh;
+    GG4CSGPolygonizer3D poly;
+    poly.SetScalarField(&scene.blend);
+    poly.SetOutputMesh(&mesh);
+    poly.SetGridCells(unsigned(state.range(0)));
+    poly.SetThreadCount(unsigned(state.range(1)));
+    for (auto _ : state) {
+        poly.Polygonize();
+        benchmark::DoNotOptimize(mesh.GetNumTriangles());
+    }
+    state.counters["triangles"] = double(mesh.GetNumTriangles());
+    state.counters["evals_per_triangle"] =
+        double(poly.GetNumFieldEvaluations()) / std::max(1.0, double(mesh.GetNumTriangles()));
+    state.counters["threads"] =
+        double(std::min(unsigned(state.range(1)), WorkerPool::Shared().GetMaxThreads()));
+}
+BENCHMARK(BM_PolygonizeBallsThreads)
+    ->ArgsProduct({{64, 128, 256}, {1, 2}})
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
+
+// A bounded update on the 50-ball blend after one ball moved, on one thread
+// or two. Arguments: cells along the longest side, threads.
+void BM_PolygonizeBallsUpdateThreads(benchmark::State& state)
+{
+    BallsScene scene;
+    vynmesh::TriangleMesh mesh;
+    DynamicGG4Polygonizer3D poly;
+    poly.SetScalarField(&scene.blend);
+    poly.SetOutputMesh(&mesh);
+    poly.SetGridCells(unsigned(state.range(0)));
+    poly.SetThreadCount(unsigned(state.range(1)));
+    poly.Polygonize(true);
+    Point& moving = *scene.points[7];
+    const Vec3 home = moving.GetCenter();
+    bool away = false;
+    for (auto _ : state) {
+        Box dirty, after, fieldBox;
+        moving.FieldBounds(dirty);
+        moving.SetCenter(away ? home : home + Vec3(0.05f, 0.04f, 0.06f));
+        away = !away;
+        moving.FieldBounds(after);
+        dirty.Merge(after);
+        scene.blend.FieldBounds(fieldBox);
+        poly.UpdatePolygonize(dirty, fieldBox);
+    }
+    state.counters["triangles"] = double(mesh.GetNumTriangles());
+}
+BENCHMARK(BM_PolygonizeBallsUpdateThreads)
+    ->ArgsProduct({{128}, {1, 2}})
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
+
+// Extraction on the 50-ball blend with the field's time taken out: calls
+// counted, the cost of a call measured on its own. One thread.
+void BM_ExtractorBalls(benchmark::State& state)
+{
+    BallsScene scene;
+    CountingField field(scene.blend);
+    vynmesh::TriangleMesh mesh;
+    GG4CSGPolygonizer3D poly;
+    poly.SetScalarField(&field);
+    poly.SetOutputMesh(&mesh);
+    poly.SetGridCells(unsigned(state.range(0)));
+    poly.SetThreadCount(1);
+    // The cost of a call where the polygonizer asks: at the vertices of a mesh.
+    poly.Polygonize();
+    std::vector<Vec3> near;
+    for (unsigned v = 0; v < mesh.GetNumVertices(); v += 7) near.push_back(mesh.GetPosition(v));
+    float sink = 0;
+    const double c0 = ThreadSeconds();
+    for (int r = 0; r < 20; ++r)
+        for (const Vec3& p : near) sink += scene.blend.Value(p);
+    const double c1 = ThreadSeconds();
+    for (int r = 0; r < 20; ++r)
+        for (const Vec3& p : near) sink += scene.blend.Gradient(p).X();
+    const double c2 = ThreadSeconds();
+    benchmark::DoNotOptimize(sink);
+    const double calls = 20.0 * double(near.size());
+    const double valueSeconds = (c1 - c0) / calls, gradientSeconds = (c2 - c1) / calls;
+    double triangles = 0, seconds = 0;
+    field.values = field.gradients = 0;
+    for (auto _ : state) {
+        const double t0 = ThreadSeconds();
+        poly.Polygonize();
+        seconds += ThreadSeconds() - t0;
+        triangles += double(mesh.GetNumTriangles());
+    }
+    const double fieldSeconds =
+        double(field.values) * valueSeconds + double(field.gradients) * gradientSeconds;
+    state.counters["field_share"] = fieldSeconds / std::max(1e-12, seconds);
+    state.counters["net_triangles_per_second"] = triangles / std::max(1e-12, seconds - fieldSeconds);
+}
+BENCHMARK(BM_ExtractorBalls)->Arg(128)->Arg(256)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -60,6 +60,7 @@ void IsoSurfaceMesh::PolygonizeCSG(PolygonizerSettings& settings)
     m_csg.SetIsoValue(settings.isoValue);
     m_csg.SetEdgeBisections(settings.edgeBisections);
     m_csg.SetExtended(settings.extendedMarchingCubes);
+    m_csg.SetThreadCount(settings.threads);
     if (settings.gridResolutionControl) {
         m_csg.SetGridCells(settings.gridCells);
     } else {
@@ -86,6 +87,7 @@ void IsoSurfaceMesh::PolygonizeBounded(PolygonizerSettings& settings,
 
     bool changed = m_forceFull;
     m_forceFull = false;
+    m_dynamic.SetThreadCount(settings.threads);  // the mesh does not depend on it
     const vynimplicit::PolygonizerLattice& lattice = m_dynamic.GetLattice();
     if (lattice.GetIsoValue() != settings.isoValue) {
         m_dynamic.SetIsoValue(settings.isoValue);

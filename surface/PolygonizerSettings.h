@@ -19,6 +19,8 @@ struct PolygonizerSettings {
     unsigned int gridCells = 0;
     unsigned int edgeBisections = 8;
     bool extendedMarchingCubes = false;
+    /// Threads a polygonization may use; 0 uses every core.
+    unsigned int threads = 0;
 
     static constexpr float MIN_CELL_SIZE = 0.001f;
 };

@@ -51,7 +51,8 @@ bool GG4CSGPolygonizer3D::Polygonize()
     // the same triangles as one call.
     report(0.1f);
     constexpr size_t block = PolygonizerLattice::CELL_BLOCK;
-    const size_t step = m_progress ? std::max(block, (cells.size() / 40 + block - 1) / block * block) : cells.size();
+    const size_t step =
+        m_progress ? std::max(block, (cells.size() / 40 + block - 1) / block * block) : cells.size();
     for (size_t begin = 0; begin < cells.size(); begin += step) {
         const size_t count = std::min(step, cells.size() - begin);
         m_lattice.PolygonizeCells(cells.data() + begin, configs.data() + begin, count, triangles, nullptr);

@@ -406,18 +406,22 @@ unsigned PolygonizerLattice::ThreadsFor(size_t n) const
 }
 
 void PolygonizerLattice::RunTasks(size_t count, size_t work,
-                                  const std::function<void(size_t, unsigned long long&)>& task)
+                                  const std::function<void(size_t, unsigned long long&)>& task,
+                                  const std::function<void()>& meanwhile)
 {
     const unsigned threads = ThreadsFor(work);
     if (threads <= 1) {
+        if (meanwhile) meanwhile();
         for (size_t t = 0; t < count; ++t) task(t, m_evaluations);
         return;
     }
-    WorkerPool::Shared().Run(count, threads, [&](size_t t) {
+    WorkerPool::Batch batch(WorkerPool::Shared(), count, threads, [&](size_t t) {
         unsigned long long evaluations = 0;
         task(t, evaluations);
         m_sharedEvaluations.fetch_add(evaluations, std::memory_order_relaxed);
     });
+    if (meanwhile) meanwhile();
+    batch.Finish();
 }
 
 void PolygonizerLattice::PlaceEdgeVertices(const PendingEdge* edges, int count, unsigned long long& counter)
@@ -588,18 +592,20 @@ void PolygonizerLattice::PolygonizeCells(const uint64_t* cells, const uint8_t* c
     if (!m_field) return;
     // In blocks of cells: first every cell's vertex list, noting the edge
     // vertices still to be placed; then all of those are placed together,
-    // 16 at a time, over the threads; then the triangles.
-    for (size_t begin = 0; begin < count; begin += CELL_BLOCK) {
-        const size_t end = std::min(count, begin + CELL_BLOCK);
+    // 16 at a time, over the threads; then the triangles. While the workers
+    // place one block's vertices, this thread triangulates the block before
+    // and collects the block after, so the mesh does not depend on the
+    // number of threads.
+    const size_t blocks = (count + CELL_BLOCK - 1) / CELL_BLOCK;
+    auto collect = [&](size_t block) {
         m_rings.clear();
         m_pending.clear();
-        for (size_t c = begin; c < end; ++c) CollectCellVertices(cells[c], configs[c]);
-        const size_t pending = m_pending.size();
-        RunTasks((pending + 15) / 16, pending * 4, [&](size_t t, unsigned long long& counter) {
-            PlaceEdgeVertices(m_pending.data() + t * 16, int(std::min<size_t>(16, pending - t * 16)), counter);
-        });
-        const uint32_t* ring = m_rings.data();
-        for (size_t c = begin; c < end; ++c) {
+        for (size_t c = block * CELL_BLOCK; c < std::min(count, (block + 1) * CELL_BLOCK); ++c)
+            CollectCellVertices(cells[c], configs[c]);
+    };
+    auto triangulate = [&](size_t block, const std::vector<uint32_t>& rings) {
+        const uint32_t* ring = rings.data();
+        for (size_t c = block * CELL_BLOCK; c < std::min(count, (block + 1) * CELL_BLOCK); ++c) {
             int i, j, k;
             CellFromKey(cells[c], i, j, k);
             const CellCase& cc = Table().cases[configs[c]];
@@ -607,7 +613,29 @@ void PolygonizerLattice::PolygonizeCells(const uint64_t* cells, const uint8_t* c
                 TriangulateLoop(i, j, k, configs[c], l, ring, out);
             if (ends) ends->push_back(uint32_t(out.size()));
         }
+    };
+    if (blocks > 0) collect(0);
+    for (size_t block = 0; block < blocks; ++block) {
+        m_placing.swap(m_pending);
+        m_placingRings.swap(m_rings);
+        // The workers write placed vertices while this thread adds new ones:
+        // the array must not move meanwhile. A block adds at most 12 edge
+        // and 4 centre vertices per cell.
+        const size_t room = m_vertices.size() + 2 * 16 * CELL_BLOCK;
+        if (m_vertices.capacity() < room) m_vertices.reserve(std::max(room, 2 * m_vertices.capacity()));
+        const size_t pending = m_placing.size();
+        RunTasks((pending + 15) / 16, pending * 4,
+                 [&](size_t t, unsigned long long& counter) {
+                     PlaceEdgeVertices(m_placing.data() + t * 16, int(std::min<size_t>(16, pending - t * 16)),
+                                       counter);
+                 },
+                 [&] {
+                     if (block > 0) triangulate(block - 1, m_placedRings);
+                     if (block + 1 < blocks) collect(block + 1);
+                 });
+        m_placedRings.swap(m_placingRings);
     }
+    if (blocks > 0) triangulate(blocks - 1, m_placedRings);
 }
 
 void PolygonizerLattice::CollectCellVertices(uint64_t cell, int config)
@@ -794,6 +822,25 @@ bool PolygonizerLattice::Visit(int i, int j, int k)
 
 void PolygonizerLattice::QueueCorners(int i, int j, int k, int knownMask)
 {
+    // Usually all eight corners share a brick: one lookup, fixed offsets.
+    if (((i + 1) & BRICK_MASK) != BRICK_MASK && ((j + 1) & BRICK_MASK) != BRICK_MASK &&
+        ((k + 1) & BRICK_MASK) != BRICK_MASK && CellInLattice(i, j, k)) {
+        const size_t base = size_t(Brick(i, j, k)) * BRICK_NODES + size_t(NodeInBrick(i, j, k));
+        static constexpr int offset[8] = {0, 1, 8, 9, 64, 65, 72, 73};
+        for (int c = 0; c < 8; ++c) {
+            if (((knownMask >> c) & 1) || !std::isnan(m_nodes[base + size_t(offset[c])])) continue;
+            const int ni = i + (c & 1), nj = j + ((c >> 1) & 1), nk = k + ((c >> 2) & 1);
+            float* scan = ScanSlot(ni, nj, nk);
+            if (scan && !std::isnan(*scan)) {
+                m_nodes[base + size_t(offset[c])] = *scan;
+                continue;
+            }
+            m_nodes[base + size_t(offset[c])] = QUEUED;
+            m_queued.push_back(QueuedNode{base + size_t(offset[c]),
+                                          scan ? size_t(scan - m_scanNodes.data()) : NO_SLOT, ni, nj, nk});
+        }
+        return;
+    }
     for (int c = 0; c < 8; ++c) {
         if ((knownMask >> c) & 1) continue;
         const int ni = i + (c & 1), nj = j + ((c >> 1) & 1), nk = k + ((c >> 2) & 1);

@@ -12,8 +12,8 @@
 // segments, a closed surface inside the lattice gives a closed 2-manifold.
 
 #include <atomic>
-#include <functional>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "implicit/ScalarField.h"
@@ -162,8 +162,10 @@ private:
     // Threads for a batch of about n field evaluations (1 when not worth it).
     unsigned ThreadsFor(size_t n) const;
     // Runs task(t) for t < count over ThreadsFor(work) threads; each task
-    // counts its evaluations in the counter it is given.
-    void RunTasks(size_t count, size_t work, const std::function<void(size_t, unsigned long long&)>& task);
+    // counts its evaluations in the counter it is given. meanwhile runs on
+    // this thread while the workers start (it must not touch what they do).
+    void RunTasks(size_t count, size_t work, const std::function<void(size_t, unsigned long long&)>& task,
+                  const std::function<void()>& meanwhile = nullptr);
     // Nodes whose values a wave of the flood fill needs: the node's slot in
     // m_nodes (marked QUEUED meanwhile) and its slot in m_scanNodes or NO_SLOT.
     struct QueuedNode {
@@ -215,8 +217,8 @@ private:
     void CollectCellVertices(uint64_t cell, int config);
     void TriangulateLoop(int i, int j, int k, int config, int loop, const uint32_t* ring,
                          std::vector<LatticeTriangle>& out);
-    std::vector<PendingEdge> m_pending;
-    std::vector<uint32_t> m_rings;
+    std::vector<PendingEdge> m_pending, m_placing;
+    std::vector<uint32_t> m_rings, m_placingRings, m_placedRings;
     uint32_t* EdgeSlot(int i, int j, int k, int axis, bool create);
     uint32_t NewVertex(const LatticeVertex& v, uint64_t key);
     uint32_t InteriorVertex(int i, int j, int k, int loop, const uint32_t* ring, size_t n, bool sharp);

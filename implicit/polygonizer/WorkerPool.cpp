@@ -73,46 +73,83 @@ void WorkerPool::WorkerLoop(unsigned index)
         seen = m_generation.load(std::memory_order_acquire);
         if (m_stop) return;
         if (!m_open || index >= m_helpers) continue;
-        ++m_active;
+        m_active.fetch_add(1, std::memory_order_relaxed);
         lock.unlock();
         Work();
         lock.lock();
-        if (--m_active == 0 && !m_open) m_done.notify_one();
+        if (m_active.fetch_sub(1, std::memory_order_acq_rel) == 1) m_done.notify_one();
     }
 }
 
 void WorkerPool::Run(size_t count, unsigned threads, const std::function<void(size_t)>& task)
 {
-    const unsigned helpers = std::min(threads, GetMaxThreads()) - (threads > 0 ? 1 : 0);
-    std::unique_lock<std::mutex> busy(m_busy, std::try_to_lock);
-    if (count < 2 || helpers == 0 || !busy.owns_lock()) {
-        for (size_t t = 0; t < count; ++t) task(t);
+    Batch batch(*this, count, threads, task);
+    batch.Finish();
+}
+
+WorkerPool::Batch::Batch(WorkerPool& pool, size_t count, unsigned threads, std::function<void(size_t)> task)
+    : m_pool(pool), m_task(std::move(task)), m_count(count)
+{
+    const unsigned helpers = std::min(threads, pool.GetMaxThreads()) - (threads > 0 ? 1 : 0);
+    if (count < 2 || helpers == 0) return;
+    bool expected = false;
+    m_owner = pool.m_taken.compare_exchange_strong(expected, true, std::memory_order_acquire);
+    if (!m_owner) return;
+    pool.Open(&m_task, count, unsigned(std::min<size_t>(helpers, count - 1)));
+}
+
+WorkerPool::Batch::~Batch()
+{
+    try {
+        Finish();
+    } catch (...) {
+        // Finish was skipped by a fault of the caller's own; that one counts.
+    }
+}
+
+void WorkerPool::Batch::Finish()
+{
+    if (m_finished) return;
+    m_finished = true;
+    if (!m_owner) {
+        for (size_t t = 0; t < m_count; ++t) m_task(t);
         return;
     }
+    std::exception_ptr error = m_pool.Close();
+    m_pool.m_taken.store(false, std::memory_order_release);
+    if (error) std::rethrow_exception(error);
+}
+
+void WorkerPool::Open(const std::function<void(size_t)>* task, size_t count, unsigned helpers)
+{
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        m_task = &task;
+        m_task = task;
         m_count = count;
         m_next.store(0, std::memory_order_relaxed);
-        m_helpers = unsigned(std::min<size_t>(helpers, count - 1));
+        m_helpers = helpers;
         m_error = nullptr;
         m_open = true;
         m_generation.fetch_add(1, std::memory_order_release);
     }
     m_wake.notify_all();
+}
+
+std::exception_ptr WorkerPool::Close()
+{
     Work();
-    std::exception_ptr error;
-    {
-        // Workers that have not joined yet never will; those inside finish
-        // the task they hold.
-        std::unique_lock<std::mutex> lock(m_mutex);
-        m_open = false;
-        m_done.wait(lock, [&] { return m_active == 0; });
-        m_task = nullptr;
-        error = m_error;
-        m_error = nullptr;
-    }
-    if (error) std::rethrow_exception(error);
+    // Workers that have not joined yet never will; those inside finish the
+    // task they hold, usually within microseconds.
+    std::unique_lock<std::mutex> lock(m_mutex);
+    m_open = false;
+    lock.unlock();
+    for (int s = 0; s < SPIN_PAUSES && m_active.load(std::memory_order_acquire) != 0; ++s) Pause();
+    lock.lock();
+    m_done.wait(lock, [&] { return m_active.load(std::memory_order_acquire) == 0; });
+    m_task = nullptr;
+    std::exception_ptr error = m_error;
+    m_error = nullptr;
+    return error;
 }
 
 }  // namespace vynimplicit

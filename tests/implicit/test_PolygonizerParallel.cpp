@@ -40,7 +40,8 @@ struct Scene {
         std::mt19937 rng(seed);
         std::uniform_real_distribution<float> position(-1.5f, 1.5f), size(1.0f, 1.7f);
         for (int n = 0; n < count; ++n) {
-            balls.push_back(std::make_unique<Point>(Vec3(position(rng), position(rng), position(rng)), size(rng)));
+            balls.push_back(
+                std::make_unique<Point>(Vec3(position(rng), position(rng), position(rng)), size(rng)));
             blend.AddChild(balls.back().get());
         }
         if (cut) {
@@ -149,8 +150,8 @@ TEST(PolygonizerEdgeVertices, AsAccurateAsEightBisectionsInFewerEvaluations)
         const double perTriangle = double(poly.GetNumFieldEvaluations()) / double(mesh.GetNumTriangles());
         const EdgeErrors e = MeasureEdgeVertices(poly.GetLattice(), *scene.field);
         SCOPED_TRACE(testing::Message() << perTriangle << " evaluations per triangle; worst and mean error "
-                                        << e.worst << ", " << e.mean << " (by bisection " << e.worstByBisection
-                                        << ", " << e.meanByBisection << ")");
+                                        << e.worst << ", " << e.mean << " (by bisection "
+                                        << e.worstByBisection << ", " << e.meanByBisection << ")");
         EXPECT_GT(e.count, mesh.GetNumTriangles() / 3);
         EXPECT_LE(perTriangle, 3.5);
         // No vertex farther from its crossing than bisection's worst; on

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace vynimplicit {
 
@@ -30,10 +31,38 @@ unsigned TemplateSampler::SeedResolution() const
     return 96;
 }
 
+bool TemplateSampler::SeedCache::Matches(const DiscreteScalarField2D& f) const
+{
+    const Wml::AxisAlignedBox2<float> b = f.IsReady() ? f.GetBounds() : Wml::AxisAlignedBox2<float>();
+    const size_t n = size_t(f.GetWidth()) * size_t(f.GetHeight());
+    return field == &f && width == f.GetWidth() && height == f.GetHeight() && bounds.Min(0) == b.Min(0) &&
+           bounds.Max(0) == b.Max(0) && bounds.Min(1) == b.Min(1) && bounds.Max(1) == b.Max(1) &&
+           interpolation == f.GetInterpolation() && samples.size() == n &&
+           (n == 0 || std::memcmp(samples.data(), f.GetData(), n * sizeof(float)) == 0);
+}
+
 void TemplateSampler::FindSeeds(std::vector<Wml::Vector2<float>>& seeds) const
 {
     if (!m_field) return;
-    FindContourSeeds([this](float u, float v) { return Value(u, v); }, Bounds(), SeedResolution(), seeds);
+    if (!m_discrete) {
+        FindContourSeeds([this](float u, float v) { return Value(u, v); }, Bounds(), SeedResolution(), seeds);
+        return;
+    }
+    SeedCache& cache = m_seedCache;
+    if (!cache.Matches(*m_discrete)) {
+        cache.seeds.clear();
+        FindContourSeeds([this](float u, float v) { return Value(u, v); }, Bounds(), SeedResolution(),
+                         cache.seeds);
+        const DiscreteScalarField2D& f = *m_discrete;
+        cache.field = &f;
+        cache.width = f.GetWidth();
+        cache.height = f.GetHeight();
+        cache.bounds = f.IsReady() ? f.GetBounds() : Wml::AxisAlignedBox2<float>();
+        cache.interpolation = f.GetInterpolation();
+        const size_t n = size_t(f.GetWidth()) * size_t(f.GetHeight());
+        cache.samples.assign(f.GetData(), f.GetData() + (f.GetData() ? n : 0));
+    }
+    seeds.insert(seeds.end(), cache.seeds.begin(), cache.seeds.end());
 }
 
 float TemplateSampler::GenericValue(float u, float v) const

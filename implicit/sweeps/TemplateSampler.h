@@ -10,6 +10,7 @@
 
 #include "implicit/ScalarField2D.h"
 #include "implicit/fields2d/DiscreteScalarField2D.h"
+#include "implicit/fields2d/DynDiscreteScalarField2D.h"
 #include "wml/AxisAlignedBox2.h"
 #include "wml/Vector2.h"
 
@@ -22,12 +23,14 @@ public:
     explicit TemplateSampler(ScalarField2D* field) { Set(field); }
 
     /// Uses field (null clears it). The field stays owned by the caller.
-    /// Only a field of exactly the DiscreteScalarField2D type takes the
-    /// direct path: classes derived from it may override Value.
+    /// Only fields of exactly the DiscreteScalarField2D type or the sketch's
+    /// DynDiscreteScalarField2D (which answers as its base does) take the
+    /// direct path: other classes derived from it may override Value.
     void Set(ScalarField2D* field)
     {
         m_field = field;
-        m_discrete = field && typeid(*field) == typeid(DiscreteScalarField2D)
+        m_discrete = field && (typeid(*field) == typeid(DiscreteScalarField2D) ||
+                               typeid(*field) == typeid(DynDiscreteScalarField2D))
                          ? static_cast<DiscreteScalarField2D*>(field)
                          : nullptr;
     }
@@ -59,10 +62,25 @@ public:
     /// Lattice resolution for seed searches: the sample grid of sampled
     /// templates (within [64, 256]), 96 otherwise.
     unsigned SeedResolution() const;
-    /// FindContourSeeds over the whole template.
+    /// FindContourSeeds over the whole template. The seeds of a sampled
+    /// template are kept with a copy of its samples and found again only
+    /// when those change (a drag asks on every step). Not to be called from
+    /// several threads at once.
     void FindSeeds(std::vector<Wml::Vector2<float>>& seeds) const;
 
 private:
+    // What the kept seeds were found from.
+    struct SeedCache {
+        const DiscreteScalarField2D* field = nullptr;
+        unsigned width = 0, height = 0;
+        Wml::AxisAlignedBox2<float> bounds;
+        DiscreteScalarField2D::Interpolation interpolation = DiscreteScalarField2D::Interpolation::CatmullRom;
+        std::vector<float> samples;
+        std::vector<Wml::Vector2<float>> seeds;
+        bool Matches(const DiscreteScalarField2D& f) const;
+    };
+    mutable SeedCache m_seedCache;
+
     Wml::AxisAlignedBox2<float> GenericBounds() const;
     float GenericValue(float u, float v) const;
     float GenericValueGradient(float u, float v, float& gu, float& gv) const;

@@ -10,6 +10,7 @@
 
 #include "implicit/Falloff.h"
 #include "implicit/fields2d/DiscreteScalarField2D.h"
+#include "implicit/fields2d/DynDiscreteScalarField2D.h"
 #include "implicit/sweeps/CubicBezierSweep.h"
 #include "implicit/sweeps/DiscreteLinearSweep.h"
 #include "implicit/sweeps/DiscreteRevolution.h"
@@ -827,4 +828,41 @@ TEST(MultiSweep, JoinsStackedSweepsWithoutSeam)
     EXPECT_NEAR(twice.Value(0, 0, -0.3f), 1.0f, 1e-3f);
     ExpectAllConventions(twice, "overlap");
     ExpectGradientNear(twice, Vector3f(0, 0, -0.3f), 0.4f, "overlap core");
+}
+
+// Seeds of a sampled template are kept between calls: they must follow the
+// samples when those are changed in place, as a sketch edit does.
+TEST(DiscreteLinearSweep, KeptSeedsFollowTheTemplatesSamples)
+{
+    DiscreteScalarField2D disc = MakeDisc(0.3f, -0.4f, 0.0f);
+    DynDiscreteScalarField2D sketched;
+    static_cast<DiscreteScalarField2D&>(sketched) = disc;
+    for (DiscreteScalarField2D* profile : {&disc, static_cast<DiscreteScalarField2D*>(&sketched)}) {
+        SCOPED_TRACE(profile->GetTypeName());
+        DiscreteLinearSweep sweep(profile, Wml::Frame3<float>(), 0.4f);
+        auto seedsAt = [&](float radius) {
+            std::vector<Wml::Vector3<float>> seeds;
+            sweep.GetSeedPoints(seeds);
+            EXPECT_FALSE(seeds.empty());
+            for (const Wml::Vector3<float>& s : seeds) {
+                EXPECT_NEAR(std::hypot(s.X() + 0.4f, s.Y()), radius, 0.02f);
+                EXPECT_NEAR(sweep.Value(s), 0.5f, 0.02f);
+            }
+            return seeds;
+        };
+        const std::vector<Wml::Vector3<float>> before = seedsAt(0.3f);
+        // The samples rewritten in place: a smaller disc.
+        const size_t n = size_t(profile->GetWidth()) * profile->GetHeight();
+        const std::vector<float> original(profile->GetData(), profile->GetData() + n);
+        for (unsigned j = 0; j < profile->GetHeight(); ++j)
+            for (unsigned i = 0; i < profile->GetWidth(); ++i) {
+                const Wml::Vector2<float> p =
+                    profile->GetSamplePosition(i, j) - Wml::Vector2<float>(-0.4f, 0.0f);
+                profile->GetData()[size_t(j) * profile->GetWidth() + i] =
+                    Falloff(p.Length() * FALLOFF_SURFACE_RADIUS / 0.2f);
+            }
+        seedsAt(0.2f);
+        std::copy(original.begin(), original.end(), profile->GetData());
+        EXPECT_EQ(seedsAt(0.3f), before);
+    }
 }

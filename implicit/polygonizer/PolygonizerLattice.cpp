@@ -159,6 +159,8 @@ const CaseTable& Table()
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
 // A node slot whose value a wave has asked for and not yet received.
 constexpr float QUEUED = -1.0f;
+// Nodes evaluated per task.
+constexpr size_t NODE_CHUNK = 32;
 // Batches smaller than this many field evaluations stay on one thread.
 constexpr size_t PARALLEL_MIN_EVALUATIONS = 48;
 
@@ -284,6 +286,8 @@ bool PolygonizerLattice::NodeStored(int i, int j, int k) const
 
 uint32_t PolygonizerLattice::AllocateBrick(size_t home)
 {
+    // Workers may be writing node values: the array must not move under them.
+    if (m_flight && m_nodes.size() + BRICK_NODES > m_nodes.capacity()) FinishFlight();
     const uint32_t b = uint32_t(m_brickHome.size());
     m_directory[home] = b;
     m_brickHome.push_back(uint32_t(home));
@@ -828,7 +832,7 @@ void PolygonizerLattice::QueueCorners(int i, int j, int k, int knownMask)
         const size_t base = size_t(Brick(i, j, k)) * BRICK_NODES + size_t(NodeInBrick(i, j, k));
         static constexpr int offset[8] = {0, 1, 8, 9, 64, 65, 72, 73};
         for (int c = 0; c < 8; ++c) {
-            if (((knownMask >> c) & 1) || !std::isnan(m_nodes[base + size_t(offset[c])])) continue;
+            if (((knownMask >> c) & 1) || !std::isnan(LoadNode(base + size_t(offset[c])))) continue;
             const int ni = i + (c & 1), nj = j + ((c >> 1) & 1), nk = k + ((c >> 2) & 1);
             float* scan = ScanSlot(ni, nj, nk);
             if (scan && !std::isnan(*scan)) {
@@ -836,8 +840,10 @@ void PolygonizerLattice::QueueCorners(int i, int j, int k, int knownMask)
                 continue;
             }
             m_nodes[base + size_t(offset[c])] = QUEUED;
-            m_queued.push_back(QueuedNode{base + size_t(offset[c]),
-                                          scan ? size_t(scan - m_scanNodes.data()) : NO_SLOT, ni, nj, nk});
+            // Field by field: a whole struct built aside stalls the store.
+            QueuedNode& q = m_queued.emplace_back();
+            q.slot = base + size_t(offset[c]);
+            q.key = NodeKey(ni, nj, nk);
         }
         return;
     }
@@ -846,30 +852,72 @@ void PolygonizerLattice::QueueCorners(int i, int j, int k, int knownMask)
         const int ni = i + (c & 1), nj = j + ((c >> 1) & 1), nk = k + ((c >> 2) & 1);
         if (!NodeStored(ni, nj, nk)) continue;  // beyond the ring: never inside
         const size_t slot = size_t(Brick(ni, nj, nk)) * BRICK_NODES + size_t(NodeInBrick(ni, nj, nk));
+        if (!std::isnan(LoadNode(slot))) continue;
         float& value = m_nodes[slot];
-        if (!std::isnan(value)) continue;
         float* scan = ScanSlot(ni, nj, nk);
         if (scan && !std::isnan(*scan)) {
             value = *scan;
             continue;
         }
         value = QUEUED;
-        m_queued.push_back(QueuedNode{slot, scan ? size_t(scan - m_scanNodes.data()) : NO_SLOT, ni, nj, nk});
+        QueuedNode& q = m_queued.emplace_back();
+        q.slot = slot;
+        q.key = NodeKey(ni, nj, nk);
     }
 }
 
-void PolygonizerLattice::EvaluateQueued()
+float PolygonizerLattice::LoadNode(size_t slot) const
 {
+    // A queued slot may be written by a worker meanwhile: read it atomically
+    // (a plain load on common processors). Either value read is not NaN.
+    float v;
+    __atomic_load(&m_nodes[slot], &v, __ATOMIC_RELAXED);
+    return v;
+}
+
+void PolygonizerLattice::EvaluateNodes(const QueuedNode* nodes, size_t count, unsigned long long& counter)
+{
+    for (const QueuedNode* n = nodes; n != nodes + count; ++n) {
+        int i, j, k;
+        CellFromKey(n->key, i, j, k);
+        float v = Evaluate(NodePosition(i, j, k), counter);
+        __atomic_store(&m_nodes[n->slot], &v, __ATOMIC_RELAXED);
+        if (float* scan = ScanSlot(i, j, k)) *scan = v;
+    }
+}
+
+void PolygonizerLattice::FinishFlight()
+{
+    if (!m_flight) return;
+    m_flight->Finish();
+    m_flight.reset();
+    m_flightNodes.clear();
+}
+
+void PolygonizerLattice::FlushQueued(bool wait)
+{
+    FinishFlight();
     const size_t count = m_queued.size();
-    constexpr size_t CHUNK = 32;
-    RunTasks((count + CHUNK - 1) / CHUNK, count, [&](size_t t, unsigned long long& counter) {
-        for (size_t q = t * CHUNK; q < std::min(count, t * CHUNK + CHUNK); ++q) {
-            const QueuedNode& n = m_queued[q];
-            const float v = Evaluate(NodePosition(n.i, n.j, n.k), counter);
-            m_nodes[n.slot] = v;
-            if (n.scan != NO_SLOT) m_scanNodes[n.scan] = v;
-        }
-    });
+    if (count == 0) return;
+    const unsigned threads = ThreadsFor(count);
+    if (threads <= 1) {
+        EvaluateNodes(m_queued.data(), count, m_evaluations);
+    } else if (wait) {
+        RunTasks((count + NODE_CHUNK - 1) / NODE_CHUNK, count, [&](size_t t, unsigned long long& counter) {
+            EvaluateNodes(m_queued.data() + t * NODE_CHUNK, std::min(NODE_CHUNK, count - t * NODE_CHUNK),
+                          counter);
+        });
+    } else {
+        // The workers evaluate these while this thread goes on queueing.
+        m_flightNodes.swap(m_queued);
+        m_flight = std::make_unique<WorkerPool::Batch>(
+            WorkerPool::Shared(), (count + NODE_CHUNK - 1) / NODE_CHUNK, threads, [this, count](size_t t) {
+                unsigned long long evaluations = 0;
+                EvaluateNodes(m_flightNodes.data() + t * NODE_CHUNK,
+                              std::min(NODE_CHUNK, count - t * NODE_CHUNK), evaluations);
+                m_sharedEvaluations.fetch_add(evaluations, std::memory_order_relaxed);
+            });
+    }
     m_queued.clear();
 }
 
@@ -883,23 +931,20 @@ void PolygonizerLattice::ContinueFrom(uint64_t cell, std::vector<uint64_t>& stac
     // Corners with bit a clear (side 0 of axis a).
     static constexpr int lowSide[3] = {0x55, 0x33, 0x0F};
     constexpr uint64_t KEY_BITS = (uint64_t(1) << 48) - 1;
-    // Breadth first, in waves: the corner values a whole wave needs are
-    // evaluated together (over the threads), then its cells are examined and
-    // their crossed faces give the next wave. The order does not depend on
-    // the number of threads.
+    // Breadth first, in waves: while a wave's cells are examined, the
+    // corners their crossed faces lead to are queued and handed to the
+    // workers in chunks, so the values the next wave needs are being
+    // evaluated meanwhile. The order does not depend on the threads.
     std::vector<uint64_t>& wave = stack;
     wave.assign(1, cell);
+    QueueCorners(ci, cj, ck, 0);
+    FlushQueued(true);
     std::vector<uint64_t>& next = m_nextWave;
+    constexpr size_t STREAM_CHUNK = 256;
     while (!wave.empty()) {
+        next.clear();
         // An entry carries the corner signs its neighbour already knew:
         // mask in bits 48-55, signs in bits 56-63.
-        for (uint64_t entry : wave) {
-            int i, j, k;
-            CellFromKey(entry & KEY_BITS, i, j, k);
-            QueueCorners(i, j, k, int((entry >> 48) & 255));
-        }
-        EvaluateQueued();
-        next.clear();
         for (uint64_t entry : wave) {
             const uint64_t key = entry & KEY_BITS;
             int i, j, k;
@@ -920,8 +965,11 @@ void PolygonizerLattice::ContinueFrom(uint64_t cell, std::vector<uint64_t>& stac
                 const int mask = side ? lowSide[a] : (~lowSide[a] & 255);
                 const int bits = (side ? (config >> shift) : (config << shift)) & mask;
                 next.push_back(CellKey(n[0], n[1], n[2]) | (uint64_t(mask) << 48) | (uint64_t(bits) << 56));
+                QueueCorners(n[0], n[1], n[2], mask);
+                if (m_queued.size() >= STREAM_CHUNK) FlushQueued(false);
             }
         }
+        FlushQueued(true);
         wave.swap(next);
     }
 }

@@ -14,10 +14,12 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "implicit/ScalarField.h"
 #include "implicit/mesh/TriangleMesh.h"
+#include "implicit/polygonizer/WorkerPool.h"
 #include "wml/AxisAlignedBox3.h"
 #include "wml/Vector3.h"
 
@@ -166,17 +168,22 @@ private:
     // this thread while the workers start (it must not touch what they do).
     void RunTasks(size_t count, size_t work, const std::function<void(size_t, unsigned long long&)>& task,
                   const std::function<void()>& meanwhile = nullptr);
-    // Nodes whose values a wave of the flood fill needs: the node's slot in
-    // m_nodes (marked QUEUED meanwhile) and its slot in m_scanNodes or NO_SLOT.
+    // Nodes whose values the flood fill needs: the node's slot in m_nodes
+    // (marked QUEUED meanwhile) and its NodeKey.
     struct QueuedNode {
-        size_t slot, scan;
-        int i, j, k;
+        uint64_t slot, key;
     };
-    static constexpr size_t NO_SLOT = ~size_t(0);
     std::vector<QueuedNode> m_queued;
     // Queues the cell's corners not in knownMask whose values are unknown.
     void QueueCorners(int i, int j, int k, int knownMask);
-    void EvaluateQueued();
+    // Evaluates the queued nodes: at once (wait), or handed to the workers
+    // while this thread goes on (finished by the next flush).
+    void FlushQueued(bool wait);
+    void FinishFlight();
+    void EvaluateNodes(const QueuedNode* nodes, size_t count, unsigned long long& counter);
+    float LoadNode(size_t slot) const;
+    std::unique_ptr<WorkerPool::Batch> m_flight;
+    std::vector<QueuedNode> m_flightNodes;
     // Evaluates the scan nodes in [from, to] not known yet.
     void FillScanNodes(const int from[3], const int to[3]);
     uint64_t NodeKey(int i, int j, int k) const;

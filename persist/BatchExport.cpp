@@ -143,7 +143,7 @@ int BatchExport::FindAlgorithm(const std::string& name)
 std::string BatchExport::Usage()
 {
     std::ostringstream text;
-    text << "Usage: " << kProgram << " --export-mesh OUT [--cell-size S] [--algorithm NAME] SCENE\n"
+    text << "Usage: " << kProgram << " --export-mesh OUT [--cell-size S] [--algorithm NAME] [--threads N] SCENE\n"
          << "\n"
          << "Reads the scene file SCENE (.xml or .kfn), polygonizes its whole tree and writes the\n"
          << "mesh to OUT, scaled by the scene's world scale factor, without opening a window.\n"
@@ -162,7 +162,8 @@ std::string BatchExport::Usage()
         if (algorithm == MarchingTriangles) text << " (keeps the default polygonizer)";
         text << "\n";
     }
-    text << "  -h, --help          show this text\n"
+    text << "  --threads N         threads the polygonizer may use, 1 to 1024 (default: every core)\n"
+         << "  -h, --help          show this text\n"
          << "\n"
          << "Exit codes: 0 written; 1 the scene cannot be read or holds no surface, or OUT cannot be\n"
          << "written; 2 bad arguments.\n";
@@ -199,6 +200,14 @@ bool BatchExport::Parse(const std::vector<std::string>& args, BatchExportOptions
                 return false;
             }
             options.cellSize = size;
+        } else if (TakeOption(args, i, "--threads", value)) {
+            char* end = nullptr;
+            const long threads = value.empty() ? 0 : std::strtol(value.c_str(), &end, 10);
+            if (value.empty() || *end || threads < 1 || threads > 1024) {
+                error = "--threads must be a whole number from 1 to 1024, not \"" + value + "\"";
+                return false;
+            }
+            options.threads = unsigned(threads);
         } else if (TakeOption(args, i, "--algorithm", value)) {
             options.algorithm = FindAlgorithm(value);
             if (options.algorithm < 0) {
@@ -265,6 +274,7 @@ int BatchExport::Run(const BatchExportOptions& options, std::ostream& err)
     if (options.algorithm >= 0) surfaces.SetAlgorithm(PolygonizerAlgorithm(options.algorithm));
     if (options.cellSize > 0.0f)
         surfaces.GetSettings().cellSize = std::max(options.cellSize, PolygonizerSettings::MIN_CELL_SIZE);
+    surfaces.GetSettings().threads = options.threads;
     ProgressLine progress(err);
     if (IsoSurfaceMesh* surface = surfaces.GetSurface(scene.GetModel()))
         surface->SetProgress([&progress](float done) { progress(done); });

@@ -2,7 +2,7 @@
 // Batch export: a scene file read, its whole tree polygonized and the mesh
 // written, without a window or a GL context.
 //
-//   Kilnform --export-mesh OUT [--cell-size S] [--algorithm NAME] SCENE
+//   Kilnform --export-mesh OUT [--cell-size S] [--algorithm NAME] [--threads N] SCENE
 //
 // The mesh is scaled by the scene's world scale factor and written by the
 // same writers as the "Export Mesh" menu, chosen by OUT's extension. Exit
@@ -23,6 +23,8 @@ struct BatchExportOptions {
     float cellSize = 0.0f;
     /// A PolygonizerAlgorithm; -1: the surface manager's default.
     int algorithm = -1;
+    /// Threads the polygonizer may use; 0: every core.
+    unsigned threads = 0;
     bool help = false;
 };
 
@@ -35,8 +37,9 @@ public:
     static bool IsBatchCommand(int argc, const char* const* argv);
     /// The arguments after the program name into options; false with the
     /// reason in error for an unknown option, a missing or extra value, a
-    /// cell size that is not a positive finite number, an unknown algorithm
-    /// or an extension no writer has.
+    /// cell size that is not a positive finite number, a thread count that
+    /// is not a whole number from 1 to 1024, an unknown algorithm or an
+    /// extension no writer has.
     static bool Parse(const std::vector<std::string>& args, BatchExportOptions& options, std::string& error);
     /// The usage text, the algorithm names and formats included.
     static std::string Usage();

@@ -67,6 +67,9 @@ TEST(BatchExport, ParsesOptionsInEitherFormAndRefusesBadOnes)
                                    options, error));
     EXPECT_EQ(options.algorithm, vynui::BoundedMarchingCubes);
     EXPECT_LE(options.cellSize, 0.0f) << "unset: the surface manager's default";
+    EXPECT_EQ(options.threads, 0u) << "unset: every core";
+    ASSERT_TRUE(BatchExport::Parse({"--export-mesh", "m.obj", "--threads", "1", "s.xml"}, options, error));
+    EXPECT_EQ(options.threads, 1u);
 
     struct Bad {
         std::vector<std::string> args;
@@ -87,6 +90,9 @@ TEST(BatchExport, ParsesOptionsInEitherFormAndRefusesBadOnes)
         {{"--export-mesh", "m.obj", "--cell-size", "inf", "s.xml"}, "inf"},
         {{"--export-mesh", "m.obj", "--cell-size", "s.xml"}, "--cell-size"},
         {{"--export-mesh", "m.obj", "--algorithm", "Dual Contouring", "s.xml"}, "Dual Contouring"},
+        {{"--export-mesh", "m.obj", "--threads", "0", "s.xml"}, "--threads"},
+        {{"--export-mesh", "m.obj", "--threads=two", "s.xml"}, "two"},
+        {{"--export-mesh", "m.obj", "--threads", "99999999999999999999", "s.xml"}, "1024"},
         {{"--export-mesh", "m.fbx", "s.xml"}, "m.fbx"},
         {{"--export-mesh", "mesh", "s.xml"}, ".glb"},
     };

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <mutex>
+#include <type_traits>
 
 namespace vynimplicit {
 
@@ -32,13 +33,15 @@ public:
     void Ensure(Build&& build)
     {
         if (m_built.load(std::memory_order_acquire)) return;
-        std::lock_guard<std::mutex> lock(m_mutex);
-        if (m_built.load(std::memory_order_relaxed)) return;
-        build();
-        m_built.store(true, std::memory_order_release);
+        using Callable = std::remove_reference_t<Build>;
+        BuildLocked([](const void* context) { (*static_cast<Callable*>(const_cast<void*>(context)))(); },
+                    &build);
     }
 
 private:
+    // Out of line, so that the callers' evaluation loops keep only the load.
+    void BuildLocked(void (*run)(const void*), const void* context);
+
     std::atomic<bool> m_built{false};
     std::mutex m_mutex;
 };

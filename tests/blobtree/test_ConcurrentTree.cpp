@@ -105,8 +105,8 @@ struct Tree {
         twistNode.AddChild(&cylinderNode);
         differenceNode.AddChild(&twistNode);
         differenceNode.AddChild(&notchNode);
-        for (CompositionNode* group :
-             std::initializer_list<CompositionNode*>{&sumNode, &hollowNode, &warpNode, &mirrorNode, &differenceNode})
+        for (CompositionNode* group : std::initializer_list<CompositionNode*>{
+                 &sumNode, &hollowNode, &warpNode, &mirrorNode, &differenceNode})
             root.AddChild(group);
         if (cuttingPlane) {
             Frame plane(Vec3(0.0f, 0.0f, 0.05f));

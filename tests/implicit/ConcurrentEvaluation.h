@@ -53,7 +53,8 @@ inline std::vector<Wml::Vector3<float>> ProbePoints(Wml::AxisAlignedBox3<float> 
     return points;
 }
 
-inline std::vector<Answer> AskAll(vynimplicit::ScalarField& field, const std::vector<Wml::Vector3<float>>& points)
+inline std::vector<Answer> AskAll(vynimplicit::ScalarField& field,
+                                  const std::vector<Wml::Vector3<float>>& points)
 {
     std::vector<Answer> answers;
     answers.reserve(points.size());
@@ -94,9 +95,9 @@ inline size_t CountDifferences(const std::vector<Answer>& expected, const std::v
         if (SameBits(expected[i], got[i])) continue;
         if (count++ == 0)
             first = "at (" + std::to_string(points[i].X()) + ", " + std::to_string(points[i].Y()) + ", " +
-                    std::to_string(points[i].Z()) + "): value " + std::to_string(got[i].value) + " instead of " +
-                    std::to_string(expected[i].value) + ", gradient x " + std::to_string(got[i].g[0]) +
-                    " instead of " + std::to_string(expected[i].g[0]);
+                    std::to_string(points[i].Z()) + "): value " + std::to_string(got[i].value) +
+                    " instead of " + std::to_string(expected[i].value) + ", gradient x " +
+                    std::to_string(got[i].g[0]) + " instead of " + std::to_string(expected[i].g[0]);
     }
     return count;
 }

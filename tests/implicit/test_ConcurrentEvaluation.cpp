@@ -69,7 +69,8 @@ struct Scene {
 Wml::Frame3<float> TiltedFrame()
 {
     Wml::Frame3<float> f(Vector3f(0.1f, -0.2f, 0.15f));
-    f.Rotate(Wml::Matrix3<float>(Vector3f(1.0f, 2.0f, 0.5f) / Vector3f(1.0f, 2.0f, 0.5f).Length(), 0.7f), true);
+    f.Rotate(Wml::Matrix3<float>(Vector3f(1.0f, 2.0f, 0.5f) / Vector3f(1.0f, 2.0f, 0.5f).Length(), 0.7f),
+             true);
     f.SetScale(Vector3f(1.1f, 0.9f, 1.05f));
     return f;
 }
@@ -115,7 +116,8 @@ DiscreteScalarField2D* Disc(Scene& s, float r, float cx = 0.0f, float cy = 0.0f)
 {
     const unsigned n = 64;
     const float h = 2.5f * r;
-    auto* disc = s.AddTemplate<DiscreteScalarField2D>(n, n, Wml::AxisAlignedBox2<float>(cx - h, cx + h, cy - h, cy + h));
+    auto* disc = s.AddTemplate<DiscreteScalarField2D>(
+        n, n, Wml::AxisAlignedBox2<float>(cx - h, cx + h, cy - h, cy + h));
     for (unsigned j = 0; j < n; ++j)
         for (unsigned i = 0; i < n; ++i) {
             const Wml::Vector2<float> p = disc->GetSamplePosition(i, j) - Wml::Vector2<float>(cx, cy);
@@ -172,7 +174,8 @@ const std::vector<Case>& Cases()
          [](Scene& s) {
              auto* set = s.Add<CurveSet>();
              set->AddCurve({Vector3f(-0.6f, 0, 0), Vector3f(0, 0.1f, 0), Vector3f(0.6f, 0, 0.1f)}, 0.15f);
-             set->AddCurve({Vector3f(0, -0.6f, 0.1f), Vector3f(0, 0, 0.1f), Vector3f(0.1f, 0.6f, 0.1f)}, 0.2f);
+             set->AddCurve({Vector3f(0, -0.6f, 0.1f), Vector3f(0, 0, 0.1f), Vector3f(0.1f, 0.6f, 0.1f)},
+                           0.2f);
              set->SetFrame(TiltedFrame());
              s.field = set;
          }},
@@ -194,8 +197,10 @@ const std::vector<Case>& Cases()
              s.field = curve;
          }},
         // ---- sweeps --------------------------------------------------------
-        {"linear sweep, flat cap", [](Scene& s) { s.field = LinearSweep(s, CapStyle::FlatRound, Disc(s, 0.3f)); }},
-        {"linear sweep, blobby cap", [](Scene& s) { s.field = LinearSweep(s, CapStyle::Blobby, Disc(s, 0.3f)); }},
+        {"linear sweep, flat cap",
+         [](Scene& s) { s.field = LinearSweep(s, CapStyle::FlatRound, Disc(s, 0.3f)); }},
+        {"linear sweep, blobby cap",
+         [](Scene& s) { s.field = LinearSweep(s, CapStyle::Blobby, Disc(s, 0.3f)); }},
         {"linear sweep of a polygon, sharp cap",
          [](Scene& s) { s.field = LinearSweep(s, CapStyle::FlatSharp, LShape(s)); }},
         {"revolution",
@@ -220,15 +225,16 @@ const std::vector<Case>& Cases()
          }},
         {"quadratic Bezier sweep",
          [](Scene& s) {
-             const Vector3f points[3] = {Vector3f(0, 0, -0.5f), Vector3f(0.5f, 0.2f, 0), Vector3f(0, 0.1f, 0.5f)};
+             const Vector3f points[3] = {Vector3f(0, 0, -0.5f), Vector3f(0.5f, 0.2f, 0),
+                                         Vector3f(0, 0.1f, 0.5f)};
              auto* sweep = s.Add<QuadraticBezierSweep>(points);
              sweep->SetSweepTemplate(Disc(s, 0.2f));
              s.field = sweep;
          }},
         {"cubic Bezier sweep, polyline mode, blobby cap",
          [](Scene& s) {
-             const Vector3f points[4] = {Vector3f(-0.5f, 0, 0), Vector3f(-0.2f, 0.5f, 0), Vector3f(0.2f, -0.5f, 0.1f),
-                                         Vector3f(0.5f, 0, 0.2f)};
+             const Vector3f points[4] = {Vector3f(-0.5f, 0, 0), Vector3f(-0.2f, 0.5f, 0),
+                                         Vector3f(0.2f, -0.5f, 0.1f), Vector3f(0.5f, 0, 0.2f)};
              auto* sweep = s.Add<CubicBezierSweep>(points);
              sweep->SetSweepTemplate(LShape(s));
              sweep->SetRadius(0.6f);
@@ -310,7 +316,8 @@ const std::vector<Case>& Cases()
              for (int k = 0; k < 3; ++k)
                  for (int j = 0; j < 3; ++j)
                      for (int i = 0; i < 3; ++i) {
-                         const Vector3f p(-0.4f + 0.4f * float(i), -0.4f + 0.4f * float(j), -0.4f + 0.4f * float(k));
+                         const Vector3f p(-0.4f + 0.4f * float(i), -0.4f + 0.4f * float(j),
+                                          -0.4f + 0.4f * float(k));
                          points.AddPoint(p, i == 2 && j == 1 ? p + Vector3f(0.15f, 0.05f, 0.0f) : p);
                      }
              warp->SetWarpPointSet(points);

@@ -4,9 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <cmath>
 #include <functional>
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include "ConcurrentEvaluation.h"
@@ -29,6 +32,7 @@
 #include "implicit/primitives/CurveSet.h"
 #include "implicit/primitives/Cylinder.h"
 #include "implicit/primitives/FastQuadricPointSet.h"
+#include "implicit/primitives/LazyBuild.h"
 #include "implicit/primitives/Point.h"
 #include "implicit/primitives/PolyLinePrimitive.h"
 #include "implicit/sweeps/CubicBezierSweep.h"
@@ -359,5 +363,38 @@ TEST(ConcurrentEvaluation, EveryFieldAnswersFromSeveralThreadsAsFromOne)
             EXPECT_EQ(concurrent::CountDifferences(expected, answers[t], points, first), 0u)
                 << "thread " << t << ", first " << first;
         }
+    }
+}
+
+TEST(ConcurrentEvaluation, LazyBuildRunsOnceAfterEachInvalidateHoweverManyThreadsAsk)
+{
+    LazyBuild built;
+    std::atomic<int> builds{0};
+    std::atomic<int> sawUnbuilt{0};
+    std::vector<int> table;  // what the build fills; read by every thread after Ensure
+    auto build = [&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));  // let the others pile up
+        table.assign(1000, builds.fetch_add(1) + 1);
+    };
+    for (int round = 1; round <= 3; ++round) {
+        SCOPED_TRACE(round);
+        std::vector<std::thread> threads;
+        for (int t = 0; t < 6; ++t)
+            threads.emplace_back([&] {
+                built.Ensure(build);
+                for (int v : table)
+                    if (v != round) ++sawUnbuilt;
+            });
+        for (std::thread& thread : threads) thread.join();
+        EXPECT_EQ(builds.load(), round);
+        EXPECT_EQ(sawUnbuilt.load(), 0);
+        EXPECT_TRUE(built.IsBuilt());
+
+        // A copy keeps the state; the original is then edited.
+        LazyBuild copy(built);
+        EXPECT_TRUE(copy.IsBuilt());
+        built.Invalidate();
+        EXPECT_FALSE(built.IsBuilt());
+        EXPECT_TRUE(copy.IsBuilt());
     }
 }

@@ -10,6 +10,10 @@
 //    normal is the negated, normalized gradient.
 // Slots 6 to 10 are implemented once here on top of Value and Gradient.
 // Evaluation is not const: caches and grids fill lazily while answering.
+// Value, Gradient and Color may be called from several threads at once as
+// long as the field is not changed meanwhile; fields that build or fill
+// anything while answering guard it so that every thread sees the same
+// answers one thread would.
 
 #include <vector>
 

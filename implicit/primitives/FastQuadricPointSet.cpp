@@ -306,12 +306,11 @@ bool FastQuadricPointSet::SetFrame(const Wml::Frame3<float>& frame)
 
 void FastQuadricPointSet::EnsureBuilt() const
 {
-    if (m_dirty) Build();
+    m_built.Ensure([this] { Build(); });
 }
 
 void FastQuadricPointSet::Build() const
 {
-    m_dirty = false;
     m_samples.clear();
     m_cellStart.clear();
     m_inside.clear();

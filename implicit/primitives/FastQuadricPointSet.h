@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "implicit/ScalarField.h"
+#include "implicit/primitives/LazyBuild.h"
 #include "wml/Frame3.h"
 
 namespace vynimplicit {
@@ -38,7 +39,8 @@ namespace vynimplicit {
 /// open or leaky set gets no interior.
 ///
 /// The structures (sorted samples, fits, neighbour grid, interior grid) are
-/// rebuilt lazily on the first evaluation after a change.
+/// rebuilt lazily on the first evaluation after a change, once, whichever
+/// thread gets there first.
 class FastQuadricPointSet : public ScalarField {
 public:
     static constexpr float MIN_RADIUS = 1e-5f;
@@ -105,7 +107,7 @@ private:
         float a, b, c;  // height-field curvature coefficients (1 / length)
     };
 
-    void Invalidate() { m_dirty = true; }
+    void Invalidate() { m_built.Invalidate(); }
     void EnsureBuilt() const;
     struct QuadricSystem;
 
@@ -127,7 +129,7 @@ private:
     Wml::Frame3<float> m_frame;
 
     // Evaluation cache, rebuilt lazily.
-    mutable bool m_dirty = true;
+    mutable LazyBuild m_built;
     mutable float m_sigma = 1.0f;
     mutable std::vector<Sample> m_samples;  // sorted by neighbour-grid cell
     mutable float m_gridOrigin[3] = {0, 0, 0};

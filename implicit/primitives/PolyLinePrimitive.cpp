@@ -152,7 +152,6 @@ float PolyLinePrimitive::GetVertexRadius(unsigned int i) const
 
 void PolyLinePrimitive::Rebuild()
 {
-    m_dirty = false;
     m_segments.clear();
     m_nodes.clear();
     m_ballCentres.clear();
@@ -261,7 +260,7 @@ int PolyLinePrimitive::BuildNode(int first, int count)
 
 float PolyLinePrimitive::EvaluateLocal(const float q[3], float* g)
 {
-    if (m_dirty) Rebuild();
+    EnsureBuilt();
     if (g) g[0] = g[1] = g[2] = 0.0f;
     if (m_nodes.empty() || !InBox(m_nodes[0].lo, m_nodes[0].hi, q)) return 0.0f;
 
@@ -348,7 +347,7 @@ void PolyLinePrimitive::FieldBounds(Wml::AxisAlignedBox3<float>& box)
 
 void PolyLinePrimitive::SurfaceBounds(float isoValue, Wml::AxisAlignedBox3<float>& box)
 {
-    if (m_dirty) Rebuild();
+    EnsureBuilt();
     // The round cones lie in the union of their end balls' convex hulls, and
     // the level set at isoValue in the balls shrunk by FalloffInverse.
     const float fraction = FalloffInverse(isoValue);
@@ -359,7 +358,7 @@ void PolyLinePrimitive::SurfaceBounds(float isoValue, Wml::AxisAlignedBox3<float
 
 void PolyLinePrimitive::GetSeedPoints(std::vector<Wml::Vector3<float>>& points)
 {
-    if (m_dirty) Rebuild();
+    EnsureBuilt();
     if (m_ballCentres.empty()) return;
     // Sideways from the first vertex, across the plane of the first bend so
     // that the point is not buried in a neighbouring part of the tube.

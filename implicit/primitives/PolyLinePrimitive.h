@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "implicit/ScalarField.h"
+#include "implicit/primitives/LazyBuild.h"
 #include "implicit/primitives/Placement.h"
 
 namespace vynimplicit {
@@ -36,8 +37,8 @@ namespace vynimplicit {
 /// polyline. A single vertex is a ball; no vertex gives an empty field.
 ///
 /// Evaluation is lazy: the segment table and a box hierarchy over it are
-/// rebuilt on the first evaluation after a change (so the first evaluation
-/// after an edit must not race with another).
+/// rebuilt on the first evaluation after a change, once, whichever thread
+/// gets there first.
 class PolyLinePrimitive : public ScalarField {
 public:
     /// What the constructor's integer selects.
@@ -124,7 +125,11 @@ private:
         int first, count;  // segments of a leaf
     };
 
-    void Invalidate() { m_dirty = true; }
+    void Invalidate() { m_built.Invalidate(); }
+    void EnsureBuilt()
+    {
+        m_built.Ensure([this] { Rebuild(); });
+    }
     void Rebuild();
     int BuildNode(int first, int count);
     float SupportRadiusAt(float arcLength, float totalLength) const;
@@ -136,7 +141,7 @@ private:
     Placement m_placement;
 
     // Evaluation cache, rebuilt lazily.
-    bool m_dirty = true;
+    LazyBuild m_built;
     std::vector<Segment> m_segments;
     std::vector<Node> m_nodes;
     std::vector<Wml::Vector3<float>> m_ballCentres;  // effective vertices

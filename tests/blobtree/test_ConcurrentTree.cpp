@@ -4,18 +4,25 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
+#include <map>
 #include <memory>
+#include <random>
 #include <vector>
 
 #include "NodeTestSupport.h"
 #include "blobtree/RootNode.h"
 #include "blobtree/nodes/AllNodes.h"
+#include "implicit/grid/AdaptiveUniformGrid3D.h"
+#include "implicit/mesh/TriangleMesh.h"
 #include "implicit/operators/HollowOperator.h"
 #include "implicit/operators/MinMaxDifference.h"
 #include "implicit/operators/MinMaxUnion.h"
 #include "implicit/operators/MirrorOperator.h"
+#include "implicit/operators/RicciBlend.h"
 #include "implicit/operators/SumBlend.h"
+#include "implicit/polygonizer/GG4CSGPolygonizer3D.h"
 #include "implicit/primitives/Cylinder.h"
 #include "implicit/primitives/FastQuadricPointSet.h"
 #include "implicit/primitives/Point.h"
@@ -157,4 +164,79 @@ TEST(ConcurrentTree, UncachedTreeAnswersFromSeveralThreadsAsFromOne)
                 << "thread " << t << ", first " << first;
         }
     }
+}
+
+namespace {
+
+/// Every undirected edge of a closed 2-manifold is shared by two triangles.
+bool ClosedManifold(const vynmesh::TriangleMesh& mesh)
+{
+    std::map<std::pair<unsigned, unsigned>, int> uses;
+    for (unsigned t = 0; t < mesh.GetNumTriangles(); ++t) {
+        unsigned v[3];
+        mesh.GetTriangle(t, v);
+        for (int c = 0; c < 3; ++c) ++uses[std::minmax(v[c], v[(c + 1) % 3])];
+    }
+    for (const auto& use : uses)
+        if (use.second != 2) return false;
+    return !uses.empty();
+}
+
+}  // namespace
+
+// Polygonizing over the cores reads the caches from several threads while
+// they fill. Cold, the mesh is whole; once every cell asked has been filled
+// the answers no longer depend on who asked first, and the mesh is the very
+// one a single thread makes.
+TEST(ConcurrentTree, CachedTreePolygonizedOverThreads)
+{
+    CachingSwitchGuard guard;
+    FieldCacheManager::Get()->EnableCaching(true);
+    vynimplicit::MinMaxUnion rootOp;
+    RootNode root(&rootOp);
+    vynimplicit::SumBlend sumOp;
+    SumBlendNode sum(&sumOp);
+    root.AddChild(&sum);
+    std::vector<std::unique_ptr<vynimplicit::RicciBlend>> blendOps;
+    std::vector<std::unique_ptr<RicciBlendNode>> blends;
+    std::vector<std::unique_ptr<vynimplicit::Point>> balls;
+    std::vector<std::unique_ptr<PointNode>> leaves;
+    std::mt19937 rng(9);
+    std::uniform_real_distribution<float> position(-1.2f, 1.2f), size(1.2f, 1.8f);
+    for (int g = 0; g < 2; ++g) {
+        blendOps.push_back(std::make_unique<vynimplicit::RicciBlend>(2.0f));
+        blends.push_back(std::make_unique<RicciBlendNode>(blendOps.back().get()));
+        sum.AddChild(blends.back().get());
+        for (int b = 0; b < 15; ++b) {
+            balls.push_back(std::make_unique<vynimplicit::Point>(
+                Vec3(position(rng) + (g ? 0.8f : -0.8f), position(rng), position(rng)), size(rng)));
+            leaves.push_back(std::make_unique<PointNode>(balls.back().get()));
+            blends.back()->AddChild(leaves.back().get());
+        }
+    }
+    auto run = [&](unsigned threads, vynmesh::TriangleMesh& mesh) {
+        vynimplicit::GG4CSGPolygonizer3D poly;
+        poly.SetScalarField(&root);
+        poly.SetOutputMesh(&mesh);
+        poly.SetGridCells(40);
+        poly.SetThreadCount(threads);
+        EXPECT_TRUE(poly.Polygonize());
+    };
+    vynmesh::TriangleMesh cold;
+    run(0, cold);
+    EXPECT_GT(cold.GetNumTriangles(), 2000u);
+    EXPECT_TRUE(ClosedManifold(cold));
+    for (int pass = 0; pass < vynimplicit::AdaptiveUniformGrid3D::ASKS_TO_FILL; ++pass) run(0, cold);
+    vynmesh::TriangleMesh one, many;
+    run(1, one);
+    run(0, many);
+    ASSERT_EQ(one.GetNumVertices(), many.GetNumVertices());
+    ASSERT_EQ(one.GetNumTriangles(), many.GetNumTriangles());
+    EXPECT_TRUE(one.GetPositions() == many.GetPositions());
+    EXPECT_TRUE(one.GetNormals() == many.GetNormals());
+    EXPECT_TRUE(one.GetIndices() == many.GetIndices());
+    EXPECT_TRUE(ClosedManifold(many));
+    for (auto& blend : blends) blend->ClearChildren();
+    sum.ClearChildren();
+    root.ClearChildren();
 }

@@ -19,9 +19,19 @@ void Pause()
 #endif
 }
 
-// Workers spin this many pauses (tens of microseconds) for the next job
-// before they sleep: a polygonization asks in quick succession.
-constexpr int SPIN_PAUSES = 20000;
+// Waiting for the next job or for the last tasks: a few microseconds of
+// pauses, then yielding the core (a thread we wait for may be waiting for
+// it, when other programs keep the cores busy) for a while, then sleeping.
+// A polygonization asks in quick succession.
+constexpr int SPIN_PAUSES = 256;
+constexpr int YIELDS = 200;
+
+template <class Done>
+void WaitAWhile(Done done)
+{
+    for (int s = 0; s < SPIN_PAUSES && !done(); ++s) Pause();
+    for (int y = 0; y < YIELDS && !done(); ++y) std::this_thread::yield();
+}
 
 }  // namespace
 
@@ -67,7 +77,7 @@ void WorkerPool::WorkerLoop(unsigned index)
 {
     unsigned long long seen = 0;
     for (;;) {
-        for (int s = 0; s < SPIN_PAUSES && m_generation.load(std::memory_order_acquire) == seen; ++s) Pause();
+        WaitAWhile([&] { return m_generation.load(std::memory_order_acquire) != seen; });
         std::unique_lock<std::mutex> lock(m_mutex);
         m_wake.wait(lock, [&] { return m_generation.load(std::memory_order_acquire) != seen; });
         seen = m_generation.load(std::memory_order_acquire);
@@ -143,7 +153,7 @@ std::exception_ptr WorkerPool::Close()
     std::unique_lock<std::mutex> lock(m_mutex);
     m_open = false;
     lock.unlock();
-    for (int s = 0; s < SPIN_PAUSES && m_active.load(std::memory_order_acquire) != 0; ++s) Pause();
+    WaitAWhile([&] { return m_active.load(std::memory_order_acquire) == 0; });
     lock.lock();
     m_done.wait(lock, [&] { return m_active.load(std::memory_order_acquire) == 0; });
     m_task = nullptr;

@@ -143,7 +143,8 @@ int BatchExport::FindAlgorithm(const std::string& name)
 std::string BatchExport::Usage()
 {
     std::ostringstream text;
-    text << "Usage: " << kProgram << " --export-mesh OUT [--cell-size S] [--algorithm NAME] [--threads N] SCENE\n"
+    text << "Usage: " << kProgram
+         << " --export-mesh OUT [--cell-size S] [--algorithm NAME] [--threads N] SCENE\n"
          << "\n"
          << "Reads the scene file SCENE (.xml or .kfn), polygonizes its whole tree and writes the\n"
          << "mesh to OUT, scaled by the scene's world scale factor, without opening a window.\n"

@@ -844,6 +844,7 @@ void PolygonizerLattice::QueueCorners(int i, int j, int k, int knownMask)
             QueuedNode& q = m_queued.emplace_back();
             q.slot = base + size_t(offset[c]);
             q.key = NodeKey(ni, nj, nk);
+            ++m_queuedUpTo;
         }
         return;
     }
@@ -863,6 +864,7 @@ void PolygonizerLattice::QueueCorners(int i, int j, int k, int knownMask)
         QueuedNode& q = m_queued.emplace_back();
         q.slot = slot;
         q.key = NodeKey(ni, nj, nk);
+        ++m_queuedUpTo;
     }
 }
 
@@ -892,9 +894,10 @@ void PolygonizerLattice::FinishFlight()
     m_flight->Finish();
     m_flight.reset();
     m_flightNodes.clear();
+    m_doneUpTo = m_flightUpTo;
 }
 
-void PolygonizerLattice::FlushQueued(bool wait)
+void PolygonizerLattice::StartFlight()
 {
     FinishFlight();
     const size_t count = m_queued.size();
@@ -902,14 +905,11 @@ void PolygonizerLattice::FlushQueued(bool wait)
     const unsigned threads = ThreadsFor(count);
     if (threads <= 1) {
         EvaluateNodes(m_queued.data(), count, m_evaluations);
-    } else if (wait) {
-        RunTasks((count + NODE_CHUNK - 1) / NODE_CHUNK, count, [&](size_t t, unsigned long long& counter) {
-            EvaluateNodes(m_queued.data() + t * NODE_CHUNK, std::min(NODE_CHUNK, count - t * NODE_CHUNK),
-                          counter);
-        });
+        m_doneUpTo = m_queuedUpTo;
     } else {
-        // The workers evaluate these while this thread goes on queueing.
+        // The workers evaluate these while this thread goes on.
         m_flightNodes.swap(m_queued);
+        m_flightUpTo = m_queuedUpTo;
         m_flight = std::make_unique<WorkerPool::Batch>(
             WorkerPool::Shared(), (count + NODE_CHUNK - 1) / NODE_CHUNK, threads, [this, count](size_t t) {
                 unsigned long long evaluations = 0;
@@ -919,6 +919,13 @@ void PolygonizerLattice::FlushQueued(bool wait)
             });
     }
     m_queued.clear();
+}
+
+void PolygonizerLattice::EvaluatedUpTo(uint64_t queued)
+{
+    if (queued <= m_doneUpTo) return;
+    if (queued > m_flightUpTo || !m_flight) StartFlight();
+    FinishFlight();
 }
 
 void PolygonizerLattice::ContinueFrom(uint64_t cell, std::vector<uint64_t>& stack,
@@ -931,47 +938,52 @@ void PolygonizerLattice::ContinueFrom(uint64_t cell, std::vector<uint64_t>& stac
     // Corners with bit a clear (side 0 of axis a).
     static constexpr int lowSide[3] = {0x55, 0x33, 0x0F};
     constexpr uint64_t KEY_BITS = (uint64_t(1) << 48) - 1;
-    // Breadth first, in waves: while a wave's cells are examined, the
-    // corners their crossed faces lead to are queued and handed to the
-    // workers in chunks, so the values the next wave needs are being
-    // evaluated meanwhile. The order does not depend on the threads.
-    std::vector<uint64_t>& wave = stack;
-    wave.assign(1, cell);
-    QueueCorners(ci, cj, ck, 0);
-    FlushQueued(true);
-    std::vector<uint64_t>& next = m_nextWave;
-    constexpr size_t STREAM_CHUNK = 256;
-    while (!wave.empty()) {
-        next.clear();
+    // Breadth first through a queue of cells. The corners a cell needs are
+    // queued when the cell is, and handed to the workers in chunks; by the
+    // time the cell comes up they are usually known, so this thread rarely
+    // waits. The order does not depend on the threads.
+    std::vector<uint64_t>& queue = stack;
+    std::vector<uint64_t>& readyAt = m_nextWave;  // nodes queued before each cell's corners were
+    queue.clear();
+    readyAt.clear();
+    m_queuedUpTo = m_flightUpTo = m_doneUpTo = 0;
+    auto enqueue = [&](uint64_t entry, int i, int j, int k, int known) {
+        QueueCorners(i, j, k, known);
+        queue.push_back(entry);
+        readyAt.push_back(m_queuedUpTo);
+        constexpr size_t STREAM_CHUNK = 512;
+        if (m_queued.size() >= STREAM_CHUNK) StartFlight();
+    };
+    enqueue(cell, ci, cj, ck, 0);
+    for (size_t head = 0; head < queue.size(); ++head) {
+        EvaluatedUpTo(readyAt[head]);
         // An entry carries the corner signs its neighbour already knew:
         // mask in bits 48-55, signs in bits 56-63.
-        for (uint64_t entry : wave) {
-            const uint64_t key = entry & KEY_BITS;
-            int i, j, k;
-            CellFromKey(key, i, j, k);
-            const int config = CellConfig(i, j, k, int((entry >> 48) & 255), int(entry >> 56));
-            if (!ConfigCrossed(config)) continue;
-            cells.push_back(key);
-            m_foundConfigs.push_back(uint8_t(config));
-            const int faces = table.cases[config].faces;
-            for (int f = 0; f < 6; ++f) {
-                if (!((faces >> f) & 1)) continue;
-                const int a = f / 2, side = f % 2;
-                int n[3] = {i, j, k};
-                n[a] += side ? 1 : -1;
-                if (!InRange(n[0], n[1], n[2]) || !Visit(n[0], n[1], n[2])) continue;
-                // The shared face's corners: side 1 of this cell is side 0 of the next.
-                const int shift = 1 << a;
-                const int mask = side ? lowSide[a] : (~lowSide[a] & 255);
-                const int bits = (side ? (config >> shift) : (config << shift)) & mask;
-                next.push_back(CellKey(n[0], n[1], n[2]) | (uint64_t(mask) << 48) | (uint64_t(bits) << 56));
-                QueueCorners(n[0], n[1], n[2], mask);
-                if (m_queued.size() >= STREAM_CHUNK) FlushQueued(false);
-            }
+        const uint64_t entry = queue[head];
+        const uint64_t key = entry & KEY_BITS;
+        int i, j, k;
+        CellFromKey(key, i, j, k);
+        const int config = CellConfig(i, j, k, int((entry >> 48) & 255), int(entry >> 56));
+        if (!ConfigCrossed(config)) continue;
+        cells.push_back(key);
+        m_foundConfigs.push_back(uint8_t(config));
+        const int faces = table.cases[config].faces;
+        for (int f = 0; f < 6; ++f) {
+            if (!((faces >> f) & 1)) continue;
+            const int a = f / 2, side = f % 2;
+            int n[3] = {i, j, k};
+            n[a] += side ? 1 : -1;
+            if (!InRange(n[0], n[1], n[2]) || !Visit(n[0], n[1], n[2])) continue;
+            // The shared face's corners: side 1 of this cell is side 0 of the next.
+            const int shift = 1 << a;
+            const int mask = side ? lowSide[a] : (~lowSide[a] & 255);
+            const int bits = (side ? (config >> shift) : (config << shift)) & mask;
+            enqueue(CellKey(n[0], n[1], n[2]) | (uint64_t(mask) << 48) | (uint64_t(bits) << 56), n[0], n[1],
+                    n[2], mask);
         }
-        FlushQueued(true);
-        wave.swap(next);
     }
+    StartFlight();
+    FinishFlight();
 }
 
 void PolygonizerLattice::StartSearch()

@@ -176,10 +176,14 @@ private:
     std::vector<QueuedNode> m_queued;
     // Queues the cell's corners not in knownMask whose values are unknown.
     void QueueCorners(int i, int j, int k, int knownMask);
-    // Evaluates the queued nodes: at once (wait), or handed to the workers
-    // while this thread goes on (finished by the next flush).
-    void FlushQueued(bool wait);
+    // Hands the queued nodes to the workers (after the batch before them is
+    // done), or evaluates them here when threads are not worth it.
+    void StartFlight();
     void FinishFlight();
+    // Makes sure the first `queued` nodes queued in this flood are known.
+    void EvaluatedUpTo(uint64_t queued);
+    // Nodes queued in this flood, handed out, and known, in queueing order.
+    uint64_t m_queuedUpTo = 0, m_flightUpTo = 0, m_doneUpTo = 0;
     void EvaluateNodes(const QueuedNode* nodes, size_t count, unsigned long long& counter);
     float LoadNode(size_t slot) const;
     std::unique_ptr<WorkerPool::Batch> m_flight;

@@ -53,6 +53,8 @@ float AdaptiveUniformGrid3DCache::Value(float x, float y, float z)
 {
     const Wml::Vector3<float> q = m_adapter.ToLocal(Wml::Vector3<float>(x, y, z));
     float value = 0.0f;
+    // Warm cells first: no cold-cell bookkeeping, nothing computed.
+    if (m_valueMode != TriQuadratic && m_grid->TryWarmTriLinear(q, value)) return value;
     const bool stored = m_valueMode == TriQuadratic ? m_grid->TrySampleTriQuadratic(q, &m_adapter, value)
                                                     : m_grid->TrySampleTriLinear(q, &m_adapter, value);
     if (stored) return value;
@@ -65,10 +67,17 @@ void AdaptiveUniformGrid3DCache::Gradient(float x, float y, float z, float& gx, 
     const Wml::Vector3<float> q = m_adapter.ToLocal(Wml::Vector3<float>(x, y, z));
     Wml::Vector3<float> g;
     // The smooth mode interpolates node gradients: as accurate as the
-    // quadratic B-spline's gradient for a third of the reads.
-    const bool stored = m_gradientMode == TriQuadratic
-                            ? m_grid->TrySampleGradientNodal(q, &m_adapter, g, value)
-                            : m_grid->TrySampleGradientTriLinear(q, &m_adapter, g, value);
+    // quadratic B-spline's gradient for a third of the reads. Warm cells are
+    // answered first, without the cold-cell bookkeeping.
+    bool stored;
+    if (m_gradientMode == TriQuadratic) {
+        stored = m_grid->TryWarmNodal(q, g, value) || m_grid->TrySampleGradientNodal(q, &m_adapter, g, value);
+    } else {
+        float v = 0.0f;
+        stored = m_grid->TryWarmTriLinear(q, v, &g);
+        if (stored && value) *value = v;
+        stored = stored || m_grid->TrySampleGradientTriLinear(q, &m_adapter, g, value);
+    }
     if (!stored) {
         if (m_source) {
             m_source->Gradient(x, y, z, gx, gy, gz, value);

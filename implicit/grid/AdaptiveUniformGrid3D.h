@@ -3,8 +3,11 @@
 // on demand. Field caches put one behind every cached composition node, so the
 // lookup path is kept allocation-free once a region is warm.
 
+#include <atomic>
+#include <cmath>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <unordered_map>
 #include <vector>
 
@@ -49,7 +52,13 @@ namespace vynimplicit {
 /// Hostile input: a non-finite point answers 0 (zero gradient) without
 /// touching the storage; a point more than MAX_NODE_INDEX voxels from the
 /// origin is answered directly from the source and stores nothing.
-/// Not thread safe: callers serialise evaluations of one grid.
+///
+/// Threads: the Sample and TrySample functions may run concurrently from any
+/// number of threads (the source must then be safe to evaluate concurrently
+/// too). Two threads missing the same sample both compute it and store the
+/// same number. Everything else (SetOrigin, SetVoxelSize, Invalidate, the
+/// statistics, GetAllocatedBlockCount) must run while no evaluation of this
+/// grid does: callers serialise edits against evaluations.
 class AdaptiveUniformGrid3D {
 public:
     static constexpr int BLOCK_SHIFT = 3;
@@ -106,6 +115,15 @@ public:
     void SampleGradientNodal(const Wml::Vector3<float>& p, ScalarField* source, Wml::Vector3<float>& gradient,
                              float* value = nullptr);
 
+    /// The trilinear value (and gradient, when gradient is not null) at p
+    /// when all the samples it reads are stored: true; otherwise false and
+    /// nothing is computed, stored or marked. The numbers are those of
+    /// SampleTriLinear / SampleGradientTriLinear exactly: the warm path of
+    /// the caches, with no cold-cell bookkeeping.
+    bool TryWarmTriLinear(const Wml::Vector3<float>& p, float& value, Wml::Vector3<float>* gradient = nullptr) const;
+    /// As TryWarmTriLinear, for the nodal gradient (all eight node gradients stored).
+    bool TryWarmNodal(const Wml::Vector3<float>& p, Wml::Vector3<float>& gradient, float* value) const;
+
     /// As the Sample functions, except for a cold cell (above): false, and
     /// nothing is written, computed or stored but the cell's mark.
     bool TrySampleTriLinear(const Wml::Vector3<float>& p, ScalarField* source, float& value);
@@ -131,6 +149,65 @@ public:
 private:
     struct Block;
     struct GradientRecords;
+    // Samples are shared between evaluating threads, read and written with
+    // relaxed atomic loads and stores (plain moves on the usual processors).
+    using AtomicFloat = std::atomic<float>;
+    friend struct Block;
+
+    // Keys never equal this: block coordinates keep every packed field below 2^21.
+    static constexpr std::uint64_t EMPTY_KEY = ~std::uint64_t(0);
+    // Points this close to the storable limit would need nodes beyond it.
+    static constexpr float GRID_LIMIT = float(MAX_NODE_INDEX - 4);
+    // Nodes are stored in Morton order inside a block (the bits of i, j and k
+    // interleaved), so the 2 x 2 x 2 and 3 x 3 x 3 stencils of the
+    // interpolations touch fewer cache lines than a row-major layout, where
+    // every step in k is a new line. SPREAD[x] places the 3 bits of x at bit
+    // positions 0, 3 and 6.
+    static constexpr int SPREAD[8] = {0, 1, 8, 9, 64, 65, 72, 73};
+
+    // Callers keep |x| well inside the int range.
+    static int FloorToInt(float x)
+    {
+        const int i = static_cast<int>(x);
+        return x < float(i) ? i - 1 : i;
+    }
+    // Block coordinates lie within +-2^17; 21 bits per axis with an offset
+    // keep them non-negative and the key unique.
+    static std::uint64_t PackKey(int bi, int bj, int bk)
+    {
+        constexpr std::int64_t offset = std::int64_t(1) << 20;
+        return (std::uint64_t(bi + offset) << 42) | (std::uint64_t(bj + offset) << 21) | std::uint64_t(bk + offset);
+    }
+    static int NodeIndex(int i, int j, int k)
+    {
+        return SPREAD[i & (BLOCK_DIM - 1)] | (SPREAD[j & (BLOCK_DIM - 1)] << 1) | (SPREAD[k & (BLOCK_DIM - 1)] << 2);
+    }
+    // The trilinear interpolation of the 2 x 2 x 2 corners c (x fastest) at
+    // offsets t inside the cell; every path uses this one, so a warm answer
+    // is the same number whichever path gave it.
+    static float Lerp8(const float c[8], float tx, float ty, float tz)
+    {
+        const float c00 = c[0] + tx * (c[1] - c[0]);
+        const float c10 = c[2] + tx * (c[3] - c[2]);
+        const float c01 = c[4] + tx * (c[5] - c[4]);
+        const float c11 = c[6] + tx * (c[7] - c[6]);
+        const float c0 = c00 + ty * (c10 - c00);
+        const float c1 = c01 + ty * (c11 - c01);
+        return c0 + tz * (c1 - c0);
+    }
+    // The gradient (in sample differences per voxel) and value of the
+    // trilinear interpolant of c.
+    static void LerpGradient8(const float c[8], float tx, float ty, float tz, float g[3], float& value)
+    {
+        const float d00 = c[1] - c[0], d10 = c[3] - c[2], d01 = c[5] - c[4], d11 = c[7] - c[6];
+        const float c00 = c[0] + tx * d00, c10 = c[2] + tx * d10, c01 = c[4] + tx * d01, c11 = c[6] + tx * d11;
+        const float c0 = c00 + ty * (c10 - c00), c1 = c01 + ty * (c11 - c01);
+        const float dx0 = d00 + ty * (d10 - d00), dx1 = d01 + ty * (d11 - d01);
+        g[0] = dx0 + tz * (dx1 - dx0);
+        g[1] = (c10 - c00) + tz * ((c11 - c01) - (c10 - c00));
+        g[2] = c1 - c0;
+        value = c0 + tz * (c1 - c0);
+    }
     struct KeyHash {
         std::size_t operator()(std::uint64_t k) const
         {
@@ -142,11 +219,21 @@ private:
     using BlockMap = std::unordered_map<std::uint64_t, std::unique_ptr<Block>, KeyHash>;
     /// One entry of the lookup table: a block's key, the block and its node
     /// gradients (null until made), so that a gradient query reaches them
-    /// without first reading the block.
+    /// without first reading the block. The key is stored last (release) and
+    /// read first (acquire), so a reader that finds a key sees its block.
     struct IndexSlot {
-        std::uint64_t key;
-        Block* block;
-        GradientRecords* gradients;
+        std::atomic<std::uint64_t> key;
+        std::atomic<const AtomicFloat*> values;  // the block's samples
+        std::atomic<Block*> block;
+        std::atomic<GradientRecords*> gradients;
+    };
+    /// An open-addressing table over the blocks, probed linearly. Readers
+    /// use it without a lock; growth makes a new one, and old ones are kept
+    /// until the next invalidation or destruction, so a reader still probing
+    /// one is never left with freed memory.
+    struct IndexTable {
+        std::size_t mask;
+        std::unique_ptr<IndexSlot[]> slots;
     };
 
     enum class Where { Grid, Direct, Invalid };
@@ -165,9 +252,23 @@ private:
     /// leaves u at the point's lattice coordinates and answers false.
     bool AnswerOffGrid(const Wml::Vector3<float>& p, ScalarField* source, Wml::Vector3<float>& gradient,
                        float* value, float u[3]);
+    /// The block, made when missing (under the lock, looked up again inside it).
     Block* GetBlock(int bi, int bj, int bk);
+    /// The block, or null when it does not exist; never waits and never allocates.
+    const Block* FindBlock(int bi, int bj, int bk) const;
     /// The node gradients of a block, or null when the block or they do not exist.
-    const GradientRecords* FindRecords(int bi, int bj, int bk);
+    const GradientRecords* FindRecords(int bi, int bj, int bk) const;
+    /// The slot holding key in the published table, or null.
+    const IndexSlot* FindSlot(std::uint64_t key) const;
+    /// The 2 x 2 x 2 samples from (i0, j0, k0), x fastest, when all are stored.
+    bool WarmCorners(int i0, int j0, int k0, float c[8]) const;
+    /// As WarmCorners, for a cell whose corners lie in more than one block.
+    bool WarmCornersAcross(int i0, int j0, int k0, float c[8]) const;
+    /// The 2 x 2 x 2 node records from (i0, j0, k0), when all are stored.
+    bool WarmRecords(int i0, int j0, int k0, float records[8][4]) const;
+    /// The nodal gradient and value at offsets t inside the cell of records r.
+    void InterpolateRecords(const float r[8][4], float tx, float ty, float tz, Wml::Vector3<float>& gradient,
+                            float* value) const;
     /// The block's node gradients, made (not computed) when missing.
     GradientRecords& RecordsOf(Block& block);
     float ComputeNode(int i, int j, int k, ScalarField* source) const;
@@ -201,22 +302,84 @@ private:
     bool NodeRange(const Wml::AxisAlignedBox3<float>& box, int lo[3], int hi[3], bool inner) const;
     template <class Fn>
     void ForEachBlockInRange(const int lo[3], const int hi[3], Fn&& fn) const;
-    void ClearBlockCache();
-    /// Rebuilds the lookup table from the map, sized for about twice the blocks.
+    /// Rebuilds the lookup table from the map, sized for about twice the
+    /// blocks, and publishes it; the old one is retired. Under the lock.
     void RebuildIndex(std::size_t capacity);
-    void InsertIntoIndex(std::uint64_t key, Block* block);
+    void InsertIntoIndex(IndexTable& table, std::uint64_t key, Block* block);
+    /// Frees the retired tables and the published one (no evaluation runs).
+    void DropIndex();
 
     Wml::Vector3<float> m_origin;
     float m_voxelSize = 1.0f;
     float m_inverseVoxelSize = 1.0f;
-    BlockMap m_blocks;  // owns the blocks
-    // Open-addressing table over the same blocks, probed linearly: a lookup
-    // costs one cache line instead of the map's chain of pointers, which is
-    // what random queries over a large warm grid pay for.
-    std::vector<IndexSlot> m_index;
-    // The last block looked up, so consecutive queries in one block skip the hash map.
-    std::uint64_t m_cachedKey = ~std::uint64_t(0);
-    Block* m_cachedBlock = nullptr;
+    BlockMap m_blocks;  // owns the blocks; changed under m_mutex
+    // The table readers probe (one cache line per lookup instead of the
+    // map's chain of pointers), and every table made since the last
+    // invalidation, the published one last.
+    std::atomic<IndexTable*> m_index{nullptr};
+    std::vector<std::unique_ptr<IndexTable>> m_tables;
+    // Taken only to make blocks or their node gradients; reads never wait.
+    std::mutex m_mutex;
 };
+
+// ---- the warm path, inline: the caches call it on every evaluation ---------
+
+inline const AdaptiveUniformGrid3D::IndexSlot* AdaptiveUniformGrid3D::FindSlot(std::uint64_t key) const
+{
+    const IndexTable* table = m_index.load(std::memory_order_acquire);
+    if (!table) return nullptr;
+    for (std::size_t slot = KeyHash()(key) & table->mask;; slot = (slot + 1) & table->mask) {
+        const IndexSlot& entry = table->slots[slot];
+        const std::uint64_t found = entry.key.load(std::memory_order_acquire);
+        if (found == key) return &entry;
+        if (found == EMPTY_KEY) return nullptr;
+    }
+}
+
+inline bool AdaptiveUniformGrid3D::WarmCorners(int i0, int j0, int k0, float c[8]) const
+{
+    constexpr int mask = BLOCK_DIM - 1;
+    const int li = i0 & mask, lj = j0 & mask, lk = k0 & mask;
+    if (!(li < mask && lj < mask && lk < mask)) return WarmCornersAcross(i0, j0, k0, c);
+    // The usual case: one lookup, then fixed Morton offsets.
+    const IndexSlot* slot = FindSlot(PackKey(i0 >> BLOCK_SHIFT, j0 >> BLOCK_SHIFT, k0 >> BLOCK_SHIFT));
+    if (!slot) return false;
+    const AtomicFloat* v = slot->values.load(std::memory_order_relaxed);
+    const int x0 = SPREAD[li], x1 = SPREAD[li + 1];
+    const int y0 = SPREAD[lj] << 1, y1 = SPREAD[lj + 1] << 1;
+    const int z0 = SPREAD[lk] << 2, z1 = SPREAD[lk + 1] << 2;
+    const int offsets[8] = {x0 | y0 | z0, x1 | y0 | z0, x0 | y1 | z0, x1 | y1 | z0,
+                            x0 | y0 | z1, x1 | y0 | z1, x0 | y1 | z1, x1 | y1 | z1};
+    bool all = true;
+    for (int n = 0; n < 8; ++n) {
+        c[n] = v[offsets[n]].load(std::memory_order_relaxed);
+        all &= !std::isnan(c[n]);
+    }
+    return all;
+}
+
+inline bool AdaptiveUniformGrid3D::TryWarmTriLinear(const Wml::Vector3<float>& p, float& value,
+                                                    Wml::Vector3<float>* gradient) const
+{
+    // Locate's arithmetic, with its three tests folded into one: a NaN or a
+    // far point fails it and is left to the full path.
+    float u[3];
+    for (int a = 0; a < 3; ++a) u[a] = (p[a] - m_origin[a]) * m_inverseVoxelSize;
+    if (!(std::fabs(u[0]) < GRID_LIMIT && std::fabs(u[1]) < GRID_LIMIT && std::fabs(u[2]) < GRID_LIMIT))
+        return false;
+    const int i0 = FloorToInt(u[0]), j0 = FloorToInt(u[1]), k0 = FloorToInt(u[2]);
+    float c[8];
+    if (!WarmCorners(i0, j0, k0, c)) return false;
+    const float tx = u[0] - float(i0), ty = u[1] - float(j0), tz = u[2] - float(k0);
+    if (!gradient) {
+        value = Lerp8(c, tx, ty, tz);
+        return true;
+    }
+    float g[3];
+    LerpGradient8(c, tx, ty, tz, g, value);
+    const float s = m_inverseVoxelSize;
+    *gradient = Wml::Vector3<float>(g[0] * s, g[1] * s, g[2] * s);
+    return true;
+}
 
 }  // namespace vynimplicit

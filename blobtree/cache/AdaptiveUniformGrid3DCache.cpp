@@ -52,9 +52,15 @@ AdaptiveUniformGrid3DCache::~AdaptiveUniformGrid3DCache() = default;
 float AdaptiveUniformGrid3DCache::Value(float x, float y, float z)
 {
     const Wml::Vector3<float> q = m_adapter.ToLocal(Wml::Vector3<float>(x, y, z));
-    float value = 0.0f;
     // Warm cells first: no cold-cell bookkeeping, nothing computed.
+    float value;
     if (m_valueMode != TriQuadratic && m_grid->TryWarmTriLinear(q, value)) return value;
+    return ColdValue(x, y, z, q);
+}
+
+float AdaptiveUniformGrid3DCache::ColdValue(float x, float y, float z, const Wml::Vector3<float>& q)
+{
+    float value = 0.0f;
     const bool stored = m_valueMode == TriQuadratic ? m_grid->TrySampleTriQuadratic(q, &m_adapter, value)
                                                     : m_grid->TrySampleTriLinear(q, &m_adapter, value);
     if (stored) return value;

@@ -35,6 +35,17 @@ inline void FillNotComputed(AtomicFloat* first, int count)
     for (int n = 0; n < count; ++n) Store(first[n], NOT_COMPUTED);
 }
 
+// What the window holds for a block not made yet: samples that all read as
+// missing. Never written after it is made.
+const AtomicFloat* NoBlock()
+{
+    static const struct Missing {
+        AtomicFloat values[AdaptiveUniformGrid3D::BLOCK_NODES];
+        Missing() { FillNotComputed(values, AdaptiveUniformGrid3D::BLOCK_NODES); }
+    } missing;
+    return missing.values;
+}
+
 inline float Sanitize(float v)
 {
     return std::isfinite(v) ? v : 0.0f;
@@ -167,6 +178,8 @@ bool AdaptiveUniformGrid3D::SetVoxelSize(const Wml::AxisAlignedBox3<float>& box,
     } else if (forceInvalidate) {
         Invalidate(true);
     }
+    const float extent[3] = {box.Max(0) - box.Min(0), box.Max(1) - box.Min(1), box.Max(2) - box.Min(2)};
+    ResizeWindow(extent);
     return true;
 }
 
@@ -201,10 +214,44 @@ void AdaptiveUniformGrid3D::InsertIntoIndex(IndexTable& table, std::uint64_t key
     entry.key.store(key, std::memory_order_release);
 }
 
+long AdaptiveUniformGrid3D::WindowEntry(int bi, int bj, int bk) const
+{
+    const unsigned dim = unsigned(m_windowDim);
+    const unsigned x = unsigned(bi + m_windowHalf), y = unsigned(bj + m_windowHalf), z = unsigned(bk + m_windowHalf);
+    if (x >= dim || y >= dim || z >= dim) return -1;
+    return long(x) + long(dim) * (long(y) + long(dim) * long(z));
+}
+
+void AdaptiveUniformGrid3D::ResizeWindow(const float extent[3])
+{
+    // Half the longest extent in blocks, two more for stencils and growth;
+    // at most 32^3 entries (256 KB), the middle of a finer lattice.
+    float longest = 0.0f;
+    for (int a = 0; a < 3; ++a) longest = std::max(longest, extent[a]);
+    const double blocks = double(longest) * double(m_inverseVoxelSize) / double(BLOCK_DIM);
+    const int half = int(std::min(16.0, std::ceil(0.5 * blocks) + 2.0));
+    if (half == m_windowHalf && m_window) return;
+    m_windowHalf = half;
+    m_windowDim = 2 * half;
+    m_windowLast = m_windowDim - 1;
+    const std::size_t entries = std::size_t(m_windowDim) * std::size_t(m_windowDim) * std::size_t(m_windowDim);
+    m_window.reset(new std::atomic<const AtomicFloat*>[entries]);
+    for (std::size_t n = 0; n < entries; ++n) m_window[n].store(NoBlock(), std::memory_order_relaxed);
+    for (const auto& entry : m_blocks) {
+        const Block& b = *entry.second;
+        const long at = WindowEntry(b.coord[0], b.coord[1], b.coord[2]);
+        if (at >= 0) m_window[at].store(b.values, std::memory_order_relaxed);
+    }
+}
+
 void AdaptiveUniformGrid3D::DropIndex()
 {
     m_index.store(nullptr, std::memory_order_relaxed);
     m_tables.clear();
+    if (m_window) {
+        const std::size_t entries = std::size_t(m_windowDim) * std::size_t(m_windowDim) * std::size_t(m_windowDim);
+        for (std::size_t n = 0; n < entries; ++n) m_window[n].store(NoBlock(), std::memory_order_relaxed);
+    }
 }
 
 void AdaptiveUniformGrid3D::Invalidate(bool releaseMemory)
@@ -314,6 +361,11 @@ void AdaptiveUniformGrid3D::Invalidate(const Wml::AxisAlignedBox3<float>& box)
     // No evaluation runs: every table may go, the new one included in none.
     DropIndex();
     RebuildIndex(m_blocks.size());
+    for (const auto& entry : m_blocks) {
+        const Block& b = *entry.second;
+        const long at = WindowEntry(b.coord[0], b.coord[1], b.coord[2]);
+        if (at >= 0) m_window[at].store(b.values, std::memory_order_relaxed);
+    }
 }
 
 AdaptiveUniformGrid3D::Where AdaptiveUniformGrid3D::Locate(const Wml::Vector3<float>& p, float u[3]) const
@@ -350,6 +402,8 @@ AdaptiveUniformGrid3D::Block* AdaptiveUniformGrid3D::GetBlock(int bi, int bj, in
         RebuildIndex(m_blocks.size());
     else
         InsertIntoIndex(*table, key, block);
+    const long at = WindowEntry(bi, bj, bk);
+    if (at >= 0) m_window[at].store(block->values, std::memory_order_release);
     return block;
 }
 
@@ -598,12 +652,12 @@ bool AdaptiveUniformGrid3D::TriLinearValue(const Wml::Vector3<float>& p, ScalarF
     return true;
 }
 
-bool AdaptiveUniformGrid3D::WarmCornersAcross(int i0, int j0, int k0, float c[8]) const
+bool AdaptiveUniformGrid3D::WarmCornersHashed(int i0, int j0, int k0, float c[8]) const
 {
     const int li = i0 & BLOCK_MASK, lj = j0 & BLOCK_MASK, lk = k0 & BLOCK_MASK;
     const int bi = i0 >> BLOCK_SHIFT, bj = j0 >> BLOCK_SHIFT, bk = k0 >> BLOCK_SHIFT;
     const int si = li == BLOCK_MASK, sj = lj == BLOCK_MASK, sk = lk == BLOCK_MASK;
-    const Block* blocks[2][2][2];
+    const Block* blocks[2][2][2] = {};
     for (int z = 0; z <= sk; ++z)
         for (int y = 0; y <= sj; ++y)
             for (int x = 0; x <= si; ++x)
@@ -615,6 +669,26 @@ bool AdaptiveUniformGrid3D::WarmCornersAcross(int i0, int j0, int k0, float c[8]
         all &= !std::isnan(c[n]);
     }
     return all;
+}
+
+bool AdaptiveUniformGrid3D::TryWarmOutsideWindow(const Wml::Vector3<float>& p, float& value,
+                                                 Wml::Vector3<float>* gradient) const
+{
+    float u[3];
+    for (int a = 0; a < 3; ++a) u[a] = (p[a] - m_origin[a]) * m_inverseVoxelSize;
+    const int i0 = FloorToInt(u[0]), j0 = FloorToInt(u[1]), k0 = FloorToInt(u[2]);
+    float c[8];
+    if (!WarmCornersHashed(i0, j0, k0, c)) return false;
+    const float tx = u[0] - float(i0), ty = u[1] - float(j0), tz = u[2] - float(k0);
+    if (!gradient) {
+        value = Lerp8(c, tx, ty, tz);
+        return true;
+    }
+    float g[3];
+    LerpGradient8(c, tx, ty, tz, g, value);
+    const float s = m_inverseVoxelSize;
+    *gradient = Wml::Vector3<float>(g[0] * s, g[1] * s, g[2] * s);
+    return true;
 }
 
 bool AdaptiveUniformGrid3D::TryWarmNodal(const Wml::Vector3<float>& p, Wml::Vector3<float>& gradient,

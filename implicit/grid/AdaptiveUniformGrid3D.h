@@ -260,10 +260,16 @@ private:
     const GradientRecords* FindRecords(int bi, int bj, int bk) const;
     /// The slot holding key in the published table, or null.
     const IndexSlot* FindSlot(std::uint64_t key) const;
-    /// The 2 x 2 x 2 samples from (i0, j0, k0), x fastest, when all are stored.
-    bool WarmCorners(int i0, int j0, int k0, float c[8]) const;
-    /// As WarmCorners, for a cell whose corners lie in more than one block.
-    bool WarmCornersAcross(int i0, int j0, int k0, float c[8]) const;
+    /// The 2 x 2 x 2 samples from (i0, j0, k0), x fastest, through the table;
+    /// false when one is missing.
+    bool WarmCornersHashed(int i0, int j0, int k0, float c[8]) const;
+    /// TryWarmTriLinear for a cell outside the window.
+    bool TryWarmOutsideWindow(const Wml::Vector3<float>& p, float& value, Wml::Vector3<float>* gradient) const;
+    /// The window's entry for block (bi, bj, bk), or -1 outside it.
+    long WindowEntry(int bi, int bj, int bk) const;
+    /// Sizes the window to a box of the given extents around the origin and
+    /// enters the blocks there. No evaluation may run.
+    void ResizeWindow(const float extent[3]);
     /// The 2 x 2 x 2 node records from (i0, j0, k0), when all are stored.
     bool WarmRecords(int i0, int j0, int k0, float records[8][4]) const;
     /// The nodal gradient and value at offsets t inside the cell of records r.
@@ -320,6 +326,15 @@ private:
     std::vector<std::unique_ptr<IndexTable>> m_tables;
     // Taken only to make blocks or their node gradients; reads never wait.
     std::mutex m_mutex;
+    // A dense cube of blocks centred on the origin, covering the source's
+    // bounds (or their middle, when they hold more blocks than 32^3): the
+    // samples of each block there, or a block of NaN for one not made yet. A warm value reaches its
+    // samples through it by arithmetic alone, whichever blocks the cell's
+    // corners fall in; anything outside goes through the table.
+    int m_windowHalf = 0;
+    int m_windowDim = 0;
+    int m_windowLast = 0;  // m_windowDim - 1, or 0 without a window
+    std::unique_ptr<std::atomic<const AtomicFloat*>[]> m_window;
 };
 
 // ---- the warm path, inline: the caches call it on every evaluation ---------
@@ -336,47 +351,65 @@ inline const AdaptiveUniformGrid3D::IndexSlot* AdaptiveUniformGrid3D::FindSlot(s
     }
 }
 
-inline bool AdaptiveUniformGrid3D::WarmCorners(int i0, int j0, int k0, float c[8]) const
-{
-    constexpr int mask = BLOCK_DIM - 1;
-    const int li = i0 & mask, lj = j0 & mask, lk = k0 & mask;
-    if (!(li < mask && lj < mask && lk < mask)) return WarmCornersAcross(i0, j0, k0, c);
-    // The usual case: one lookup, then fixed Morton offsets.
-    const IndexSlot* slot = FindSlot(PackKey(i0 >> BLOCK_SHIFT, j0 >> BLOCK_SHIFT, k0 >> BLOCK_SHIFT));
-    if (!slot) return false;
-    const AtomicFloat* v = slot->values.load(std::memory_order_relaxed);
-    const int x0 = SPREAD[li], x1 = SPREAD[li + 1];
-    const int y0 = SPREAD[lj] << 1, y1 = SPREAD[lj + 1] << 1;
-    const int z0 = SPREAD[lk] << 2, z1 = SPREAD[lk + 1] << 2;
-    const int offsets[8] = {x0 | y0 | z0, x1 | y0 | z0, x0 | y1 | z0, x1 | y1 | z0,
-                            x0 | y0 | z1, x1 | y0 | z1, x0 | y1 | z1, x1 | y1 | z1};
-    bool all = true;
-    for (int n = 0; n < 8; ++n) {
-        c[n] = v[offsets[n]].load(std::memory_order_relaxed);
-        all &= !std::isnan(c[n]);
-    }
-    return all;
-}
-
-inline bool AdaptiveUniformGrid3D::TryWarmTriLinear(const Wml::Vector3<float>& p, float& value,
-                                                    Wml::Vector3<float>* gradient) const
+// Inlined into the caches' Value and Gradient even though it is long: the
+// calls and register saves would cost a good part of a warm lookup.
+__attribute__((always_inline)) inline bool AdaptiveUniformGrid3D::TryWarmTriLinear(
+    const Wml::Vector3<float>& p, float& value, Wml::Vector3<float>* gradient) const
 {
     // Locate's arithmetic, with its three tests folded into one: a NaN or a
     // far point fails it and is left to the full path.
     float u[3];
     for (int a = 0; a < 3; ++a) u[a] = (p[a] - m_origin[a]) * m_inverseVoxelSize;
-    if (!(std::fabs(u[0]) < GRID_LIMIT && std::fabs(u[1]) < GRID_LIMIT && std::fabs(u[2]) < GRID_LIMIT))
+    if (!((std::fabs(u[0]) < GRID_LIMIT) & (std::fabs(u[1]) < GRID_LIMIT) & (std::fabs(u[2]) < GRID_LIMIT)))
         return false;
     const int i0 = FloorToInt(u[0]), j0 = FloorToInt(u[1]), k0 = FloorToInt(u[2]);
-    float c[8];
-    if (!WarmCorners(i0, j0, k0, c)) return false;
+    // The window holds the cell's first block and the next one along each axis.
+    const long dim = m_windowDim;
+    const unsigned last = unsigned(m_windowLast);
+    const unsigned x = unsigned((i0 >> BLOCK_SHIFT) + m_windowHalf);
+    const unsigned y = unsigned((j0 >> BLOCK_SHIFT) + m_windowHalf);
+    const unsigned z = unsigned((k0 >> BLOCK_SHIFT) + m_windowHalf);
+    if (!((x < last) & (y < last) & (z < last))) return TryWarmOutsideWindow(p, value, gradient);
+    constexpr int mask = BLOCK_DIM - 1;
+    const int li = i0 & mask, lj = j0 & mask, lk = k0 & mask;
+    // Per axis, the far corners' step in the window and the two Morton
+    // offsets: no branch on whether the cell crosses a block face.
+    const long sx = long(li == mask), sy = long(lj == mask) * dim, sz = long(lk == mask) * dim * dim;
+    const int x0 = SPREAD[li], x1 = SPREAD[(li + 1) & mask];
+    const int y0 = SPREAD[lj] << 1, y1 = SPREAD[(lj + 1) & mask] << 1;
+    const int z0 = SPREAD[lk] << 2, z1 = SPREAD[(lk + 1) & mask] << 2;
+    const std::atomic<const AtomicFloat*>* w = m_window.get() + (long(x) + dim * (long(y) + dim * long(z)));
+    constexpr auto relaxed = std::memory_order_relaxed;
+    // Blocks not made yet are entered as a block of NaN samples, so they
+    // need no test of their own.
+    const AtomicFloat* p000 = w[0].load(relaxed);
+    const AtomicFloat* p100 = w[sx].load(relaxed);
+    const AtomicFloat* p010 = w[sy].load(relaxed);
+    const AtomicFloat* p110 = w[sx + sy].load(relaxed);
+    const AtomicFloat* p001 = w[sz].load(relaxed);
+    const AtomicFloat* p101 = w[sx + sz].load(relaxed);
+    const AtomicFloat* p011 = w[sy + sz].load(relaxed);
+    const AtomicFloat* p111 = w[sx + sy + sz].load(relaxed);
+    // Pairs with the release that entered the blocks: their samples are seen.
+    std::atomic_thread_fence(std::memory_order_acquire);
+    const float c[8] = {p000[x0 | y0 | z0].load(relaxed), p100[x1 | y0 | z0].load(relaxed),
+                        p010[x0 | y1 | z0].load(relaxed), p110[x1 | y1 | z0].load(relaxed),
+                        p001[x0 | y0 | z1].load(relaxed), p101[x1 | y0 | z1].load(relaxed),
+                        p011[x0 | y1 | z1].load(relaxed), p111[x1 | y1 | z1].load(relaxed)};
     const float tx = u[0] - float(i0), ty = u[1] - float(j0), tz = u[2] - float(k0);
+    // Every corner reaches the value, so a missing sample (NaN) shows there:
+    // one test instead of eight.
+    float v;
     if (!gradient) {
-        value = Lerp8(c, tx, ty, tz);
+        v = Lerp8(c, tx, ty, tz);
+        if (std::isnan(v)) return false;
+        value = v;
         return true;
     }
     float g[3];
-    LerpGradient8(c, tx, ty, tz, g, value);
+    LerpGradient8(c, tx, ty, tz, g, v);
+    if (std::isnan(v)) return false;
+    value = v;
     const float s = m_inverseVoxelSize;
     *gradient = Wml::Vector3<float>(g[0] * s, g[1] * s, g[2] * s);
     return true;

@@ -140,6 +140,11 @@ struct alignas(64) AdaptiveUniformGrid3D::Block {
 
 AdaptiveUniformGrid3D::AdaptiveUniformGrid3D(float cellSize, const Wml::Vector3<float>& centre)
 {
+    static_assert(STEP[0] == SPREAD[1] - SPREAD[0] && STEP[1] == SPREAD[2] - SPREAD[1] &&
+                      STEP[2] == SPREAD[3] - SPREAD[2] && STEP[3] == SPREAD[4] - SPREAD[3] &&
+                      STEP[4] == SPREAD[5] - SPREAD[4] && STEP[5] == SPREAD[6] - SPREAD[5] &&
+                      STEP[6] == SPREAD[7] - SPREAD[6] && STEP[7] == SPREAD[0] - SPREAD[7],
+                  "STEP follows SPREAD");
     if (std::isfinite(cellSize) && cellSize > 0.0f && std::isfinite(1.0f / cellSize)) m_voxelSize = cellSize;
     m_inverseVoxelSize = 1.0f / m_voxelSize;
     m_origin = Wml::Vector3<float>::ZERO;

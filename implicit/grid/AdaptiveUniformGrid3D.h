@@ -164,6 +164,9 @@ private:
     // every step in k is a new line. SPREAD[x] places the 3 bits of x at bit
     // positions 0, 3 and 6.
     static constexpr int SPREAD[8] = {0, 1, 8, 9, 64, 65, 72, 73};
+    // SPREAD[(x + 1) & 7] - SPREAD[x]: the step to the next node along an
+    // axis, wrapping to the first node of the next block after the last.
+    static constexpr int STEP[8] = {1, 7, 1, 55, 1, 7, 1, -73};
 
     // Callers keep |x| well inside the int range.
     static int FloorToInt(float x)
@@ -372,30 +375,48 @@ __attribute__((always_inline)) inline bool AdaptiveUniformGrid3D::TryWarmTriLine
     if (!((x < last) & (y < last) & (z < last))) return TryWarmOutsideWindow(p, value, gradient);
     constexpr int mask = BLOCK_DIM - 1;
     const int li = i0 & mask, lj = j0 & mask, lk = k0 & mask;
-    // Per axis, the far corners' step in the window and the two Morton
-    // offsets: no branch on whether the cell crosses a block face.
-    const long sx = long(li == mask), sy = long(lj == mask) * dim, sz = long(lk == mask) * dim * dim;
-    const int x0 = SPREAD[li], x1 = SPREAD[(li + 1) & mask];
-    const int y0 = SPREAD[lj] << 1, y1 = SPREAD[(lj + 1) & mask] << 1;
-    const int z0 = SPREAD[lk] << 2, z1 = SPREAD[(lk + 1) & mask] << 2;
+    // Corner (a, b, c) lies at base + a dx + b dy + c dz in its block (the
+    // Morton fields add without carries into each other); past a block face
+    // the step wraps to the next block's first node.
+    const int base = SPREAD[li] | (SPREAD[lj] << 1) | (SPREAD[lk] << 2);
+    const int dx = STEP[li], dy = STEP[lj] << 1, dz = STEP[lk] << 2;
     const std::atomic<const AtomicFloat*>* w = m_window.get() + (long(x) + dim * (long(y) + dim * long(z)));
     constexpr auto relaxed = std::memory_order_relaxed;
+    float c[8];
     // Blocks not made yet are entered as a block of NaN samples, so they
     // need no test of their own.
-    const AtomicFloat* p000 = w[0].load(relaxed);
-    const AtomicFloat* p100 = w[sx].load(relaxed);
-    const AtomicFloat* p010 = w[sy].load(relaxed);
-    const AtomicFloat* p110 = w[sx + sy].load(relaxed);
-    const AtomicFloat* p001 = w[sz].load(relaxed);
-    const AtomicFloat* p101 = w[sx + sz].load(relaxed);
-    const AtomicFloat* p011 = w[sy + sz].load(relaxed);
-    const AtomicFloat* p111 = w[sx + sy + sz].load(relaxed);
-    // Pairs with the release that entered the blocks: their samples are seen.
-    std::atomic_thread_fence(std::memory_order_acquire);
-    const float c[8] = {p000[x0 | y0 | z0].load(relaxed), p100[x1 | y0 | z0].load(relaxed),
-                        p010[x0 | y1 | z0].load(relaxed), p110[x1 | y1 | z0].load(relaxed),
-                        p001[x0 | y0 | z1].load(relaxed), p101[x1 | y0 | z1].load(relaxed),
-                        p011[x0 | y1 | z1].load(relaxed), p111[x1 | y1 | z1].load(relaxed)};
+    if ((li != mask) & (lj != mask) & (lk != mask)) {
+        // The usual case: the whole cell in one block.
+        const AtomicFloat* v = w[0].load(std::memory_order_acquire) + base;
+        c[0] = v[0].load(relaxed);
+        c[1] = v[dx].load(relaxed);
+        c[2] = v[dy].load(relaxed);
+        c[3] = v[dx + dy].load(relaxed);
+        c[4] = v[dz].load(relaxed);
+        c[5] = v[dx + dz].load(relaxed);
+        c[6] = v[dy + dz].load(relaxed);
+        c[7] = v[dx + dy + dz].load(relaxed);
+    } else {
+        const long sx = long(li == mask), sy = long(lj == mask) * dim, sz = long(lk == mask) * dim * dim;
+        // Acquire pairs with the release that entered each block: its samples are seen.
+        constexpr auto acquire = std::memory_order_acquire;
+        const AtomicFloat* p000 = w[0].load(acquire);
+        const AtomicFloat* p100 = w[sx].load(acquire);
+        const AtomicFloat* p010 = w[sy].load(acquire);
+        const AtomicFloat* p110 = w[sx + sy].load(acquire);
+        const AtomicFloat* p001 = w[sz].load(acquire);
+        const AtomicFloat* p101 = w[sx + sz].load(acquire);
+        const AtomicFloat* p011 = w[sy + sz].load(acquire);
+        const AtomicFloat* p111 = w[sx + sy + sz].load(acquire);
+        c[0] = p000[base].load(relaxed);
+        c[1] = p100[base + dx].load(relaxed);
+        c[2] = p010[base + dy].load(relaxed);
+        c[3] = p110[base + dx + dy].load(relaxed);
+        c[4] = p001[base + dz].load(relaxed);
+        c[5] = p101[base + dx + dz].load(relaxed);
+        c[6] = p011[base + dy + dz].load(relaxed);
+        c[7] = p111[base + dx + dy + dz].load(relaxed);
+    }
     const float tx = u[0] - float(i0), ty = u[1] - float(j0), tz = u[2] - float(k0);
     // Every corner reaches the value, so a missing sample (NaN) shows there:
     // one test instead of eight.

@@ -273,6 +273,10 @@ private:
     /// Sizes the window to a box of the given extents around the origin and
     /// enters the blocks there. No evaluation may run.
     void ResizeWindow(const float extent[3]);
+    /// Every entry of both windows back to the missing block; then the blocks
+    /// (and their node gradients) entered again.
+    void ClearWindow();
+    void EnterBlocksInWindow();
     /// The 2 x 2 x 2 node records from (i0, j0, k0), when all are stored.
     bool WarmRecords(int i0, int j0, int k0, float records[8][4]) const;
     /// The nodal gradient and value at offsets t inside the cell of records r.
@@ -338,6 +342,8 @@ private:
     int m_windowDim = 0;
     int m_windowLast = 0;  // m_windowDim - 1, or 0 without a window
     std::unique_ptr<std::atomic<const AtomicFloat*>[]> m_window;
+    // The same for the blocks' node gradients (their records).
+    std::unique_ptr<std::atomic<const AtomicFloat*>[]> m_recordWindow;
 };
 
 // ---- the warm path, inline: the caches call it on every evaluation ---------

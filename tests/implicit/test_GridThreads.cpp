@@ -85,21 +85,57 @@ std::vector<Vector3f> Points(int n, float extent, unsigned seed)
     return points;
 }
 
+/// Sized through SetVoxelSize, a grid keeps a window of blocks around its
+/// origin (here covering about [-2.4, 1.6) per axis at voxel 0.1, less than
+/// the points span); built with the size alone it has none.
+void Size(AdaptiveUniformGrid3D& grid, bool windowed)
+{
+    if (windowed) {
+        const float voxel = grid.GetVoxelSize();
+        ASSERT_TRUE(grid.SetVoxelSize(Box(-0.8f, 0.8f, -0.8f, 0.8f, -0.8f, 0.8f),
+                                      unsigned(1.6f / voxel + 0.5f), false));
+        ASSERT_FLOAT_EQ(grid.GetVoxelSize(), voxel);
+    }
+}
+
+void FourThreadsFillingOneGrid(bool windowed);
+void WarmPathAnswersOnlyStoredCells(bool windowed);
+
 }  // namespace
 
 TEST(AdaptiveUniformGrid3DThreads, FourThreadsFillingOneGridAnswerWhatOneThreadDoes)
+{
+    for (bool windowed : {false, true}) {
+        SCOPED_TRACE(windowed ? "with a window" : "without a window");
+        FourThreadsFillingOneGrid(windowed);
+    }
+}
+
+TEST(AdaptiveUniformGrid3DThreads, WarmPathAnswersOnlyStoredCellsAndLeavesNoMark)
+{
+    for (bool windowed : {false, true}) {
+        SCOPED_TRACE(windowed ? "with a window" : "without a window");
+        WarmPathAnswersOnlyStoredCells(windowed);
+    }
+}
+
+namespace {
+
+void FourThreadsFillingOneGrid(bool windowed)
 {
     CalmWave field;
     // Thousands of blocks, so the threads make blocks and grow the lookup
     // table while the others read it.
     const std::vector<Vector3f> points = Points(6000, 3.0f, 21);
     AdaptiveUniformGrid3D reference(0.05f, Vector3f(0.01f, -0.02f, 0.03f));
+    Size(reference, windowed);
     std::vector<std::array<Result, MODE_COUNT>> expected(points.size());
     for (size_t i = 0; i < points.size(); ++i)
         for (int m = 0; m < MODE_COUNT; ++m)
             expected[i][size_t(m)] = MODES[m].sample(reference, points[i], &field);
 
     AdaptiveUniformGrid3D shared(0.05f, Vector3f(0.01f, -0.02f, 0.03f));
+    Size(shared, windowed);
     std::vector<int> mismatches(4, 0), coldAnswers(4, 0);
     std::vector<std::thread> threads;
     for (int t = 0; t < 4; ++t)
@@ -159,11 +195,13 @@ TEST(AdaptiveUniformGrid3DThreads, FourThreadsFillingOneGridAnswerWhatOneThreadD
         EXPECT_EQ(MODES[4].sample(shared, points[i], &field), expected[i][4]);
 }
 
-TEST(AdaptiveUniformGrid3DThreads, WarmPathAnswersOnlyStoredCellsAndLeavesNoMark)
+void WarmPathAnswersOnlyStoredCells(bool windowed)
 {
     CalmWave field;
     const std::vector<Vector3f> points = Points(400, 2.0f, 5);
     AdaptiveUniformGrid3D grid(0.1f), reference(0.1f);
+    Size(grid, windowed);
+    Size(reference, windowed);
     // Cold: the warm path declines, makes no block and leaves no ask behind,
     // so a cold cell still takes its full count of asks afterwards.
     for (const Vector3f& p : points) {
@@ -214,3 +252,5 @@ TEST(AdaptiveUniformGrid3DThreads, WarmPathAnswersOnlyStoredCellsAndLeavesNoMark
     reference.Invalidate(false);
     EXPECT_FALSE(reference.TryWarmTriLinear(points[0], v));
 }
+
+}  // namespace

@@ -239,6 +239,8 @@ void AdaptiveUniformGrid3D::ResizeWindow(const float extent[3])
     m_windowHalf = half;
     m_windowDim = 2 * half;
     m_windowLast = m_windowDim - 1;
+    m_windowLow = -float(BLOCK_DIM * half);
+    m_windowHigh = float(BLOCK_DIM * (half - 1));
     const std::size_t entries = std::size_t(m_windowDim) * std::size_t(m_windowDim) * std::size_t(m_windowDim);
     m_window.reset(new std::atomic<const AtomicFloat*>[entries]);
     m_recordWindow.reset(new std::atomic<const AtomicFloat*>[entries]);
@@ -694,6 +696,9 @@ bool AdaptiveUniformGrid3D::TryWarmOutsideWindow(const Wml::Vector3<float>& p, f
 {
     float u[3];
     for (int a = 0; a < 3; ++a) u[a] = (p[a] - m_origin[a]) * m_inverseVoxelSize;
+    // A NaN or a far point is left to the full path.
+    if (!(std::fabs(u[0]) < GRID_LIMIT && std::fabs(u[1]) < GRID_LIMIT && std::fabs(u[2]) < GRID_LIMIT))
+        return false;
     const int i0 = FloorToInt(u[0]), j0 = FloorToInt(u[1]), k0 = FloorToInt(u[2]);
     float c[8];
     if (!WarmCornersHashed(i0, j0, k0, c)) return false;

@@ -341,6 +341,9 @@ private:
     int m_windowHalf = 0;
     int m_windowDim = 0;
     int m_windowLast = 0;  // m_windowDim - 1, or 0 without a window
+    // The lattice coordinates whose cells have both blocks per axis in the
+    // window: [low, high); empty without a window.
+    float m_windowLow = 0.0f, m_windowHigh = 0.0f;
     std::unique_ptr<std::atomic<const AtomicFloat*>[]> m_window;
     // The same for the blocks' node gradients (their records).
     std::unique_ptr<std::atomic<const AtomicFloat*>[]> m_recordWindow;
@@ -365,20 +368,19 @@ inline const AdaptiveUniformGrid3D::IndexSlot* AdaptiveUniformGrid3D::FindSlot(s
 __attribute__((always_inline)) inline bool AdaptiveUniformGrid3D::TryWarmTriLinear(
     const Wml::Vector3<float>& p, float& value, Wml::Vector3<float>* gradient) const
 {
-    // Locate's arithmetic, with its three tests folded into one: a NaN or a
-    // far point fails it and is left to the full path.
+    // Locate's arithmetic. The window holds the cell's first block and the
+    // next one along each axis, and lies well inside the storable range: one
+    // test per axis, which a NaN fails too, leaves the rest to the full path.
     float u[3];
     for (int a = 0; a < 3; ++a) u[a] = (p[a] - m_origin[a]) * m_inverseVoxelSize;
-    if (!((std::fabs(u[0]) < GRID_LIMIT) & (std::fabs(u[1]) < GRID_LIMIT) & (std::fabs(u[2]) < GRID_LIMIT)))
-        return false;
+    const float low = m_windowLow, high = m_windowHigh;
+    if (!((u[0] >= low) & (u[0] < high) & (u[1] >= low) & (u[1] < high) & (u[2] >= low) & (u[2] < high)))
+        return TryWarmOutsideWindow(p, value, gradient);
     const int i0 = FloorToInt(u[0]), j0 = FloorToInt(u[1]), k0 = FloorToInt(u[2]);
-    // The window holds the cell's first block and the next one along each axis.
     const long dim = m_windowDim;
-    const unsigned last = unsigned(m_windowLast);
     const unsigned x = unsigned((i0 >> BLOCK_SHIFT) + m_windowHalf);
     const unsigned y = unsigned((j0 >> BLOCK_SHIFT) + m_windowHalf);
     const unsigned z = unsigned((k0 >> BLOCK_SHIFT) + m_windowHalf);
-    if (!((x < last) & (y < last) & (z < last))) return TryWarmOutsideWindow(p, value, gradient);
     constexpr int mask = BLOCK_DIM - 1;
     const int li = i0 & mask, lj = j0 & mask, lk = k0 & mask;
     // Corner (a, b, c) lies at base + a dx + b dy + c dz in its block (the

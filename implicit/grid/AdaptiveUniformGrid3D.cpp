@@ -198,7 +198,6 @@ void AdaptiveUniformGrid3D::RebuildIndex(std::size_t capacity)
     for (std::size_t n = 0; n < size; ++n) {
         table->slots[n].key.store(EMPTY_KEY, std::memory_order_relaxed);
         table->slots[n].block.store(nullptr, std::memory_order_relaxed);
-        table->slots[n].values.store(nullptr, std::memory_order_relaxed);
         table->slots[n].gradients.store(nullptr, std::memory_order_relaxed);
     }
     for (const auto& entry : m_blocks) InsertIntoIndex(*table, entry.first, entry.second.get());
@@ -214,7 +213,6 @@ void AdaptiveUniformGrid3D::InsertIntoIndex(IndexTable& table, std::uint64_t key
     while (table.slots[slot].key.load(std::memory_order_relaxed) != EMPTY_KEY) slot = (slot + 1) & table.mask;
     IndexSlot& entry = table.slots[slot];
     entry.block.store(block, std::memory_order_relaxed);
-    entry.values.store(block->values, std::memory_order_relaxed);
     entry.gradients.store(block->Gradients(), std::memory_order_relaxed);
     entry.key.store(key, std::memory_order_release);
 }

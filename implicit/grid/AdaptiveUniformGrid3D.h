@@ -226,7 +226,6 @@ private:
     /// read first (acquire), so a reader that finds a key sees its block.
     struct IndexSlot {
         std::atomic<std::uint64_t> key;
-        std::atomic<const AtomicFloat*> values;  // the block's samples
         std::atomic<Block*> block;
         std::atomic<GradientRecords*> gradients;
     };

@@ -144,6 +144,19 @@ void AdaptiveUniformGrid3DCache::SetBounds(const Wml::AxisAlignedBox3<float>* bo
         box = &sourceBounds;
     }
     m_grid->SetVoxelSize(*box, FieldCacheManager::Get()->GetDefaultCacheResolution(), false);
+    PlaceWindow(*box);
+}
+
+void AdaptiveUniformGrid3DCache::PlaceWindow(const Wml::AxisAlignedBox3<float>& box)
+{
+    // The box is the world's; the grid works in the frame's coordinates.
+    if (box.IsEmpty()) return;
+    Wml::AxisAlignedBox3<float> local;
+    for (int corner = 0; corner < 8; ++corner)
+        local.Merge(m_adapter.ToLocal(Wml::Vector3<float>(corner & 1 ? box.Max(0) : box.Min(0),
+                                                          corner & 2 ? box.Max(1) : box.Min(1),
+                                                          corner & 4 ? box.Max(2) : box.Min(2))));
+    m_grid->PlaceWindow(local);
 }
 
 void AdaptiveUniformGrid3DCache::SetResolution(unsigned int resolution)
@@ -152,6 +165,7 @@ void AdaptiveUniformGrid3DCache::SetResolution(unsigned int resolution)
     Wml::AxisAlignedBox3<float> bounds;
     if (m_source) m_source->FieldBounds(bounds);
     m_grid->SetVoxelSize(bounds, resolution, true);
+    PlaceWindow(bounds);
 }
 
 }  // namespace vynbt

@@ -44,6 +44,8 @@ public:
 private:
     /// Value past the warm path: the grid's cold-cell logic, then the source.
     float ColdValue(float x, float y, float z, const Wml::Vector3<float>& q);
+    /// Centres the grid's window of blocks on the world box.
+    void PlaceWindow(const Wml::AxisAlignedBox3<float>& box);
 
     std::unique_ptr<vynimplicit::AdaptiveUniformGrid3D> m_grid;
     FieldWithFrame m_adapter;

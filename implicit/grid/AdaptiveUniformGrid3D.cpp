@@ -183,8 +183,7 @@ bool AdaptiveUniformGrid3D::SetVoxelSize(const Wml::AxisAlignedBox3<float>& box,
     } else if (forceInvalidate) {
         Invalidate(true);
     }
-    const float extent[3] = {box.Max(0) - box.Min(0), box.Max(1) - box.Min(1), box.Max(2) - box.Min(2)};
-    ResizeWindow(extent);
+    PlaceWindow(box);
     return true;
 }
 
@@ -220,25 +219,36 @@ void AdaptiveUniformGrid3D::InsertIntoIndex(IndexTable& table, std::uint64_t key
 long AdaptiveUniformGrid3D::WindowEntry(int bi, int bj, int bk) const
 {
     const unsigned dim = unsigned(m_windowDim);
-    const unsigned x = unsigned(bi + m_windowHalf), y = unsigned(bj + m_windowHalf), z = unsigned(bk + m_windowHalf);
+    const unsigned x = unsigned(bi - m_windowFirst[0]), y = unsigned(bj - m_windowFirst[1]),
+                   z = unsigned(bk - m_windowFirst[2]);
     if (x >= dim || y >= dim || z >= dim) return -1;
     return long(x) + long(dim) * (long(y) + long(dim) * long(z));
 }
 
-void AdaptiveUniformGrid3D::ResizeWindow(const float extent[3])
+void AdaptiveUniformGrid3D::PlaceWindow(const Wml::AxisAlignedBox3<float>& box)
 {
-    // Half the longest extent in blocks, two more for stencils and growth;
-    // at most 32^3 entries (256 KB), the middle of a finer lattice.
-    float longest = 0.0f;
-    for (int a = 0; a < 3; ++a) longest = std::max(longest, extent[a]);
-    const double blocks = double(longest) * double(m_inverseVoxelSize) / double(BLOCK_DIM);
+    // Half the longest side in blocks, two more for stencils and growth; at
+    // most 32^3 entries (256 KB a window), the middle of a finer lattice.
+    double longest = 0.0, centre[3];
+    for (int a = 0; a < 3; ++a) {
+        const double lo = box.Min(a), hi = box.Max(a);
+        if (!std::isfinite(lo) || !std::isfinite(hi) || lo > hi) return;
+        longest = std::max(longest, hi - lo);
+        centre[a] = (0.5 * (lo + hi) - double(m_origin[a])) * double(m_inverseVoxelSize) / double(BLOCK_DIM);
+        if (!(std::fabs(centre[a]) < double(MAX_NODE_INDEX / BLOCK_DIM))) return;
+    }
+    const double blocks = longest * double(m_inverseVoxelSize) / double(BLOCK_DIM);
     const int half = int(std::min(16.0, std::ceil(0.5 * blocks) + 2.0));
-    if (half == m_windowHalf && m_window) return;
-    m_windowHalf = half;
+    int first[3];
+    for (int a = 0; a < 3; ++a) first[a] = int(std::floor(centre[a])) - half;
+    if (m_window && 2 * half == m_windowDim && std::equal(first, first + 3, m_windowFirst)) return;
     m_windowDim = 2 * half;
     m_windowLast = m_windowDim - 1;
-    m_windowLow = -float(BLOCK_DIM * half);
-    m_windowHigh = float(BLOCK_DIM * (half - 1));
+    for (int a = 0; a < 3; ++a) {
+        m_windowFirst[a] = first[a];
+        m_windowLow[a] = float(BLOCK_DIM * first[a]);
+        m_windowHigh[a] = float(BLOCK_DIM * (first[a] + m_windowDim - 1));
+    }
     const std::size_t entries = std::size_t(m_windowDim) * std::size_t(m_windowDim) * std::size_t(m_windowDim);
     m_window.reset(new std::atomic<const AtomicFloat*>[entries]);
     m_recordWindow.reset(new std::atomic<const AtomicFloat*>[entries]);
@@ -722,9 +732,9 @@ bool AdaptiveUniformGrid3D::TryWarmNodal(const Wml::Vector3<float>& p, Wml::Vect
     const int i0 = FloorToInt(u[0]), j0 = FloorToInt(u[1]), k0 = FloorToInt(u[2]);
     float r[8][4];
     const unsigned last = unsigned(m_windowLast);
-    const unsigned x = unsigned((i0 >> BLOCK_SHIFT) + m_windowHalf);
-    const unsigned y = unsigned((j0 >> BLOCK_SHIFT) + m_windowHalf);
-    const unsigned z = unsigned((k0 >> BLOCK_SHIFT) + m_windowHalf);
+    const unsigned x = unsigned((i0 >> BLOCK_SHIFT) - m_windowFirst[0]);
+    const unsigned y = unsigned((j0 >> BLOCK_SHIFT) - m_windowFirst[1]);
+    const unsigned z = unsigned((k0 >> BLOCK_SHIFT) - m_windowFirst[2]);
     if ((x < last) & (y < last) & (z < last)) {
         // As the trilinear warm path, over the node records (4 numbers a node).
         const long dim = m_windowDim;

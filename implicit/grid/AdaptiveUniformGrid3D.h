@@ -133,6 +133,12 @@ public:
     bool TrySampleGradientNodal(const Wml::Vector3<float>& p, ScalarField* source,
                                 Wml::Vector3<float>& gradient, float* value = nullptr);
 
+    /// Centres the window of blocks the warm paths read without hashing on
+    /// box (grid coordinates), sized from its longest side. SetVoxelSize
+    /// places it on its own box; a caller whose box is in other coordinates
+    /// places it again. No evaluation may run. An empty or NaN box is ignored.
+    void PlaceWindow(const Wml::AxisAlignedBox3<float>& box);
+
     /// Over the nodes lying in box: the blocks they fall in, those of them
     /// that are allocated, the nodes, and the nodes inside allocated blocks.
     void CalculateCellAllocationStats(const Wml::AxisAlignedBox3<float>& box, std::uint64_t& totalBlocks,
@@ -269,9 +275,6 @@ private:
     bool TryWarmOutsideWindow(const Wml::Vector3<float>& p, float& value, Wml::Vector3<float>* gradient) const;
     /// The window's entry for block (bi, bj, bk), or -1 outside it.
     long WindowEntry(int bi, int bj, int bk) const;
-    /// Sizes the window to a box of the given extents around the origin and
-    /// enters the blocks there. No evaluation may run.
-    void ResizeWindow(const float extent[3]);
     /// Every entry of both windows back to the missing block; then the blocks
     /// (and their node gradients) entered again.
     void ClearWindow();
@@ -337,12 +340,12 @@ private:
     // samples of each block there, or a block of NaN for one not made yet. A warm value reaches its
     // samples through it by arithmetic alone, whichever blocks the cell's
     // corners fall in; anything outside goes through the table.
-    int m_windowHalf = 0;
+    int m_windowFirst[3] = {0, 0, 0};  // block coordinates of its first block
     int m_windowDim = 0;
     int m_windowLast = 0;  // m_windowDim - 1, or 0 without a window
     // The lattice coordinates whose cells have both blocks per axis in the
-    // window: [low, high); empty without a window.
-    float m_windowLow = 0.0f, m_windowHigh = 0.0f;
+    // window: [low, high) per axis; empty without a window.
+    float m_windowLow[3] = {0.0f, 0.0f, 0.0f}, m_windowHigh[3] = {0.0f, 0.0f, 0.0f};
     std::unique_ptr<std::atomic<const AtomicFloat*>[]> m_window;
     // The same for the blocks' node gradients (their records).
     std::unique_ptr<std::atomic<const AtomicFloat*>[]> m_recordWindow;
@@ -372,14 +375,16 @@ __attribute__((always_inline)) inline bool AdaptiveUniformGrid3D::TryWarmTriLine
     // test per axis, which a NaN fails too, leaves the rest to the full path.
     float u[3];
     for (int a = 0; a < 3; ++a) u[a] = (p[a] - m_origin[a]) * m_inverseVoxelSize;
-    const float low = m_windowLow, high = m_windowHigh;
-    if (!((u[0] >= low) & (u[0] < high) & (u[1] >= low) & (u[1] < high) & (u[2] >= low) & (u[2] < high)))
+    const float* low = m_windowLow;
+    const float* high = m_windowHigh;
+    if (!((u[0] >= low[0]) & (u[0] < high[0]) & (u[1] >= low[1]) & (u[1] < high[1]) & (u[2] >= low[2]) &
+          (u[2] < high[2])))
         return TryWarmOutsideWindow(p, value, gradient);
     const int i0 = FloorToInt(u[0]), j0 = FloorToInt(u[1]), k0 = FloorToInt(u[2]);
     const long dim = m_windowDim;
-    const unsigned x = unsigned((i0 >> BLOCK_SHIFT) + m_windowHalf);
-    const unsigned y = unsigned((j0 >> BLOCK_SHIFT) + m_windowHalf);
-    const unsigned z = unsigned((k0 >> BLOCK_SHIFT) + m_windowHalf);
+    const unsigned x = unsigned((i0 >> BLOCK_SHIFT) - m_windowFirst[0]);
+    const unsigned y = unsigned((j0 >> BLOCK_SHIFT) - m_windowFirst[1]);
+    const unsigned z = unsigned((k0 >> BLOCK_SHIFT) - m_windowFirst[2]);
     constexpr int mask = BLOCK_DIM - 1;
     const int li = i0 & mask, lj = j0 & mask, lk = k0 & mask;
     // Corner (a, b, c) lies at base + a dx + b dy + c dz in its block (the

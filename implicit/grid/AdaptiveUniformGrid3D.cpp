@@ -740,7 +740,7 @@ bool AdaptiveUniformGrid3D::TryWarmNodal(const Wml::Vector3<float>& p, Wml::Vect
         const long dim = m_windowDim;
         const int li = i0 & BLOCK_MASK, lj = j0 & BLOCK_MASK, lk = k0 & BLOCK_MASK;
         const int base = SPREAD[li] | (SPREAD[lj] << 1) | (SPREAD[lk] << 2);
-        const int step[3] = {STEP[li], STEP[lj] << 1, STEP[lk] << 2};
+        const int step[3] = {STEP[li], STEP[lj] * 2, STEP[lk] * 4};
         const long jump[3] = {long(li == BLOCK_MASK), long(lj == BLOCK_MASK) * dim,
                               long(lk == BLOCK_MASK) * dim * dim};
         const std::atomic<const AtomicFloat*>* w =

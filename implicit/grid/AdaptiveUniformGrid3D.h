@@ -391,7 +391,7 @@ __attribute__((always_inline)) inline bool AdaptiveUniformGrid3D::TryWarmTriLine
     // Morton fields add without carries into each other); past a block face
     // the step wraps to the next block's first node.
     const int base = SPREAD[li] | (SPREAD[lj] << 1) | (SPREAD[lk] << 2);
-    const int dx = STEP[li], dy = STEP[lj] << 1, dz = STEP[lk] << 2;
+    const int dx = STEP[li], dy = STEP[lj] * 2, dz = STEP[lk] * 4;
     const std::atomic<const AtomicFloat*>* w = m_window.get() + (long(x) + dim * (long(y) + dim * long(z)));
     constexpr auto relaxed = std::memory_order_relaxed;
     float c[8];

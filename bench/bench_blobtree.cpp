@@ -377,6 +377,31 @@ RicciTree& Ricci()
     return tree;
 }
 
+// Values of the 50-ball blend at the same points. Arguments: 0 direct
+// (caching off), 1 from a warm trilinear cache (the default value mode); then
+// 0 for the points in random order, 1 for them in block order.
+void BM_RicciValue(benchmark::State& state)
+{
+    RicciTree& tree = Ricci();
+    const std::vector<Vec3>& queries = state.range(1) ? tree.coherent : tree.queries;
+    CachingScope scope(state.range(0) != 0);
+    FieldCache* cache = tree.blend.GetCache();
+    const FieldCache::SampleMode before = cache->GetValueSampleMode();
+    cache->SetValueSampleMode(FieldCache::TriLinear);
+    auto pass = [&] {
+        float sum = 0.0f;
+        for (const Vec3& p : queries) sum += tree.blend.Value(p.X(), p.Y(), p.Z());
+        return sum;
+    };
+    for (int i = 0; i < WARM_PASSES; ++i) benchmark::DoNotOptimize(pass());
+    for (auto _ : state) benchmark::DoNotOptimize(pass());
+    cache->SetValueSampleMode(before);
+    state.SetItemsProcessed(int64_t(state.iterations()) * int64_t(queries.size()));
+    state.SetLabel(std::string(state.range(0) == 0 ? "direct" : "trilinear") +
+                   (state.range(1) ? ", block order" : ", random order"));
+}
+BENCHMARK(BM_RicciValue)->ArgsProduct({{0, 1}, {0, 1}});
+
 // Gradients of the 50-ball blend at points near its surface. Arguments: 0
 // direct (caching off), 1 from a warm trilinear cache, 2 from a warm smooth
 // cache (the default gradient mode); then 0 for the points in random order,

@@ -84,7 +84,7 @@ void CompositionNode::ReportOperatorChange(const Wml::AxisAlignedBox3<float>& be
 
 bool CompositionNode::UsesCache() const
 {
-    return m_cachingEnabled && GetParent() && m_cache && FieldCacheManager::Get()->IsCachingEnabled();
+    return m_cachingEnabled && GetParent() && m_cache && FieldCacheManager::IsCachingOn();
 }
 
 // ---- evaluation ------------------------------------------------------------

@@ -3,6 +3,8 @@
 // registers its child nodes as the operator's children. A composition node
 // with a parent answers Value and Gradient from its field cache (returning 0
 // outside its bounds), which is invalidated only where a child changed.
+// Value and Gradient may run from several threads at once; edits of the tree
+// (and so the invalidations they cause) only while no evaluation runs.
 
 #include <memory>
 #include <vector>

@@ -52,6 +52,14 @@ AdaptiveUniformGrid3DCache::~AdaptiveUniformGrid3DCache() = default;
 float AdaptiveUniformGrid3DCache::Value(float x, float y, float z)
 {
     const Wml::Vector3<float> q = m_adapter.ToLocal(Wml::Vector3<float>(x, y, z));
+    // Warm cells first: no cold-cell bookkeeping, nothing computed.
+    float value;
+    if (m_valueMode != TriQuadratic && m_grid->TryWarmTriLinear(q, value)) return value;
+    return ColdValue(x, y, z, q);
+}
+
+float AdaptiveUniformGrid3DCache::ColdValue(float x, float y, float z, const Wml::Vector3<float>& q)
+{
     float value = 0.0f;
     const bool stored = m_valueMode == TriQuadratic ? m_grid->TrySampleTriQuadratic(q, &m_adapter, value)
                                                     : m_grid->TrySampleTriLinear(q, &m_adapter, value);
@@ -65,10 +73,17 @@ void AdaptiveUniformGrid3DCache::Gradient(float x, float y, float z, float& gx, 
     const Wml::Vector3<float> q = m_adapter.ToLocal(Wml::Vector3<float>(x, y, z));
     Wml::Vector3<float> g;
     // The smooth mode interpolates node gradients: as accurate as the
-    // quadratic B-spline's gradient for a third of the reads.
-    const bool stored = m_gradientMode == TriQuadratic
-                            ? m_grid->TrySampleGradientNodal(q, &m_adapter, g, value)
-                            : m_grid->TrySampleGradientTriLinear(q, &m_adapter, g, value);
+    // quadratic B-spline's gradient for a third of the reads. Warm cells are
+    // answered first, without the cold-cell bookkeeping.
+    bool stored;
+    if (m_gradientMode == TriQuadratic) {
+        stored = m_grid->TryWarmNodal(q, g, value) || m_grid->TrySampleGradientNodal(q, &m_adapter, g, value);
+    } else {
+        float v = 0.0f;
+        stored = m_grid->TryWarmTriLinear(q, v, &g);
+        if (stored && value) *value = v;
+        stored = stored || m_grid->TrySampleGradientTriLinear(q, &m_adapter, g, value);
+    }
     if (!stored) {
         if (m_source) {
             m_source->Gradient(x, y, z, gx, gy, gz, value);
@@ -129,6 +144,19 @@ void AdaptiveUniformGrid3DCache::SetBounds(const Wml::AxisAlignedBox3<float>* bo
         box = &sourceBounds;
     }
     m_grid->SetVoxelSize(*box, FieldCacheManager::Get()->GetDefaultCacheResolution(), false);
+    PlaceWindow(*box);
+}
+
+void AdaptiveUniformGrid3DCache::PlaceWindow(const Wml::AxisAlignedBox3<float>& box)
+{
+    // The box is the world's; the grid works in the frame's coordinates.
+    if (box.IsEmpty()) return;
+    Wml::AxisAlignedBox3<float> local;
+    for (int corner = 0; corner < 8; ++corner)
+        local.Merge(m_adapter.ToLocal(Wml::Vector3<float>(corner & 1 ? box.Max(0) : box.Min(0),
+                                                          corner & 2 ? box.Max(1) : box.Min(1),
+                                                          corner & 4 ? box.Max(2) : box.Min(2))));
+    m_grid->PlaceWindow(local);
 }
 
 void AdaptiveUniformGrid3DCache::SetResolution(unsigned int resolution)
@@ -137,6 +165,7 @@ void AdaptiveUniformGrid3DCache::SetResolution(unsigned int resolution)
     Wml::AxisAlignedBox3<float> bounds;
     if (m_source) m_source->FieldBounds(bounds);
     m_grid->SetVoxelSize(bounds, resolution, true);
+    PlaceWindow(bounds);
 }
 
 }  // namespace vynbt

@@ -42,6 +42,11 @@ public:
     vynimplicit::AdaptiveUniformGrid3D* GetGrid() override { return m_grid.get(); }
 
 private:
+    /// Value past the warm path: the grid's cold-cell logic, then the source.
+    float ColdValue(float x, float y, float z, const Wml::Vector3<float>& q);
+    /// Centres the grid's window of blocks on the world box.
+    void PlaceWindow(const Wml::AxisAlignedBox3<float>& box);
+
     std::unique_ptr<vynimplicit::AdaptiveUniformGrid3D> m_grid;
     FieldWithFrame m_adapter;
     Wml::Frame3<float> m_frame;

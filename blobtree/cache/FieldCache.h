@@ -13,6 +13,11 @@ class AdaptiveUniformGrid3D;
 
 namespace vynbt {
 
+/// Threads: Value and Gradient may be called from several threads at once
+/// (the source must allow that too). Everything that changes the cache
+/// (SetFrame, SetOrigin, SetBounds, SetResolution, the sample modes,
+/// InvalidateAll, InvalidateRegion) must run while no evaluation of it does;
+/// the program serialises edits against evaluations.
 class FieldCache {
 public:
     /// Interpolation of stored samples; any value other than these is read as trilinear.

@@ -17,6 +17,8 @@ FieldCacheManager* FieldCacheManager::Get()
     return instance;
 }
 
+std::atomic<bool> FieldCacheManager::s_cachingEnabled{true};
+
 FieldCacheManager::FieldCacheManager() = default;
 
 FieldCacheManager::~FieldCacheManager()

@@ -3,6 +3,7 @@
 // global caching switch and the defaults new caches take, and decides which
 // composition nodes of a tree use their caches.
 
+#include <atomic>
 #include <vector>
 
 #include "blobtree/cache/FieldCache.h"
@@ -30,9 +31,11 @@ public:
     unsigned int GetNumCaches() const { return static_cast<unsigned int>(m_caches.size()); }
     bool IsRegistered(const FieldCache* cache) const;
 
-    /// The global switch read by composition nodes on every evaluation.
-    void EnableCaching(bool enable) { m_cachingEnabled = enable; }
-    bool IsCachingEnabled() const { return m_cachingEnabled; }
+    /// The global switch read by composition nodes on every evaluation
+    /// (IsCachingOn reads it without reaching the instance).
+    void EnableCaching(bool enable) { s_cachingEnabled.store(enable, std::memory_order_relaxed); }
+    bool IsCachingEnabled() const { return IsCachingOn(); }
+    static bool IsCachingOn() { return s_cachingEnabled.load(std::memory_order_relaxed); }
 
     void SetDefaultValueMode(FieldCache::SampleMode mode, bool applyToAll);
     FieldCache::SampleMode GetDefaultValueMode() const { return m_defaultValueMode; }
@@ -57,7 +60,7 @@ private:
     FieldCache::SampleMode m_defaultValueMode = FieldCache::TriLinear;
     FieldCache::SampleMode m_defaultGradientMode = FieldCache::TriQuadratic;
     unsigned int m_defaultResolution = 128;
-    bool m_cachingEnabled = true;
+    static std::atomic<bool> s_cachingEnabled;
     std::vector<FieldCache*> m_caches;
 };
 

@@ -12,35 +12,38 @@ namespace {
 
 constexpr float NOT_COMPUTED = std::numeric_limits<float>::quiet_NaN();
 constexpr int BLOCK_MASK = AdaptiveUniformGrid3D::BLOCK_DIM - 1;
-// Points this close to the storable limit would need nodes beyond it.
-constexpr float GRID_LIMIT = float(AdaptiveUniformGrid3D::MAX_NODE_INDEX - 4);
-
-// Callers keep |x| well inside the int range.
-inline int FloorToInt(float x)
-{
-    const int i = static_cast<int>(x);
-    return x < float(i) ? i - 1 : i;
-}
-
-// Block coordinates lie within +-2^17; 21 bits per axis with an offset keep
-// them non-negative and the key unique.
-inline std::uint64_t PackKey(int bi, int bj, int bk)
-{
-    constexpr std::int64_t offset = std::int64_t(1) << 20;
-    return (std::uint64_t(bi + offset) << 42) | (std::uint64_t(bj + offset) << 21) |
-           std::uint64_t(bk + offset);
-}
-
-// Nodes are stored in Morton order inside a block (the bits of i, j and k
-// interleaved), so the 2 x 2 x 2 and 3 x 3 x 3 stencils of the interpolations
-// touch fewer cache lines than a row-major layout, where every step in k is
-// a new line. SPREAD[x] places the 3 bits of x at bit positions 0, 3 and 6.
-constexpr int SPREAD[8] = {0, 1, 8, 9, 64, 65, 72, 73};
+// Samples and node gradients are shared between evaluating threads: relaxed
+// atomic loads and stores (plain moves on the usual processors), so that two
+// threads filling the same node is a harmless duplicate, not a data race.
+using AtomicFloat = std::atomic<float>;
+static_assert(AtomicFloat::is_always_lock_free, "samples are read without locks");
+static_assert(sizeof(AtomicFloat) == sizeof(float), "samples are packed");
 static_assert(AdaptiveUniformGrid3D::BLOCK_SHIFT == 3, "SPREAD covers 3 bits per axis");
 
-inline int NodeIndex(int i, int j, int k)
+inline float Load(const AtomicFloat& f)
 {
-    return SPREAD[i & BLOCK_MASK] | (SPREAD[j & BLOCK_MASK] << 1) | (SPREAD[k & BLOCK_MASK] << 2);
+    return f.load(std::memory_order_relaxed);
+}
+
+inline void Store(AtomicFloat& f, float v)
+{
+    f.store(v, std::memory_order_relaxed);
+}
+
+inline void FillNotComputed(AtomicFloat* first, int count)
+{
+    for (int n = 0; n < count; ++n) Store(first[n], NOT_COMPUTED);
+}
+
+// What the windows hold for a block (or node gradients) not made yet:
+// numbers that all read as missing. Never written after they are made.
+const AtomicFloat* NoBlock()
+{
+    static const struct Missing {
+        AtomicFloat values[4 * AdaptiveUniformGrid3D::BLOCK_NODES];
+        Missing() { FillNotComputed(values, 4 * AdaptiveUniformGrid3D::BLOCK_NODES); }
+    } missing;
+    return missing.values;
 }
 
 inline float Sanitize(float v)
@@ -65,45 +68,93 @@ inline void QuadraticWeights(float t, float w[3], float dw[3])
 // Node gradients and samples side by side, (gx, gy, gz, value) per node in
 // the blocks' Morton order, so that the eight nodes of a cell are read from a
 // few cache lines. A NaN gx marks a record not computed yet.
+// gx is written last (release) and read first (acquire), so that a reader
+// that sees it computed sees the rest of the record too.
 struct alignas(64) AdaptiveUniformGrid3D::GradientRecords {
-    float records[4 * BLOCK_NODES];
+    AtomicFloat records[4 * BLOCK_NODES];
 
-    GradientRecords() { std::fill(records, records + 4 * BLOCK_NODES, NOT_COMPUTED); }
+    GradientRecords() { FillNotComputed(records, 4 * BLOCK_NODES); }
+
+    /// The record of node index into r; false when it is not computed.
+    bool Read(int index, float r[4]) const
+    {
+        const AtomicFloat* record = records + 4 * index;
+        r[0] = record[0].load(std::memory_order_acquire);
+        if (std::isnan(r[0])) return false;
+        r[1] = Load(record[1]);
+        r[2] = Load(record[2]);
+        r[3] = Load(record[3]);
+        return true;
+    }
+    void Write(int index, const float r[4])
+    {
+        AtomicFloat* record = records + 4 * index;
+        Store(record[1], r[1]);
+        Store(record[2], r[2]);
+        Store(record[3], r[3]);
+        record[0].store(r[0], std::memory_order_release);
+    }
 };
 
 // Values first and the block on a cache-line boundary, so that the Morton
 // groups of 2 x 2 x 2 nodes (32 bytes) never straddle two lines.
 struct alignas(64) AdaptiveUniformGrid3D::Block {
-    float values[BLOCK_NODES];
-    std::unique_ptr<GradientRecords> gradients;  // made on the first nodal gradient query here
+    AtomicFloat values[BLOCK_NODES];
+    // Made (under the grid's lock) on the first nodal gradient query here;
+    // owned by the block.
+    std::atomic<GradientRecords*> gradients{nullptr};
     // Four bits per anchor node and kind: how often a cold query of that
-    // cell was left to the caller since the last invalidation.
-    std::uint8_t asked[2][BLOCK_NODES / 2] = {};
+    // cell was left to the caller since the last invalidation. Counted with
+    // relaxed loads and stores: an ask lost to a concurrent one only fills
+    // the cell one ask later.
+    std::atomic<std::uint8_t> asked[2][BLOCK_NODES / 2];
     int coord[3];
 
     Block(int bi, int bj, int bk) : coord{bi, bj, bk}
     {
-        std::fill(values, values + BLOCK_NODES, NOT_COMPUTED);
+        FillNotComputed(values, BLOCK_NODES);
+        ClearAsked();
+    }
+    ~Block() { delete gradients.load(std::memory_order_relaxed); }
+    Block(const Block&) = delete;
+    Block& operator=(const Block&) = delete;
+
+    GradientRecords* Gradients() const { return gradients.load(std::memory_order_acquire); }
+
+    void ClearAsked()
+    {
+        for (auto& kind : asked)
+            for (auto& pair : kind) pair.store(0, std::memory_order_relaxed);
     }
 
     void ForgetGradient(int index)
     {
-        if (gradients) gradients->records[4 * index] = NOT_COMPUTED;
+        if (GradientRecords* g = Gradients()) Store(g->records[4 * index], NOT_COMPUTED);
         const std::uint8_t keep = (index & 1) ? 0x0F : 0xF0;
-        asked[VALUE_CELLS][index >> 1] &= keep;
-        asked[GRADIENT_CELLS][index >> 1] &= keep;
+        for (int kind = 0; kind < 2; ++kind) {
+            std::atomic<std::uint8_t>& pair = asked[kind][index >> 1];
+            pair.store(std::uint8_t(pair.load(std::memory_order_relaxed) & keep), std::memory_order_relaxed);
+        }
     }
 };
 
 AdaptiveUniformGrid3D::AdaptiveUniformGrid3D(float cellSize, const Wml::Vector3<float>& centre)
 {
+    static_assert(STEP[0] == SPREAD[1] - SPREAD[0] && STEP[1] == SPREAD[2] - SPREAD[1] &&
+                      STEP[2] == SPREAD[3] - SPREAD[2] && STEP[3] == SPREAD[4] - SPREAD[3] &&
+                      STEP[4] == SPREAD[5] - SPREAD[4] && STEP[5] == SPREAD[6] - SPREAD[5] &&
+                      STEP[6] == SPREAD[7] - SPREAD[6] && STEP[7] == SPREAD[0] - SPREAD[7],
+                  "STEP follows SPREAD");
     if (std::isfinite(cellSize) && cellSize > 0.0f && std::isfinite(1.0f / cellSize)) m_voxelSize = cellSize;
     m_inverseVoxelSize = 1.0f / m_voxelSize;
     m_origin = Wml::Vector3<float>::ZERO;
     SetOrigin(centre);
 }
 
-AdaptiveUniformGrid3D::~AdaptiveUniformGrid3D() = default;
+AdaptiveUniformGrid3D::~AdaptiveUniformGrid3D()
+{
+    DropIndex();
+}
 
 bool AdaptiveUniformGrid3D::SetOrigin(const Wml::Vector3<float>& origin)
 {
@@ -132,48 +183,121 @@ bool AdaptiveUniformGrid3D::SetVoxelSize(const Wml::AxisAlignedBox3<float>& box,
     } else if (forceInvalidate) {
         Invalidate(true);
     }
+    PlaceWindow(box);
     return true;
 }
-
-void AdaptiveUniformGrid3D::ClearBlockCache()
-{
-    m_cachedKey = ~std::uint64_t(0);
-    m_cachedBlock = nullptr;
-}
-
-// Keys never equal this: block coordinates keep every packed field below 2^21.
-constexpr std::uint64_t EMPTY_KEY = ~std::uint64_t(0);
 
 void AdaptiveUniformGrid3D::RebuildIndex(std::size_t capacity)
 {
     std::size_t size = 64;
     while (size < 2 * capacity) size *= 2;
-    m_index.assign(size, IndexSlot{EMPTY_KEY, nullptr, nullptr});
-    for (const auto& entry : m_blocks) InsertIntoIndex(entry.first, entry.second.get());
+    auto table = std::make_unique<IndexTable>();
+    table->mask = size - 1;
+    table->slots.reset(new IndexSlot[size]);
+    for (std::size_t n = 0; n < size; ++n) {
+        table->slots[n].key.store(EMPTY_KEY, std::memory_order_relaxed);
+        table->slots[n].block.store(nullptr, std::memory_order_relaxed);
+        table->slots[n].gradients.store(nullptr, std::memory_order_relaxed);
+    }
+    for (const auto& entry : m_blocks) InsertIntoIndex(*table, entry.first, entry.second.get());
+    // Readers still probing the old table find fewer blocks there and take
+    // the locked path, which sees this one.
+    m_index.store(table.get(), std::memory_order_release);
+    m_tables.push_back(std::move(table));
 }
 
-void AdaptiveUniformGrid3D::InsertIntoIndex(std::uint64_t key, Block* block)
+void AdaptiveUniformGrid3D::InsertIntoIndex(IndexTable& table, std::uint64_t key, Block* block)
 {
-    const std::size_t mask = m_index.size() - 1;
-    std::size_t slot = KeyHash()(key) & mask;
-    while (m_index[slot].key != EMPTY_KEY) slot = (slot + 1) & mask;
-    m_index[slot] = IndexSlot{key, block, block->gradients.get()};
+    std::size_t slot = KeyHash()(key) & table.mask;
+    while (table.slots[slot].key.load(std::memory_order_relaxed) != EMPTY_KEY) slot = (slot + 1) & table.mask;
+    IndexSlot& entry = table.slots[slot];
+    entry.block.store(block, std::memory_order_relaxed);
+    entry.gradients.store(block->Gradients(), std::memory_order_relaxed);
+    entry.key.store(key, std::memory_order_release);
+}
+
+long AdaptiveUniformGrid3D::WindowEntry(int bi, int bj, int bk) const
+{
+    const unsigned dim = unsigned(m_windowDim);
+    const unsigned x = unsigned(bi - m_windowFirst[0]), y = unsigned(bj - m_windowFirst[1]),
+                   z = unsigned(bk - m_windowFirst[2]);
+    if (x >= dim || y >= dim || z >= dim) return -1;
+    return long(x) + long(dim) * (long(y) + long(dim) * long(z));
+}
+
+void AdaptiveUniformGrid3D::PlaceWindow(const Wml::AxisAlignedBox3<float>& box)
+{
+    // Half the longest side in blocks, two more for stencils and growth; at
+    // most 32^3 entries (256 KB a window), the middle of a finer lattice.
+    double longest = 0.0, centre[3];
+    for (int a = 0; a < 3; ++a) {
+        const double lo = box.Min(a), hi = box.Max(a);
+        if (!std::isfinite(lo) || !std::isfinite(hi) || lo > hi) return;
+        longest = std::max(longest, hi - lo);
+        centre[a] = (0.5 * (lo + hi) - double(m_origin[a])) * double(m_inverseVoxelSize) / double(BLOCK_DIM);
+        if (!(std::fabs(centre[a]) < double(MAX_NODE_INDEX / BLOCK_DIM))) return;
+    }
+    const double blocks = longest * double(m_inverseVoxelSize) / double(BLOCK_DIM);
+    const int half = int(std::min(16.0, std::ceil(0.5 * blocks) + 2.0));
+    int first[3];
+    for (int a = 0; a < 3; ++a) first[a] = int(std::floor(centre[a])) - half;
+    if (m_window && 2 * half == m_windowDim && std::equal(first, first + 3, m_windowFirst)) return;
+    m_windowDim = 2 * half;
+    m_windowLast = m_windowDim - 1;
+    for (int a = 0; a < 3; ++a) {
+        m_windowFirst[a] = first[a];
+        m_windowLow[a] = float(BLOCK_DIM * first[a]);
+        m_windowHigh[a] = float(BLOCK_DIM * (first[a] + m_windowDim - 1));
+    }
+    const std::size_t entries = std::size_t(m_windowDim) * std::size_t(m_windowDim) * std::size_t(m_windowDim);
+    m_window.reset(new std::atomic<const AtomicFloat*>[entries]);
+    m_recordWindow.reset(new std::atomic<const AtomicFloat*>[entries]);
+    ClearWindow();
+    EnterBlocksInWindow();
+}
+
+void AdaptiveUniformGrid3D::DropIndex()
+{
+    m_index.store(nullptr, std::memory_order_relaxed);
+    m_tables.clear();
+    ClearWindow();
+}
+
+void AdaptiveUniformGrid3D::ClearWindow()
+{
+    if (!m_window) return;
+    const std::size_t entries = std::size_t(m_windowDim) * std::size_t(m_windowDim) * std::size_t(m_windowDim);
+    for (std::size_t n = 0; n < entries; ++n) {
+        m_window[n].store(NoBlock(), std::memory_order_relaxed);
+        m_recordWindow[n].store(NoBlock(), std::memory_order_relaxed);
+    }
+}
+
+void AdaptiveUniformGrid3D::EnterBlocksInWindow()
+{
+    for (const auto& entry : m_blocks) {
+        const Block& b = *entry.second;
+        const long at = WindowEntry(b.coord[0], b.coord[1], b.coord[2]);
+        if (at < 0) continue;
+        m_window[at].store(b.values, std::memory_order_relaxed);
+        if (const GradientRecords* g = b.Gradients()) m_recordWindow[at].store(g->records, std::memory_order_relaxed);
+    }
 }
 
 void AdaptiveUniformGrid3D::Invalidate(bool releaseMemory)
 {
     if (releaseMemory) {
+        DropIndex();
         m_blocks.clear();
-        m_index.clear();
-        ClearBlockCache();
         return;
     }
+    // The tables stay (they hold exactly these blocks); only retired ones go.
+    if (m_tables.size() > 1) m_tables.erase(m_tables.begin(), m_tables.end() - 1);
     for (auto& entry : m_blocks) {
         Block& b = *entry.second;
-        std::fill(b.values, b.values + BLOCK_NODES, NOT_COMPUTED);
-        if (b.gradients)
-            std::fill(b.gradients->records, b.gradients->records + 4 * BLOCK_NODES, NOT_COMPUTED);
-        std::fill(&b.asked[0][0], &b.asked[0][0] + BLOCK_NODES, std::uint8_t(0));
+        FillNotComputed(b.values, BLOCK_NODES);
+        if (GradientRecords* g = b.Gradients()) FillNotComputed(g->records, 4 * BLOCK_NODES);
+        b.ClearAsked();
     }
 }
 
@@ -260,12 +384,14 @@ void AdaptiveUniformGrid3D::Invalidate(const Wml::AxisAlignedBox3<float>& box)
         if (!anyValue) return;
         for (int k = from[2]; k <= to[2]; ++k)
             for (int j = from[1]; j <= to[1]; ++j)
-                for (int i = from[0]; i <= to[0]; ++i) b.values[NodeIndex(i, j, k)] = NOT_COMPUTED;
+                for (int i = from[0]; i <= to[0]; ++i) Store(b.values[NodeIndex(i, j, k)], NOT_COMPUTED);
     });
     if (emptied.empty()) return;
     for (std::uint64_t key : emptied) m_blocks.erase(key);
+    // No evaluation runs: every table may go, the new one included in none.
+    DropIndex();
     RebuildIndex(m_blocks.size());
-    ClearBlockCache();
+    EnterBlocksInWindow();
 }
 
 AdaptiveUniformGrid3D::Where AdaptiveUniformGrid3D::Locate(const Wml::Vector3<float>& p, float u[3]) const
@@ -279,62 +405,58 @@ AdaptiveUniformGrid3D::Where AdaptiveUniformGrid3D::Locate(const Wml::Vector3<fl
     return far ? Where::Direct : Where::Grid;
 }
 
+const AdaptiveUniformGrid3D::Block* AdaptiveUniformGrid3D::FindBlock(int bi, int bj, int bk) const
+{
+    const IndexSlot* slot = FindSlot(PackKey(bi, bj, bk));
+    return slot ? slot->block.load(std::memory_order_relaxed) : nullptr;
+}
+
 AdaptiveUniformGrid3D::Block* AdaptiveUniformGrid3D::GetBlock(int bi, int bj, int bk)
 {
     const std::uint64_t key = PackKey(bi, bj, bk);
-    if (key == m_cachedKey) return m_cachedBlock;
-    Block* block = nullptr;
-    if (!m_index.empty()) {
-        const std::size_t mask = m_index.size() - 1;
-        for (std::size_t slot = KeyHash()(key) & mask;; slot = (slot + 1) & mask) {
-            const IndexSlot& entry = m_index[slot];
-            if (entry.key == key) {
-                block = entry.block;
-                break;
-            }
-            if (entry.key == EMPTY_KEY) break;
-        }
-    }
-    if (!block) {
-        auto owned = std::make_unique<Block>(bi, bj, bk);
-        block = owned.get();
-        m_blocks.emplace(key, std::move(owned));
-        // Kept at most half full so that probes stay short.
-        if (2 * m_blocks.size() > m_index.size())
-            RebuildIndex(m_blocks.size());
-        else
-            InsertIntoIndex(key, block);
-    }
-    m_cachedKey = key;
-    m_cachedBlock = block;
+    if (const IndexSlot* slot = FindSlot(key)) return slot->block.load(std::memory_order_relaxed);
+    std::lock_guard<std::mutex> lock(m_mutex);
+    // Another thread may have made it since.
+    auto it = m_blocks.find(key);
+    if (it != m_blocks.end()) return it->second.get();
+    auto owned = std::make_unique<Block>(bi, bj, bk);
+    Block* block = owned.get();
+    m_blocks.emplace(key, std::move(owned));
+    // Kept at most half full so that probes stay short.
+    IndexTable* table = m_index.load(std::memory_order_relaxed);
+    if (!table || 2 * m_blocks.size() > table->mask + 1)
+        RebuildIndex(m_blocks.size());
+    else
+        InsertIntoIndex(*table, key, block);
+    const long at = WindowEntry(bi, bj, bk);
+    if (at >= 0) m_window[at].store(block->values, std::memory_order_release);
     return block;
 }
 
-const AdaptiveUniformGrid3D::GradientRecords* AdaptiveUniformGrid3D::FindRecords(int bi, int bj, int bk)
+const AdaptiveUniformGrid3D::GradientRecords* AdaptiveUniformGrid3D::FindRecords(int bi, int bj, int bk) const
 {
-    const std::uint64_t key = PackKey(bi, bj, bk);
-    if (key == m_cachedKey) return m_cachedBlock->gradients.get();
-    if (m_index.empty()) return nullptr;
-    const std::size_t mask = m_index.size() - 1;
-    for (std::size_t slot = KeyHash()(key) & mask;; slot = (slot + 1) & mask) {
-        const IndexSlot& entry = m_index[slot];
-        if (entry.key == key) return entry.gradients;
-        if (entry.key == EMPTY_KEY) return nullptr;
-    }
+    const IndexSlot* slot = FindSlot(PackKey(bi, bj, bk));
+    return slot ? slot->gradients.load(std::memory_order_acquire) : nullptr;
 }
 
 AdaptiveUniformGrid3D::GradientRecords& AdaptiveUniformGrid3D::RecordsOf(Block& block)
 {
-    if (block.gradients) return *block.gradients;
-    block.gradients = std::make_unique<GradientRecords>();
+    if (GradientRecords* g = block.Gradients()) return *g;
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (GradientRecords* g = block.Gradients()) return *g;
+    auto* records = new GradientRecords();
+    block.gradients.store(records, std::memory_order_release);
+    const long at = WindowEntry(block.coord[0], block.coord[1], block.coord[2]);
+    if (at >= 0) m_recordWindow[at].store(records->records, std::memory_order_release);
+    // Older tables keep a null here; a reader of one takes the slow path.
     const std::uint64_t key = PackKey(block.coord[0], block.coord[1], block.coord[2]);
-    const std::size_t mask = m_index.size() - 1;
-    for (std::size_t slot = KeyHash()(key) & mask;; slot = (slot + 1) & mask)
-        if (m_index[slot].key == key) {
-            m_index[slot].gradients = block.gradients.get();
+    IndexTable* table = m_index.load(std::memory_order_relaxed);
+    for (std::size_t slot = KeyHash()(key) & table->mask;; slot = (slot + 1) & table->mask)
+        if (table->slots[slot].key.load(std::memory_order_relaxed) == key) {
+            table->slots[slot].gradients.store(records, std::memory_order_release);
             break;
         }
-    return *block.gradients;
+    return *records;
 }
 
 float AdaptiveUniformGrid3D::ComputeNode(int i, int j, int k, ScalarField* source) const
@@ -347,10 +469,11 @@ float AdaptiveUniformGrid3D::ComputeNode(int i, int j, int k, ScalarField* sourc
 
 float AdaptiveUniformGrid3D::NodeValue(int i, int j, int k, ScalarField* source)
 {
-    float& slot = GetBlock(i >> BLOCK_SHIFT, j >> BLOCK_SHIFT, k >> BLOCK_SHIFT)->values[NodeIndex(i, j, k)];
-    if (!std::isnan(slot)) return slot;
+    AtomicFloat& slot = GetBlock(i >> BLOCK_SHIFT, j >> BLOCK_SHIFT, k >> BLOCK_SHIFT)->values[NodeIndex(i, j, k)];
+    const float stored = Load(slot);
+    if (!std::isnan(stored)) return stored;
     const float v = ComputeNode(i, j, k, source);
-    if (source) slot = v;
+    if (source) Store(slot, v);
     return v;
 }
 
@@ -362,11 +485,12 @@ bool AdaptiveUniformGrid3D::DueForFilling(const Anchor& anchor, int missing)
     // while a cell whose neighbours are filled joins them at once.
     Block* block = GetBlock(anchor.i >> BLOCK_SHIFT, anchor.j >> BLOCK_SHIFT, anchor.k >> BLOCK_SHIFT);
     const int index = NodeIndex(anchor.i, anchor.j, anchor.k);
-    std::uint8_t& pair = block->asked[anchor.kind][index >> 1];
+    std::atomic<std::uint8_t>& pair = block->asked[anchor.kind][index >> 1];
     const int shift = (index & 1) * 4;
-    const int asked = (pair >> shift) & 0x0F;
+    const int both = pair.load(std::memory_order_relaxed);
+    const int asked = (both >> shift) & 0x0F;
     if (asked + 1 >= std::min(missing, ASKS_TO_FILL)) return true;
-    pair = std::uint8_t((pair & ~(0x0F << shift)) | ((asked + 1) << shift));
+    pair.store(std::uint8_t((both & ~(0x0F << shift)) | ((asked + 1) << shift)), std::memory_order_relaxed);
     return false;
 }
 
@@ -386,7 +510,7 @@ bool AdaptiveUniformGrid3D::Gather(int i0, int j0, int k0, ScalarField* source, 
             for (int b = 0; b < N; ++b) {
                 const int offset = (SPREAD[lj + b] << 1) | (SPREAD[lk + c] << 2);
                 for (int a = 0; a < N; ++a) {
-                    const float v = block->values[offset | SPREAD[li + a]];
+                    const float v = Load(block->values[offset | SPREAD[li + a]]);
                     missing += std::isnan(v);
                     *o++ = v;
                 }
@@ -416,7 +540,7 @@ bool AdaptiveUniformGrid3D::Gather(int i0, int j0, int k0, ScalarField* source, 
                 const int offset = local[1][b] | local[2][c];
                 for (int a = 0; a < N; ++a) {
                     const float v =
-                        blocks[which[2][c]][which[1][b]][which[0][a]]->values[offset | local[0][a]];
+                        Load(blocks[which[2][c]][which[1][b]][which[0][a]]->values[offset | local[0][a]]);
                     missing += std::isnan(v);
                     *o++ = v;
                 }
@@ -437,23 +561,18 @@ void AdaptiveUniformGrid3D::FillMissing(int i0, int j0, int k0, ScalarField* sou
                 if (std::isnan(*out)) *out = NodeValue(i0 + a, j0 + b, k0 + c, source);
 }
 
-bool AdaptiveUniformGrid3D::GatherRecords(int i0, int j0, int k0, ScalarField* source, float records[8][4],
-                                          const Anchor* anchor)
+bool AdaptiveUniformGrid3D::WarmRecords(int i0, int j0, int k0, float records[8][4]) const
 {
     // Every record's address first, then all eight reads: with no calls in
     // between, their cache misses overlap.
-    const float* rows[8];
-    bool missing = false;
+    const AtomicFloat* rows[8];
     const int li = i0 & BLOCK_MASK, lj = j0 & BLOCK_MASK, lk = k0 & BLOCK_MASK;
     if (li < BLOCK_MASK && lj < BLOCK_MASK && lk < BLOCK_MASK) {
         const GradientRecords* block = FindRecords(i0 >> BLOCK_SHIFT, j0 >> BLOCK_SHIFT, k0 >> BLOCK_SHIFT);
-        if (!block) {
-            missing = true;
-        } else {
-            for (int n = 0; n < 8; ++n)
-                rows[n] = block->records + 4 * (SPREAD[li + (n & 1)] | (SPREAD[lj + ((n >> 1) & 1)] << 1) |
-                                                (SPREAD[lk + (n >> 2)] << 2));
-        }
+        if (!block) return false;
+        for (int n = 0; n < 8; ++n)
+            rows[n] = block->records + 4 * (SPREAD[li + (n & 1)] | (SPREAD[lj + ((n >> 1) & 1)] << 1) |
+                                            (SPREAD[lk + (n >> 2)] << 2));
     } else {
         // Across a block face: each block of the stencil is looked up once.
         const int bi = i0 >> BLOCK_SHIFT, bj = j0 >> BLOCK_SHIFT, bk = k0 >> BLOCK_SHIFT;
@@ -461,34 +580,46 @@ bool AdaptiveUniformGrid3D::GatherRecords(int i0, int j0, int k0, ScalarField* s
         const GradientRecords* blocks[2][2][2];
         for (int c = 0; c <= sk; ++c)
             for (int b = 0; b <= sj; ++b)
-                for (int a = 0; a <= si; ++a) {
-                    blocks[c][b][a] = FindRecords(bi + a, bj + b, bk + c);
-                    missing |= !blocks[c][b][a];
-                }
-        if (!missing)
-            for (int n = 0; n < 8; ++n) {
-                const int i = li + (n & 1), j = lj + ((n >> 1) & 1), k = lk + (n >> 2);
-                rows[n] = blocks[k >> BLOCK_SHIFT][j >> BLOCK_SHIFT][i >> BLOCK_SHIFT]->records +
-                          4 * NodeIndex(i, j, k);
-            }
-    }
-    int absent = missing ? 8 : 0;
-    if (!missing) {
+                for (int a = 0; a <= si; ++a)
+                    if (!(blocks[c][b][a] = FindRecords(bi + a, bj + b, bk + c))) return false;
         for (int n = 0; n < 8; ++n) {
-            for (int c = 0; c < 4; ++c) records[n][c] = rows[n][c];
-            absent += std::isnan(records[n][0]);
+            const int i = li + (n & 1), j = lj + ((n >> 1) & 1), k = lk + (n >> 2);
+            rows[n] = blocks[k >> BLOCK_SHIFT][j >> BLOCK_SHIFT][i >> BLOCK_SHIFT]->records + 4 * NodeIndex(i, j, k);
         }
-        if (!absent) return true;
     }
-    if (anchor && !DueForFilling(*anchor, absent)) return false;
+    bool all = true;
+    for (int n = 0; n < 8; ++n) {
+        // As GradientRecords::Read, without a branch per record.
+        records[n][0] = rows[n][0].load(std::memory_order_acquire);
+        for (int c = 1; c < 4; ++c) records[n][c] = Load(rows[n][c]);
+        all &= !std::isnan(records[n][0]);
+    }
+    return all;
+}
+
+bool AdaptiveUniformGrid3D::GatherRecords(int i0, int j0, int k0, ScalarField* source, float records[8][4],
+                                          const Anchor* anchor)
+{
+    if (WarmRecords(i0, j0, k0, records)) return true;
+    if (anchor) {
+        // A block of the stencil without node gradients counts as all eight
+        // missing; otherwise the records not computed count.
+        int absent = 0;
+        bool noRecords = false;
+        for (int n = 0; n < 8; ++n) {
+            const int i = i0 + (n & 1), j = j0 + ((n >> 1) & 1), k = k0 + (n >> 2);
+            const GradientRecords* g = FindRecords(i >> BLOCK_SHIFT, j >> BLOCK_SHIFT, k >> BLOCK_SHIFT);
+            noRecords |= !g;
+            absent += g && std::isnan(g->records[4 * NodeIndex(i, j, k)].load(std::memory_order_acquire));
+        }
+        if (!DueForFilling(*anchor, noRecords ? 8 : absent)) return false;
+    }
     for (int n = 0; n < 8; ++n) {
         const int i = i0 + (n & 1), j = j0 + ((n >> 1) & 1), k = k0 + (n >> 2);
         Block* block = GetBlock(i >> BLOCK_SHIFT, j >> BLOCK_SHIFT, k >> BLOCK_SHIFT);
         const int index = NodeIndex(i, j, k);
-        if (block->gradients && !std::isnan(block->gradients->records[4 * index])) {
-            for (int c = 0; c < 4; ++c) records[n][c] = block->gradients->records[4 * index + c];
-            continue;
-        }
+        if (const GradientRecords* g = block->Gradients())
+            if (g->Read(index, records[n])) continue;
         // Fourth-order differences: the node gradients are then far more
         // accurate than their interpolation, for the same reads per query.
         auto d = [&](int a, int b, int c) {
@@ -503,7 +634,7 @@ bool AdaptiveUniformGrid3D::GatherRecords(int i0, int j0, int k0, ScalarField* s
         records[n][3] = NodeValue(i, j, k, source);
         if (!source) continue;
         // NodeValue may have made blocks and rebuilt the index, never moved one.
-        std::memcpy(RecordsOf(*block).records + 4 * index, records[n], sizeof records[n]);
+        RecordsOf(*block).Write(index, records[n]);
     }
     return true;
 }
@@ -545,14 +676,108 @@ bool AdaptiveUniformGrid3D::TriLinearValue(const Wml::Vector3<float>& p, ScalarF
     float c[8];
     const Anchor anchor{i0, j0, k0, VALUE_CELLS};
     if (!Gather<2>(i0, j0, k0, source, c, mayDefer ? &anchor : nullptr)) return false;
-    const float c00 = c[0] + tx * (c[1] - c[0]);
-    const float c10 = c[2] + tx * (c[3] - c[2]);
-    const float c01 = c[4] + tx * (c[5] - c[4]);
-    const float c11 = c[6] + tx * (c[7] - c[6]);
-    const float c0 = c00 + ty * (c10 - c00);
-    const float c1 = c01 + ty * (c11 - c01);
-    value = c0 + tz * (c1 - c0);
+    value = Lerp8(c, tx, ty, tz);
     return true;
+}
+
+bool AdaptiveUniformGrid3D::WarmCornersHashed(int i0, int j0, int k0, float c[8]) const
+{
+    const int li = i0 & BLOCK_MASK, lj = j0 & BLOCK_MASK, lk = k0 & BLOCK_MASK;
+    const int bi = i0 >> BLOCK_SHIFT, bj = j0 >> BLOCK_SHIFT, bk = k0 >> BLOCK_SHIFT;
+    const int si = li == BLOCK_MASK, sj = lj == BLOCK_MASK, sk = lk == BLOCK_MASK;
+    const Block* blocks[2][2][2] = {};
+    for (int z = 0; z <= sk; ++z)
+        for (int y = 0; y <= sj; ++y)
+            for (int x = 0; x <= si; ++x)
+                if (!(blocks[z][y][x] = FindBlock(bi + x, bj + y, bk + z))) return false;
+    bool all = true;
+    for (int n = 0; n < 8; ++n) {
+        const int i = li + (n & 1), j = lj + ((n >> 1) & 1), k = lk + (n >> 2);
+        c[n] = Load(blocks[k >> BLOCK_SHIFT][j >> BLOCK_SHIFT][i >> BLOCK_SHIFT]->values[NodeIndex(i, j, k)]);
+        all &= !std::isnan(c[n]);
+    }
+    return all;
+}
+
+bool AdaptiveUniformGrid3D::TryWarmOutsideWindow(const Wml::Vector3<float>& p, float& value,
+                                                 Wml::Vector3<float>* gradient) const
+{
+    float u[3];
+    for (int a = 0; a < 3; ++a) u[a] = (p[a] - m_origin[a]) * m_inverseVoxelSize;
+    // A NaN or a far point is left to the full path.
+    if (!(std::fabs(u[0]) < GRID_LIMIT && std::fabs(u[1]) < GRID_LIMIT && std::fabs(u[2]) < GRID_LIMIT))
+        return false;
+    const int i0 = FloorToInt(u[0]), j0 = FloorToInt(u[1]), k0 = FloorToInt(u[2]);
+    float c[8];
+    if (!WarmCornersHashed(i0, j0, k0, c)) return false;
+    const float tx = u[0] - float(i0), ty = u[1] - float(j0), tz = u[2] - float(k0);
+    if (!gradient) {
+        value = Lerp8(c, tx, ty, tz);
+        return true;
+    }
+    float g[3];
+    LerpGradient8(c, tx, ty, tz, g, value);
+    const float s = m_inverseVoxelSize;
+    *gradient = Wml::Vector3<float>(g[0] * s, g[1] * s, g[2] * s);
+    return true;
+}
+
+bool AdaptiveUniformGrid3D::TryWarmNodal(const Wml::Vector3<float>& p, Wml::Vector3<float>& gradient,
+                                         float* value) const
+{
+    float u[3];
+    for (int a = 0; a < 3; ++a) u[a] = (p[a] - m_origin[a]) * m_inverseVoxelSize;
+    if (!(std::fabs(u[0]) < GRID_LIMIT && std::fabs(u[1]) < GRID_LIMIT && std::fabs(u[2]) < GRID_LIMIT))
+        return false;
+    const int i0 = FloorToInt(u[0]), j0 = FloorToInt(u[1]), k0 = FloorToInt(u[2]);
+    float r[8][4];
+    const unsigned last = unsigned(m_windowLast);
+    const unsigned x = unsigned((i0 >> BLOCK_SHIFT) - m_windowFirst[0]);
+    const unsigned y = unsigned((j0 >> BLOCK_SHIFT) - m_windowFirst[1]);
+    const unsigned z = unsigned((k0 >> BLOCK_SHIFT) - m_windowFirst[2]);
+    if ((x < last) & (y < last) & (z < last)) {
+        // As the trilinear warm path, over the node records (4 numbers a node).
+        const long dim = m_windowDim;
+        const int li = i0 & BLOCK_MASK, lj = j0 & BLOCK_MASK, lk = k0 & BLOCK_MASK;
+        const int base = SPREAD[li] | (SPREAD[lj] << 1) | (SPREAD[lk] << 2);
+        const int step[3] = {STEP[li], STEP[lj] * 2, STEP[lk] * 4};
+        const long jump[3] = {long(li == BLOCK_MASK), long(lj == BLOCK_MASK) * dim,
+                              long(lk == BLOCK_MASK) * dim * dim};
+        const std::atomic<const AtomicFloat*>* w =
+            m_recordWindow.get() + (long(x) + dim * (long(y) + dim * long(z)));
+        for (int n = 0; n < 8; ++n) {
+            const int a = n & 1, b = (n >> 1) & 1, c = n >> 2;
+            const AtomicFloat* block = w[a * jump[0] + b * jump[1] + c * jump[2]].load(std::memory_order_acquire);
+            const AtomicFloat* record = block + 4 * (base + a * step[0] + b * step[1] + c * step[2]);
+            r[n][0] = record[0].load(std::memory_order_acquire);
+            for (int ch = 1; ch < 4; ++ch) r[n][ch] = Load(record[ch]);
+        }
+    } else if (!WarmRecords(i0, j0, k0, r)) {
+        return false;
+    }
+    // A record not computed has a NaN gx, which reaches the first component.
+    Wml::Vector3<float> g;
+    float v;
+    InterpolateRecords(r, u[0] - float(i0), u[1] - float(j0), u[2] - float(k0), g, &v);
+    if (std::isnan(g.X())) return false;
+    gradient = g;
+    if (value) *value = v;
+    return true;
+}
+
+void AdaptiveUniformGrid3D::InterpolateRecords(const float r[8][4], float tx, float ty, float tz,
+                                               Wml::Vector3<float>& gradient, float* value) const
+{
+    // The same order of operations as the trilinear value, so the value
+    // written here is that value exactly.
+    float out[4];
+    for (int ch = 0; ch < 4; ++ch) {
+        const float c[8] = {r[0][ch], r[1][ch], r[2][ch], r[3][ch], r[4][ch], r[5][ch], r[6][ch], r[7][ch]};
+        out[ch] = Lerp8(c, tx, ty, tz);
+    }
+    const float s = m_inverseVoxelSize;
+    gradient = Wml::Vector3<float>(out[0] * s, out[1] * s, out[2] * s);
+    if (value) *value = out[3];
 }
 
 bool AdaptiveUniformGrid3D::AnswerOffGrid(const Wml::Vector3<float>& p, ScalarField* source,
@@ -579,14 +804,11 @@ bool AdaptiveUniformGrid3D::TriLinearGradient(const Wml::Vector3<float>& p, Scal
     float c[8];
     const Anchor anchor{i0, j0, k0, VALUE_CELLS};
     if (!Gather<2>(i0, j0, k0, source, c, mayDefer ? &anchor : nullptr)) return false;
-    const float d00 = c[1] - c[0], d10 = c[3] - c[2], d01 = c[5] - c[4], d11 = c[7] - c[6];
-    const float c00 = c[0] + tx * d00, c10 = c[2] + tx * d10, c01 = c[4] + tx * d01, c11 = c[6] + tx * d11;
-    const float c0 = c00 + ty * (c10 - c00), c1 = c01 + ty * (c11 - c01);
-    const float dx0 = d00 + ty * (d10 - d00), dx1 = d01 + ty * (d11 - d01);
+    float g[3], v;
+    LerpGradient8(c, tx, ty, tz, g, v);
     const float s = m_inverseVoxelSize;
-    gradient = Wml::Vector3<float>((dx0 + tz * (dx1 - dx0)) * s,
-                                   ((c10 - c00) + tz * ((c11 - c01) - (c10 - c00))) * s, (c1 - c0) * s);
-    if (value) *value = c0 + tz * (c1 - c0);
+    gradient = Wml::Vector3<float>(g[0] * s, g[1] * s, g[2] * s);
+    if (value) *value = v;
     return true;
 }
 
@@ -630,21 +852,7 @@ bool AdaptiveUniformGrid3D::NodalGradient(const Wml::Vector3<float>& p, ScalarFi
     float r[8][4];
     const Anchor anchor{i0, j0, k0, GRADIENT_CELLS};
     if (!GatherRecords(i0, j0, k0, source, r, mayDefer ? &anchor : nullptr)) return false;
-    // The same order of operations as the trilinear value, so the value
-    // written here is that value exactly.
-    float out[4];
-    for (int ch = 0; ch < 4; ++ch) {
-        const float c00 = r[0][ch] + tx * (r[1][ch] - r[0][ch]);
-        const float c10 = r[2][ch] + tx * (r[3][ch] - r[2][ch]);
-        const float c01 = r[4][ch] + tx * (r[5][ch] - r[4][ch]);
-        const float c11 = r[6][ch] + tx * (r[7][ch] - r[6][ch]);
-        const float c0 = c00 + ty * (c10 - c00);
-        const float c1 = c01 + ty * (c11 - c01);
-        out[ch] = c0 + tz * (c1 - c0);
-    }
-    const float s = m_inverseVoxelSize;
-    gradient = Wml::Vector3<float>(out[0] * s, out[1] * s, out[2] * s);
-    if (value) *value = out[3];
+    InterpolateRecords(r, tx, ty, tz, gradient, value);
     return true;
 }
 
@@ -782,7 +990,7 @@ void AdaptiveUniformGrid3D::CalculateCellEvaluationStats(const Wml::AxisAlignedB
         for (int k = from[2]; k <= to[2]; ++k)
             for (int j = from[1]; j <= to[1]; ++j)
                 for (int i = from[0]; i <= to[0]; ++i)
-                    if (!std::isnan(b.values[NodeIndex(i, j, k)])) ++evaluatedNodes;
+                    if (!std::isnan(Load(b.values[NodeIndex(i, j, k)]))) ++evaluatedNodes;
     });
 }
 

@@ -249,7 +249,8 @@ void AdaptiveUniformGrid3D::PlaceWindow(const Wml::AxisAlignedBox3<float>& box)
         m_windowLow[a] = float(BLOCK_DIM * first[a]);
         m_windowHigh[a] = float(BLOCK_DIM * (first[a] + m_windowDim - 1));
     }
-    const std::size_t entries = std::size_t(m_windowDim) * std::size_t(m_windowDim) * std::size_t(m_windowDim);
+    const std::size_t entries =
+        std::size_t(m_windowDim) * std::size_t(m_windowDim) * std::size_t(m_windowDim);
     m_window.reset(new std::atomic<const AtomicFloat*>[entries]);
     m_recordWindow.reset(new std::atomic<const AtomicFloat*>[entries]);
     ClearWindow();
@@ -266,7 +267,8 @@ void AdaptiveUniformGrid3D::DropIndex()
 void AdaptiveUniformGrid3D::ClearWindow()
 {
     if (!m_window) return;
-    const std::size_t entries = std::size_t(m_windowDim) * std::size_t(m_windowDim) * std::size_t(m_windowDim);
+    const std::size_t entries =
+        std::size_t(m_windowDim) * std::size_t(m_windowDim) * std::size_t(m_windowDim);
     for (std::size_t n = 0; n < entries; ++n) {
         m_window[n].store(NoBlock(), std::memory_order_relaxed);
         m_recordWindow[n].store(NoBlock(), std::memory_order_relaxed);
@@ -280,7 +282,8 @@ void AdaptiveUniformGrid3D::EnterBlocksInWindow()
         const long at = WindowEntry(b.coord[0], b.coord[1], b.coord[2]);
         if (at < 0) continue;
         m_window[at].store(b.values, std::memory_order_relaxed);
-        if (const GradientRecords* g = b.Gradients()) m_recordWindow[at].store(g->records, std::memory_order_relaxed);
+        if (const GradientRecords* g = b.Gradients())
+            m_recordWindow[at].store(g->records, std::memory_order_relaxed);
     }
 }
 
@@ -469,7 +472,8 @@ float AdaptiveUniformGrid3D::ComputeNode(int i, int j, int k, ScalarField* sourc
 
 float AdaptiveUniformGrid3D::NodeValue(int i, int j, int k, ScalarField* source)
 {
-    AtomicFloat& slot = GetBlock(i >> BLOCK_SHIFT, j >> BLOCK_SHIFT, k >> BLOCK_SHIFT)->values[NodeIndex(i, j, k)];
+    AtomicFloat& slot =
+        GetBlock(i >> BLOCK_SHIFT, j >> BLOCK_SHIFT, k >> BLOCK_SHIFT)->values[NodeIndex(i, j, k)];
     const float stored = Load(slot);
     if (!std::isnan(stored)) return stored;
     const float v = ComputeNode(i, j, k, source);
@@ -584,7 +588,8 @@ bool AdaptiveUniformGrid3D::WarmRecords(int i0, int j0, int k0, float records[8]
                     if (!(blocks[c][b][a] = FindRecords(bi + a, bj + b, bk + c))) return false;
         for (int n = 0; n < 8; ++n) {
             const int i = li + (n & 1), j = lj + ((n >> 1) & 1), k = lk + (n >> 2);
-            rows[n] = blocks[k >> BLOCK_SHIFT][j >> BLOCK_SHIFT][i >> BLOCK_SHIFT]->records + 4 * NodeIndex(i, j, k);
+            rows[n] = blocks[k >> BLOCK_SHIFT][j >> BLOCK_SHIFT][i >> BLOCK_SHIFT]->records +
+                      4 * NodeIndex(i, j, k);
         }
     }
     bool all = true;
@@ -747,7 +752,8 @@ bool AdaptiveUniformGrid3D::TryWarmNodal(const Wml::Vector3<float>& p, Wml::Vect
             m_recordWindow.get() + (long(x) + dim * (long(y) + dim * long(z)));
         for (int n = 0; n < 8; ++n) {
             const int a = n & 1, b = (n >> 1) & 1, c = n >> 2;
-            const AtomicFloat* block = w[a * jump[0] + b * jump[1] + c * jump[2]].load(std::memory_order_acquire);
+            const AtomicFloat* block =
+                w[a * jump[0] + b * jump[1] + c * jump[2]].load(std::memory_order_acquire);
             const AtomicFloat* record = block + 4 * (base + a * step[0] + b * step[1] + c * step[2]);
             r[n][0] = record[0].load(std::memory_order_acquire);
             for (int ch = 1; ch < 4; ++ch) r[n][ch] = Load(record[ch]);

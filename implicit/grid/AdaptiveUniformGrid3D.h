@@ -120,7 +120,8 @@ public:
     /// nothing is computed, stored or marked. The numbers are those of
     /// SampleTriLinear / SampleGradientTriLinear exactly: the warm path of
     /// the caches, with no cold-cell bookkeeping.
-    bool TryWarmTriLinear(const Wml::Vector3<float>& p, float& value, Wml::Vector3<float>* gradient = nullptr) const;
+    bool TryWarmTriLinear(const Wml::Vector3<float>& p, float& value,
+                          Wml::Vector3<float>* gradient = nullptr) const;
     /// As TryWarmTriLinear, for the nodal gradient (all eight node gradients stored).
     bool TryWarmNodal(const Wml::Vector3<float>& p, Wml::Vector3<float>& gradient, float* value) const;
 
@@ -185,11 +186,13 @@ private:
     static std::uint64_t PackKey(int bi, int bj, int bk)
     {
         constexpr std::int64_t offset = std::int64_t(1) << 20;
-        return (std::uint64_t(bi + offset) << 42) | (std::uint64_t(bj + offset) << 21) | std::uint64_t(bk + offset);
+        return (std::uint64_t(bi + offset) << 42) | (std::uint64_t(bj + offset) << 21) |
+               std::uint64_t(bk + offset);
     }
     static int NodeIndex(int i, int j, int k)
     {
-        return SPREAD[i & (BLOCK_DIM - 1)] | (SPREAD[j & (BLOCK_DIM - 1)] << 1) | (SPREAD[k & (BLOCK_DIM - 1)] << 2);
+        return SPREAD[i & (BLOCK_DIM - 1)] | (SPREAD[j & (BLOCK_DIM - 1)] << 1) |
+               (SPREAD[k & (BLOCK_DIM - 1)] << 2);
     }
     // The trilinear interpolation of the 2 x 2 x 2 corners c (x fastest) at
     // offsets t inside the cell; every path uses this one, so a warm answer
@@ -209,7 +212,8 @@ private:
     static void LerpGradient8(const float c[8], float tx, float ty, float tz, float g[3], float& value)
     {
         const float d00 = c[1] - c[0], d10 = c[3] - c[2], d01 = c[5] - c[4], d11 = c[7] - c[6];
-        const float c00 = c[0] + tx * d00, c10 = c[2] + tx * d10, c01 = c[4] + tx * d01, c11 = c[6] + tx * d11;
+        const float c00 = c[0] + tx * d00, c10 = c[2] + tx * d10, c01 = c[4] + tx * d01,
+                    c11 = c[6] + tx * d11;
         const float c0 = c00 + ty * (c10 - c00), c1 = c01 + ty * (c11 - c01);
         const float dx0 = d00 + ty * (d10 - d00), dx1 = d01 + ty * (d11 - d01);
         g[0] = dx0 + tz * (dx1 - dx0);
@@ -272,7 +276,8 @@ private:
     /// false when one is missing.
     bool WarmCornersHashed(int i0, int j0, int k0, float c[8]) const;
     /// TryWarmTriLinear for a cell outside the window.
-    bool TryWarmOutsideWindow(const Wml::Vector3<float>& p, float& value, Wml::Vector3<float>* gradient) const;
+    bool TryWarmOutsideWindow(const Wml::Vector3<float>& p, float& value,
+                              Wml::Vector3<float>* gradient) const;
     /// The window's entry for block (bi, bj, bk), or -1 outside it.
     long WindowEntry(int bi, int bj, int bk) const;
     /// Every entry of both windows back to the missing block; then the blocks

@@ -8,6 +8,7 @@
 #include <array>
 #include <cmath>
 #include <map>
+#include <mutex>
 #include <vector>
 
 #include "implicit/Falloff.h"
@@ -109,7 +110,8 @@ public:
     }
 };
 
-/// Wraps a field, counting calls and remembering where it was asked.
+/// Wraps a field, counting calls and remembering where it was asked (from
+/// any of the polygonizer's threads).
 class CountingField : public ScalarField {
 public:
     explicit CountingField(ScalarField* f) : inner(f) {}
@@ -134,9 +136,11 @@ public:
     }
     void Note(float x, float y, float z)
     {
+        std::lock_guard<std::mutex> lock(noting);
         ++calls;
         asked.Merge(Vec3(x, y, z));
     }
+    std::mutex noting;
 };
 
 struct Topology {

@@ -939,11 +939,12 @@ void PolygonizerLattice::ContinueFrom(uint64_t cell, std::vector<uint64_t>& stac
     static constexpr int lowSide[3] = {0x55, 0x33, 0x0F};
     constexpr uint64_t KEY_BITS = (uint64_t(1) << 48) - 1;
     // Breadth first through a queue of cells. The corners a cell needs are
-    // queued when the cell is, and handed to the workers in chunks; by the
-    // time the cell comes up they are usually known, so this thread rarely
-    // waits. The order does not depend on the threads.
+    // queued when the cell is, and handed to the workers in chunks, so they
+    // are evaluated while this thread examines the cells ahead of it (one
+    // front of the fill: when that is short, it waits). The order does not
+    // depend on the threads.
     std::vector<uint64_t>& queue = stack;
-    std::vector<uint64_t>& readyAt = m_nextWave;  // nodes queued before each cell's corners were
+    std::vector<uint64_t>& readyAt = m_readyAt;
     queue.clear();
     readyAt.clear();
     m_queuedUpTo = m_flightUpTo = m_doneUpTo = 0;

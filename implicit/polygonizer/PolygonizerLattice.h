@@ -256,7 +256,7 @@ private:
     unsigned m_threads = 0;
     unsigned long long m_evaluations = 0;
     std::atomic<unsigned long long> m_sharedEvaluations{0};
-    std::vector<uint64_t> m_nextWave;
+    std::vector<uint64_t> m_readyAt;  // per queued cell: nodes queued up to its corners
 
     std::vector<uint32_t> m_directory;  // brick index per brick position, NONE = not allocated
     int m_dirDims[3] = {0, 0, 0};

@@ -58,20 +58,12 @@ struct BlendScene {
     }
 };
 
-/// A ball of radius 0.5 in closed form: almost free to evaluate. Counts its
-/// calls so the benchmark can take the field's own time out.
+/// A ball of radius 0.5 in closed form: almost free to evaluate.
 class CheapSphere : public ScalarField {
 public:
-    unsigned long long values = 0, gradients = 0;
-
-    float Value(float x, float y, float z) override
-    {
-        ++values;
-        return Formula(x, y, z);
-    }
+    float Value(float x, float y, float z) override { return Formula(x, y, z); }
     void Gradient(float x, float y, float z, float& gx, float& gy, float& gz, float* value) override
     {
-        ++gradients;
         const float k = FALLOFF_SURFACE_RADIUS * FALLOFF_SURFACE_RADIUS / 0.25f;
         float r2 = (x * x + y * y + z * z) * k;
         float s = r2 >= 1.0f ? 0.0f : -6.0f * k * (1 - r2) * (1 - r2);
@@ -144,20 +136,10 @@ double ThreadSeconds()
     return double(t.tv_sec) + 1e-9 * double(t.tv_nsec);
 }
 
-/// Seconds per call of Value and of Gradient through the field interface,
-/// at points spread over the field's box as a polygonizer would ask.
-void FieldCallCost(ScalarField& field, double& valueSeconds, double& gradientSeconds)
+/// Seconds per call of Value and of Gradient of field at the given points.
+void FieldCallCost(ScalarField& field, const std::vector<Vec3>& points, int rounds, double& valueSeconds,
+                   double& gradientSeconds)
 {
-    Box box;
-    field.FieldBounds(box);
-    std::vector<Vec3> points;
-    for (int n = 0; n < 4096; ++n) {
-        const float u = float((n * 37) % 4096) / 4096.0f, v = float((n * 101) % 4096) / 4096.0f,
-                    w = float((n * 173) % 4096) / 4096.0f;
-        points.push_back(Vec3(box.Min(0) + u * box.Extent(0), box.Min(1) + v * box.Extent(1),
-                              box.Min(2) + w * box.Extent(2)));
-    }
-    const int rounds = 200;
     float sink = 0;
     const double t0 = ThreadSeconds();
     for (int r = 0; r < rounds; ++r)
@@ -170,6 +152,44 @@ void FieldCallCost(ScalarField& field, double& valueSeconds, double& gradientSec
     const double calls = double(rounds) * double(points.size());
     valueSeconds = (t1 - t0) / calls;
     gradientSeconds = (t2 - t1) / calls;
+}
+
+/// 4096 points spread over the field's box.
+std::vector<Vec3> PointsInBox(ScalarField& field)
+{
+    Box box;
+    field.FieldBounds(box);
+    std::vector<Vec3> points;
+    for (int n = 0; n < 4096; ++n) {
+        const float u = float((n * 37) % 4096) / 4096.0f, v = float((n * 101) % 4096) / 4096.0f,
+                    w = float((n * 173) % 4096) / 4096.0f;
+        points.push_back(Vec3(box.Min(0) + u * box.Extent(0), box.Min(1) + v * box.Extent(1),
+                              box.Min(2) + w * box.Extent(2)));
+    }
+    return points;
+}
+
+/// Times the polygonizer's runs (processor time of this thread, one thread
+/// of the polygonizer) on a counting field, and reports triangles per second
+/// as measured and with the field's own time (calls times the cost of a
+/// call) taken out.
+void MeasureExtraction(benchmark::State& state, GG4CSGPolygonizer3D& poly, const vynmesh::TriangleMesh& mesh,
+                       CountingField& field, double valueSeconds, double gradientSeconds)
+{
+    poly.SetThreadCount(1);
+    double triangles = 0, seconds = 0;
+    field.values = field.gradients = 0;
+    for (auto _ : state) {
+        const double t0 = ThreadSeconds();
+        poly.Polygonize();
+        seconds += ThreadSeconds() - t0;
+        triangles += double(mesh.GetNumTriangles());
+    }
+    const double fieldSeconds =
+        double(field.values) * valueSeconds + double(field.gradients) * gradientSeconds;
+    state.counters["triangles_per_second"] = benchmark::Counter(triangles, benchmark::Counter::kIsRate);
+    state.counters["field_share"] = fieldSeconds / std::max(1e-12, seconds);
+    state.counters["net_triangles_per_second"] = triangles / std::max(1e-12, seconds - fieldSeconds);
 }
 
 void BM_PolygonizeBlendFull(benchmark::State& state)
@@ -253,29 +273,17 @@ BENCHMARK(BM_PolygonizeBlendBoundedUpdate)
 void BM_ExtractorCheapSphere(benchmark::State& state)
 {
     CheapSphere sphere;
+    CountingField field(sphere);
     vynmesh::TriangleMesh mesh;
     GG4CSGPolygonizer3D poly;
-    poly.SetScalarField(&sphere);
+    poly.SetScalarField(&field);
     poly.SetOutputMesh(&mesh);
     Box bounds;
     sphere.FieldBounds(bounds);
     poly.SetCellSize(bounds, float(state.range(0)) / 1000.0f);
-    poly.SetThreadCount(1);
     double valueSeconds = 0, gradientSeconds = 0;
-    FieldCallCost(sphere, valueSeconds, gradientSeconds);
-    double triangles = 0, seconds = 0;
-    sphere.values = sphere.gradients = 0;
-    for (auto _ : state) {
-        const double t0 = ThreadSeconds();
-        poly.Polygonize();
-        seconds += ThreadSeconds() - t0;
-        triangles += double(mesh.GetNumTriangles());
-    }
-    const double fieldSeconds =
-        double(sphere.values) * valueSeconds + double(sphere.gradients) * gradientSeconds;
-    state.counters["triangles_per_second"] = benchmark::Counter(triangles, benchmark::Counter::kIsRate);
-    state.counters["field_share"] = fieldSeconds / std::max(1e-12, seconds);
-    state.counters["net_triangles_per_second"] = triangles / std::max(1e-12, seconds - fieldSeconds);
+    FieldCallCost(field, PointsInBox(field), 200, valueSeconds, gradientSeconds);
+    MeasureExtraction(state, poly, mesh, field, valueSeconds, gradientSeconds);
 }
 BENCHMARK(BM_ExtractorCheapSphere)->Arg(20)->Arg(10)->Unit(benchmark::kMillisecond);
 
@@ -354,29 +362,9 @@ void BM_ExtractorBalls(benchmark::State& state)
     poly.Polygonize();
     std::vector<Vec3> near;
     for (unsigned v = 0; v < mesh.GetNumVertices(); v += 7) near.push_back(mesh.GetPosition(v));
-    float sink = 0;
-    const double c0 = ThreadSeconds();
-    for (int r = 0; r < 20; ++r)
-        for (const Vec3& p : near) sink += scene.blend.Value(p);
-    const double c1 = ThreadSeconds();
-    for (int r = 0; r < 20; ++r)
-        for (const Vec3& p : near) sink += scene.blend.Gradient(p).X();
-    const double c2 = ThreadSeconds();
-    benchmark::DoNotOptimize(sink);
-    const double calls = 20.0 * double(near.size());
-    const double valueSeconds = (c1 - c0) / calls, gradientSeconds = (c2 - c1) / calls;
-    double triangles = 0, seconds = 0;
-    field.values = field.gradients = 0;
-    for (auto _ : state) {
-        const double t0 = ThreadSeconds();
-        poly.Polygonize();
-        seconds += ThreadSeconds() - t0;
-        triangles += double(mesh.GetNumTriangles());
-    }
-    const double fieldSeconds =
-        double(field.values) * valueSeconds + double(field.gradients) * gradientSeconds;
-    state.counters["field_share"] = fieldSeconds / std::max(1e-12, seconds);
-    state.counters["net_triangles_per_second"] = triangles / std::max(1e-12, seconds - fieldSeconds);
+    double valueSeconds = 0, gradientSeconds = 0;
+    FieldCallCost(field, near, 20, valueSeconds, gradientSeconds);
+    MeasureExtraction(state, poly, mesh, field, valueSeconds, gradientSeconds);
 }
 BENCHMARK(BM_ExtractorBalls)->Arg(128)->Arg(256)->Unit(benchmark::kMillisecond);
 

@@ -29,6 +29,7 @@
 #include "tests/support/MouseStrokes.h"
 #include "tests/support/ScriptedUserInterface.h"
 #include "tests/support/TempFolder.h"
+#include "tests/view/ViewInputRig.h"
 #include "view/BlobTreeEditorModel.h"
 #include "view/ParametersPanelModel.h"
 #include "view/UndoHistory.h"
@@ -41,12 +42,7 @@ using Wml::Vector2f;
 
 namespace {
 
-struct UndoRig {
-    static constexpr int W = 800;
-    static constexpr int H = 600;
-    CViewCore view{CViewCore::Managers::Own};
-    kftest::ScriptedUserInterface ui;
-    kftest::FakeClock clock{50.0};
+struct UndoRig : viewtest::ViewInputRig {
     vynui::CParametersPanelModel parameters;
     vynui::CBlobTreeEditorModel tree;
 
@@ -76,28 +72,6 @@ struct UndoRig {
         std::string text;
         EXPECT_TRUE(files->SaveSceneToText(text));
         return text;
-    }
-
-    void Drag(const std::vector<Vector2f>& points)
-    {
-        auto px = [](float v) { return int(std::lround(v)); };
-        view.MousePress(ViewInputAdapter::LEFT, px(points[0].X()), px(points[0].Y()), false);
-        for (std::size_t i = 1; i < points.size(); ++i) {
-            clock.Advance(0.01);
-            view.MouseMove(px(points[i].X()), px(points[i].Y()));
-        }
-        clock.Advance(0.01);
-        view.MouseRelease(ViewInputAdapter::LEFT, px(points.back().X()), px(points.back().Y()));
-        clock.Advance(1.0);
-    }
-
-    void Cross(vynui::HUDButton* button)
-    {
-        const Vector2f centre = view.GetHUDManager().HUDToPixel(button->GetBox().Center());
-        const float yDown = float(H - 1) - centre.Y();
-        Drag(sketchtest::SampleMouse(
-            sketchtest::Line(Vector2f(centre.X(), yDown - 30.0f), Vector2f(centre.X(), yDown + 30.0f)), 3.0f,
-            0.0f));
     }
 
     void Outline(float cx, float cy, float rx, float ry)

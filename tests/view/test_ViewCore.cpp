@@ -28,6 +28,7 @@
 #include "tests/support/FakeClock.h"
 #include "tests/support/MouseStrokes.h"
 #include "tests/support/ScriptedUserInterface.h"
+#include "tests/view/ViewInputRig.h"
 #include "view/ViewCore.h"
 
 using vynui::CViewCore;
@@ -36,12 +37,7 @@ using Wml::Vector2f;
 
 namespace {
 
-struct ViewRig {
-    static constexpr int W = 800;
-    static constexpr int H = 600;
-    CViewCore view{CViewCore::Managers::Own};
-    kftest::ScriptedUserInterface ui;
-    kftest::FakeClock clock{50.0};
+struct ViewRig : viewtest::ViewInputRig {
     int repaints = 0;
     std::vector<std::string> windowRequests;
     std::string frameTitle;
@@ -54,31 +50,6 @@ struct ViewRig {
         view.SetFrameTitleSink([this](const std::string& title) { frameTitle = title; });
         view.GetGestureEngine().SetTimeSource(clock.Source());
         view.Resize(W, H);
-    }
-
-    /// A left-button drag through points given with y counted from the top,
-    /// as the window reports them.
-    void Drag(const std::vector<Vector2f>& points)
-    {
-        auto px = [](float v) { return int(std::lround(v)); };
-        view.MousePress(ViewInputAdapter::LEFT, px(points[0].X()), px(points[0].Y()), false);
-        for (std::size_t i = 1; i < points.size(); ++i) {
-            clock.Advance(0.01);
-            view.MouseMove(px(points[i].X()), px(points[i].Y()));
-        }
-        clock.Advance(0.01);
-        view.MouseRelease(ViewInputAdapter::LEFT, px(points.back().X()), px(points.back().Y()));
-        clock.Advance(1.0);
-    }
-
-    /// Crosses a HUD button with a short stroke, as a person chooses it.
-    void Cross(vynui::HUDButton* button)
-    {
-        const Vector2f centre = view.GetHUDManager().HUDToPixel(button->GetBox().Center());
-        const float yDown = float(H - 1) - centre.Y();
-        Drag(sketchtest::SampleMouse(
-            sketchtest::Line(Vector2f(centre.X(), yDown - 30.0f), Vector2f(centre.X(), yDown + 30.0f)), 3.0f,
-            0.0f));
     }
 
     std::size_t TopLevelCount() { return view.GetSceneManager()->GetRootSceneObject()->GetChildren().size(); }

@@ -46,9 +46,9 @@ struct ViewInputRig {
     {
         const Wml::Vector2f centre = view.GetHUDManager().HUDToPixel(button->GetBox().Center());
         const float yDown = float(H - 1) - centre.Y();
-        Drag(sketchtest::SampleMouse(
-            sketchtest::Line(Wml::Vector2f(centre.X(), yDown - 30.0f), Wml::Vector2f(centre.X(), yDown + 30.0f)),
-            3.0f, 0.0f));
+        Drag(sketchtest::SampleMouse(sketchtest::Line(Wml::Vector2f(centre.X(), yDown - 30.0f),
+                                                      Wml::Vector2f(centre.X(), yDown + 30.0f)),
+                                     3.0f, 0.0f));
     }
 };
 

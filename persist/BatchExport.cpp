@@ -286,8 +286,12 @@ int BatchExport::Run(const BatchExportOptions& options, std::ostream& err)
     progress.End();
     surfaces.RemoveSceneSurface(scene.GetModel());
     if (!made) {
-        err << kProgram << ": the scene \"" << options.scenePath
-            << "\" holds no surface; nothing was written\n";
+        err << kProgram << ": the scene \"" << options.scenePath << "\" holds no surface";
+        // Cells wider than the shapes step over them.
+        if (options.cellSize > 0.0f)
+            err << " at cell size " << surfaces.GetSettings().cellSize
+                << " (a smaller --cell-size may find it)";
+        err << "; nothing was written\n";
         return FILE_ERROR;
     }
     std::string error;

@@ -276,13 +276,15 @@ int BatchExport::Run(const BatchExportOptions& options, std::ostream& err)
     if (options.cellSize > 0.0f)
         surfaces.GetSettings().cellSize = std::max(options.cellSize, PolygonizerSettings::MIN_CELL_SIZE);
     surfaces.GetSettings().threads = options.threads;
+    surfaces.GetSettings().maxCells = options.maxCells;
     ProgressLine progress(err);
-    if (IsoSurfaceMesh* surface = surfaces.GetSurface(scene.GetModel()))
-        surface->SetProgress([&progress](float done) { progress(done); });
+    IsoSurfaceMesh* surface = surfaces.GetSurface(scene.GetModel());
+    if (surface) surface->SetProgress([&progress](float done) { progress(done); });
 
     vynmesh::VFTriangleMesh mesh;
     MeshExport exporter(&surfaces, &view, nullptr);
     const bool made = exporter.CopyScaledSurfaceMesh(view.GetWorldScaleFactor(), mesh);
+    const bool incomplete = surface && surface->IsIncomplete();
     progress.End();
     surfaces.RemoveSceneSurface(scene.GetModel());
     if (!made) {
@@ -301,6 +303,10 @@ int BatchExport::Run(const BatchExportOptions& options, std::ostream& err)
     }
     err << kProgram << ": wrote " << mesh.GetNumTriangles() << " triangles to \"" << options.outPath
         << "\"\n";
+    if (incomplete)
+        err << kProgram << ": warning: the surface needs more cells than one run may visit at cell size "
+            << surfaces.GetSettings().cellSize
+            << ", so part of it is missing from the mesh; a larger --cell-size gives all of it\n";
     return DONE;
 }
 

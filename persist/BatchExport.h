@@ -25,6 +25,8 @@ struct BatchExportOptions {
     int algorithm = -1;
     /// Threads the polygonizer may use; 0: every core.
     unsigned threads = 0;
+    /// Cells the polygonizer may visit; 0: its own limit. Not on the command line.
+    unsigned long maxCells = 0;
     bool help = false;
 };
 

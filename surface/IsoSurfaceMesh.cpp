@@ -47,6 +47,7 @@ void IsoSurfaceMesh::Update()
         }
     } else {
         m_result.Clear();
+        m_incomplete.store(false, std::memory_order_release);
     }
     SetValid(true);
     m_bvTree.Clear();
@@ -61,6 +62,7 @@ void IsoSurfaceMesh::PolygonizeCSG(PolygonizerSettings& settings)
     m_csg.SetEdgeBisections(settings.edgeBisections);
     m_csg.SetExtended(settings.extendedMarchingCubes);
     m_csg.SetThreadCount(settings.threads);
+    m_csg.SetCellLimit(settings.maxCells);
     if (settings.gridResolutionControl) {
         m_csg.SetGridCells(settings.gridCells);
     } else {
@@ -73,6 +75,7 @@ void IsoSurfaceMesh::PolygonizeCSG(PolygonizerSettings& settings)
     // An empty tree or unusable bounds leave an empty mesh, drawn as nothing.
     m_csg.Polygonize();
     m_lastRun = LastRun::Csg;
+    m_incomplete.store(m_csg.GetLattice().ReachedCellLimit(), std::memory_order_release);
 }
 
 void IsoSurfaceMesh::PolygonizeBounded(PolygonizerSettings& settings,
@@ -88,6 +91,7 @@ void IsoSurfaceMesh::PolygonizeBounded(PolygonizerSettings& settings,
     bool changed = m_forceFull;
     m_forceFull = false;
     m_dynamic.SetThreadCount(settings.threads);  // the mesh does not depend on it
+    m_dynamic.SetCellLimit(settings.maxCells);
     const vynimplicit::PolygonizerLattice& lattice = m_dynamic.GetLattice();
     if (lattice.GetIsoValue() != settings.isoValue) {
         m_dynamic.SetIsoValue(settings.isoValue);
@@ -124,10 +128,13 @@ void IsoSurfaceMesh::PolygonizeBounded(PolygonizerSettings& settings,
         m_dynamic.Polygonize(true);
         m_lastRun = LastRun::Full;
         m_lastUpdateBox.MakeEmpty();
+        m_incomplete.store(m_dynamic.GetLattice().ReachedCellLimit(), std::memory_order_release);
     } else {
         m_dynamic.UpdatePolygonize(dirty, fieldBox);
         m_lastRun = LastRun::Partial;
         m_lastUpdateBox = dirty;
+        // What an earlier run left out stays out.
+        if (m_dynamic.GetLattice().ReachedCellLimit()) m_incomplete.store(true, std::memory_order_release);
     }
 }
 

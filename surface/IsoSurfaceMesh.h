@@ -3,6 +3,7 @@
 // polygonized with the CSG polygonizer (the whole surface each time) or, in
 // bounded mode, with the incremental one (only the region that changed).
 
+#include <atomic>
 #include <functional>
 #include <mutex>
 
@@ -64,6 +65,10 @@ public:
     void SetProgress(std::function<void(float)> progress) { m_csg.SetProgress(std::move(progress)); }
     PolygonizerSettings& GetSettings() { return *m_settings; }
 
+    /// Whether the mesh lacks part of the surface: a run stopped at the
+    /// settings' cell limit (a larger cell size needs fewer cells).
+    bool IsIncomplete() const { return m_incomplete.load(std::memory_order_acquire); }
+
     /// What the last Update did, for callers that report or test it.
     enum class LastRun { None, Full, Partial, Csg };
     LastRun GetLastRun() const { return m_lastRun; }
@@ -93,6 +98,8 @@ private:
     bool m_dynamicCountMode = false;
     vynmesh::IMeshBVTree m_bvTree;
     LastRun m_lastRun = LastRun::None;
+    // Read from other threads than the one that polygonizes.
+    std::atomic<bool> m_incomplete{false};
     Wml::AxisAlignedBox3<float> m_lastUpdateBox;
 };
 

@@ -21,6 +21,9 @@ struct PolygonizerSettings {
     bool extendedMarchingCubes = false;
     /// Threads a polygonization may use; 0 uses every core.
     unsigned int threads = 0;
+    /// Cells a run may visit before it stops, leaving part of the surface
+    /// out; 0: the polygonizer's own limit (about four million).
+    unsigned long maxCells = 0;
 
     static constexpr float MIN_CELL_SIZE = 0.001f;
 };

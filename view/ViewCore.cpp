@@ -29,6 +29,7 @@
 #include "scene/UserInterface.h"
 #include "sketch_ui/SketchManager.h"
 #include "surface/BackgroundProcessManager.h"
+#include "surface/IsoSurfaceMesh.h"
 #include "surface/ShadingOverlay.h"
 #include "surface/SurfaceIntersector.h"
 #include "surface/SurfaceManager.h"
@@ -401,8 +402,17 @@ void CViewCore::Render()
     char fps[64];
     std::snprintf(fps, sizeof fps, "%.2f FPS", seconds > 0.0 ? 1.0 / seconds : 0.0);
     m_fpsText = fps;
-    if (!m_player->IsPlaying()) ShowStatus(m_fpsText);
+    if (!m_player->IsPlaying()) ShowStatus(FrameStatus());
     if (m_frameDrawn) m_frameDrawn();
+}
+
+std::string CViewCore::FrameStatus() const
+{
+    const IsoSurfaceMesh* surface = m_surfaces->GetSurface(m_scene->GetModel());
+    if (!surface || !surface->IsIncomplete()) return m_fpsText;
+    return m_fpsText +
+           "   Part of the surface is missing: at this cell size it needs more cells than one run may visit. "
+           "A coarser mesh (the - key) shows all of it.";
 }
 
 void CViewCore::StepAnimation()

@@ -176,6 +176,9 @@ public:
     CSceneManager* GetSceneManager() const { return m_scene; }
     CSketchManager* GetSketchManager() const { return m_sketch; }
     CSurfaceManager* GetSurfaceManager() const { return m_surfaces; }
+    /// The status line after a frame: its rate, and a warning while the
+    /// model's surface misses a part (a run stopped at the cell limit).
+    std::string FrameStatus() const;
     CRenderingManager& GetRenderingManager() { return *m_rendering; }
     CHUDManager& GetHUDManager() { return *m_hud; }
     CAnimationManager& GetAnimationManager() { return *m_animation; }

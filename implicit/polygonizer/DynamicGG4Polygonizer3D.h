@@ -22,6 +22,8 @@ public:
     void SetEdgeBisections(unsigned n);
     /// Threads a run may use (0: every core); the mesh is the same for any count.
     void SetThreadCount(unsigned n) { m_lattice.SetThreadCount(n); }
+    /// Cells one search may visit (0: the lattice's own limit).
+    void SetCellLimit(size_t n) { m_lattice.SetCellLimit(n); }
     /// The field is not owned.
     void SetScalarField(ScalarField* field) { m_lattice.SetField(field); }
     /// The mesh is not owned; it is rebuilt from the kept cells after every run.

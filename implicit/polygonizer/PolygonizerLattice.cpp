@@ -814,7 +814,10 @@ bool PolygonizerLattice::SeedCell(const Wml::Vector3<float>& seed, int& i, int& 
 
 bool PolygonizerLattice::Visit(int i, int j, int k)
 {
-    if (m_visitedCount >= MAX_VISITED_CELLS) return false;
+    if (m_visitedCount >= m_cellLimit) {
+        m_reachedCellLimit = true;
+        return false;
+    }
     const int local = NodeInBrick(i, j, k);
     uint64_t& word = m_visited[size_t(Brick(i, j, k)) * (BRICK_NODES / 64) + size_t(local >> 6)];
     const uint64_t bit = uint64_t(1) << (local & 63);
@@ -992,6 +995,7 @@ void PolygonizerLattice::StartSearch()
     m_foundConfigs.clear();
     std::fill(m_visited.begin(), m_visited.end(), 0);
     m_visitedCount = 0;
+    m_reachedCellLimit = false;
 }
 
 void PolygonizerLattice::FindSurfaceCells(const std::vector<Wml::Vector3<float>>& seeds,

@@ -134,6 +134,12 @@ public:
     /// Continuation stops after this many cells, so a field with surface
     /// everywhere cannot take unbounded memory (the mesh is then partial).
     static constexpr size_t MAX_VISITED_CELLS = size_t(1) << 22;
+    /// A lower limit for the cells one search may visit (0: MAX_VISITED_CELLS).
+    void SetCellLimit(size_t n) { m_cellLimit = n == 0 || n > MAX_VISITED_CELLS ? MAX_VISITED_CELLS : n; }
+    size_t GetCellLimit() const { return m_cellLimit; }
+    /// Whether the last search stopped at the cell limit: its cells then
+    /// miss part of the surface.
+    bool ReachedCellLimit() const { return m_reachedCellLimit; }
 
     /// Vertex indices run below GetVertexCapacity(); forgotten ones are reused.
     size_t GetVertexCapacity() const { return m_vertices.size(); }
@@ -264,6 +270,8 @@ private:
     std::vector<float> m_nodes;         // BRICK_NODES values per brick, NaN = not yet evaluated
     std::vector<uint64_t> m_visited;    // one bit per cell (named by its min corner), 8 words per brick
     size_t m_visitedCount = 0;
+    size_t m_cellLimit = MAX_VISITED_CELLS;
+    bool m_reachedCellLimit = false;
     std::vector<uint32_t> m_edgeBlock;  // per brick: first of its 3 * BRICK_NODES edge slots, or NONE
     std::vector<uint32_t> m_edgeSlots;  // vertex index per node and axis, NONE = no vertex yet
     // Nodes of the coarse scan's sub-lattice, stored densely (NaN = not yet

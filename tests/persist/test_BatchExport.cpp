@@ -130,6 +130,32 @@ TEST(BatchExport, HelpListsTheAlgorithmsFormatsAndExitCodes)
 
 // ---- running ---------------------------------------------------------------
 
+TEST(BatchExport, ASurfaceCutShortByTheCellLimitIsWrittenWithAWarning)
+{
+    persist_test::FileRig rig;
+    const std::string scene = SaveScene(rig, "scene.xml", 1.0f);
+    for (const char* algorithm : {"Marching Cubes", "Bounded Marching Cubes"}) {
+        SCOPED_TRACE(algorithm);
+        size_t triangles[2] = {0, 0};
+        for (unsigned long limit : {0ul, 40ul}) {
+            BatchExportOptions options;
+            std::string error;
+            const std::string out = rig.folder.File("cut" + std::to_string(limit) + ".obj");
+            ASSERT_TRUE(
+                BatchExport::Parse({"--export-mesh", out, "--algorithm", algorithm, scene}, options, error));
+            options.maxCells = limit;
+            std::ostringstream err;
+            ASSERT_EQ(BatchExport::Run(options, err), BatchExport::DONE) << err.str();
+            EXPECT_EQ(err.str().find("part of it is missing") != std::string::npos, limit > 0) << err.str();
+            vynmesh::TriangleMesh mesh;
+            ASSERT_TRUE(vynmesh::ReadMeshFile(out.c_str(), mesh, error)) << error;
+            triangles[limit > 0] = mesh.GetNumTriangles();
+        }
+        EXPECT_GT(triangles[1], 0u);
+        EXPECT_LT(triangles[1], triangles[0] / 2);
+    }
+}
+
 TEST(BatchExport, WritesTheWholeSceneInWorldUnitsInEveryFormat)
 {
     persist_test::FileRig rig;

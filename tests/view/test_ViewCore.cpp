@@ -230,6 +230,23 @@ TEST(ViewCore, KeysAndResize)
     EXPECT_GT((rig.view.GetCamera().GetLocation() - before).Length(), 1.0f);
 }
 
+TEST(ViewCore, TheStatusSaysWhileTheCellLimitLeavesPartOfTheSurfaceOut)
+{
+    ViewRig rig;
+    vynui::CSurfaceManager* surfaces = rig.view.GetSurfaceManager();
+    rig.view.GetSceneManager()->AddNode(1, nullptr, true);
+    unsigned int triangles[2] = {0, 0};
+    for (unsigned long limit : {40ul, 0ul}) {
+        surfaces->GetSettings().maxCells = limit;
+        surfaces->RepolygonizeAll();
+        triangles[limit == 0] = surfaces->GetChainTop(0)->GetMesh()->GetNumTriangles();
+        const std::string status = rig.view.FrameStatus();
+        EXPECT_EQ(limit > 0, status.find("Part of the surface is missing") != std::string::npos) << status;
+    }
+    EXPECT_GT(triangles[0], 0u);
+    EXPECT_LT(triangles[0], triangles[1]);
+}
+
 TEST(ViewCore, TheHUDGetsTheFirstRefusalThenHandlesThenGestures)
 {
     ViewRig rig;

@@ -377,6 +377,16 @@ RicciTree& Ricci()
     return tree;
 }
 
+// Runs pass over the queries until the caches are warm, then times it.
+template <class Pass>
+void TimeWarmPasses(benchmark::State& state, size_t queries, Pass pass)
+{
+    // Warm: every cell asked until filled before timing.
+    for (int i = 0; i < WARM_PASSES; ++i) benchmark::DoNotOptimize(pass());
+    for (auto _ : state) benchmark::DoNotOptimize(pass());
+    state.SetItemsProcessed(int64_t(state.iterations()) * int64_t(queries));
+}
+
 // Values of the 50-ball blend at the same points. Arguments: 0 direct
 // (caching off), 1 from a warm trilinear cache (the default value mode); then
 // 0 for the points in random order, 1 for them in block order.
@@ -393,10 +403,8 @@ void BM_RicciValue(benchmark::State& state)
         for (const Vec3& p : queries) sum += tree.blend.Value(p.X(), p.Y(), p.Z());
         return sum;
     };
-    for (int i = 0; i < WARM_PASSES; ++i) benchmark::DoNotOptimize(pass());
-    for (auto _ : state) benchmark::DoNotOptimize(pass());
+    TimeWarmPasses(state, queries.size(), pass);
     cache->SetValueSampleMode(before);
-    state.SetItemsProcessed(int64_t(state.iterations()) * int64_t(queries.size()));
     state.SetLabel(std::string(state.range(0) == 0 ? "direct" : "trilinear") +
                    (state.range(1) ? ", block order" : ", random order"));
 }
@@ -423,11 +431,8 @@ void BM_RicciGradient(benchmark::State& state)
         }
         return sum;
     };
-    // Warm: every cell asked until filled before timing.
-    for (int i = 0; i < WARM_PASSES; ++i) benchmark::DoNotOptimize(pass());
-    for (auto _ : state) benchmark::DoNotOptimize(pass());
+    TimeWarmPasses(state, queries.size(), pass);
     cache->SetGradientSampleMode(before);
-    state.SetItemsProcessed(int64_t(state.iterations()) * int64_t(queries.size()));
     state.SetLabel(std::string(state.range(0) == 0   ? "direct"
                                : state.range(0) == 1 ? "trilinear"
                                                      : "smooth") +

@@ -105,6 +105,18 @@ struct BallsScene {
     }
 };
 
+/// Points the polygonizer at a field and a mesh, on a lattice of cells along
+/// the longest side, with the given threads.
+template <class Polygonizer>
+void SetUp(Polygonizer& poly, ScalarField& field, vynmesh::TriangleMesh& mesh, unsigned cells,
+           unsigned threads)
+{
+    poly.SetScalarField(&field);
+    poly.SetOutputMesh(&mesh);
+    poly.SetGridCells(cells);
+    poly.SetThreadCount(threads);
+}
+
 /// Passes a field through, counting calls (one thread only).
 class CountingField : public ScalarField {
 public:
@@ -295,10 +307,7 @@ void BM_PolygonizeBallsThreads(benchmark::State& state)
     BallsScene scene;
     vynmesh::TriangleMesh mesh;
     GG4CSGPolygonizer3D poly;
-    poly.SetScalarField(&scene.blend);
-    poly.SetOutputMesh(&mesh);
-    poly.SetGridCells(unsigned(state.range(0)));
-    poly.SetThreadCount(unsigned(state.range(1)));
+    SetUp(poly, scene.blend, mesh, unsigned(state.range(0)), unsigned(state.range(1)));
     for (auto _ : state) {
         poly.Polygonize();
         benchmark::DoNotOptimize(mesh.GetNumTriangles());
@@ -321,10 +330,7 @@ void BM_PolygonizeBallsUpdateThreads(benchmark::State& state)
     BallsScene scene;
     vynmesh::TriangleMesh mesh;
     DynamicGG4Polygonizer3D poly;
-    poly.SetScalarField(&scene.blend);
-    poly.SetOutputMesh(&mesh);
-    poly.SetGridCells(unsigned(state.range(0)));
-    poly.SetThreadCount(unsigned(state.range(1)));
+    SetUp(poly, scene.blend, mesh, unsigned(state.range(0)), unsigned(state.range(1)));
     poly.Polygonize(true);
     Point& moving = *scene.points[7];
     const Vec3 home = moving.GetCenter();
@@ -354,10 +360,7 @@ void BM_ExtractorBalls(benchmark::State& state)
     CountingField field(scene.blend);
     vynmesh::TriangleMesh mesh;
     GG4CSGPolygonizer3D poly;
-    poly.SetScalarField(&field);
-    poly.SetOutputMesh(&mesh);
-    poly.SetGridCells(unsigned(state.range(0)));
-    poly.SetThreadCount(1);
+    SetUp(poly, field, mesh, unsigned(state.range(0)), 1);
     // The cost of a call where the polygonizer asks: at the vertices of a mesh.
     poly.Polygonize();
     std::vector<Vec3> near;
